@@ -1,0 +1,34 @@
+#pragma once
+// Locking and file helpers of the host.
+
+#include <mutex>
+#include <string>
+
+namespace ETL_BaseHelper {
+
+// A recursive lock: the thread that holds it may take it again.
+class chCriticalSection {
+public:
+    void Lock() { m_mutex.lock(); }
+    void Unlock() { m_mutex.unlock(); }
+    // Lockable names, so std::lock_guard and std::unique_lock work.
+    void lock() { Lock(); }
+    void unlock() { Unlock(); }
+    bool try_lock() { return m_mutex.try_lock(); }
+
+private:
+    std::recursive_mutex m_mutex;
+};
+
+}  // namespace ETL_BaseHelper
+
+namespace ETL_MiscHelper {
+
+// Where an absolute phone path ("/config/data/x.xml", "/tmp/y") lives on this machine: under the host's
+// root directory when one is set, else the path itself. Relative paths and paths already under the root
+// are returned unchanged. Every file access of the module and the host goes through this.
+std::string pathMapToRoot(const std::string& strPath);
+// True when a file or folder exists at the (mapped) path.
+bool pathFileExist(const std::string& strPath);
+
+}  // namespace ETL_MiscHelper

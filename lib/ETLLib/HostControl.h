@@ -1,0 +1,103 @@
+#pragma once
+// Control surface of the reference host for tests, the simulator and tools: the file root, the loop, the
+// clock, the phone's state and records of everything the module sent to the phone.
+//
+// The GUI thread is the thread that called Reset() last (or, before any Reset, the first thread that ran
+// the loop). Loop functions must be called on it.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "PhoneServices.h"
+
+namespace HostControl {
+
+// Back to a fresh host: workers stopped (running actions finish, their callbacks are dropped), empty
+// configuration, no handlers, timers or queued work, records cleared, real clock, network ready, default
+// transfer limits, executor accepting work, root directory kept. The calling thread becomes the GUI thread.
+void Reset();
+
+// Root directory under which absolute phone paths live ("" = the real paths). Creates "<root>/config/data"
+// and "<root>/tmp".
+void SetRootDir(const std::string& strDir);
+std::string GetRootDir();
+std::string MapPath(const std::string& strPath);
+
+// Runs queued messages, task-action callbacks and expired timers until no action is queued or running and
+// no message or callback is waiting. False when the time ran out first.
+bool RunUntilIdle(int nTimeoutMs);
+// Runs the loop for nMs milliseconds of real time (the simulator's main loop), or until Quit().
+void RunFor(int nMs);
+void Quit();
+// Queues a message for the handlers of its id; delivered by the loop. Safe from any thread.
+void PostMessage(int nMsg, int wParam, int lParam);
+// On the GUI thread: hands the message straight to the handlers of its id (in registration order) and
+// returns the first value given to ReplyMessage, else the first handler's return value (0 without one).
+int SendMessage(int nMsg, int wParam, int lParam);
+
+// Under a manual clock timers expire only through AdvanceClock, which moves the clock forward and, on the
+// GUI thread, delivers every expiry that falls due on the way, in time order.
+void SetManualClock(bool bManual);
+void AdvanceClock(int nMs);
+// Milliseconds on the host clock (manual or monotonic).
+long long NowMs();
+
+void SetNetworkReady(bool bReady);
+void SetWanIP(const std::string& strIp);
+void SetMacAddress(const std::string& strMac);
+void SetCallSessionExists(bool bExists);
+void SetLdapOn(bool bOn);
+// While refusing, TaskAction_ExecAction answers false and runs nothing.
+void SetRefuseTaskActions(bool bRefuse);
+// How many actions were queued or running right now.
+int PendingActionCount();
+
+struct TransferLimits {
+    int nConnectTimeoutMs = 10000;
+    int nTotalTimeoutMs = 60000;
+    int nLowSpeedSeconds = 20;  // abort when under 1 byte/s for this long
+    long long nMaxDownloadBytes = 32LL * 1024 * 1024;
+    int nMaxRedirects = 3;
+    bool bVerifyTls = true;
+};
+void SetTransferLimits(const TransferLimits& limits);
+TransferLimits GetTransferLimits();
+
+struct Notification {
+    int id;
+    int wParam;
+    int lParam;
+    std::string data;
+};
+// Everything sent with EtlMsgHandler_NotifyApp / NotifyAppEx since the last take, in order. For NotifyAppEx
+// data holds the bytes sent, without a trailing zero.
+std::vector<Notification> TakeNotifications();
+
+// Formatted log lines since the last take, as the module wrote them (with their "\n").
+std::vector<std::string> TakeLogLines();
+// Echo log lines to stderr as they are written.
+void SetLogEcho(bool bEcho);
+
+struct CallOutRecord {
+    std::string strNumber;
+    std::string strName;
+    int nAccount;
+};
+std::vector<CallOutRecord> TakeCallOuts();
+std::vector<CallLogUpdateData> TakeCallLogUpdates();
+// How many times the call log was told to drop every contact name.
+int TakeCallLogResets();
+std::vector<std::vector<SuperSearchItemData>> TakeCallLogDispNames();
+
+struct MenuTitleRecord {
+    std::string strClickAction;
+    std::string strTitle;
+};
+std::vector<MenuTitleRecord> TakeMenuTitles();
+// Status items removed with CommonUnits_RemoveStatus since the last take.
+std::vector<int> TakeRemovedStatuses();
+// Network file actions passed to CBaseHelper::ProcessCallback since the last take.
+int TakeProcessedCallbacks();
+
+}  // namespace HostControl

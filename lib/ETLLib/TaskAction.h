@@ -1,0 +1,198 @@
+#pragma once
+// Background jobs of the host: reference-counted task actions, the executor that runs them on worker
+// threads, and the callback that brings each finished action back to the GUI thread.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace NS_TA {
+
+enum TaskActionRequestType : int {
+    TA_REQUEST_NONE = 0,
+    TA_REQUEST_NETWORK_FILE = 2,
+    TA_REQUEST_LOCAL_CONTACT_SEARCH = 5,
+    TA_REQUEST_REMOTE_CONTACT_SEARCH = 8,
+    TA_REQUEST_LOCAL_CONTACT_SAVE = 10,
+    TA_REQUEST_REMOTE_CONTACT_DOWNLOAD = 12,
+};
+
+// 0 is success. Values from 1000 up are the host's own network failures.
+enum TaskActionErrorType : int {
+    TA_NO_ERROR = 0,
+    TA_NO_WORKING_OBJECT = 40,
+    TA_FILE_LOAD_FAILED = 43,
+    TA_ROOT_ELEMENT_MISSING = 45,
+    TA_WRITE_UNSUPPORTED = 46,
+    TA_SEARCH_FAILED = 70,
+    TA_DOWNLOAD_NOT_PARSED = 80,
+    TA_HTTP_AUTH_REFUSED = 401,
+    TA_NETWORK_CONNECT_FAILED = 1001,  // name lookup, connection or TLS failure
+    TA_HTTP_STATUS_ERROR = 1002,       // the server answered with a status of 400 or above (other than 401)
+    TA_NETWORK_TIMEOUT = 1003,         // connect, total or low-speed timeout
+    TA_FILE_TOO_LARGE = 1004,          // the body passed the host's download cap
+    TA_LOCAL_FILE_ERROR = 1005,        // the local file could not be read or written
+    TA_URL_REFUSED = 1006,             // empty URL or a scheme other than http and https
+    TA_NETWORK_OTHER_ERROR = 1099,
+};
+
+class CTaskActionCallbackBase;
+
+// Reference-counted base. A new object holds no reference; the first Release() that brings the count back
+// to zero deletes it.
+class chObject {
+public:
+    chObject() = default;
+    chObject(const chObject&) = delete;
+    chObject& operator=(const chObject&) = delete;
+
+    void AddRef();
+    void Release();
+    int GetRefCount() const { return m_nRefCount.load(); }
+    // Marks an object made by a module factory; informational only.
+    void SetCreatFlag(bool bCreat) { m_bCreat = bCreat; }
+    bool GetCreatFlag() const { return m_bCreat; }
+
+protected:
+    virtual ~chObject() = default;
+
+private:
+    std::atomic<int> m_nRefCount{0};
+    std::atomic<bool> m_bCreat{false};
+};
+
+// One background job. Exec() runs on a worker thread (or on the caller's thread when the sync flag is set);
+// the callback receiver gets the action back on the GUI thread.
+class CTaskAction : public chObject {
+public:
+    explicit CTaskAction(TaskActionRequestType eType) : m_eRequestType(eType) {}
+
+    virtual bool Exec() = 0;
+
+    TaskActionRequestType GetRequestType() const { return m_eRequestType; }
+    TaskActionErrorType GetTaskActionErrorType() const { return m_eErrorType.load(); }
+    void SetTaskActionErrorType(TaskActionErrorType eType) { m_eErrorType = eType; }
+    bool IsOperationSucceed() const { return m_eErrorType.load() == TA_NO_ERROR; }
+
+    void SetRead(bool bRead) { m_bRead = bRead; }
+    bool IsRead() const { return m_bRead; }
+    // Sync: Exec() runs inside TaskAction_ExecAction on the calling thread; the callback is still posted
+    // to the GUI thread's queue, never called from inside TaskAction_ExecAction.
+    void SetSync(bool bSync) { m_bSync = bSync; }
+    bool IsSync() const { return m_bSync; }
+
+    // The receiver must outlive the action or be destroyed first: a destroyed receiver gets no callback.
+    void SetCallback(CTaskActionCallbackBase* pCallback);
+    CTaskActionCallbackBase* GetCallback() const { return m_pCallback; }
+    std::uint64_t GetCallbackSerial() const { return m_nCallbackSerial; }
+
+protected:
+    ~CTaskAction() override = default;
+
+private:
+    const TaskActionRequestType m_eRequestType;
+    std::atomic<TaskActionErrorType> m_eErrorType{TA_NO_ERROR};
+    std::atomic<bool> m_bRead{true};
+    std::atomic<bool> m_bSync{false};
+    CTaskActionCallbackBase* m_pCallback = nullptr;
+    std::uint64_t m_nCallbackSerial = 0;
+};
+
+// An action about one local file.
+class CFileAction : public CTaskAction {
+public:
+    CFileAction(TaskActionRequestType eType, const std::string& strLocalPath)
+        : CTaskAction(eType), m_strFilePath(strLocalPath) {}
+
+    const std::string& GetFilePath() const { return m_strFilePath; }
+    // Content the action produced or consumed in memory; empty unless an action fills it.
+    const std::string& GetFileContent() const { return m_strFileContent; }
+    void SetFileContent(const std::string& strContent) { m_strFileContent = strContent; }
+
+protected:
+    ~CFileAction() override = default;
+
+private:
+    std::string m_strFilePath;
+    std::string m_strFileContent;
+};
+
+// HTTP transfer of one file. Read set: download the URL into the local file (replaced only when the
+// download succeeded). Read clear: POST the local file to the URL, or send DELETE when the delete flag is set.
+// Credentials are never logged.
+class CNetworkFileAction : public CFileAction {
+public:
+    CNetworkFileAction(const std::string& strLocalPath, const std::string& strRemoteUrl)
+        : CNetworkFileAction(TA_REQUEST_NETWORK_FILE, strLocalPath, strRemoteUrl) {}
+
+    bool Exec() override;
+    virtual bool Read();
+    virtual bool Write();
+
+    const std::string& GetFilePathRemote() const { return m_strRemoteUrl; }
+    void SetUsername(const std::string& strUser) { m_strUsername = strUser; }
+    void SetPassword(const std::string& strPassword) { m_strPassword = strPassword; }
+    void SetDelete(bool bDelete) { m_bDelete = bDelete; }
+    bool IsDelete() const { return m_bDelete; }
+    void SetSendMess2UI(bool bSend) { m_bSendMess2UI = bSend; }
+    bool IsSendMess2UI() const { return m_bSendMess2UI; }
+    void SetExtraParam(int nParam) { m_nExtraParam = nParam; }
+    int GetExtraParam() const { return m_nExtraParam; }
+    // HTTP status of the last answer, 0 when none arrived.
+    long GetHttpStatus() const { return m_nHttpStatus.load(); }
+
+protected:
+    // For module actions of another request type that transfer a file the same way.
+    CNetworkFileAction(TaskActionRequestType eType, const std::string& strLocalPath,
+                       const std::string& strRemoteUrl)
+        : CFileAction(eType, strLocalPath), m_strRemoteUrl(strRemoteUrl) {}
+    ~CNetworkFileAction() override = default;
+
+private:
+    std::string m_strRemoteUrl;
+    std::string m_strUsername;
+    std::string m_strPassword;
+    bool m_bDelete = false;
+    bool m_bSendMess2UI = false;
+    int m_nExtraParam = 0;
+    std::atomic<long> m_nHttpStatus{0};
+
+    friend class CTransfer;
+};
+
+// Base of every receiver of finished actions. Destroying a receiver cancels the callbacks still owed to it.
+class CTaskActionCallbackBase {
+public:
+    CTaskActionCallbackBase();
+    CTaskActionCallbackBase(const CTaskActionCallbackBase&) = delete;
+    CTaskActionCallbackBase& operator=(const CTaskActionCallbackBase&) = delete;
+    virtual ~CTaskActionCallbackBase();
+
+    // Asked on the GUI thread before each callback; false postpones the callback to a later loop turn.
+    virtual bool TryThreadMessage() { return true; }
+    virtual void OnTaskActionCallback(CTaskAction* pTaskAction) = 0;
+
+    std::uint64_t GetCallbackSerial() const { return m_nSerial; }
+
+private:
+    std::uint64_t m_nSerial;
+};
+
+}  // namespace NS_TA
+
+// A new network file action holding one reference, or null for an empty URL.
+NS_TA::CNetworkFileAction* TaskAction_CreateNetworkFileAction(const std::string& strLocalPath,
+                                                              const std::string& strRemoteUrl);
+// Releases the reference taken by TaskAction_CreateNetworkFileAction; null is ignored.
+void TaskAction_DestroyNetworkFileAction(NS_TA::CNetworkFileAction* pAction);
+// Hands an action to the executor, which holds its own reference until the callback has run.
+// False (the action never runs) for null, or while the executor refuses work.
+bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction);
+
+// Host hook run first on each finished network file action the BroadSoft directory receives.
+class CBaseHelper {
+public:
+    // Counts the finished transfers it saw; true for a non-null action.
+    static bool ProcessCallback(NS_TA::CTaskAction* pAction);
+};
