@@ -30,5 +30,9 @@ namespace ETL_MiscHelper {
 std::string pathMapToRoot(const std::string& strPath);
 // True when a file or folder exists at the (mapped) path.
 bool pathFileExist(const std::string& strPath);
+// Replaces the (mapped) file with data without ever leaving a torn file: writes a temporary file in the same
+// folder, flushes it, renames it over the old one and flushes the folder. On failure the old file is kept,
+// the temporary file removed, and false returned. Creates missing parent folders.
+bool fileWriteAtomic(const std::string& strPath, const std::string& strData);
 
 }  // namespace ETL_MiscHelper

@@ -64,6 +64,10 @@ struct TransferLimits {
 void SetTransferLimits(const TransferLimits& limits);
 TransferLimits GetTransferLimits();
 
+// While set, ETL_MiscHelper::fileWriteAtomic writes and flushes its temporary file and then fails before
+// the rename, as a power cut at that moment would (the temporary file is left behind, like after a crash).
+void SetAtomicWriteFault(bool bFail);
+
 struct Notification {
     int id;
     int wParam;
