@@ -1,0 +1,145 @@
+#include "CommonUnits.h"
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+
+#include "BaseHelper.h"
+#include "CommonAPI.h"
+#include "TextFold.h"
+
+namespace {
+
+constexpr const char* kStoredUserPrefix = "Config:";
+constexpr const char* kStoredBuiltInPrefix = "Resource:";
+constexpr int kBuiltInImageCount = 8;
+
+std::atomic<int> g_nLastErrorId{0};
+
+struct StatusItems {
+    std::mutex mutex;
+    std::set<int> items;
+};
+
+StatusItems& Statuses() {
+    static StatusItems* pItems = new StatusItems;  // never destroyed: used until process exit
+    return *pItems;
+}
+
+bool IsRegularFile(const std::string& strPath) {
+    if (strPath.empty()) return false;
+    struct stat info {};
+    return ::stat(ETL_MiscHelper::pathMapToRoot(strPath).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool FoldersOf(int nFileType, std::string& strUser, std::string& strBuiltIn) {
+    if (nFileType == PHFILE_TYPE_RING) {
+        strUser = CommonUnits_GetUserUploadRingFolder();
+        strBuiltIn = CommonUnits_GetDefaultRingFolder();
+        return true;
+    }
+    if (nFileType == PHFILE_TYPE_PHOTO) {
+        strUser = CommonUnits_GetUserUploadPhotoFolder();
+        strBuiltIn = CommonUnits_GetDefaultPhotoFolder();
+        return true;
+    }
+    return false;
+}
+
+bool StartsWith(const std::string& strText, const std::string& strPrefix) {
+    return strText.compare(0, strPrefix.size(), strPrefix) == 0;
+}
+
+// A file name directly inside folder: "<folder><name>" with no further "/" in name.
+bool NameInFolder(const std::string& strPath, const std::string& strFolder, std::string& strName) {
+    if (!StartsWith(strPath, strFolder) || strPath.size() == strFolder.size()) return false;
+    strName = strPath.substr(strFolder.size());
+    return strName.find('/') == std::string::npos;
+}
+
+char KeyOfLetter(char c) {
+    static const char kKeys[] = "22233344455566677778889999";
+    return kKeys[c - 'a'];
+}
+
+}  // namespace
+
+namespace etl_host {
+void RecordRemovedStatus(int nStatusId);
+}
+
+std::string CommonUnits_GetDefaultRingFolder() { return "/phone/resource/ring/"; }
+std::string CommonUnits_GetUserUploadRingFolder() { return "/config/data/ring/"; }
+std::string CommonUnits_GetDefaultPhotoFolder() { return "/phone/resource/photo/"; }
+std::string CommonUnits_GetUserUploadPhotoFolder() { return "/config/data/photo/"; }
+std::string CommonUnits_GetDefaultContactImage() { return "/phone/resource/photo/default_contact.png"; }
+
+std::string CommonUnits_GetImagePathByIndex(int nIndex) {
+    if (nIndex < 1 || nIndex > kBuiltInImageCount) return std::string();
+    return CommonAPI_FormatString("%scontact_%02d.png", CommonUnits_GetDefaultPhotoFolder().c_str(), nIndex);
+}
+
+bool CommonUnits_IsRingExist(const std::string& strPath) { return IsRegularFile(strPath); }
+bool CommonUnits_IsContactImageExist(const std::string& strPath) { return IsRegularFile(strPath); }
+
+bool CommonUnits_Hide2Real(std::string& strPath, int nFileType) {
+    std::string strUser, strBuiltIn;
+    if (!FoldersOf(nFileType, strUser, strBuiltIn)) return false;
+    if (StartsWith(strPath, kStoredUserPrefix)) {
+        strPath = strUser + strPath.substr(std::char_traits<char>::length(kStoredUserPrefix));
+    } else if (StartsWith(strPath, kStoredBuiltInPrefix)) {
+        strPath = strBuiltIn + strPath.substr(std::char_traits<char>::length(kStoredBuiltInPrefix));
+    }
+    return true;
+}
+
+bool CommonUnits_Real2Hide(std::string& strPath, int nFileType) {
+    std::string strUser, strBuiltIn, strName;
+    if (!FoldersOf(nFileType, strUser, strBuiltIn)) return false;
+    if (NameInFolder(strPath, strUser, strName)) {
+        strPath = kStoredUserPrefix + strName;
+    } else if (NameInFolder(strPath, strBuiltIn, strName)) {
+        strPath = kStoredBuiltInPrefix + strName;
+    }
+    return true;
+}
+
+std::string CommonUnits_ToKeyString(const std::string& strName) {
+    const std::string strFolded = etl_text::IsAscii(strName) ? strName : etl_text::Fold(strName);
+    std::string strKeys;
+    strKeys.reserve(strFolded.size());
+    for (char c : strFolded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'a' && c <= 'z') {
+            strKeys += KeyOfLetter(c);
+        } else if ((c >= '0' && c <= '9') || c == '*' || c == '#' || c == '+') {
+            strKeys += c;
+        }
+    }
+    return strKeys;
+}
+
+void CommonUnits_SetErrorId(int nErrorId) { g_nLastErrorId = nErrorId; }
+int CommonUnits_GetErrorId() { return g_nLastErrorId; }
+
+void CommonUnits_AddStatus(int nStatusId) {
+    StatusItems& statuses = Statuses();
+    std::lock_guard<std::mutex> lock(statuses.mutex);
+    statuses.items.insert(nStatusId);
+}
+
+void CommonUnits_RemoveStatus(int nStatusId) {
+    {
+        StatusItems& statuses = Statuses();
+        std::lock_guard<std::mutex> lock(statuses.mutex);
+        statuses.items.erase(nStatusId);
+    }
+    etl_host::RecordRemovedStatus(nStatusId);
+}
+
+bool CommonUnits_HasStatus(int nStatusId) {
+    StatusItems& statuses = Statuses();
+    std::lock_guard<std::mutex> lock(statuses.mutex);
+    return statuses.items.count(nStatusId) != 0;
+}
