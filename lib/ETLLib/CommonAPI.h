@@ -38,5 +38,15 @@ enum { STRING_MATCH_CONTAIN = 1 };
 // An empty key matches every field. A field that matches a key also matches every prefix of that key.
 bool CommonAPI_StringMatch(const std::string& strField, const std::string& strKey, bool bFromStart,
                            int nMatchType);
+// Contact file types, told apart by their elements: 2 a file with a top-level "root_group", "root_contact"
+// or "vp_contact"; 0 a "contactData" root with a "groupinfo" child; 1 a "contactData" root whose groups carry
+// "sGroupName" (or that holds no groups at all). -1 for a missing or unparsable file or any other root.
+int CommonAPI_ParseContactFileType(const std::string& strPath);
+// Whether a contact file fits the phone book once it replaces it: 0 when it fits; -9 when its groups (its
+// distinct user group names, defined or named by contacts, plus the two built-in groups) pass nMaxGroups,
+// -7 when its distinct contact names outside the blacklist pass nMaxContacts, -8 when its blacklisted
+// contacts pass nMaxBlack (checked in that order); 1 when the file is not a contact file.
+int CommonAPI_CanContactFileImported(const std::string& strPath, int nMaxGroups, int nMaxContacts,
+                                     int nMaxBlack);
 // strText case- and accent-folded as StringMatch compares it.
 std::string CommonAPI_FoldForMatch(const std::string& strText);
