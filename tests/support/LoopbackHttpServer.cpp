@@ -1,0 +1,286 @@
+#include "LoopbackHttpServer.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <utility>
+
+namespace testsupport {
+namespace {
+
+constexpr const char* kHost = "127.0.0.1";
+constexpr std::size_t kOversizedChunkBytes = 16 * 1024;
+
+std::string Base64(const std::string& strData) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string strOut;
+    std::size_t i = 0;
+    for (; i + 2 < strData.size(); i += 3) {
+        const unsigned n = (static_cast<unsigned char>(strData[i]) << 16) |
+                           (static_cast<unsigned char>(strData[i + 1]) << 8) |
+                           static_cast<unsigned char>(strData[i + 2]);
+        strOut += {kAlphabet[(n >> 18) & 63], kAlphabet[(n >> 12) & 63], kAlphabet[(n >> 6) & 63],
+                   kAlphabet[n & 63]};
+    }
+    const std::size_t nRest = strData.size() - i;
+    if (nRest > 0) {
+        unsigned n = static_cast<unsigned char>(strData[i]) << 16;
+        if (nRest == 2) {
+            n |= static_cast<unsigned char>(strData[i + 1]) << 8;
+        }
+        strOut += kAlphabet[(n >> 18) & 63];
+        strOut += kAlphabet[(n >> 12) & 63];
+        strOut += nRest == 2 ? kAlphabet[(n >> 6) & 63] : '=';
+        strOut += '=';
+    }
+    return strOut;
+}
+
+std::string QueryOf(const httplib::Request& request) {
+    const std::size_t nMark = request.target.find('?');
+    return nMark == std::string::npos ? std::string() : request.target.substr(nMark + 1);
+}
+
+bool ReadWholeFile(const std::string& strFile, std::string& strContent) {
+    std::ifstream in(strFile, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    strContent = content.str();
+    return true;
+}
+
+}  // namespace
+
+std::string RecordedRequest::Header(const std::string& strName) const {
+    for (const auto& header : headers) {
+        if (strcasecmp(header.first.c_str(), strName.c_str()) == 0) {
+            return header.second;
+        }
+    }
+    return std::string();
+}
+
+LoopbackHttpServer::LoopbackHttpServer() {
+    const auto dispatch = [this](const httplib::Request& request, httplib::Response& response) {
+        Dispatch(request, response);
+    };
+    m_server.Get(".*", dispatch);
+    m_server.Post(".*", dispatch);
+    m_server.Put(".*", dispatch);
+    m_server.Patch(".*", dispatch);
+    m_server.Delete(".*", dispatch);
+    m_server.Options(".*", dispatch);
+    m_server.set_keep_alive_max_count(1);
+    m_server.set_keep_alive_timeout(1);
+
+    m_nPort = m_server.bind_to_any_port(kHost);
+    if (m_nPort <= 0) {
+        throw std::runtime_error("loopback server: cannot bind 127.0.0.1");
+    }
+    m_thread = std::thread([this] {
+        m_server.listen_after_bind();
+        m_bListenEnded = true;
+    });
+    // The socket already listens; stop() only takes effect once the accept loop runs.
+    while (!m_server.is_running() && !m_bListenEnded) {
+        std::this_thread::yield();
+    }
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStopping = true;
+    }
+    m_stallReleased.notify_all();
+    m_server.stop();
+    m_thread.join();
+}
+
+std::string LoopbackHttpServer::Url(const std::string& strPath) const {
+    return "http://" + std::string(kHost) + ":" + std::to_string(m_nPort) + strPath;
+}
+
+void LoopbackHttpServer::Serve(const std::string& strPath, const std::string& strBody,
+                               const std::string& strContentType, int nStatus) {
+    Handle(strPath, [strBody, strContentType, nStatus](const httplib::Request&, httplib::Response& response) {
+        response.status = nStatus;
+        response.set_content(strBody, strContentType);
+    });
+}
+
+void LoopbackHttpServer::ServeFile(const std::string& strPath, const std::string& strFile,
+                                   const std::string& strContentType) {
+    Handle(strPath, [strFile, strContentType](const httplib::Request&, httplib::Response& response) {
+        std::string strContent;
+        if (!ReadWholeFile(strFile, strContent)) {
+            response.status = 404;
+            return;
+        }
+        response.set_content(strContent, strContentType);
+    });
+}
+
+void LoopbackHttpServer::Fail(const std::string& strPath, int nStatus, const std::string& strBody) {
+    Serve(strPath, strBody, "text/plain", nStatus);
+}
+
+void LoopbackHttpServer::RequireBasicAuth(const std::string& strPath, const std::string& strUser,
+                                          const std::string& strPassword, const std::string& strBody,
+                                          const std::string& strContentType) {
+    const std::string strExpected = "Basic " + Base64(strUser + ":" + strPassword);
+    Handle(strPath, [strExpected, strBody, strContentType](const httplib::Request& request,
+                                                           httplib::Response& response) {
+        if (request.get_header_value("Authorization") != strExpected) {
+            response.status = 401;
+            response.set_header("WWW-Authenticate", "Basic realm=\"loopback\"");
+            response.set_content("unauthorized", "text/plain");
+            return;
+        }
+        response.set_content(strBody, strContentType);
+    });
+}
+
+void LoopbackHttpServer::Stall(const std::string& strPath, int nHoldMs, const std::string& strBody) {
+    Handle(strPath, [this, nHoldMs, strBody](const httplib::Request&, httplib::Response& response) {
+        WaitForRelease(nHoldMs);
+        response.set_content(strBody, "application/xml");
+    });
+}
+
+void LoopbackHttpServer::ReleaseStalls() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_nReleaseGeneration;
+    }
+    m_stallReleased.notify_all();
+}
+
+bool LoopbackHttpServer::WaitForRelease(int nHoldMs) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const std::uint64_t nGeneration = m_nReleaseGeneration;
+    return m_stallReleased.wait_for(lock, std::chrono::milliseconds(nHoldMs),
+                                    [&] { return m_bStopping || m_nReleaseGeneration != nGeneration; });
+}
+
+void LoopbackHttpServer::ServeTruncated(const std::string& strPath, std::size_t nDeclaredLength,
+                                        const std::string& strSent) {
+    Handle(strPath, [nDeclaredLength, strSent](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(
+            nDeclaredLength, "application/xml",
+            [strSent](std::size_t nOffset, std::size_t, httplib::DataSink& sink) {
+                if (nOffset >= strSent.size()) {
+                    return false;  // drops the connection short of the announced length
+                }
+                sink.write(strSent.data() + nOffset, strSent.size() - nOffset);
+                return true;
+            });
+    });
+}
+
+void LoopbackHttpServer::ServeOversized(const std::string& strPath, std::size_t nBytes, bool bChunked) {
+    Handle(strPath, [nBytes, bChunked](const httplib::Request&, httplib::Response& response) {
+        const auto chunk = std::make_shared<std::string>(kOversizedChunkBytes, 'x');
+        if (bChunked) {
+            response.set_chunked_content_provider(
+                "application/xml", [nBytes, chunk](std::size_t nOffset, httplib::DataSink& sink) {
+                    if (nOffset >= nBytes) {
+                        sink.done();
+                        return true;
+                    }
+                    return sink.write(chunk->data(), std::min(chunk->size(), nBytes - nOffset));
+                });
+            return;
+        }
+        response.set_content_provider(nBytes, "application/xml",
+                                      [chunk](std::size_t, std::size_t nLength, httplib::DataSink& sink) {
+                                          return sink.write(chunk->data(), std::min(chunk->size(), nLength));
+                                      });
+    });
+}
+
+void LoopbackHttpServer::Redirect(const std::string& strPath, const std::string& strLocation) {
+    Handle(strPath, [strLocation](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect(strLocation, 302);
+    });
+}
+
+void LoopbackHttpServer::Handle(const std::string& strPath, Handler handler) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_routes[strPath] = std::move(handler);
+}
+
+void LoopbackHttpServer::Remove(const std::string& strPath) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_routes.erase(strPath);
+}
+
+std::vector<RecordedRequest> LoopbackHttpServer::Requests() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requests;
+}
+
+std::vector<RecordedRequest> LoopbackHttpServer::RequestsTo(const std::string& strPath) const {
+    std::vector<RecordedRequest> matching;
+    for (auto& request : Requests()) {
+        if (request.strPath == strPath) {
+            matching.push_back(std::move(request));
+        }
+    }
+    return matching;
+}
+
+std::size_t LoopbackHttpServer::RequestCount() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requests.size();
+}
+
+void LoopbackHttpServer::ClearRequests() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_requests.clear();
+}
+
+void LoopbackHttpServer::Dispatch(const httplib::Request& request, httplib::Response& response) {
+    const std::string strQuery = QueryOf(request);
+    Record(request, strQuery);
+    const Handler handler = FindHandler(request.path, strQuery);
+    if (!handler) {
+        response.status = 404;
+        response.set_content("not found", "text/plain");
+        return;
+    }
+    handler(request, response);
+}
+
+LoopbackHttpServer::Handler LoopbackHttpServer::FindHandler(const std::string& strPath,
+                                                            const std::string& strQuery) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!strQuery.empty()) {
+        const auto exact = m_routes.find(strPath + "?" + strQuery);
+        if (exact != m_routes.end()) {
+            return exact->second;
+        }
+    }
+    const auto plain = m_routes.find(strPath);
+    return plain == m_routes.end() ? Handler() : plain->second;
+}
+
+void LoopbackHttpServer::Record(const httplib::Request& request, const std::string& strQuery) {
+    RecordedRequest recorded;
+    recorded.strMethod = request.method;
+    recorded.strPath = request.path;
+    recorded.strQuery = strQuery;
+    recorded.headers.insert(request.headers.begin(), request.headers.end());
+    recorded.strBody = request.body;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_requests.push_back(std::move(recorded));
+}
+
+}  // namespace testsupport
