@@ -1,0 +1,474 @@
+// HTTP transfers of network file actions over libcurl: one easy handle per transfer, hardened with the
+// host's transfer limits. A download lands in a temporary file beside the target and replaces the target
+// only when the whole body arrived.
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <new>
+#include <sstream>
+#include <string>
+
+#include "AppLog.h"
+#include "BaseHelper.h"
+#include "HostControl.h"
+#include "TaskAction.h"
+
+namespace fs = std::filesystem;
+
+namespace NS_TA {
+namespace {
+
+constexpr const char* kUploadContentType = "Content-Type: application/xml; charset=UTF-8";
+constexpr const char* kAllowedProtocols = "http,https";
+
+void InitCurlOnce() {
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool IsSuccessStatus(long nStatus) {
+    return nStatus >= 200 && nStatus < 300;
+}
+
+// The URL without any "user:password@" part.
+std::string UrlWithoutUserInfo(const std::string& strUrl) {
+    const std::size_t nSchemeEnd = strUrl.find("://");
+    const std::size_t nAuthorityBegin = nSchemeEnd == std::string::npos ? 0 : nSchemeEnd + 3;
+    std::size_t nAuthorityEnd = strUrl.find_first_of("/?#", nAuthorityBegin);
+    if (nAuthorityEnd == std::string::npos) {
+        nAuthorityEnd = strUrl.size();
+    }
+    const std::size_t nAt = strUrl.rfind('@', nAuthorityEnd == 0 ? 0 : nAuthorityEnd - 1);
+    if (nAt == std::string::npos || nAt < nAuthorityBegin || nAt >= nAuthorityEnd) {
+        return strUrl;
+    }
+    return strUrl.substr(0, nAuthorityBegin) + strUrl.substr(nAt + 1);
+}
+
+// True for a URL that parses and names http or https (a URL without a scheme counts as http).
+bool IsHttpUrl(const std::string& strUrl) {
+    CURLU* pUrl = curl_url();
+    if (pUrl == nullptr) {
+        return false;
+    }
+    bool bHttp = false;
+    char* pScheme = nullptr;
+    if (curl_url_set(pUrl, CURLUPART_URL, strUrl.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) ==
+            CURLUE_OK &&
+        curl_url_get(pUrl, CURLUPART_SCHEME, &pScheme, 0) == CURLUE_OK) {
+        const std::string strScheme = pScheme;
+        bHttp = strScheme == "http" || strScheme == "https";
+    }
+    curl_free(pScheme);
+    curl_url_cleanup(pUrl);
+    return bHttp;
+}
+
+TaskActionErrorType ErrorOfCurlCode(CURLcode eCode) {
+    switch (eCode) {
+        case CURLE_OK:
+            return TA_NO_ERROR;
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_USE_SSL_FAILED:
+            return TA_NETWORK_CONNECT_FAILED;
+        case CURLE_OPERATION_TIMEDOUT:
+            return TA_NETWORK_TIMEOUT;
+        case CURLE_FILESIZE_EXCEEDED:
+            return TA_FILE_TOO_LARGE;
+        case CURLE_READ_ERROR:
+        case CURLE_WRITE_ERROR:
+            return TA_LOCAL_FILE_ERROR;
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_URL_MALFORMAT:
+            return TA_URL_REFUSED;
+        default:
+            return TA_NETWORK_OTHER_ERROR;
+    }
+}
+
+void SyncFolder(const fs::path& folder) {
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// A temporary file beside a target. Commit() renames it over the target; otherwise it is removed.
+class CTempFile {
+public:
+    CTempFile() = default;
+    CTempFile(const CTempFile&) = delete;
+    CTempFile& operator=(const CTempFile&) = delete;
+    ~CTempFile() { Discard(); }
+
+    // Creates missing parent folders of the target too.
+    bool Create(const std::string& strTarget) {
+        m_target = strTarget;
+        std::error_code ec;
+        if (m_target.has_parent_path()) {
+            fs::create_directories(m_target.parent_path(), ec);
+        }
+        std::string strPattern = strTarget + ".part.XXXXXX";
+        const int fd = mkostemp(strPattern.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return false;
+        }
+        m_strTemp = strPattern;
+        fchmod(fd, 0644);
+        m_pFile = fdopen(fd, "wb");
+        if (m_pFile == nullptr) {
+            close(fd);
+            return false;
+        }
+        return true;
+    }
+
+    std::FILE* File() const { return m_pFile; }
+
+    bool Commit() {
+        const bool bWritten = std::fflush(m_pFile) == 0 && fsync(fileno(m_pFile)) == 0;
+        const bool bClosed = std::fclose(m_pFile) == 0;
+        m_pFile = nullptr;
+        if (!bWritten || !bClosed || std::rename(m_strTemp.c_str(), m_target.c_str()) != 0) {
+            return false;
+        }
+        m_strTemp.clear();
+        SyncFolder(m_target.parent_path());
+        return true;
+    }
+
+private:
+    void Discard() {
+        if (m_pFile != nullptr) {
+            std::fclose(m_pFile);
+            m_pFile = nullptr;
+        }
+        if (!m_strTemp.empty()) {
+            unlink(m_strTemp.c_str());
+            m_strTemp.clear();
+        }
+    }
+
+    fs::path m_target;
+    std::string m_strTemp;
+    std::FILE* m_pFile = nullptr;
+};
+
+bool ReadLocalFile(const std::string& strPath, std::string& strContent) {
+    std::error_code ec;
+    if (!fs::is_regular_file(strPath, ec)) {
+        return false;
+    }
+    std::ifstream in(strPath, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        return false;
+    }
+    strContent = content.str();
+    return true;
+}
+
+}  // namespace
+
+// One HTTP exchange of a network file action, on its own easy handle. Sets the action's error type and
+// HTTP status and logs one line for the result.
+class CTransfer {
+public:
+    explicit CTransfer(CNetworkFileAction& action)
+        : m_action(action), m_limits(HostControl::GetTransferLimits()) {}
+    CTransfer(const CTransfer&) = delete;
+    CTransfer& operator=(const CTransfer&) = delete;
+    ~CTransfer() {
+        curl_slist_free_all(m_pHeaders);
+        if (m_pCurl != nullptr) {
+            curl_easy_cleanup(m_pCurl);
+        }
+    }
+
+    bool Download() {
+        m_pMethod = "GET";
+        if (!IsHttpUrl(m_action.m_strRemoteUrl)) {
+            return Finish(TA_URL_REFUSED, "URL refused");
+        }
+        const std::string strTarget = ETL_MiscHelper::pathMapToRoot(m_action.GetFilePath());
+        CTempFile tempFile;
+        if (strTarget.empty() || !tempFile.Create(strTarget)) {
+            return Finish(TA_LOCAL_FILE_ERROR, "local file not writable");
+        }
+        m_pFile = tempFile.File();
+        TaskActionErrorType eError = Perform();
+        m_pFile = nullptr;
+        if (eError == TA_NO_ERROR && !tempFile.Commit()) {
+            return Finish(TA_LOCAL_FILE_ERROR, "local file not writable");
+        }
+        return Finish(eError, Reason());
+    }
+
+    bool Upload() {
+        m_pMethod = "POST";
+        if (!IsHttpUrl(m_action.m_strRemoteUrl)) {
+            return Finish(TA_URL_REFUSED, "URL refused");
+        }
+        std::string strBody;
+        if (!ReadLocalFile(ETL_MiscHelper::pathMapToRoot(m_action.GetFilePath()), strBody)) {
+            return Finish(TA_LOCAL_FILE_ERROR, "local file not readable");
+        }
+        if (!AddHeader(kUploadContentType) || !AddHeader("Expect:") || !Open() ||
+            !SetOption(CURLOPT_POST, 1L) ||
+            !SetOption(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(strBody.size())) ||
+            !SetOption(CURLOPT_POSTFIELDS, strBody.data()) || !SetOption(CURLOPT_HTTPHEADER, m_pHeaders)) {
+            return Finish(TA_NETWORK_OTHER_ERROR, "transfer not set up");
+        }
+        return Finish(Perform(), Reason());
+    }
+
+    bool Delete() {
+        m_pMethod = "DELETE";
+        if (!IsHttpUrl(m_action.m_strRemoteUrl)) {
+            return Finish(TA_URL_REFUSED, "URL refused");
+        }
+        if (!Open() || !SetOption(CURLOPT_CUSTOMREQUEST, "DELETE")) {
+            return Finish(TA_NETWORK_OTHER_ERROR, "transfer not set up");
+        }
+        return Finish(Perform(), Reason());
+    }
+
+private:
+    bool AddHeader(const char* pHeader) {
+        curl_slist* pList = curl_slist_append(m_pHeaders, pHeader);
+        if (pList == nullptr) {
+            return false;
+        }
+        m_pHeaders = pList;
+        return true;
+    }
+
+    template <typename T>
+    bool SetOption(CURLoption eOption, T value) {
+        return curl_easy_setopt(m_pCurl, eOption, value) == CURLE_OK;
+    }
+
+    // Creates the easy handle with the hardened defaults and the credentials; once per transfer.
+    bool Open() {
+        if (m_pCurl != nullptr) {
+            return true;
+        }
+        InitCurlOnce();
+        m_pCurl = curl_easy_init();
+        return m_pCurl != nullptr && ApplyLimits() && ApplyCredentials() &&
+               SetOption(CURLOPT_URL, m_action.m_strRemoteUrl.c_str()) &&
+               SetOption(CURLOPT_WRITEFUNCTION, &CTransfer::OnBody) && SetOption(CURLOPT_WRITEDATA, this);
+    }
+
+    bool ApplyLimits() {
+        const long nMaxRedirects = m_limits.nMaxRedirects > 0 ? m_limits.nMaxRedirects : 0;
+        bool bOk = SetOption(CURLOPT_NOSIGNAL, 1L) && SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
+                   SetOption(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) &&
+                   SetOption(CURLOPT_FOLLOWLOCATION, 1L) && SetOption(CURLOPT_MAXREDIRS, nMaxRedirects) &&
+                   SetOption(CURLOPT_SSL_VERIFYPEER, m_limits.bVerifyTls ? 1L : 0L) &&
+                   SetOption(CURLOPT_SSL_VERIFYHOST, m_limits.bVerifyTls ? 2L : 0L);
+        if (bOk && m_limits.nConnectTimeoutMs > 0) {
+            bOk = SetOption(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_limits.nConnectTimeoutMs));
+        }
+        if (bOk && m_limits.nTotalTimeoutMs > 0) {
+            bOk = SetOption(CURLOPT_TIMEOUT_MS, static_cast<long>(m_limits.nTotalTimeoutMs));
+        }
+        if (bOk && m_limits.nLowSpeedSeconds > 0) {
+            bOk = SetOption(CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+                  SetOption(CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_limits.nLowSpeedSeconds));
+        }
+        if (bOk && m_limits.nMaxDownloadBytes > 0) {
+            bOk = SetOption(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.nMaxDownloadBytes));
+        }
+        return bOk;
+    }
+
+    bool ApplyCredentials() {
+        if (m_action.m_strUsername.empty()) {
+            return true;
+        }
+        return SetOption(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
+               SetOption(CURLOPT_USERNAME, m_action.m_strUsername.c_str()) &&
+               SetOption(CURLOPT_PASSWORD, m_action.m_strPassword.c_str());
+    }
+
+    TaskActionErrorType Perform() {
+        if (!Open()) {
+            m_strSetupFailure = "transfer not set up";
+            return TA_NETWORK_OTHER_ERROR;
+        }
+        m_eCode = curl_easy_perform(m_pCurl);
+        curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &m_nHttpStatus);
+        return Classify();
+    }
+
+    TaskActionErrorType Classify() const {
+        if (m_bTooLarge) {
+            return TA_FILE_TOO_LARGE;
+        }
+        if (m_bLocalWriteFailed) {
+            return TA_LOCAL_FILE_ERROR;
+        }
+        if (m_nHttpStatus == 401) {
+            return TA_HTTP_AUTH_REFUSED;
+        }
+        if (m_nHttpStatus >= 400) {
+            return TA_HTTP_STATUS_ERROR;
+        }
+        if (m_eCode == CURLE_OK && !IsSuccessStatus(m_nHttpStatus)) {
+            return TA_HTTP_STATUS_ERROR;
+        }
+        return ErrorOfCurlCode(m_eCode);
+    }
+
+    std::string Reason() const {
+        if (!m_strSetupFailure.empty()) {
+            return m_strSetupFailure;
+        }
+        if (m_bTooLarge) {
+            return "body over " + std::to_string(m_limits.nMaxDownloadBytes) + " bytes";
+        }
+        if (m_nHttpStatus == 401) {
+            return "credentials refused";
+        }
+        if (m_nHttpStatus >= 400 || (m_eCode == CURLE_OK && !IsSuccessStatus(m_nHttpStatus))) {
+            return "error status";
+        }
+        return curl_easy_strerror(m_eCode);
+    }
+
+    // Body bytes: written to the file of a download, dropped otherwise, and counted against the cap. An
+    // error answer's body is not wanted: the transfer stops at its first byte.
+    static std::size_t OnBody(char* pData, std::size_t nSize, std::size_t nCount, void* pContext) {
+        CTransfer& self = *static_cast<CTransfer*>(pContext);
+        const std::size_t nBytes = nSize * nCount;
+        long nStatus = 0;
+        curl_easy_getinfo(self.m_pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+        if (nStatus >= 400) {
+            return 0;
+        }
+        if (!IsSuccessStatus(nStatus)) {
+            return nBytes;
+        }
+        const long long nCap = self.m_limits.nMaxDownloadBytes;
+        if (nCap > 0 && static_cast<long long>(nBytes) > nCap - self.m_nReceived) {
+            self.m_bTooLarge = true;
+            return 0;
+        }
+        if (self.m_pFile != nullptr && std::fwrite(pData, 1, nBytes, self.m_pFile) != nBytes) {
+            self.m_bLocalWriteFailed = true;
+            return 0;
+        }
+        self.m_nReceived += static_cast<long long>(nBytes);
+        return nBytes;
+    }
+
+    bool Finish(TaskActionErrorType eError, const std::string& strReason) {
+        m_action.m_nHttpStatus = m_nHttpStatus;
+        m_action.SetTaskActionErrorType(eError);
+        const std::string strUrl = UrlWithoutUserInfo(m_action.m_strRemoteUrl);
+        if (eError == TA_NO_ERROR) {
+            app_log(6, APP_LOG_INFO, "network file %s %s done, http %ld\n", m_pMethod, strUrl.c_str(),
+                    m_nHttpStatus);
+        } else {
+            app_log(6, APP_LOG_WARNING, "network file %s %s failed, error %d, http %ld: %s\n", m_pMethod,
+                    strUrl.c_str(), static_cast<int>(eError), m_nHttpStatus, strReason.c_str());
+        }
+        return eError == TA_NO_ERROR;
+    }
+
+    CNetworkFileAction& m_action;
+    const HostControl::TransferLimits m_limits;
+    const char* m_pMethod = "GET";
+    CURL* m_pCurl = nullptr;
+    curl_slist* m_pHeaders = nullptr;
+    std::FILE* m_pFile = nullptr;
+    CURLcode m_eCode = CURLE_OK;
+    long m_nHttpStatus = 0;
+    long long m_nReceived = 0;
+    bool m_bTooLarge = false;
+    bool m_bLocalWriteFailed = false;
+    std::string m_strSetupFailure;
+};
+
+namespace {
+
+bool FailOnException(CNetworkFileAction& action, const std::exception& error) {
+    action.SetTaskActionErrorType(TA_NETWORK_OTHER_ERROR);
+    app_log(6, APP_LOG_WARNING, "network file transfer aborted: %s\n", error.what());
+    return false;
+}
+
+}  // namespace
+
+bool CNetworkFileAction::Exec() {
+    if (IsRead()) {
+        Read();
+    } else {
+        Write();
+    }
+    return IsOperationSucceed();
+}
+
+bool CNetworkFileAction::Read() {
+    try {
+        return CTransfer(*this).Download();
+    } catch (const std::exception& error) {
+        return FailOnException(*this, error);
+    }
+}
+
+bool CNetworkFileAction::Write() {
+    try {
+        CTransfer transfer(*this);
+        return IsDelete() ? transfer.Delete() : transfer.Upload();
+    } catch (const std::exception& error) {
+        return FailOnException(*this, error);
+    }
+}
+
+}  // namespace NS_TA
+
+NS_TA::CNetworkFileAction* TaskAction_CreateNetworkFileAction(const std::string& strLocalPath,
+                                                              const std::string& strRemoteUrl) {
+    if (strRemoteUrl.empty()) {
+        return nullptr;
+    }
+    try {
+        auto* pAction = new NS_TA::CNetworkFileAction(strLocalPath, strRemoteUrl);
+        pAction->AddRef();
+        return pAction;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void TaskAction_DestroyNetworkFileAction(NS_TA::CNetworkFileAction* pAction) {
+    if (pAction != nullptr) {
+        pAction->Release();
+    }
+}
