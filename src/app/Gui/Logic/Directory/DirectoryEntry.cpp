@@ -2,8 +2,11 @@
 
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "CommonAPI.h"
+#include "ContactRemoteAction.h"
+#include "ContactRemoteModel.h"
 #include "PhoneServices.h"
 
 namespace {
@@ -44,3 +47,49 @@ void Directory_SetDefaultIcon(EDirectoryDefaultIconType eType, const std::string
 std::string Directory_GetGroupGeneralImage() { return Directory_GetDefaultIcon(DDIT_GROUP_GENERAL); }
 
 std::string Directory_GetContactGeneralImage() { return Directory_GetDefaultIcon(DDIT_CONTACT_GENERAL); }
+
+bool Directory_IsRemoteContactConfigured() {
+    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
+    return pModel != nullptr && pModel->IsRemotePhoneBookConfigured();
+}
+
+std::string Directory_GetRemoteDisplayName() {
+    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
+    return pModel == nullptr ? std::string() : pModel->GetDisplayName();
+}
+
+std::string Directory_GetRemoteGroupName(int nIndex) {
+    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
+    return pModel == nullptr ? std::string() : pModel->GetConfiguredItemName(nIndex);
+}
+
+bool Directory_GetAllConfiguredItemName(std::list<std::string>* pList) {
+    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
+    if (pList == nullptr || pModel == nullptr) {
+        return false;
+    }
+    pList->clear();
+    const int nCount = pModel->GetTotalConfigurableItemCount();
+    for (int i = 0; i < nCount; ++i) {
+        if (pModel->IsItemConfigured(i)) {
+            pList->push_back(pModel->GetConfiguredItemName(i));
+        }
+    }
+    return true;
+}
+
+NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const std::string& strLocalPath,
+                                                                        const std::string& strUrl) {
+    auto* pAction = new (std::nothrow) NS_DIRECTORY::CContactRemoteAction(strLocalPath, strUrl);
+    if (pAction != nullptr) {
+        pAction->AddRef();
+        pAction->SetCreatFlag(true);
+    }
+    return pAction;
+}
+
+void Directory_DestroyContactRemoteAction(NS_DIRECTORY::CContactRemoteAction* pAction) {
+    if (pAction != nullptr) {
+        pAction->Release();
+    }
+}

@@ -2,6 +2,7 @@
 // The module's outer face: the Directory_* entry points the GUI calls, the message handlers the module
 // registers on the host bus, and the table of default icons.
 
+#include <list>
 #include <string>
 
 // Kinds of default icon: 0 the icon on every entry of a local contact page, 1 the generic group image,
@@ -13,6 +14,8 @@ enum EDirectoryDefaultIconType : int {
 };
 
 namespace NS_DIRECTORY {
+class CContactRemoteAction;
+
 // True exactly when the host says the network is ready.
 bool IsNetworkConnected();
 // The decimal text of an int.
@@ -25,3 +28,18 @@ std::string Directory_GetDefaultIcon(EDirectoryDefaultIconType eType);
 void Directory_SetDefaultIcon(EDirectoryDefaultIconType eType, const std::string& strPath);
 std::string Directory_GetGroupGeneralImage();
 std::string Directory_GetContactGeneralImage();
+
+// Remote phonebook. The results in brackets are those given when the remote model cannot be had.
+// Whether any remote slot has a name or a URL (false).
+extern "C" bool Directory_IsRemoteContactConfigured();
+// The display name of the remote phonebook ("").
+std::string Directory_GetRemoteDisplayName();
+// The name of slot nIndex ("").
+std::string Directory_GetRemoteGroupName(int nIndex);
+// Replaces the list's content with the names of the configured slots; false for a null list or no model.
+bool Directory_GetAllConfiguredItemName(std::list<std::string>* pList);
+// A remote download action holding one reference, or null.
+NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const std::string& strLocalPath,
+                                                                        const std::string& strUrl);
+// Releases the reference taken by the factory; null is ignored.
+void Directory_DestroyContactRemoteAction(NS_DIRECTORY::CContactRemoteAction* pAction);

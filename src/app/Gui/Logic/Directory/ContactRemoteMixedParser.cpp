@@ -1,0 +1,70 @@
+#include "ContactRemoteMixedParser.h"
+
+#include "AppLog.h"
+#include "CommonAPI.h"
+#include "ContactRemoteModel.h"
+
+namespace NS_DIRECTORY {
+
+bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::string& strUrl, pugi::xml_node root) {
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel == nullptr) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteUnitParser::Parse g_pContactRemoteModel == NULL\n");
+        return false;
+    }
+    if (root.empty()) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteUnitParser::Parse [%s] is not remote menu xml!\n", strFile.c_str());
+        return false;
+    }
+    for (pugi::xml_node menuNode = root.child("Menu"); menuNode; menuNode = menuNode.next_sibling("Menu")) {
+        ContactRemoteMenu menu;
+        if (!MyParseMenuNode(&menu, menuNode)) {
+            continue;
+        }
+        const int nTimes = pModel->MyFindMixedUrlTimes(menu.m_strName);
+        if (nTimes > 0) {
+            menu.m_strName += CommonAPI_FormatString("(%d)", nTimes);
+            menu.m_strUrl = menu.m_strName;
+        }
+        if (pModel->MyAddMenuContact(&menu, CContactRemoteModel::FILE_DOWNLOADED_OK, strUrl) != 0) {
+            continue;
+        }
+        for (pugi::xml_node unitNode = menuNode.child("Unit"); unitNode; unitNode = unitNode.next_sibling("Unit")) {
+            ContactRemoteUnit unit;
+            if (MyParseUnitNode(&unit, unitNode)) {
+                pModel->MyAddUnitContact(&unit, menu.m_strUrl);
+            }
+        }
+        pModel->MySortChildrenByUrl(menu.m_strUrl);
+    }
+    return true;
+}
+
+bool CContactRemoteMixedParser::MyParseMenuNode(ContactRemoteMenu* pMenu, pugi::xml_node node) {
+    if (pMenu == nullptr || node.empty()) {
+        return false;
+    }
+    const pugi::xml_attribute name = node.attribute("Name");
+    if (name && name.value()[0] == '\0') {
+        return false;
+    }
+    pMenu->m_strName = name.value();
+    pMenu->m_strUrl = pMenu->m_strName;
+    return true;
+}
+
+bool CContactRemoteMixedParser::MyParseUnitNode(ContactRemoteUnit* pUnit, pugi::xml_node node) {
+    if (pUnit == nullptr) {
+        return false;
+    }
+    pUnit->m_strName = node.attribute("Name").value();
+    for (const char* pPhone : {"Phone1", "Phone2", "Phone3"}) {
+        const char* pNumber = node.attribute(pPhone).value();
+        if (pNumber[0] != '\0') {
+            pUnit->m_listNumber.emplace_back(pNumber);
+        }
+    }
+    return true;
+}
+
+}  // namespace NS_DIRECTORY

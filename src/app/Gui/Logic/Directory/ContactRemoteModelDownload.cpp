@@ -1,0 +1,637 @@
+// The remote model's download engine: building the tree, starting downloads, finished downloads, refresh,
+// cancel and release of subtrees.
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include <pugixml.hpp>
+
+#include "AppLog.h"
+#include "CommonAPI.h"
+#include "CommonUnits.h"
+#include "ContactRemoteAction.h"
+#include "ContactRemoteModel.h"
+#include "ContactRemoteParserDelegator.h"
+#include "DirectoryEntry.h"
+#include "PhoneServices.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+using Lock = std::lock_guard<ETL_BaseHelper::chCriticalSection>;
+
+const char* const kSearchMark = "search.php";
+constexpr int kNoNetwork = -14;
+constexpr int kStatusRemoteDirectory = 18;
+
+std::atomic<unsigned> g_nTempFileCounter{0};
+std::atomic<unsigned long long> g_nEntryKeyCounter{0};
+
+// The tree generation of the parse running on this thread; 0 outside a parse.
+thread_local unsigned t_nParseGeneration = 0;
+
+class ParseGenerationScope {
+public:
+    explicit ParseGenerationScope(unsigned nGeneration) { t_nParseGeneration = nGeneration; }
+    ~ParseGenerationScope() { t_nParseGeneration = 0; }
+    ParseGenerationScope(const ParseGenerationScope&) = delete;
+    ParseGenerationScope& operator=(const ParseGenerationScope&) = delete;
+};
+
+std::string CutAfterSearchPhp(const std::string& strUrl) {
+    const std::size_t nPos = strUrl.find(kSearchMark);
+    if (nPos == std::string::npos) {
+        return strUrl;
+    }
+    return strUrl.substr(0, nPos + std::char_traits<char>::length(kSearchMark));
+}
+
+std::string NextTempFileName() {
+    const unsigned nNumber = g_nTempFileCounter.fetch_add(1) & 0x7fffffffu;
+    return CommonAPI_FormatString("/tmp/RemoteDirectory.%010d.xml", static_cast<int>(nNumber));
+}
+
+std::string NextEntryKey(const std::string& strParentUrl) {
+    return strParentUrl + "<Index>" + std::to_string(g_nEntryKeyCounter.fetch_add(1));
+}
+
+bool IsUnreservedUrlByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
+std::string PercentEncode(const std::string& strText) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string strOut;
+    strOut.reserve(strText.size() * 3);
+    for (const char ch : strText) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (IsUnreservedUrlByte(c)) {
+            strOut += ch;
+        } else {
+            strOut += '%';
+            strOut += kHex[c >> 4];
+            strOut += kHex[c & 0x0f];
+        }
+    }
+    return strOut;
+}
+
+bool IsHotKey(const ContactRemoteItemBase* pItem) { return Base2HotKey(pItem) != nullptr; }
+
+const std::string& SortName(const ContactRemoteItemBase* pItem) {
+    static const std::string kNone;
+    if (const ContactRemoteMenu* pMenu = Base2Menu(pItem)) {
+        return pMenu->m_strName;
+    }
+    if (const ContactRemoteUnit* pUnit = Base2Unit(pItem)) {
+        return pUnit->m_strName;
+    }
+    return kNone;
+}
+
+// Page keys first, then menus and entries by name, then hot keys in document order, then nodes without item.
+bool ComesBefore(CContactRemoteModel::RemoteTree::TinyNode* pA, CContactRemoteModel::RemoteTree::TinyNode* pB) {
+    const ContactRemoteItemBase* pItemA = pA->GetData().m_pItem;
+    const ContactRemoteItemBase* pItemB = pB->GetData().m_pItem;
+    if (pItemA == nullptr) {
+        return false;
+    }
+    if (pItemB == nullptr) {
+        return true;
+    }
+    if (IsHotKey(pItemA)) {
+        return false;
+    }
+    if (IsHotKey(pItemB)) {
+        return true;
+    }
+    return SortName(pItemA) < SortName(pItemB);
+}
+
+void NotifyGui(int nMsg, int nLParam) { EtlMsgHandler_NotifyApp(false, nMsg, 0, nLParam); }
+
+}  // namespace
+
+std::string RemoteUrlForLog(const std::string& strUrl) {
+    const std::size_t nScheme = strUrl.find("://");
+    if (nScheme == std::string::npos) {
+        return strUrl;
+    }
+    const std::size_t nHostStart = nScheme + 3;
+    const std::size_t nHostEnd = strUrl.find_first_of("/?#", nHostStart);
+    const std::size_t nAt = strUrl.rfind('@', nHostEnd == std::string::npos ? std::string::npos : nHostEnd);
+    if (nAt == std::string::npos || nAt < nHostStart) {
+        return strUrl;
+    }
+    const std::size_t nColon = strUrl.find(':', nHostStart);
+    if (nColon == std::string::npos || nColon > nAt) {
+        return strUrl;
+    }
+    return strUrl.substr(0, nColon + 1) + "***" + strUrl.substr(nAt);
+}
+
+bool CContactRemoteModel::MyIsStaleParse() const {
+    return t_nParseGeneration != 0 && t_nParseGeneration != m_nGeneration;
+}
+
+void CContactRemoteModel::MyInitTopChildren() {
+    std::vector<ItemData> vecTop;
+    {
+        Lock lock(m_csLock);
+        for (const auto& pSlot : m_vecConfig) {
+            ItemData data;
+            data.m_strName = pSlot->m_strName;
+            data.m_strUrl = pSlot->m_strUrl;
+            data.m_eStatus = pSlot->m_strUrl.empty() || pSlot->m_bSearch ? FILE_DOWNLOAD_NO_URL : FILE_DOWNLOAD_READY;
+            vecTop.push_back(data);
+        }
+    }
+    for (const ItemData& data : vecTop) {
+        MyAddNodeByUrl(REMOTE_ROOT_KEY, data);
+    }
+}
+
+bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const ItemData& data) {
+    if (strParentUrl.empty()) {
+        return false;
+    }
+    const std::string strParent = CutAfterSearchPhp(strParentUrl);
+    if (data.m_strUrl.empty()) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node[%s] add empty child[%s]!\n",
+                RemoteUrlForLog(strParent).c_str(), data.m_strUrl.c_str());
+    }
+    bool bAdded = false;
+    {
+        Lock lock(m_csLock);
+        RemoteTree::TinyNode* pParent = MyIsStaleParse() ? nullptr : m_treeContact.Find(strParent);
+        if (pParent != nullptr) {
+            if (m_treeContact.Find(data.m_strUrl) != nullptr) {
+                app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
+                        RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(data.m_strUrl).c_str());
+            } else {
+                ItemData child = data;
+                if (child.m_strUrl.empty() && child.m_eStatus != FILE_DOWNLOADED_OK &&
+                    child.m_eStatus != FILE_DOWNLOAD_NO_URL) {
+                    child.m_eStatus = FILE_DOWNLOAD_NO_URL;
+                }
+                child.m_nLevel = pParent->GetData().m_nLevel + 1;
+                pParent->AddChild(child, child.m_strUrl);
+                bAdded = true;
+            }
+        }
+    }
+    if (!bAdded) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
+                RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(data.m_strUrl).c_str());
+    }
+    return bAdded;
+}
+
+int CContactRemoteModel::MyAddItemNode(ContactRemoteItemBase* pItem, const std::string& strKey,
+                                       FileDownloadStatus eStatus, const std::string& strParentUrl) {
+    ItemData data;
+    data.m_strUrl = strKey;
+    data.m_eStatus = eStatus;
+    data.m_pItem = pItem;
+    bool bAdded = false;
+    try {
+        bAdded = MyAddNodeByUrl(strParentUrl, data);
+    } catch (const std::bad_alloc&) {
+        bAdded = false;
+    }
+    if (!bAdded) {
+        delete pItem;
+        return -1;
+    }
+    return 0;
+}
+
+int CContactRemoteModel::MyAddMenuContact(const ContactRemoteMenu* pMenu, FileDownloadStatus eStatus,
+                                          const std::string& strParentUrl) {
+    if (pMenu == nullptr) {
+        return -1;
+    }
+    ContactRemoteMenu* pCopy = new (std::nothrow) ContactRemoteMenu(*pMenu);
+    return pCopy == nullptr ? -1 : MyAddItemNode(pCopy, pMenu->m_strUrl, eStatus, strParentUrl);
+}
+
+int CContactRemoteModel::MyAddHotKeyContact(const ContactRemoteHotKey* pHotKey, FileDownloadStatus eStatus,
+                                            const std::string& strParentUrl) {
+    if (pHotKey == nullptr) {
+        return -1;
+    }
+    ContactRemoteHotKey* pCopy = new (std::nothrow) ContactRemoteHotKey(*pHotKey);
+    return pCopy == nullptr ? -1 : MyAddItemNode(pCopy, pHotKey->m_strUrl, eStatus, strParentUrl);
+}
+
+int CContactRemoteModel::MyAddPageKeyContact(const ContactRemotePageKey* pPageKey, FileDownloadStatus eStatus,
+                                             const std::string& strParentUrl) {
+    if (pPageKey == nullptr) {
+        return -1;
+    }
+    app_log(6, APP_LOG_INFO, "url = %s\n", RemoteUrlForLog(pPageKey->m_strUrl).c_str());
+    ContactRemotePageKey* pCopy = new (std::nothrow) ContactRemotePageKey(*pPageKey);
+    return pCopy == nullptr ? -1 : MyAddItemNode(pCopy, pPageKey->m_strUrl, eStatus, strParentUrl);
+}
+
+int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl) {
+    if (pUnit == nullptr) {
+        return -1;
+    }
+    Lock lock(m_csLock);
+    if (m_nUnitCount >= m_nMaxUnitCount) {
+        return -1;
+    }
+    ContactRemoteUnit* pCopy = new (std::nothrow) ContactRemoteUnit(*pUnit);
+    if (pCopy == nullptr) {
+        return -1;
+    }
+    if (MyAddItemNode(pCopy, NextEntryKey(strParentUrl), FILE_DOWNLOADED_OK, strParentUrl) != 0) {
+        return -1;
+    }
+    ++m_nUnitCount;
+    return 0;
+}
+
+int CContactRemoteModel::MySetTitle(const std::string& strTitle, const std::string& strUrl) {
+    if (strUrl.empty()) {
+        return -1;
+    }
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = MyIsStaleParse() ? nullptr : m_treeContact.Find(strUrl);
+    if (pNode == nullptr) {
+        return -1;
+    }
+    pNode->GetData().m_strName = strTitle;
+    return 0;
+}
+
+void CContactRemoteModel::MySortChildrenByUrl(const std::string& strUrl) {
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = m_treeContact.Find(strUrl);
+    if (pNode != nullptr) {
+        std::vector<RemoteTree::TinyNode*>& vecChildren = pNode->GetChildren();
+        std::stable_sort(vecChildren.begin(), vecChildren.end(), ComesBefore);
+    }
+}
+
+int CContactRemoteModel::MyFindMixedUrlTimes(const std::string& strName) {
+    Lock lock(m_csLock);
+    if (m_treeContact.Find(strName) == nullptr) {
+        return 0;
+    }
+    int nTimes = 1;
+    while (m_treeContact.Find(strName + CommonAPI_FormatString("(%d)", nTimes)) != nullptr) {
+        ++nTimes;
+    }
+    return nTimes;
+}
+
+int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, bool bSendMsg) {
+    if (strUrl.empty()) {
+        return FILE_DOWNLOAD_NO_URL;
+    }
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = MyIsStaleParse() ? nullptr : m_treeContact.Find(strUrl);
+    if (pNode == nullptr) {
+        return FILE_DOWNLOAD_FAILED;
+    }
+    ItemData& data = pNode->GetData();
+    if (data.m_eStatus != FILE_DOWNLOAD_READY) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyExecDownload [%s] Not in ready[%d].\n",
+                RemoteUrlForLog(strUrl).c_str(), data.m_eStatus);
+        return data.m_eStatus;
+    }
+    FileDownloadStatus eStatus = FILE_DOWNLOAD_FAILED;
+    if (data.m_nLevel > m_nMaxLevel) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyExecDownload max level [%d] reached!\n", data.m_nLevel);
+        eStatus = FILE_DOWNLOAD_MAX_LEVEL;
+    } else {
+        std::string strRequestUrl = strUrl;
+        if (IsSearchContact(strRequestUrl)) {
+            RepalceUrl(strRequestUrl);
+        }
+        CContactRemoteAction* pAction = Directory_CreateContactRemoteAction(NextTempFileName(), strRequestUrl);
+        if (pAction != nullptr) {
+            pAction->SetSendMesg(bSendMsg);
+            pAction->SetRead(true);
+            pAction->SetSync(bSync);
+            pAction->SetCallback(this);
+            m_mapRunning[pAction] = m_nGeneration;
+            if (TaskAction_ExecAction(pAction)) {
+                eStatus = FILE_DOWNLOADING;
+            } else {
+                m_mapRunning.erase(pAction);
+                Directory_DestroyContactRemoteAction(pAction);
+            }
+        }
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyExecDownload download [%s] begin(Status[%d]).\n",
+                RemoteUrlForLog(strRequestUrl).c_str(), eStatus);
+    }
+    data.m_eStatus = eStatus;
+    return eStatus;
+}
+
+void CContactRemoteModel::RepalceUrl(std::string& strUrl) {
+    app_log(6, APP_LOG_INFO, "CContactRemoteModel::RepalceUrl\n");
+    strUrl = GetFulUrl(strUrl);
+    strUrl = CommonAPI_TranslateString(strUrl, "#IP", PercentEncode(netGetWanIP()));
+    PhoneStatusData status;
+    NS_SETTING::CStatusController::GetPhoneStatusData(&status);
+    strUrl = CommonAPI_TranslateString(strUrl, "#MAC", PercentEncode(status.m_strMac));
+    std::string strKey;
+    {
+        Lock lock(m_csLock);
+        strKey = m_strSearchKey;
+    }
+    strUrl = CommonAPI_TranslateString(strUrl, "#SEARCH", PercentEncode(strKey));
+    app_log(6, APP_LOG_INFO, "After repalce:strUrl = %s\n", RemoteUrlForLog(strUrl).c_str());
+}
+
+bool CContactRemoteModel::MyParseForAction(CContactRemoteAction* pAction) {
+    unsigned nGeneration = 0;
+    {
+        Lock lock(m_csLock);
+        const auto found = m_mapRunning.find(pAction);
+        nGeneration = found == m_mapRunning.end() ? m_nGeneration : found->second;
+        if (nGeneration != m_nGeneration) {
+            return false;
+        }
+    }
+    ParseGenerationScope scope(nGeneration);
+    return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(), pAction->GetFileContent());
+}
+
+bool CContactRemoteModel::ParseDownloadedFile(const std::string& strFile, const std::string& strUrl,
+                                              const std::string& strContent) {
+    if (MyFindStatusByUrl(strUrl) == FILE_DOWNLOAD_CANCELED) {
+        return false;
+    }
+    try {
+        return MyLoadDataFromFile(strFile, strUrl, strContent);
+    } catch (const std::bad_alloc&) {
+        app_log(6, APP_LOG_WARNING, "CContactRemoteModel::ParseDownloadedFile [%s] out of memory\n", strFile.c_str());
+        return false;
+    }
+}
+
+bool CContactRemoteModel::MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl,
+                                             const std::string& /*strContent*/) {
+    pugi::xml_document doc;
+    if (!doc.load_file(ETL_MiscHelper::pathMapToRoot(strFile).c_str())) {
+        return false;
+    }
+    CContactRemoteParserDelegator delegator;
+    const pugi::xml_node root = delegator.ChooseParserFor(doc);
+    return root && delegator.Parse(strFile, strUrl, root);
+}
+
+void CContactRemoteModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) {
+    if (pTaskAction == nullptr) {
+        return;
+    }
+    app_log(6, APP_LOG_INFO, "taskActionCallback.type[%d]\n", pTaskAction->GetRequestType());
+    if (pTaskAction->GetRequestType() == NS_TA::TA_REQUEST_REMOTE_CONTACT_DOWNLOAD) {
+        try {
+            MyOnDownloadFinished(static_cast<CContactRemoteAction*>(pTaskAction));
+        } catch (const std::bad_alloc&) {
+            app_log(6, APP_LOG_WARNING, "CContactRemoteModel::OnTaskActionCallback out of memory\n");
+        }
+    }
+}
+
+void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
+    const FileDownloadStatus eStatus =
+        pAction->IsOperationSucceed() ? FILE_DOWNLOADED_OK : FILE_DOWNLOAD_FAILED;
+    const std::string strKey = CutAfterSearchPhp(pAction->GetFilePathRemote());
+    bool bCurrentGeneration = true;
+    {
+        Lock lock(m_csLock);
+        const auto found = m_mapRunning.find(pAction);
+        if (found != m_mapRunning.end()) {
+            bCurrentGeneration = found->second == m_nGeneration;
+            m_mapRunning.erase(found);
+        }
+        if (bCurrentGeneration) {
+            m_ePageStatus = eStatus;
+            RemoteTree::TinyNode* pNode = m_treeContact.Find(strKey);
+            if (pNode != nullptr && pNode->GetData().m_eStatus != FILE_DOWNLOAD_CANCELED) {
+                app_log(6, APP_LOG_INFO, "CContactRemoteModel::OnTaskActionCallback URL[%s] StatusChanged[%d]->[%d]\n",
+                        RemoteUrlForLog(strKey).c_str(), pNode->GetData().m_eStatus, eStatus);
+                pNode->GetData().m_eStatus = eStatus;
+            }
+        }
+    }
+    if (bCurrentGeneration && strKey == m_strCurUrl) {
+        NotifyGui(REMOTE_MSG_DOWNLOAD_RESULT, eStatus == FILE_DOWNLOADED_OK ? 0 : 1);
+        app_log(6, APP_LOG_INFO, "At current page : Send Notif UI\n");
+    }
+    app_log(6, APP_LOG_INFO, "curUrl(%s),remoteUrl(%s)\n", RemoteUrlForLog(m_strCurUrl).c_str(),
+            RemoteUrlForLog(pAction->GetFilePathRemote()).c_str());
+    pAction->RemoveLocalFile();
+    Directory_DestroyContactRemoteAction(pAction);
+}
+
+void CContactRemoteModel::MyReleaseRunningActions() {
+    std::map<NS_TA::CTaskAction*, unsigned> mapRunning;
+    {
+        Lock lock(m_csLock);
+        mapRunning.swap(m_mapRunning);
+    }
+    for (const auto& entry : mapRunning) {
+        Directory_DestroyContactRemoteAction(static_cast<CContactRemoteAction*>(entry.first));
+    }
+}
+
+int CContactRemoteModel::ReDownload(const std::string& strUrl) {
+    if (strUrl.empty()) {
+        return FILE_DOWNLOAD_FAILED;
+    }
+    if (!IsNetworkConnected()) {
+        return kNoNetwork;
+    }
+    int nResult = FILE_DOWNLOAD_FAILED;
+    try {
+        if (strUrl == REMOTE_ROOT_KEY) {
+            CommonUnits_RemoveStatus(kStatusRemoteDirectory);
+            MyClear1stLevelChildren();
+            nResult = MyExecDownloadTopChildren() ? FILE_DOWNLOADING : FILE_DOWNLOAD_FAILED;
+        } else {
+            nResult = MyReDownloadTopNode(MyGetTopChildUrl(strUrl));
+        }
+    } catch (const std::bad_alloc&) {
+        nResult = FILE_DOWNLOAD_FAILED;
+    }
+    if (nResult == FILE_DOWNLOADING) {
+        NotifyGui(REMOTE_MSG_REFRESH_STARTED, 0);
+    } else if (nResult == FILE_DOWNLOAD_FAILED) {
+        NotifyGui(REMOTE_MSG_DOWNLOAD_RESULT, 0);
+    }
+    return nResult;
+}
+
+int CContactRemoteModel::Update(bool bAll) { return ReDownload(bAll ? std::string(REMOTE_ROOT_KEY) : m_strCurUrl); }
+
+// A downloaded top node is released and fetched again, a ready one fetched; any other keeps its state.
+int CContactRemoteModel::MyReDownloadTopNode(const std::string& strTop) {
+    Lock lock(m_csLock);
+    const FileDownloadStatus eStatus = MyFindStatusByUrl(strTop);
+    if (eStatus == FILE_DOWNLOADED_OK) {
+        MyReleaseTree(strTop);
+    }
+    if (eStatus == FILE_DOWNLOADED_OK || eStatus == FILE_DOWNLOAD_READY || eStatus == FILE_DOWNLOAD_NONE) {
+        return MyExecDownload(strTop, false, false);
+    }
+    return eStatus;
+}
+
+void CContactRemoteModel::MyClear1stLevelChildren() {
+    std::vector<std::string> vecKeys;
+    {
+        Lock lock(m_csLock);
+        RemoteTree::TinyNode* pRoot = m_treeContact.GetRoot();
+        if (pRoot == nullptr) {
+            return;
+        }
+        for (RemoteTree::TinyNode* pTop : pRoot->GetChildren()) {
+            if (!pTop->GetData().m_strUrl.empty()) {
+                vecKeys.push_back(pTop->GetData().m_strUrl);
+            }
+        }
+    }
+    for (const std::string& strKey : vecKeys) {
+        MyReleaseTree(strKey);
+    }
+}
+
+bool CContactRemoteModel::MyExecDownloadTopChildren() {
+    std::vector<std::string> vecKeys;
+    {
+        Lock lock(m_csLock);
+        RemoteTree::TinyNode* pRoot = m_treeContact.GetRoot();
+        if (pRoot == nullptr) {
+            return false;
+        }
+        for (RemoteTree::TinyNode* pTop : pRoot->GetChildren()) {
+            ItemData& data = pTop->GetData();
+            if (data.m_strUrl.empty()) {
+                data.m_eStatus = FILE_DOWNLOAD_NO_URL;
+            } else if (IsSearchContact(data.m_strUrl)) {
+                data.m_eStatus = FILE_DOWNLOADED_OK;
+            } else {
+                data.m_eStatus = FILE_DOWNLOAD_READY;
+                vecKeys.push_back(data.m_strUrl);
+            }
+        }
+    }
+    bool bStarted = false;
+    for (const std::string& strKey : vecKeys) {
+        bStarted = MyExecDownload(strKey, false, false) == FILE_DOWNLOADING || bStarted;
+    }
+    return bStarted;
+}
+
+bool CContactRemoteModel::MyReleaseTree(const std::string& strUrl) {
+    if (strUrl.empty()) {
+        return false;
+    }
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = m_treeContact.Find(strUrl);
+    if (pNode == nullptr) {
+        return false;
+    }
+    if (pNode->GetData().m_eStatus == FILE_DOWNLOADED_OK) {
+        pNode->GetData().m_eStatus = FILE_DOWNLOAD_READY;
+        MyFreeItemsBelow(pNode);
+        pNode->RemoveChildren();
+    }
+    return true;
+}
+
+void CContactRemoteModel::MyFreeItemsBelow(RemoteTree::TinyNode* pNode) {
+    for (RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
+        MyFreeItemsBelow(pChild);
+        ItemData& data = pChild->GetData();
+        if (Base2Unit(data.m_pItem) != nullptr) {
+            --m_nUnitCount;
+        }
+        delete data.m_pItem;
+        data.m_pItem = nullptr;
+    }
+}
+
+bool CContactRemoteModel::CancelDownload(const std::string& strUrl) {
+    {
+        Lock lock(m_csLock);
+        m_ePageStatus = FILE_DOWNLOAD_CANCELED;
+    }
+    return MyCancelDownload(strUrl.empty() ? std::string(REMOTE_ROOT_KEY) : strUrl);
+}
+
+bool CContactRemoteModel::MyCancelDownload(const std::string& strUrl) {
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = m_treeContact.Find(strUrl);
+    if (pNode == nullptr) {
+        return false;
+    }
+    MyCancelMenusBelow(pNode);
+    return true;
+}
+
+void CContactRemoteModel::MyCancelMenusBelow(RemoteTree::TinyNode* pNode) {
+    for (RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
+        ItemData& data = pChild->GetData();
+        if (Base2Menu(data.m_pItem) != nullptr &&
+            (data.m_eStatus == FILE_DOWNLOAD_READY || data.m_eStatus == FILE_DOWNLOADING)) {
+            data.m_eStatus = FILE_DOWNLOAD_CANCELED;
+        }
+        MyCancelMenusBelow(pChild);
+    }
+}
+
+bool CContactRemoteModel::GetFailedMissonList(std::list<std::string>* pList) {
+    if (pList == nullptr) {
+        return false;
+    }
+    Lock lock(m_csLock);
+    for (auto it = m_treeContact.begin(); it != m_treeContact.end(); ++it) {
+        if ((*it).m_eStatus == FILE_DOWNLOAD_FAILED) {
+            pList->push_back(it->GetKey());
+        }
+    }
+    return true;
+}
+
+std::string CContactRemoteModel::MyGetTopChildUrl(const std::string& strUrl) {
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = m_treeContact.Find(strUrl);
+    const RemoteTree::TinyNode* pRoot = m_treeContact.GetRoot();
+    if (pNode == nullptr || pNode == pRoot) {
+        return strUrl;
+    }
+    while (pNode->GetParent() != nullptr && pNode->GetParent() != pRoot) {
+        pNode = pNode->GetParent();
+    }
+    return pNode->GetKey();
+}
+
+bool CContactRemoteModel::MySetStatusByUrl(const std::string& strUrl, FileDownloadStatus eStatus) {
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = strUrl.empty() ? nullptr : m_treeContact.Find(strUrl);
+    if (pNode == nullptr || pNode->GetData().m_eStatus == eStatus) {
+        return false;
+    }
+    pNode->GetData().m_eStatus = eStatus;
+    return true;
+}
+
+CContactRemoteModel::FileDownloadStatus CContactRemoteModel::MyFindStatusByUrl(const std::string& strUrl) {
+    Lock lock(m_csLock);
+    RemoteTree::TinyNode* pNode = strUrl.empty() ? nullptr : m_treeContact.Find(strUrl);
+    return pNode == nullptr ? FILE_DOWNLOAD_NONE : pNode->GetData().m_eStatus;
+}
+
+}  // namespace NS_DIRECTORY

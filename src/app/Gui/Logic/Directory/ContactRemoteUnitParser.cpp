@@ -1,0 +1,74 @@
+#include "ContactRemoteUnitParser.h"
+
+#include <cstring>
+
+#include "AppLog.h"
+#include "ContactRemoteModel.h"
+
+namespace NS_DIRECTORY {
+
+bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::string& strUrl, pugi::xml_node root) {
+    if (root.empty()) {
+        app_log(6, APP_LOG_INFO, "Parse [%s] is not remote unit xml!\n", strFile.c_str());
+        return false;
+    }
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel == nullptr) {
+        return false;
+    }
+    for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
+        if (std::strcmp(child.name(), "DirectoryEntry") == 0) {
+            ContactRemoteUnit unit;
+            if (MyParseUnitChildren(&unit, child)) {
+                pModel->MyAddUnitContact(&unit, strUrl);
+            }
+        } else if (std::strcmp(child.name(), "SoftKeyItem") == 0) {
+            ContactRemoteHotKey hotKey;
+            const bool bParsed = ParseSoftKeyNode(&hotKey, child);
+            const auto eStatus = hotKey.m_strUrl.empty() ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL
+                                                         : CContactRemoteModel::FILE_DOWNLOAD_READY;
+            if (bParsed && pModel->MyAddHotKeyContact(&hotKey, eStatus, strUrl) == 0) {
+                pModel->MyExecDownload(hotKey.m_strUrl, false, false);
+            }
+        } else if (std::strcmp(child.name(), "MenuItem") == 0) {
+            ContactRemotePageKey pageKey;
+            if (ParsePageKeyNode(&pageKey, child)) {
+                pModel->MyAddPageKeyContact(&pageKey,
+                                            pageKey.m_strUrl.empty() ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL
+                                                                     : CContactRemoteModel::FILE_DOWNLOADED_OK,
+                                            strUrl);
+            }
+        } else if (std::strcmp(child.name(), "Title") == 0) {
+            pModel->MySetTitle(child.text().get(), strUrl);
+        }
+    }
+    pModel->MySortChildrenByUrl(strUrl);
+    return true;
+}
+
+bool CContactRemoteUnitParser::MyParseUnitChildren(ContactRemoteUnit* pUnit, pugi::xml_node node) {
+    if (pUnit == nullptr || node.empty()) {
+        return false;
+    }
+    pUnit->m_strName = TrimSpaces(node.child("Name").text().get());
+    for (pugi::xml_node phone = node.child("Telephone"); phone; phone = phone.next_sibling("Telephone")) {
+        std::string strNumber = TrimSpaces(phone.text().get());
+        if (!strNumber.empty()) {
+            pUnit->m_listNumber.push_back(std::move(strNumber));
+        }
+    }
+    return !pUnit->m_strName.empty();
+}
+
+bool CContactRemoteUnitParser::ParsePageKeyNode(ContactRemotePageKey* pPageKey, pugi::xml_node node) {
+    if (pPageKey == nullptr || node.empty()) {
+        return false;
+    }
+    pPageKey->m_strName = TrimSpaces(node.child("Item").text().get());
+    pPageKey->m_strUrl = TrimSpaces(node.child("URL").text().get());
+    app_log(6, APP_LOG_INFO, "url = %s,name =%s\n", RemoteUrlForLog(pPageKey->m_strUrl).c_str(),
+            pPageKey->m_strName.c_str());
+    return !pPageKey->m_strName.empty();
+}
+
+}  // namespace NS_DIRECTORY

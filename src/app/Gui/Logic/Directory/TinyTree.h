@@ -1,0 +1,170 @@
+#pragma once
+// A small ordered tree whose every node also carries a unique key, indexed so that any node is found by key
+// in constant time. It has no lock of its own: its owner serialises every use.
+
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace NS_DIRECTORY {
+
+// h = h * 5 + byte over the bytes of the key, in 32 bits.
+struct str_hash {
+    std::size_t operator()(const std::string& strKey) const {
+        std::uint32_t h = 0;
+        for (const char c : strKey) {
+            h = h * 5u + static_cast<unsigned char>(c);
+        }
+        return h;
+    }
+};
+
+template <class T, class K>
+class TinyTree {
+public:
+    class TinyNode;
+    using NodeMap = std::unordered_map<K, TinyNode*, str_hash>;
+
+    // A node owns its children; its key stays in the owner's index until the parent (or SetRoot) drops it.
+    class TinyNode {
+    public:
+        TinyNode(const T& data, const K& key, TinyTree* pOwner, TinyNode* pParent)
+            : m_pParent(pParent), m_pOwner(pOwner), m_data(data), m_key(key) {}
+        ~TinyNode() { RemoveChildren(); }
+        TinyNode(const TinyNode&) = delete;
+        TinyNode& operator=(const TinyNode&) = delete;
+
+        void AddChild(const T& data, const K& key) {
+            TinyNode* pChild = new TinyNode(data, key, m_pOwner, this);
+            m_vecChildren.push_back(pChild);
+            if (m_pOwner != nullptr) {
+                m_pOwner->MyIndex(pChild);
+            }
+        }
+
+        void RemoveChildren() {
+            for (TinyNode* pChild : m_vecChildren) {
+                if (m_pOwner != nullptr) {
+                    m_pOwner->MyUnindex(pChild);
+                }
+                delete pChild;
+            }
+            m_vecChildren.clear();
+        }
+
+        TinyNode* GetChild(int nIndex) const {
+            if (nIndex < 0 || nIndex >= GetChildCount()) {
+                return nullptr;
+            }
+            return m_vecChildren[static_cast<std::size_t>(nIndex)];
+        }
+        int GetChildCount() const { return static_cast<int>(m_vecChildren.size()); }
+        std::vector<TinyNode*>& GetChildren() { return m_vecChildren; }
+        TinyNode* GetParent() const { return m_pParent; }
+        void SetParent(TinyNode* pParent) { m_pParent = pParent; }
+        T& GetData() { return m_data; }
+        const K& GetKey() const { return m_key; }
+        TinyNode* GetSelf() { return this; }
+
+        // True when this node is a proper ancestor of pNode.
+        bool IsChild(const TinyNode* pNode) const {
+            if (pNode == nullptr) {
+                return false;
+            }
+            for (const TinyNode* pUp = pNode->m_pParent; pUp != nullptr; pUp = pUp->m_pParent) {
+                if (pUp == this) {
+                    return true;
+                }
+            }
+            return false;
+        }
+
+    private:
+        std::vector<TinyNode*> m_vecChildren;
+        TinyNode* m_pParent;
+        TinyTree* m_pOwner;
+        T m_data;
+        K m_key;
+    };
+
+    // Walks the index, not the tree: the order is unspecified.
+    class iterator {
+    public:
+        iterator() : m_pTree(nullptr) {}
+        iterator(TinyTree* pTree, typename NodeMap::iterator pos) : m_pos(pos), m_pTree(pTree) {}
+
+        iterator& operator++() {
+            ++m_pos;
+            return *this;
+        }
+        bool operator!=(const iterator& other) const { return m_pos != other.m_pos; }
+        bool operator==(const iterator& other) const { return m_pos == other.m_pos; }
+        T& operator*() const { return MyNode()->GetData(); }
+        TinyNode* operator->() const { return MyNode(); }
+
+    private:
+        TinyNode* MyNode() const {
+            assert(m_pTree != NULL);
+            TinyNode* pNode = m_pos == m_pTree->m_mapNode.end() ? nullptr : m_pos->second;
+            assert(pNode != NULL);
+            return pNode;
+        }
+
+        typename NodeMap::iterator m_pos;
+        TinyTree* m_pTree;
+    };
+
+    TinyTree() : m_pRoot(nullptr) {}
+    ~TinyTree() {
+        MyFreeRoot();
+        m_mapNode.clear();
+    }
+    TinyTree(const TinyTree&) = delete;
+    TinyTree& operator=(const TinyTree&) = delete;
+
+    void SetRoot(const T& data, const K& key) {
+        MyFreeRoot();
+        m_pRoot = new TinyNode(data, key, this, nullptr);
+        MyIndex(m_pRoot);
+    }
+    TinyNode* GetRoot() const { return m_pRoot; }
+
+    TinyNode* Find(const K& key) const {
+        const auto found = m_mapNode.find(key);
+        return found == m_mapNode.end() ? nullptr : found->second;
+    }
+
+    iterator begin() { return iterator(this, m_mapNode.begin()); }
+    iterator end() { return iterator(this, m_mapNode.end()); }
+    std::size_t size() const { return m_mapNode.size(); }
+
+private:
+    // A key already indexed keeps pointing at the older node.
+    void MyIndex(TinyNode* pNode) { m_mapNode.emplace(pNode->GetKey(), pNode); }
+
+    // Only the entry that points at this very node goes, so a node added under a duplicate key cannot take
+    // the older node's entry with it.
+    void MyUnindex(TinyNode* pNode) {
+        const auto found = m_mapNode.find(pNode->GetKey());
+        if (found != m_mapNode.end() && found->second == pNode) {
+            m_mapNode.erase(found);
+        }
+    }
+
+    void MyFreeRoot() {
+        if (m_pRoot == nullptr) {
+            return;
+        }
+        MyUnindex(m_pRoot);
+        delete m_pRoot;
+        m_pRoot = nullptr;
+    }
+
+    NodeMap m_mapNode;
+    TinyNode* m_pRoot;
+};
+
+}  // namespace NS_DIRECTORY
