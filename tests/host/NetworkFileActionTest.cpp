@@ -328,6 +328,24 @@ TEST_F(NetworkFileActionTest, OnlyHttpSchemesAreFetched) {
     EXPECT_EQ(m_root.ReadFile("/config/data/secret.txt"), "secret");
 }
 
+TEST_F(NetworkFileActionTest, SelfSignedTlsIsRefusedUnlessVerificationIsOff) {
+    testsupport::LoopbackHttpServer tlsServer(testsupport::LoopbackHttpServer::Scheme::Https);
+    tlsServer.Serve("/phonebook.xml", kBody);
+    auto verified = Download(tlsServer.Url("/phonebook.xml"));
+
+    EXPECT_FALSE(verified->Exec());
+    EXPECT_EQ(verified->GetTaskActionErrorType(), NS_TA::TA_NETWORK_CONNECT_FAILED);
+    EXPECT_EQ(tlsServer.RequestCount(), 0U);
+    EXPECT_FALSE(m_root.Exists(kTarget));
+
+    HostControl::TransferLimits limits;
+    limits.bVerifyTls = false;
+    HostControl::SetTransferLimits(limits);
+    auto unverified = Download(tlsServer.Url("/phonebook.xml"));
+    EXPECT_TRUE(unverified->Exec());
+    EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
+}
+
 TEST_F(NetworkFileActionTest, RedirectsStopAfterTheLimit) {
     m_server.Serve("/phonebook.xml", kBody);
     for (int nHop = 1; nHop <= 4; ++nHop) {

@@ -1,5 +1,8 @@
 #include "LoopbackHttpServer.h"
 
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -45,6 +48,40 @@ std::string QueryOf(const httplib::Request& request) {
     return nMark == std::string::npos ? std::string() : request.target.substr(nMark + 1);
 }
 
+struct X509Free {
+    void operator()(X509* pCert) const { X509_free(pCert); }
+};
+struct KeyFree {
+    void operator()(EVP_PKEY* pKey) const { EVP_PKEY_free(pKey); }
+};
+
+// A server over TLS with a new self-signed certificate for 127.0.0.1, valid for a day.
+std::unique_ptr<httplib::Server> MakeSelfSignedServer() {
+    std::unique_ptr<EVP_PKEY, KeyFree> key(EVP_EC_gen("P-256"));
+    std::unique_ptr<X509, X509Free> cert(X509_new());
+    if (!key || !cert) {
+        throw std::runtime_error("loopback server: cannot make a TLS key");
+    }
+    X509_set_version(cert.get(), 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), 1);
+    X509_gmtime_adj(X509_getm_notBefore(cert.get()), -3600);
+    X509_gmtime_adj(X509_getm_notAfter(cert.get()), 24 * 3600);
+    X509_NAME* pName = X509_get_subject_name(cert.get());
+    X509_NAME_add_entry_by_txt(pName, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(kHost), -1,
+                               -1, 0);
+    X509_set_issuer_name(cert.get(), pName);
+    X509_set_pubkey(cert.get(), key.get());
+    X509_EXTENSION* pAltName = X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, "IP:127.0.0.1");
+    if (pAltName != nullptr) {
+        X509_add_ext(cert.get(), pAltName, -1);
+        X509_EXTENSION_free(pAltName);
+    }
+    if (X509_sign(cert.get(), key.get(), EVP_sha256()) == 0) {
+        throw std::runtime_error("loopback server: cannot sign the TLS certificate");
+    }
+    return std::make_unique<httplib::SSLServer>(cert.get(), key.get());
+}
+
 bool ReadWholeFile(const std::string& strFile, std::string& strContent) {
     std::ifstream in(strFile, std::ios::binary);
     if (!in) {
@@ -67,29 +104,34 @@ std::string RecordedRequest::Header(const std::string& strName) const {
     return std::string();
 }
 
-LoopbackHttpServer::LoopbackHttpServer() {
+LoopbackHttpServer::LoopbackHttpServer(Scheme eScheme)
+    : m_eScheme(eScheme),
+      m_server(eScheme == Scheme::Https ? MakeSelfSignedServer() : std::make_unique<httplib::Server>()) {
     const auto dispatch = [this](const httplib::Request& request, httplib::Response& response) {
         Dispatch(request, response);
     };
-    m_server.Get(".*", dispatch);
-    m_server.Post(".*", dispatch);
-    m_server.Put(".*", dispatch);
-    m_server.Patch(".*", dispatch);
-    m_server.Delete(".*", dispatch);
-    m_server.Options(".*", dispatch);
-    m_server.set_keep_alive_max_count(1);
-    m_server.set_keep_alive_timeout(1);
+    m_server->Get(".*", dispatch);
+    m_server->Post(".*", dispatch);
+    m_server->Put(".*", dispatch);
+    m_server->Patch(".*", dispatch);
+    m_server->Delete(".*", dispatch);
+    m_server->Options(".*", dispatch);
+    if (!m_server->is_valid()) {
+        throw std::runtime_error("loopback server: cannot set up");
+    }
+    m_server->set_keep_alive_max_count(1);
+    m_server->set_keep_alive_timeout(1);
 
-    m_nPort = m_server.bind_to_any_port(kHost);
+    m_nPort = m_server->bind_to_any_port(kHost);
     if (m_nPort <= 0) {
         throw std::runtime_error("loopback server: cannot bind 127.0.0.1");
     }
     m_thread = std::thread([this] {
-        m_server.listen_after_bind();
+        m_server->listen_after_bind();
         m_bListenEnded = true;
     });
     // The socket already listens; stop() only takes effect once the accept loop runs.
-    while (!m_server.is_running() && !m_bListenEnded) {
+    while (!m_server->is_running() && !m_bListenEnded) {
         std::this_thread::yield();
     }
 }
@@ -100,12 +142,13 @@ LoopbackHttpServer::~LoopbackHttpServer() {
         m_bStopping = true;
     }
     m_stallReleased.notify_all();
-    m_server.stop();
+    m_server->stop();
     m_thread.join();
 }
 
 std::string LoopbackHttpServer::Url(const std::string& strPath) const {
-    return "http://" + std::string(kHost) + ":" + std::to_string(m_nPort) + strPath;
+    return (m_eScheme == Scheme::Https ? "https://" : "http://") + std::string(kHost) + ":" +
+           std::to_string(m_nPort) + strPath;
 }
 
 void LoopbackHttpServer::Serve(const std::string& strPath, const std::string& strBody,

@@ -5,9 +5,10 @@
 // Routes match the request path exactly; a route registered with a query ("/page?start=2") matches only
 // that exact path and query and wins over the plain path. Unknown paths get 404. Routes may be changed
 // while the server runs. Each connection serves one request, so a client never keeps the server busy.
+// An https server presents a fresh self-signed certificate for 127.0.0.1: clients that verify TLS refuse it.
 
-#include <condition_variable>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -37,15 +38,17 @@ class LoopbackHttpServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
+    enum class Scheme { Http, Https };
+
     // Binds an ephemeral port and returns once the server accepts connections; throws when it cannot bind.
-    LoopbackHttpServer();
+    explicit LoopbackHttpServer(Scheme eScheme = Scheme::Http);
     // Releases stalled answers, stops the server and joins its threads.
     ~LoopbackHttpServer();
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     int Port() const { return m_nPort; }
-    // "http://127.0.0.1:<port>" + path.
+    // "http://127.0.0.1:<port>" + path ("https://" for an https server).
     std::string Url(const std::string& strPath) const;
 
     void Serve(const std::string& strPath, const std::string& strBody,
@@ -82,7 +85,8 @@ private:
     void Record(const httplib::Request& request, const std::string& strQuery);
     bool WaitForRelease(int nHoldMs);
 
-    httplib::Server m_server;
+    const Scheme m_eScheme;
+    std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_nPort = 0;
 
