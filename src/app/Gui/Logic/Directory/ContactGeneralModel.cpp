@@ -1,0 +1,510 @@
+#include "ContactGeneralModel.h"
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "AppLog.h"
+#include "CommonAPI.h"
+#include "DirectoryEntry.h"
+#include "MsgQueue.h"
+#include "PhoneServices.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+constexpr int kDefaultMaxGroupCount = 50;
+constexpr int kDefaultMaxContactCount = 1000;
+constexpr int kDefaultMaxBlackCount = 30;
+
+bool IsInContactPage(const CContactGeneralModel::ItemData& item, int nGroupId) {
+    if (nGroupId == kAllContactsGroupId) {
+        return item.m_nGroupId != kBlacklistGroupId;
+    }
+    return item.m_nGroupId == nGroupId;
+}
+
+template <class TRecord>
+void AppendRecords(std::vector<TRecord>& listOut, std::vector<TRecord>& listPage) {
+    listOut.insert(listOut.end(), std::make_move_iterator(listPage.begin()),
+                   std::make_move_iterator(listPage.end()));
+}
+
+}  // namespace
+
+CContactGeneralModel* CContactGeneralModel::m_pInst = nullptr;
+
+CContactGeneralModel::CContactGeneralModel() = default;
+
+CContactGeneralModel::~CContactGeneralModel() { MyClearMenuList(); }
+
+CContactGeneralModel* CContactGeneralModel::GetInstance() {
+    if (m_pInst == nullptr) {
+        try {
+            m_pInst = new CContactGeneralModel();
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        m_pInst->MyInit();
+    }
+    return m_pInst;
+}
+
+void CContactGeneralModel::ReleaseInstance() {
+    if (m_pInst == nullptr) {
+        return;
+    }
+    m_pInst->MyFinal();
+    delete m_pInst;
+    m_pInst = nullptr;
+}
+
+bool CContactGeneralModel::MyInit() {
+    return MyNoThrow(false, [&]() -> bool {
+        if (!m_pMenuList) {
+            m_pMenuList = std::make_unique<MenuItemList>();
+        }
+        if (!m_pIdGenerator) {
+            m_pIdGenerator = std::make_unique<CRIdGenerator>();
+        }
+        m_nMaxGroupCount = kDefaultMaxGroupCount;
+        m_nMaxContactCount = kDefaultMaxContactCount;
+        m_nMaxBlackCount = kDefaultMaxBlackCount;
+        const bool bGroupsLoaded = MyLoadGroupFromXmlFile(kLocalGroupFileName);
+        const bool bContactsLoaded = MyLoadContactFromXmlFile(kLocalContactFileName);
+        return bGroupsLoaded && bContactsLoaded;
+    });
+}
+
+bool CContactGeneralModel::MyFinal() {
+    m_pIdGenerator.reset();
+    timerKillThreadTimer(kLocalSaveTimerId);
+    const bool bContactsEmpty = MyClearContactList();
+    const bool bGroupsEmpty = MyClearGroupList();
+    const bool bHadMenuList = m_pMenuList != nullptr;
+    MyClearMenuList();
+    m_pMenuList.reset();
+    return bContactsEmpty && bGroupsEmpty && bHadMenuList;
+}
+
+void CContactGeneralModel::OnTaskActionCallback(NS_TA::CTaskAction* /*pTaskAction*/) {}
+
+bool CContactGeneralModel::MyRefuseWhenBusy() const {
+    if (!m_bReloadByHttp) {
+        return false;
+    }
+    CommonUnits_SetErrorId(CONTACT_RESULT_BUSY);
+    return true;
+}
+
+bool CContactGeneralModel::MyRefuse(int nCode) {
+    CommonUnits_SetErrorId(nCode);
+    return false;
+}
+
+// ---- limits and counters
+
+int CContactGeneralModel::SetMaxContactCount(int nMax) {
+    std::swap(m_nMaxContactCount, nMax);
+    return nMax;
+}
+
+int CContactGeneralModel::SetMaxBlackCount(int nMax) {
+    std::swap(m_nMaxBlackCount, nMax);
+    return nMax;
+}
+
+int CContactGeneralModel::SetMaxGroupCount(int nMax) {
+    std::swap(m_nMaxGroupCount, nMax);
+    return nMax;
+}
+
+int CContactGeneralModel::GetCurrentContactCount() const {
+    return static_cast<int>(m_listItem.size()) - m_nCurrentBlackCount;
+}
+
+int CContactGeneralModel::GetCurrentGroupCount() const { return static_cast<int>(m_listGroup.size()); }
+
+// ---- lookups
+
+bool CContactGeneralModel::CompareItem(const ItemData& a, const ItemData& b) {
+    return strcasecmp(a.m_strDisplayName.c_str(), b.m_strDisplayName.c_str()) < 0;
+}
+
+bool CContactGeneralModel::CompareGroup(const GroupData& a, const GroupData& b) {
+    return strcasecmp(a.m_strDisplayName.c_str(), b.m_strDisplayName.c_str()) < 0;
+}
+
+CContactGeneralModel::ItemData* CContactGeneralModel::MyFindContact(const std::string& strName) const {
+    if (strName.empty()) {
+        return nullptr;
+    }
+    // The list is in name order ignoring case, so the first equal name is where the lower bound lands.
+    const auto found = std::lower_bound(m_listItem.begin(), m_listItem.end(), strName,
+                                        [](const std::unique_ptr<ItemData>& pItem, const std::string& strKey) {
+                                            return strcasecmp(pItem->m_strDisplayName.c_str(), strKey.c_str()) < 0;
+                                        });
+    if (found == m_listItem.end() || strcasecmp((*found)->m_strDisplayName.c_str(), strName.c_str()) != 0) {
+        return nullptr;
+    }
+    return found->get();
+}
+
+CContactGeneralModel::GroupData* CContactGeneralModel::MyFindGroupById(int nId) const {
+    if (nId == -1) {
+        return nullptr;
+    }
+    for (const auto& pGroup : m_listGroup) {
+        if (pGroup->m_nId == nId) {
+            return pGroup.get();
+        }
+    }
+    return nullptr;
+}
+
+CContactGeneralModel::GroupData* CContactGeneralModel::MyFindGroupByDisplayName(const std::string& strName) const {
+    if (strName.empty()) {
+        return nullptr;
+    }
+    for (const auto& pGroup : m_listGroup) {
+        if (pGroup->m_strDisplayName == strName) {
+            return pGroup.get();
+        }
+    }
+    return nullptr;
+}
+
+int CContactGeneralModel::MyGName2Id(const std::string& strName) const {
+    const GroupData* pGroup = MyFindGroupByDisplayName(strName);
+    return pGroup == nullptr ? -1 : pGroup->m_nId;
+}
+
+std::string CContactGeneralModel::MyGId2Name(int nId) const {
+    const GroupData* pGroup = MyFindGroupById(nId);
+    return pGroup == nullptr ? std::string() : pGroup->m_strDisplayName;
+}
+
+CContactGeneralModel::GroupData* CContactGeneralModel::MyFindGDataByIndex(int nIndex) const {
+    if (nIndex < 0 || nIndex >= GetCurrentGroupCount()) {
+        return nullptr;
+    }
+    return m_listGroup[static_cast<size_t>(nIndex)].get();
+}
+
+bool CContactGeneralModel::MyIsGroupReadOnly(int nId) {
+    return nId == kAllContactsGroupId || nId == kBlacklistGroupId;
+}
+
+// ---- conversions
+
+bool CContactGeneralModel::MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const {
+    if (pOut == nullptr) {
+        return false;
+    }
+    std::string strGroupName = MyGId2Name(in.m_nGroupId);
+    if (strGroupName.empty()) {
+        return false;
+    }
+    pOut->m_strDisplayName = in.m_strDisplayName;
+    pOut->m_strGroupName = std::move(strGroupName);
+    pOut->m_strOfficeNumber = in.m_strOfficeNumber;
+    pOut->m_strMobileNumber = in.m_strMobileNumber;
+    pOut->m_strOtherNumber = in.m_strOtherNumber;
+    pOut->m_strRing = CommonUnits_IsRingExist(in.m_strRing) ? in.m_strRing : std::string();
+    pOut->m_strDefaultPhoto = CommonUnits_IsContactImageExist(in.m_strDefaultPhoto)
+                                  ? in.m_strDefaultPhoto
+                                  : CommonUnits_GetDefaultContactImage();
+    pOut->m_nLine = in.m_nLine;
+    pOut->m_nSelectedPhoto = in.m_nSelectedPhoto;
+    return true;
+}
+
+bool CContactGeneralModel::MyCGID2ID(ItemData* pOut, int nGroupId, const ContactGeneralItemData& in,
+                                     bool bFavorate) {
+    if (pOut == nullptr || nGroupId == -1) {
+        return MyRefuse(CONTACT_RESULT_MISSING_ARGUMENT);
+    }
+    pOut->m_strDisplayName = in.m_strDisplayName;
+    pOut->m_strOfficeNumber = in.m_strOfficeNumber;
+    pOut->m_strMobileNumber = in.m_strMobileNumber;
+    pOut->m_strOtherNumber = in.m_strOtherNumber;
+    pOut->m_strRing = in.m_strRing;
+    pOut->m_strDefaultPhoto = in.m_strDefaultPhoto;
+    pOut->m_nLine = in.m_nLine;
+    pOut->m_nSelectedPhoto = in.m_nSelectedPhoto;
+    pOut->m_nGroupId = nGroupId;
+    pOut->m_bFavorate = bFavorate;
+    return true;
+}
+
+bool CContactGeneralModel::MyGD2CGD(ContactGroupData* pOut, const GroupData& in) {
+    if (pOut == nullptr) {
+        return false;
+    }
+    pOut->m_strDisplayName = in.m_strDisplayName;
+    pOut->m_strRing = CommonUnits_IsRingExist(in.m_strRing) ? in.m_strRing : std::string();
+    return true;
+}
+
+bool CContactGeneralModel::MyCGD2GD(GroupData* pOut, int nId, const ContactGroupData& in) {
+    if (pOut == nullptr) {
+        return MyRefuse(CONTACT_RESULT_MISSING_ARGUMENT);
+    }
+    if (nId < 0) {
+        return MyRefuse(CONTACT_RESULT_BAD_GROUP_ID);
+    }
+    pOut->m_nId = nId;
+    pOut->m_strDisplayName = in.m_strDisplayName;
+    pOut->m_strRing = in.m_strRing;
+    pOut->m_bReadOnly = MyIsGroupReadOnly(nId);
+    return true;
+}
+
+bool CContactGeneralModel::MyClearContactList() {
+    m_listItem.clear();
+    CallLog_ResetLogContactName();
+    MyResetSearchKeys();
+    m_nCurrentBlackCount = 0;
+    m_nCurrentFavorateCount = 0;
+    return m_listItem.empty();
+}
+
+bool CContactGeneralModel::MyClearGroupList() {
+    m_listGroup.clear();
+    return m_listGroup.empty();
+}
+
+// Forgets the remembered search results, which point into the contact list; nothing is remembered until
+// a search engine is attached.
+void CContactGeneralModel::MyResetSearchKeys() {}
+
+// ---- queries
+
+bool CContactGeneralModel::IsContactExist(const std::string& strName) const { return MyFindContact(strName) != nullptr; }
+
+int CContactGeneralModel::GetContactGroupId(const std::string& strName) const {
+    const ItemData* pItem = MyFindContact(strName);
+    return pItem == nullptr ? -1 : pItem->m_nGroupId;
+}
+
+bool CContactGeneralModel::GetContactData(ContactGeneralItemData* pData, const std::string& strName) const {
+    const ItemData* pItem = MyFindContact(strName);
+    if (pItem == nullptr) {
+        return false;
+    }
+    return MyNoThrow(false, [&]() -> bool { return MyID2CGID(pData, *pItem); });
+}
+
+bool CContactGeneralModel::IsGroupExist(const std::string& strName) const {
+    return MyFindGroupByDisplayName(strName) != nullptr;
+}
+
+int CContactGeneralModel::GetGroupIdByGroupName(const std::string& strName) const { return MyGName2Id(strName); }
+
+int CContactGeneralModel::GetGIdByGName(const std::string& strName) const { return MyGName2Id(strName); }
+
+bool CContactGeneralModel::GetGroupDataById(ContactGroupData* pData, int nId) const {
+    if (pData == nullptr || nId < 0) {
+        return false;
+    }
+    const GroupData* pGroup = MyFindGroupById(nId);
+    if (pGroup == nullptr) {
+        return false;
+    }
+    return MyNoThrow(false, [&]() -> bool { return MyGD2CGD(pData, *pGroup); });
+}
+
+std::string CContactGeneralModel::GetGroupNameByIndex(int nIndex) const {
+    const GroupData* pGroup = MyFindGDataByIndex(nIndex);
+    if (pGroup == nullptr) {
+        return std::string();
+    }
+    return MyNoThrow(std::string(), [&]() -> std::string { return pGroup->m_strDisplayName; });
+}
+
+bool CContactGeneralModel::IsBlacklistIndex(int nIndex) const { return nIndex == GetCurrentGroupCount() - 1; }
+
+int CContactGeneralModel::MyGetContactCountByGroupId(int nId) const {
+    if (nId == kAllContactsGroupId) {
+        return static_cast<int>(m_listItem.size());
+    }
+    return static_cast<int>(std::count_if(m_listItem.begin(), m_listItem.end(),
+                                          [nId](const std::unique_ptr<ItemData>& pItem) {
+                                              return pItem->m_nGroupId == nId;
+                                          }));
+}
+
+// ---- pages
+
+bool CContactGeneralModel::GetContactListById(ContactGeneralItemListData* pList, int nGroupId) const {
+    if (pList == nullptr || nGroupId < 0 || MyFindGroupById(nGroupId) == nullptr) {
+        return false;
+    }
+    return MyNoThrow(false, [&]() -> bool {
+        int nFrom = -1;
+        int nTo = -1;
+        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
+                                         static_cast<int>(m_listItem.size()))) {
+            return false;
+        }
+        const std::string strIcon = Directory_GetDefaultIcon(DDIT_LOCAL_CONTACT_ITEM);
+        std::vector<ContactGeneralItemData> listPage;
+        int nNumber = 0;
+        for (const auto& pItem : m_listItem) {
+            if (!IsInContactPage(*pItem, nGroupId)) {
+                continue;
+            }
+            ContactGeneralItemData record;
+            if (nNumber >= nFrom && nNumber < nTo && MyID2CGID(&record, *pItem)) {
+                record.m_strDefaultPhoto = strIcon;
+                listPage.push_back(std::move(record));
+            }
+            ++nNumber;
+        }
+        AppendRecords(pList->m_listData, listPage);
+        pList->m_nTotalCount = nNumber;
+        return true;
+    });
+}
+
+bool CContactGeneralModel::GetContactList(ContactGeneralItemListData* pList, const std::string& strGroupName) const {
+    if (pList == nullptr || strGroupName.empty()) {
+        return false;
+    }
+    const GroupData* pGroup = MyFindGroupByDisplayName(strGroupName);
+    return pGroup != nullptr && GetContactListById(pList, pGroup->m_nId);
+}
+
+bool CContactGeneralModel::GetContactListByClickAction(ContactGeneralItemListData* pList,
+                                                       const std::string& strAction) const {
+    if (pList == nullptr || strAction.empty()) {
+        return false;
+    }
+    const int nGroupId = CommonAPI_ParseIdByClickAction(strAction, kLocalClickActionPattern);
+    return nGroupId != -1 && GetContactListById(pList, nGroupId);
+}
+
+bool CContactGeneralModel::GetFavorateList(ContactGeneralItemListData* pList) const {
+    if (pList == nullptr) {
+        return false;
+    }
+    return MyNoThrow(false, [&]() -> bool {
+        int nFrom = -1;
+        int nTo = -1;
+        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
+                                         static_cast<int>(m_listItem.size()))) {
+            return false;
+        }
+        std::vector<ContactGeneralItemData> listPage;
+        int nNumber = 0;
+        for (auto it = m_listItem.begin(); it != m_listItem.end() && nNumber < nTo; ++it) {
+            if (!(*it)->m_bFavorate) {
+                continue;
+            }
+            ContactGeneralItemData record;
+            if (nNumber >= nFrom && MyID2CGID(&record, **it)) {
+                listPage.push_back(std::move(record));
+            }
+            ++nNumber;
+        }
+        AppendRecords(pList->m_listData, listPage);
+        pList->m_nTotalCount = m_nCurrentFavorateCount;
+        return true;
+    });
+}
+
+bool CContactGeneralModel::GetGroupList(ContactGroupListData* pList, bool bWithBlacklist) const {
+    if (pList == nullptr) {
+        return false;
+    }
+    return MyNoThrow(false, [&]() -> bool {
+        int nFrom = -1;
+        int nTo = -1;
+        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
+                                         GetCurrentGroupCount())) {
+            return false;
+        }
+        std::vector<ContactGroupData> listPage;
+        int nNumber = 0;
+        for (auto it = m_listGroup.begin(); it != m_listGroup.end() && nNumber < nTo; ++it) {
+            if (!bWithBlacklist && (*it)->m_nId == kBlacklistGroupId) {
+                continue;
+            }
+            ContactGroupData record;
+            if (nNumber >= nFrom && MyGD2CGD(&record, **it)) {
+                listPage.push_back(std::move(record));
+            }
+            ++nNumber;
+        }
+        AppendRecords(pList->m_listData, listPage);
+        pList->m_nTotalCount = GetCurrentGroupCount() - (bWithBlacklist ? 0 : 1);
+        return true;
+    });
+}
+
+bool CContactGeneralModel::GetGroupSimpleList(ContactGroupSimpleListData* pList) const {
+    if (pList == nullptr) {
+        return false;
+    }
+    return MyNoThrow(false, [&]() -> bool {
+        int nFrom = -1;
+        int nTo = -1;
+        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
+                                         GetCurrentGroupCount())) {
+            return false;
+        }
+        std::vector<ContactGroupSimpleData> listPage;
+        int nNumber = 0;
+        for (auto it = m_listGroup.begin(); it != m_listGroup.end() && nNumber < nTo; ++it) {
+            if ((*it)->m_nId == kBlacklistGroupId) {
+                continue;
+            }
+            if (nNumber >= nFrom) {
+                ContactGroupSimpleData record;
+                record.m_strDisplayName = (*it)->m_strDisplayName;
+                record.m_nGroupId = (*it)->m_nId;
+                listPage.push_back(std::move(record));
+            }
+            ++nNumber;
+        }
+        AppendRecords(pList->m_listData, listPage);
+        pList->m_nTotalCount = GetCurrentGroupCount() - 1;
+        return true;
+    });
+}
+
+// ---- group menu
+
+void CContactGeneralModel::MyClearMenuList() {
+    if (!m_pMenuList) {
+        return;
+    }
+    for (MenuItemData* pMenu : *m_pMenuList) {
+        delete pMenu;
+    }
+    m_pMenuList->clear();
+}
+
+CContactGeneralModel::MenuItemList* CContactGeneralModel::MyGenLocalMenuList() {
+    if (!m_pMenuList) {
+        return nullptr;
+    }
+    MyClearMenuList();
+    return MyNoThrow<MenuItemList*>(m_pMenuList.get(), [&]() -> MenuItemList* {
+        m_pMenuList->reserve(m_listGroup.size());
+        for (const auto& pGroup : m_listGroup) {
+            if (pGroup->m_nId == kBlacklistGroupId) {
+                continue;
+            }
+            auto pMenu = std::make_unique<MenuItemData>();
+            pMenu->m_strIdName = kLocalClickActionPattern + IntToString(pGroup->m_nId);
+            pMenu->m_strDisplayName = pGroup->m_strDisplayName;
+            pMenu->m_strClickAction = "OpenSubPage(" + pMenu->m_strIdName + ")";
+            m_pMenuList->push_back(pMenu.release());
+        }
+        return m_pMenuList.get();
+    });
+}
+
+}  // namespace NS_DIRECTORY

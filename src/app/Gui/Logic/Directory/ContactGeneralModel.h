@@ -1,0 +1,294 @@
+#pragma once
+// The local phone book: groups and contacts held in a fixed order, written through to
+// "contact_group_list.xml" and "contact_list.xml" under /config/data/ on every change.
+// GUI thread only, no lock. While a background reload of the files runs, every change refuses with -13.
+// Refusals record their code with CommonUnits_SetErrorId before returning the failure value.
+
+#include <list>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "CommonUnits.h"
+#include "ContactGeneralTypes.h"
+#include "RIdGenerator.h"
+#include "TaskAction.h"
+
+namespace pugi {
+class xml_document;
+}
+
+namespace NS_DIRECTORY {
+
+class CContactGeneralSearchHelper;
+class CLocalContactSearchAction;
+
+// Codes recorded by refused operations.
+enum ContactResultCode : int {
+    CONTACT_RESULT_NAME_OR_ID_IN_USE = -1,
+    CONTACT_RESULT_NAME_EXISTS = -2,
+    CONTACT_RESULT_BAD_GROUP_ID = -3,
+    CONTACT_RESULT_NO_SUCH_GROUP = -4,
+    CONTACT_RESULT_NO_SUCH_CONTACT = -5,
+    CONTACT_RESULT_GROUP_READ_ONLY = -6,
+    CONTACT_RESULT_CONTACTS_FULL = -7,
+    CONTACT_RESULT_BLACKLIST_FULL = -8,
+    CONTACT_RESULT_GROUPS_FULL = -9,
+    CONTACT_RESULT_ALREADY_BLACK = -10,
+    CONTACT_RESULT_NOT_BLACK = -12,
+    CONTACT_RESULT_BUSY = -13,
+    CONTACT_RESULT_NO_MEMORY = -50,
+    CONTACT_RESULT_MISSING_ARGUMENT = -100,
+};
+
+constexpr int kAllContactsGroupId = 0;
+constexpr int kBlacklistGroupId = 1;
+// The save timer of the local files: never armed here, killed after every save.
+constexpr int kLocalSaveTimerId = 83179;
+// Notification to the GUI: the local phone book changed.
+constexpr int kLocalContactChangedMsg = 1720;
+constexpr const char* kLocalDataFolder = "/config/data/";
+constexpr const char* kLocalGroupFileName = "contact_group_list.xml";
+constexpr const char* kLocalContactFileName = "contact_list.xml";
+constexpr const char* kLocalUpdateMarkFile = "/tmp/contact_update_mark.ini";
+// The pattern of local click actions: "local_contact_x" followed by a group id.
+constexpr const char* kLocalClickActionPattern = "local_contact_x";
+
+class CContactGeneralModel : public NS_TA::CTaskActionCallbackBase {
+public:
+    // One stored contact. Paths are in their real form.
+    struct ItemData {
+        std::string m_strDisplayName;
+        std::string m_strOfficeNumber;
+        std::string m_strMobileNumber;
+        std::string m_strOtherNumber;
+        std::string m_strRing;
+        std::string m_strDefaultPhoto;
+        std::string m_strNameIndex;  // digit-key form of the name
+        int m_nLine = 0;
+        int m_nSelectedPhoto = 0;
+        int m_nGroupId = -1;
+        bool m_bFavorate = false;
+
+        void Reset() { *this = ItemData(); }
+    };
+
+    struct GroupData {
+        int m_nId = -1;
+        std::string m_strDisplayName;
+        std::string m_strRing;
+        bool m_bReadOnly = false;
+
+        void Reset() { *this = GroupData(); }
+    };
+
+    using ItemList = std::vector<std::unique_ptr<ItemData>>;
+    using GroupList = std::vector<std::unique_ptr<GroupData>>;
+    // The group menu; the records are owned by the model.
+    using MenuItemList = std::vector<MenuItemData*>;
+
+    static CContactGeneralModel* GetInstance();
+    static void ReleaseInstance();
+
+    // ---- limits and counters
+    int GetMaxContactCount() const { return m_nMaxContactCount; }
+    int GetMaxBlackCount() const { return m_nMaxBlackCount; }
+    int GetMaxGroupCount() const { return m_nMaxGroupCount; }
+    int SetMaxContactCount(int nMax);
+    int SetMaxBlackCount(int nMax);
+    int SetMaxGroupCount(int nMax);
+    // Contacts outside the blacklist.
+    int GetCurrentContactCount() const;
+    int GetCurrentBlackCount() const { return m_nCurrentBlackCount; }
+    int GetCurrentFavorateCount() const { return m_nCurrentFavorateCount; }
+    // Both built-in groups included.
+    int GetCurrentGroupCount() const;
+    bool IsReloadGroupAndItemByHttp() const { return m_bReloadByHttp; }
+
+    // ---- read-only queries (contact names ignore case, group names are exact)
+    bool IsContactExist(const std::string& strName) const;
+    int GetContactGroupId(const std::string& strName) const;
+    bool GetContactData(ContactGeneralItemData* pData, const std::string& strName) const;
+    bool IsGroupExist(const std::string& strName) const;
+    int GetGroupIdByGroupName(const std::string& strName) const;
+    int GetGIdByGName(const std::string& strName) const;
+    bool GetGroupDataById(ContactGroupData* pData, int nId) const;
+    std::string GetGroupNameByIndex(int nIndex) const;
+    bool IsBlacklistIndex(int nIndex) const;
+    // Pages. Group 0 lists every contact outside the blacklist; each record's photo is the page icon.
+    bool GetContactList(ContactGeneralItemListData* pList, const std::string& strGroupName) const;
+    bool GetContactListById(ContactGeneralItemListData* pList, int nGroupId) const;
+    bool GetContactListByClickAction(ContactGeneralItemListData* pList, const std::string& strAction) const;
+    bool GetFavorateList(ContactGeneralItemListData* pList) const;
+    bool GetGroupList(ContactGroupListData* pList, bool bWithBlacklist) const;
+    bool GetGroupSimpleList(ContactGroupSimpleListData* pList) const;
+    // The group menu (blacklist left out), rebuilt on each call; owned by the model.
+    MenuItemList* MyGenLocalMenuList();
+    // For id 0 every contact, blacklist included.
+    int MyGetContactCountByGroupId(int nId) const;
+
+    // ---- files
+    bool MyLoadGroupFromXmlFile(const std::string& strFileName);
+    bool MyLoadContactFromXmlFile(const std::string& strFileName);
+    bool CreateContactGroupList(const std::string& strPath);
+    // Write the file when it is out of date. A failed write keeps the file out of date (the next change or
+    // the save timer tries again), leaves the old file whole and answers false.
+    bool SaveGroupToXml();
+    bool SaveContactToXml();
+    // True marks the data changed: the file is written at once and the GUI notified. Answers whether the
+    // file is up to date.
+    bool MySetGroupDirty(bool bDirty);
+    bool MySetContactDirty(bool bDirty);
+    bool MyGetGroupDirty() const { return m_bGroupDirty; }
+    bool MyGetContactDirty() const { return m_bContactDirty; }
+    bool OnTimeoutSaveGroup(unsigned int nTimerId);
+    bool OnTimeoutSaveContact(unsigned int nTimerId);
+    void SetContactUpdateMark(int nMask);
+    bool ReloadGroupXml();
+    bool ReloadContactXml();
+
+    // ---- contact editing. Position counts: contacts of the target group (all contacts for group 0) up to
+    // and including the one the new name was filed before.
+    int AddContact(const ContactGeneralItemData& data);
+    int AddContactById(int nGroupId, const ContactGeneralItemData& data);
+    int AddBlackContact(const ContactGeneralItemData& data);
+    int UpdateContactData(const std::string& strOldName, const ContactGeneralItemData& data);
+    bool RemoveContact(const std::string& strName);
+    bool RemoveContactList(std::list<std::string>& listNames);
+    bool RemoveAllContactsByClickAction(const std::string& strAction);
+    // Moving into or out of the blacklist is refused when the side it enters is full.
+    bool SetContactGroupId(const std::string& strName, int nGroupId);
+    bool Local2Black(const std::string& strName);
+    bool Black2Local(const std::string& strName);
+    int IsListCanMove(std::list<std::string>& listNames, const std::string& strGroupName);
+    int MoveListToGroup(std::list<std::string>& listNames, const std::string& strGroupName);
+    bool ToFavorateList(std::list<std::string>& listNames);
+    bool RemoveFavorateList(std::list<std::string>& listNames);
+    bool RemoveAllFavorates();
+    bool CallOut(const std::string& strNumber, const std::string& strName, int nLine);
+    int MyInsertContactNoCheckGroup(const ItemData& item, bool bSave);
+    // As above, with a group id that names no group taken as group 0.
+    int MyInsertContact(const ItemData& item, bool bSave);
+    bool MyUpdateAllContactGroupId(int nFromId, int nToId);
+
+    // ---- group editing
+    int AddGroup(const ContactGroupData& data);
+    int UpdateGroupData(const std::string& strOldName, const ContactGroupData& data);
+    bool RemoveGroup(const std::string& strName);
+    bool RemoveAllGroup();
+    int MyInsertGroup(const GroupData& group, bool bSave);
+    int MyAddGroup(const ContactGroupData& data, int nId);
+    bool MyCreateDefaultGroup();
+
+    // ---- caller matching: exact equality of a mobile, office or other number, first match in name order
+    ItemData* MyFindContactByNumber(const std::string& strNumber, const std::string& strExtra);
+    std::string GetContactNameByPhoneNumber(const char* pNumber);
+    bool GetContactDataByNumber(ContactGeneralItemData* pData, const char* pNumber);
+    bool IsBlackContactNumber(const char* pNumber);
+    // The contact's ring when its file exists, else its group's ring as stored; "" for no match.
+    std::string GetContactRingByNumber(const char* pNumber, const char* pExtra);
+    // The stored photo path, whether or not the file exists.
+    std::string GetContactImageByNumber(const char* pNumber, const char* pExtra);
+    // The ring of the named contact's group, as stored; "" for an unknown name.
+    std::string GetGroupRingByContact(const std::string& strName);
+
+    // ---- lookups and conversions
+    ItemData* MyFindContact(const std::string& strName) const;
+    GroupData* MyFindGroupById(int nId) const;
+    GroupData* MyFindGroupByDisplayName(const std::string& strName) const;
+    int MyGName2Id(const std::string& strName) const;
+    std::string MyGId2Name(int nId) const;
+    GroupData* MyFindGDataByIndex(int nIndex) const;
+    static bool MyIsGroupReadOnly(int nId);
+    bool MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const;
+    static bool MyCGID2ID(ItemData* pOut, int nGroupId, const ContactGeneralItemData& in, bool bFavorate);
+    static bool MyGD2CGD(ContactGroupData* pOut, const GroupData& in);
+    static bool MyCGD2GD(GroupData* pOut, int nId, const ContactGroupData& in);
+    bool MyClearContactList();
+    bool MyClearGroupList();
+
+    static bool CompareItem(const ItemData& a, const ItemData& b);
+    static bool CompareGroup(const GroupData& a, const GroupData& b);
+
+    // This model starts no background work of its own yet; finished actions are ignored.
+    void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override;
+
+private:
+    friend class ContactGeneralModelTestPeer;
+
+    CContactGeneralModel();
+    ~CContactGeneralModel() override;
+
+    bool MyInit();
+    bool MyFinal();
+
+    // Runs body; an allocation failure records -50 and gives the failure value instead.
+    template <class TResult, class TBody>
+    static TResult MyNoThrow(TResult failure, TBody&& body) {
+        try {
+            return body();
+        } catch (const std::bad_alloc&) {
+            CommonUnits_SetErrorId(CONTACT_RESULT_NO_MEMORY);
+            return failure;
+        }
+    }
+    // Records -13 and answers true while a background reload runs.
+    bool MyRefuseWhenBusy() const;
+    // Record the code and answer false or -1.
+    static bool MyRefuse(int nCode);
+    static int MyRefuseInt(int nCode);
+
+    // ---- contact store internals
+    // Room for one more contact in the group's side of the limits (-7 or -8 recorded when full).
+    bool MyCheckRoomFor(int nGroupId) const;
+    // Room for a contact moving between groups; only a move across the blacklist needs it.
+    bool MyCheckCrossing(int nFromId, int nToId) const;
+    // Where a contact of this name belongs in name order; false (and -2 recorded) when the name is taken.
+    bool MyFindContactSlot(const std::string& strName, size_t* pSlot) const;
+    int MyPositionCount(size_t nSlot, int nGroupId) const;
+    void MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem);
+    bool MyTakeLoadedContact(std::unique_ptr<ItemData> pItem);
+    size_t MyContactIndex(const ItemData* pItem) const;
+    // Index of the contact named exactly so; the list size when none.
+    size_t MyFindContactExact(const std::string& strName) const;
+    void MyRemoveContactsAt(const std::vector<size_t>& listIndexes, bool bMobileFirst);
+    void MyChangeContactGroup(ItemData& item, int nGroupId);
+    bool MyMoveGroupContacts(const std::vector<int>& listFromIds, int nToId);
+    void MyUpdateContactInPlace(ItemData& item, int nTargetId, const ContactGeneralItemData& data);
+    int MyRenameContact(size_t nIndex, int nTargetId, const ContactGeneralItemData& data);
+    bool MyMarkFavorates(std::list<std::string>& listNames, bool bFavorate);
+    void MyResetSearchKeys();
+
+    // ---- group store internals
+    // Where a group of this name goes among the user groups; false (and -1 recorded) when the name is taken.
+    bool MyFindGroupSlot(const std::string& strName, size_t* pSlot) const;
+    void MyRepairBuiltInGroups(bool* pRepaired);
+
+    // ---- file internals
+    void MyBuildGroupDocument(pugi::xml_document& doc) const;
+    void MyBuildContactDocument(pugi::xml_document& doc) const;
+    bool MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath);
+    bool MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite, int* pHighestId);
+    void MyClearMenuList();
+
+    static CContactGeneralModel* m_pInst;
+
+    GroupList m_listGroup;
+    ItemList m_listItem;
+    std::unique_ptr<CRIdGenerator> m_pIdGenerator;
+    CContactGeneralSearchHelper* m_pSearchHelper = nullptr;  // owned; attached by the search engine
+    std::unique_ptr<MenuItemList> m_pMenuList;
+    CLocalContactSearchAction* m_pSearchAction = nullptr;  // the one background search action
+    int m_nMaxGroupCount = -1;
+    int m_nMaxContactCount = -1;
+    int m_nMaxBlackCount = -1;
+    int m_nCurrentBlackCount = 0;
+    int m_nCurrentFavorateCount = 0;
+    bool m_bGroupDirty = false;
+    bool m_bContactDirty = false;
+    bool m_bReloadByHttp = false;
+    std::string m_strSaveBuffer;  // reused by every save
+};
+
+}  // namespace NS_DIRECTORY

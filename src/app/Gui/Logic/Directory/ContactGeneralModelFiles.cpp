@@ -1,0 +1,384 @@
+// The two local files: loading at start and on request, and the write-through save after every change.
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <pugixml.hpp>
+
+#include "AppLog.h"
+#include "BaseHelper.h"
+#include "ContactGeneralModel.h"
+#include "MsgQueue.h"
+#include "Registry.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+constexpr const char* kAllContactsName = "All Contacts";
+constexpr const char* kBlacklistName = "Blacklist";
+
+std::string DataPath(const std::string& strFileName) { return std::string(kLocalDataFolder) + strFileName; }
+
+// atoi, clamped to the int range instead of overflowing.
+int ParseInt(const char* pText) {
+    const long nValue = std::strtol(pText, nullptr, 10);
+    if (nValue > INT_MAX) {
+        return INT_MAX;
+    }
+    if (nValue < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(nValue);
+}
+
+std::string RealPath(const char* pStored, int nFileType) {
+    std::string strPath(pStored);
+    if (!strPath.empty()) {
+        CommonUnits_Hide2Real(strPath, nFileType);
+    }
+    return strPath;
+}
+
+std::string StoredPath(const std::string& strReal, int nFileType) {
+    std::string strPath(strReal);
+    if (!strPath.empty()) {
+        CommonUnits_Real2Hide(strPath, nFileType);
+    }
+    return strPath;
+}
+
+const char* Flag(bool bSet) { return bSet ? "1" : "0"; }
+
+bool IsFlagSet(const pugi::xml_attribute& attr) { return std::strcmp(attr.value(), "1") == 0; }
+
+class StringWriter : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& strOut) : m_strOut(strOut) {}
+    void write(const void* pData, size_t nSize) override { m_strOut.append(static_cast<const char*>(pData), nSize); }
+
+private:
+    std::string& m_strOut;
+};
+
+pugi::xml_node AppendRoot(pugi::xml_document& doc, const char* pRootName) {
+    pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("utf-8");
+    return doc.append_child(pRootName);
+}
+
+void AppendGroupElement(pugi::xml_node root, const CContactGeneralModel::GroupData& group) {
+    pugi::xml_node node = root.append_child("group");
+    node.append_attribute("id_name").set_value(group.m_nId);
+    node.append_attribute("display_name").set_value(group.m_strDisplayName.c_str());
+    node.append_attribute("ring").set_value(StoredPath(group.m_strRing, PHFILE_TYPE_RING).c_str());
+    node.append_attribute("read_only").set_value(Flag(group.m_bReadOnly));
+}
+
+void AppendContactElement(pugi::xml_node root, const CContactGeneralModel::ItemData& item) {
+    pugi::xml_node node = root.append_child("contact");
+    node.append_attribute("display_name").set_value(item.m_strDisplayName.c_str());
+    node.append_attribute("office_number").set_value(item.m_strOfficeNumber.c_str());
+    node.append_attribute("mobile_number").set_value(item.m_strMobileNumber.c_str());
+    node.append_attribute("other_number").set_value(item.m_strOtherNumber.c_str());
+    node.append_attribute("line").set_value(item.m_nLine);
+    node.append_attribute("ring").set_value(StoredPath(item.m_strRing, PHFILE_TYPE_RING).c_str());
+    node.append_attribute("group_id_name").set_value(item.m_nGroupId);
+    node.append_attribute("default_photo").set_value(StoredPath(item.m_strDefaultPhoto, PHFILE_TYPE_PHOTO).c_str());
+    node.append_attribute("selected_photo").set_value(item.m_nSelectedPhoto);
+    node.append_attribute("is_favorate").set_value(Flag(item.m_bFavorate));
+    node.append_attribute("name_index").set_value(item.m_strNameIndex.c_str());
+}
+
+CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node) {
+    CContactGeneralModel::GroupData group;
+    if (pugi::xml_attribute attr = node.attribute("id_name")) {
+        group.m_nId = ParseInt(attr.value());
+    }
+    group.m_strDisplayName = node.attribute("display_name").value();
+    group.m_strRing = RealPath(node.attribute("ring").value(), PHFILE_TYPE_RING);
+    group.m_bReadOnly = IsFlagSet(node.attribute("read_only"));
+    return group;
+}
+
+// Missing attributes keep their reset values; the digit-key name is always recomputed.
+void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item) {
+    for (const pugi::xml_attribute& attr : node.attributes()) {
+        const char* pName = attr.name();
+        if (std::strcmp(pName, "display_name") == 0) {
+            item.m_strDisplayName = attr.value();
+        } else if (std::strcmp(pName, "office_number") == 0) {
+            item.m_strOfficeNumber = attr.value();
+        } else if (std::strcmp(pName, "mobile_number") == 0) {
+            item.m_strMobileNumber = attr.value();
+        } else if (std::strcmp(pName, "other_number") == 0) {
+            item.m_strOtherNumber = attr.value();
+        } else if (std::strcmp(pName, "line") == 0) {
+            item.m_nLine = ParseInt(attr.value());
+        } else if (std::strcmp(pName, "ring") == 0) {
+            item.m_strRing = RealPath(attr.value(), PHFILE_TYPE_RING);
+        } else if (std::strcmp(pName, "group_id_name") == 0) {
+            item.m_nGroupId = ParseInt(attr.value());
+        } else if (std::strcmp(pName, "default_photo") == 0) {
+            item.m_strDefaultPhoto = RealPath(attr.value(), PHFILE_TYPE_PHOTO);
+        } else if (std::strcmp(pName, "selected_photo") == 0) {
+            item.m_nSelectedPhoto = ParseInt(attr.value());
+        } else if (std::strcmp(pName, "is_favorate") == 0) {
+            item.m_bFavorate = IsFlagSet(attr);
+        }
+    }
+    item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
+}
+
+// Gives a built-in group its fixed name; true when the name had to change.
+bool RepairBuiltInName(CContactGeneralModel::GroupData& group) {
+    const char* pFixedName = group.m_nId == kAllContactsGroupId ? kAllContactsName
+                             : group.m_nId == kBlacklistGroupId ? kBlacklistName
+                                                                : nullptr;
+    if (pFixedName == nullptr || group.m_strDisplayName == pFixedName) {
+        return false;
+    }
+    group.m_strDisplayName = pFixedName;
+    return true;
+}
+
+std::unique_ptr<CContactGeneralModel::GroupData> BuiltInGroup(int nId) {
+    auto pGroup = std::make_unique<CContactGeneralModel::GroupData>();
+    pGroup->m_nId = nId;
+    pGroup->m_strDisplayName = nId == kAllContactsGroupId ? kAllContactsName : kBlacklistName;
+    pGroup->m_bReadOnly = true;
+    return pGroup;
+}
+
+}  // namespace
+
+// ---- loading
+
+bool CContactGeneralModel::CreateContactGroupList(const std::string& strPath) {
+    return MyNoThrow(false, [&]() -> bool {
+        static const char* const kDefaultGroupNames[] = {kAllContactsName, kBlacklistName, "Company", "Family",
+                                                         "Friend"};
+        pugi::xml_document doc;
+        pugi::xml_node root = AppendRoot(doc, "root_group");
+        int nId = 0;
+        for (const char* pName : kDefaultGroupNames) {
+            GroupData group;
+            group.m_nId = nId++;
+            group.m_strDisplayName = pName;
+            group.m_bReadOnly = MyIsGroupReadOnly(group.m_nId);
+            AppendGroupElement(root, group);
+        }
+        return MyWriteDocument(doc, strPath);
+    });
+}
+
+bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName) {
+    return MyNoThrow(false, [&]() -> bool {
+        const std::string strPath = DataPath(strFileName);
+        bool bReadable = ETL_MiscHelper::pathFileExist(strPath) || CreateContactGroupList(strPath);
+        pugi::xml_document doc;
+        if (bReadable) {
+            doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
+            bReadable = static_cast<bool>(doc.child("root_group"));
+        }
+        bool bRewrite = false;
+        int nHighestId = 1;
+        const bool bAllTaken = MyLoadGroupElements(doc, &bRewrite, &nHighestId);
+        if (m_pIdGenerator) {
+            m_pIdGenerator->SetBegin(nHighestId);
+        }
+        // An unreadable file gets the built-in groups in memory only: the user's groups may still be in it.
+        if (bRewrite && bReadable) {
+            MySetGroupDirty(true);
+        }
+        return bReadable && bAllTaken;
+    });
+}
+
+// Built-in groups are taken first and repaired before any other group, so a user group can never crowd
+// them out (by the limit or by a name that differs only in case).
+bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite, int* pHighestId) {
+    const pugi::xml_node root = doc.child("root_group");
+    bool bAllTaken = true;
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        const bool bBuiltInPass = nPass == 0;
+        for (pugi::xml_node node = root.child("group"); node; node = node.next_sibling("group")) {
+            GroupData group = ReadGroup(node);
+            if (MyIsGroupReadOnly(group.m_nId) != bBuiltInPass) {
+                continue;
+            }
+            if (group.m_nId > *pHighestId) {
+                *pHighestId = group.m_nId;
+            }
+            if (RepairBuiltInName(group)) {
+                *pRewrite = true;
+            }
+            const bool bIdUsable = group.m_nId >= 0 && MyFindGroupById(group.m_nId) == nullptr;
+            if (!bIdUsable) {
+                CommonUnits_SetErrorId(group.m_nId < 0 ? CONTACT_RESULT_BAD_GROUP_ID : CONTACT_RESULT_NAME_OR_ID_IN_USE);
+            }
+            if (!bIdUsable || MyInsertGroup(group, false) < 0) {
+                bAllTaken = false;
+            }
+        }
+        if (bBuiltInPass) {
+            MyRepairBuiltInGroups(pRewrite);
+        }
+    }
+    return bAllTaken;
+}
+
+void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
+    if (MyFindGroupById(kAllContactsGroupId) == nullptr) {
+        m_listGroup.insert(m_listGroup.begin(), BuiltInGroup(kAllContactsGroupId));
+        *pRepaired = true;
+    }
+    if (MyFindGroupById(kBlacklistGroupId) == nullptr) {
+        m_listGroup.push_back(BuiltInGroup(kBlacklistGroupId));
+        *pRepaired = true;
+    }
+}
+
+bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileName) {
+    return MyNoThrow(false, [&]() -> bool {
+        pugi::xml_document doc;
+        doc.load_file(ETL_MiscHelper::pathMapToRoot(DataPath(strFileName)).c_str());
+        const pugi::xml_node root = doc.child("root_contact");
+        if (!root) {
+            return false;
+        }
+        bool bAllTaken = true;
+        for (pugi::xml_node node = root.child("contact"); node; node = node.next_sibling("contact")) {
+            auto pItem = std::make_unique<ItemData>();
+            ReadContact(node, *pItem);
+            if (!MyTakeLoadedContact(std::move(pItem))) {
+                bAllTaken = false;
+            }
+        }
+        return bAllTaken;
+    });
+}
+
+bool CContactGeneralModel::ReloadGroupXml() {
+    const bool bCleared = MyClearGroupList();
+    const bool bLoaded = MyLoadGroupFromXmlFile(kLocalGroupFileName);
+    return bCleared && bLoaded;
+}
+
+bool CContactGeneralModel::ReloadContactXml() {
+    const bool bCleared = MyClearContactList();
+    const bool bLoaded = MyLoadContactFromXmlFile(kLocalContactFileName);
+    MyResetSearchKeys();
+    return bCleared && bLoaded;
+}
+
+// ---- saving
+
+bool CContactGeneralModel::MySetGroupDirty(bool bDirty) {
+    m_bGroupDirty = bDirty;
+    if (!bDirty) {
+        return true;
+    }
+    const bool bSaved = SaveGroupToXml();
+    EtlMsgHandler_NotifyApp(false, kLocalContactChangedMsg, 0, 0);
+    return bSaved;
+}
+
+bool CContactGeneralModel::MySetContactDirty(bool bDirty) {
+    if (bDirty) {
+        MyResetSearchKeys();
+    }
+    m_bContactDirty = bDirty;
+    if (!bDirty) {
+        return true;
+    }
+    const bool bSaved = SaveContactToXml();
+    EtlMsgHandler_NotifyApp(false, kLocalContactChangedMsg, 0, 0);
+    return bSaved;
+}
+
+bool CContactGeneralModel::SaveGroupToXml() {
+    if (!m_bGroupDirty) {
+        return true;
+    }
+    const bool bWritten = MyNoThrow(false, [&]() -> bool {
+        pugi::xml_document doc;
+        MyBuildGroupDocument(doc);
+        return MyWriteDocument(doc, DataPath(kLocalGroupFileName));
+    });
+    if (!bWritten) {
+        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n", kLocalGroupFileName);
+        return false;
+    }
+    m_bGroupDirty = false;
+    SetContactUpdateMark(2);
+    if (!m_bContactDirty) {
+        timerKillThreadTimer(kLocalSaveTimerId);
+    }
+    return true;
+}
+
+bool CContactGeneralModel::SaveContactToXml() {
+    if (!m_bContactDirty) {
+        return true;
+    }
+    const bool bWritten = MyNoThrow(false, [&]() -> bool {
+        pugi::xml_document doc;
+        MyBuildContactDocument(doc);
+        return MyWriteDocument(doc, DataPath(kLocalContactFileName));
+    });
+    if (!bWritten) {
+        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n",
+                kLocalContactFileName);
+        return false;
+    }
+    m_bContactDirty = false;
+    SetContactUpdateMark(1);
+    if (!m_bGroupDirty) {
+        timerKillThreadTimer(kLocalSaveTimerId);
+    }
+    return true;
+}
+
+bool CContactGeneralModel::OnTimeoutSaveGroup(unsigned int nTimerId) {
+    return nTimerId == static_cast<unsigned int>(kLocalSaveTimerId) && SaveGroupToXml();
+}
+
+bool CContactGeneralModel::OnTimeoutSaveContact(unsigned int nTimerId) {
+    return nTimerId == static_cast<unsigned int>(kLocalSaveTimerId) && SaveContactToXml();
+}
+
+void CContactGeneralModel::SetContactUpdateMark(int nMask) {
+    const RegistryHandle hMark = registryOpen(ETL_MiscHelper::pathMapToRoot(kLocalUpdateMarkFile), "update");
+    if (hMark == REGISTRY_INVALID_HANDLE) {
+        return;
+    }
+    registrySetInt(hMark, "type", registryGetInt(hMark, "type", 0) | nMask);
+    registryFlush(hMark);
+}
+
+void CContactGeneralModel::MyBuildGroupDocument(pugi::xml_document& doc) const {
+    pugi::xml_node root = AppendRoot(doc, "root_group");
+    for (const auto& pGroup : m_listGroup) {
+        AppendGroupElement(root, *pGroup);
+    }
+}
+
+void CContactGeneralModel::MyBuildContactDocument(pugi::xml_document& doc) const {
+    pugi::xml_node root = AppendRoot(doc, "root_contact");
+    for (const auto& pItem : m_listItem) {
+        AppendContactElement(root, *pItem);
+    }
+}
+
+// Serialises into the reused buffer and replaces the file in one atomic write.
+bool CContactGeneralModel::MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath) {
+    m_strSaveBuffer.clear();
+    StringWriter writer(m_strSaveBuffer);
+    doc.save(writer, "\t", pugi::format_indent, pugi::encoding_auto);
+    return ETL_MiscHelper::fileWriteAtomic(ETL_MiscHelper::pathMapToRoot(strPath), m_strSaveBuffer);
+}
+
+}  // namespace NS_DIRECTORY
