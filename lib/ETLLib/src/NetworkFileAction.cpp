@@ -199,7 +199,9 @@ bool ReadLocalFile(const std::string& strPath, std::string& strContent) {
 class CTransfer {
 public:
     explicit CTransfer(CNetworkFileAction& action)
-        : m_action(action), m_limits(HostControl::GetTransferLimits()) {}
+        : m_action(action), m_limits(HostControl::GetTransferLimits()) {
+        InitCurlOnce();
+    }
     CTransfer(const CTransfer&) = delete;
     CTransfer& operator=(const CTransfer&) = delete;
     ~CTransfer() {
@@ -277,7 +279,6 @@ private:
         if (m_pCurl != nullptr) {
             return true;
         }
-        InitCurlOnce();
         m_pCurl = curl_easy_init();
         return m_pCurl != nullptr && ApplyLimits() && ApplyCredentials() &&
                SetOption(CURLOPT_URL, m_action.m_strRemoteUrl.c_str()) &&
