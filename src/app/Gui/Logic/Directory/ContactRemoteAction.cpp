@@ -12,7 +12,9 @@ CContactRemoteAction::CContactRemoteAction(const std::string& strLocalPath, cons
     : NS_TA::CNetworkFileAction(NS_TA::TA_REQUEST_REMOTE_CONTACT_DOWNLOAD, strLocalPath, strUrl),
       m_bSendMesg(false) {}
 
-CContactRemoteAction::~CContactRemoteAction() { RemoveLocalFile(); }
+CContactRemoteAction::~CContactRemoteAction() {
+    RemoveLocalFile();
+}
 
 bool CContactRemoteAction::Exec() {
     bool bParsed = false;

@@ -12,19 +12,22 @@ namespace {
 using Status = CContactRemoteModel::FileDownloadStatus;
 
 Status StatusForLink(const std::string& strUrl) {
-    return strUrl.empty() ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL : CContactRemoteModel::FILE_DOWNLOAD_READY;
+    return strUrl.empty() ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL
+                          : CContactRemoteModel::FILE_DOWNLOAD_READY;
 }
 
 }  // namespace
 
-bool CContactRemoteMenuParser::Parse(const std::string& strFile, const std::string& strUrl, pugi::xml_node root) {
+bool CContactRemoteMenuParser::Parse(const std::string& strFile, const std::string& strUrl,
+                                     pugi::xml_node root) {
     CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
     if (pModel == nullptr) {
         app_log(6, APP_LOG_INFO, "CContactRemoteMenuParser::Parse g_pContactRemoteModel == NULL\n");
         return false;
     }
     if (root.empty()) {
-        app_log(6, APP_LOG_INFO, "CContactRemoteMenuParser::Parse [%s] is not remote menu xml!\n", strFile.c_str());
+        app_log(6, APP_LOG_INFO, "CContactRemoteMenuParser::Parse [%s] is not remote menu xml!\n",
+                strFile.c_str());
         return false;
     }
     for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {

@@ -6,14 +6,16 @@
 
 namespace NS_DIRECTORY {
 
-bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::string& strUrl, pugi::xml_node root) {
+bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::string& strUrl,
+                                      pugi::xml_node root) {
     CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
     if (pModel == nullptr) {
         app_log(6, APP_LOG_INFO, "CContactRemoteUnitParser::Parse g_pContactRemoteModel == NULL\n");
         return false;
     }
     if (root.empty()) {
-        app_log(6, APP_LOG_INFO, "CContactRemoteUnitParser::Parse [%s] is not remote menu xml!\n", strFile.c_str());
+        app_log(6, APP_LOG_INFO, "CContactRemoteUnitParser::Parse [%s] is not remote menu xml!\n",
+                strFile.c_str());
         return false;
     }
     for (pugi::xml_node menuNode = root.child("Menu"); menuNode; menuNode = menuNode.next_sibling("Menu")) {
@@ -29,7 +31,8 @@ bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::str
         if (pModel->MyAddMenuContact(&menu, CContactRemoteModel::FILE_DOWNLOADED_OK, strUrl) != 0) {
             continue;
         }
-        for (pugi::xml_node unitNode = menuNode.child("Unit"); unitNode; unitNode = unitNode.next_sibling("Unit")) {
+        for (pugi::xml_node unitNode = menuNode.child("Unit"); unitNode;
+             unitNode = unitNode.next_sibling("Unit")) {
             ContactRemoteUnit unit;
             if (MyParseUnitNode(&unit, unitNode)) {
                 pModel->MyAddUnitContact(&unit, menu.m_strUrl);

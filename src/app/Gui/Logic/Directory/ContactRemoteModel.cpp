@@ -41,7 +41,9 @@ std::condition_variable& LeasesGone() {
 }
 int g_nLeases = 0;
 
-pugi::xml_node FindRemoteRoot(const pugi::xml_document& doc) { return doc.child("root_remote_phonebook"); }
+pugi::xml_node FindRemoteRoot(const pugi::xml_document& doc) {
+    return doc.child("root_remote_phonebook");
+}
 
 }  // namespace
 
@@ -95,7 +97,9 @@ CContactRemoteModel* CContactRemoteModel::GetInstance() {
     return pModel;
 }
 
-CContactRemoteModel* CContactRemoteModel::PeekInstance() { return m_pInst.load(); }
+CContactRemoteModel* CContactRemoteModel::PeekInstance() {
+    return m_pInst.load();
+}
 
 void CContactRemoteModel::ReleaseInstance() {
     CContactRemoteModel* pModel = nullptr;
@@ -272,13 +276,16 @@ CContactRemoteModel::RemoteConfigItem* CContactRemoteModel::MyGetRemoteConfigDat
     return m_vecConfig[static_cast<std::size_t>(nIndex)].get();
 }
 
-void CContactRemoteModel::MyClearStatusMap() { CommonUnits_RemoveStatus(kStatusRemoteDirectory); }
+void CContactRemoteModel::MyClearStatusMap() {
+    CommonUnits_RemoveStatus(kStatusRemoteDirectory);
+}
 
 bool CContactRemoteModel::IsRemotePhoneBookConfigured() {
     std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);
-    return std::any_of(m_vecConfig.begin(), m_vecConfig.end(), [](const std::unique_ptr<RemoteConfigItem>& pSlot) {
-        return !pSlot->m_strName.empty() || !pSlot->m_strUrl.empty();
-    });
+    return std::any_of(m_vecConfig.begin(), m_vecConfig.end(),
+                       [](const std::unique_ptr<RemoteConfigItem>& pSlot) {
+                           return !pSlot->m_strName.empty() || !pSlot->m_strUrl.empty();
+                       });
 }
 
 bool CContactRemoteModel::IsItemConfigured(int nIndex) {
@@ -334,7 +341,9 @@ std::string CContactRemoteModel::GetFulUrl(std::string& strUrl) {
 
 void CContactRemoteModel::SetSelectedIndex(int /*nIndex*/) {}
 
-int CContactRemoteModel::GetSelectedIndex() { return 0; }
+int CContactRemoteModel::GetSelectedIndex() {
+    return 0;
+}
 
 bool CContactRemoteModel::IsSearchContact(const std::string& strUrl) {
     app_log(6, APP_LOG_INFO, "CContactRemoteModel::IsSearchContact\n");

@@ -105,7 +105,8 @@ public:
     bool CancelDownload(const std::string& strUrl);
     bool GetFailedMissonList(std::list<std::string>* pList);
     // Runs on the download worker; false when the node was canceled or the file does not parse.
-    bool ParseDownloadedFile(const std::string& strFile, const std::string& strUrl, const std::string& strContent);
+    bool ParseDownloadedFile(const std::string& strFile, const std::string& strUrl,
+                             const std::string& strContent);
     void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override;
 
     // Expands "#IP", "#MAC" and "#SEARCH" in a search slot's full URL, each value percent-encoded.
@@ -129,6 +130,8 @@ private:
     friend class CContactRemoteMenuParser;
     friend class CContactRemoteUnitParser;
     friend class CContactRemoteMixedParser;
+    // Lets the tests read the tree.
+    friend class RemoteModelPeer;
 
     CContactRemoteModel();
 
@@ -143,9 +146,11 @@ private:
     void MyClearStatusMap();
 
     // Tree building, used by the parsers.
-    bool MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl, const std::string& strContent);
+    bool MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl,
+                            const std::string& strContent);
     bool MyAddNodeByUrl(const std::string& strParentUrl, const ItemData& data);
-    int MyAddMenuContact(const ContactRemoteMenu* pMenu, FileDownloadStatus eStatus, const std::string& strParentUrl);
+    int MyAddMenuContact(const ContactRemoteMenu* pMenu, FileDownloadStatus eStatus,
+                         const std::string& strParentUrl);
     int MyAddHotKeyContact(const ContactRemoteHotKey* pHotKey, FileDownloadStatus eStatus,
                            const std::string& strParentUrl);
     int MyAddPageKeyContact(const ContactRemotePageKey* pPageKey, FileDownloadStatus eStatus,
@@ -153,6 +158,8 @@ private:
     int MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl);
     int MyAddItemNode(ContactRemoteItemBase* pItem, const std::string& strKey, FileDownloadStatus eStatus,
                       const std::string& strParentUrl);
+    // A link's URL is its key; a link without URL gets a made-up key, so any number of them can be listed.
+    static std::string MyLinkKey(const std::string& strUrl, const std::string& strParentUrl);
     int MySetTitle(const std::string& strTitle, const std::string& strUrl);
     void MySortChildrenByUrl(const std::string& strUrl);
     // 0 when no node has the key strName, else the smallest n for which "strName(n)" is free.

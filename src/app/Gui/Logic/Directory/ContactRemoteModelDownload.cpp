@@ -57,9 +57,13 @@ std::string NextEntryKey(const std::string& strParentUrl) {
     return strParentUrl + "<Index>" + std::to_string(g_nEntryKeyCounter.fetch_add(1));
 }
 
+std::string NextNoUrlKey(const std::string& strParentUrl) {
+    return strParentUrl + "<NoUrl>" + std::to_string(g_nEntryKeyCounter.fetch_add(1));
+}
+
 bool IsUnreservedUrlByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
 }
 
 std::string PercentEncode(const std::string& strText) {
@@ -79,7 +83,9 @@ std::string PercentEncode(const std::string& strText) {
     return strOut;
 }
 
-bool IsHotKey(const ContactRemoteItemBase* pItem) { return Base2HotKey(pItem) != nullptr; }
+bool IsHotKey(const ContactRemoteItemBase* pItem) {
+    return Base2HotKey(pItem) != nullptr;
+}
 
 const std::string& SortName(const ContactRemoteItemBase* pItem) {
     static const std::string kNone;
@@ -93,7 +99,8 @@ const std::string& SortName(const ContactRemoteItemBase* pItem) {
 }
 
 // Page keys first, then menus and entries by name, then hot keys in document order, then nodes without item.
-bool ComesBefore(CContactRemoteModel::RemoteTree::TinyNode* pA, CContactRemoteModel::RemoteTree::TinyNode* pB) {
+bool ComesBefore(CContactRemoteModel::RemoteTree::TinyNode* pA,
+                 CContactRemoteModel::RemoteTree::TinyNode* pB) {
     const ContactRemoteItemBase* pItemA = pA->GetData().m_pItem;
     const ContactRemoteItemBase* pItemB = pB->GetData().m_pItem;
     if (pItemA == nullptr) {
@@ -111,7 +118,9 @@ bool ComesBefore(CContactRemoteModel::RemoteTree::TinyNode* pA, CContactRemoteMo
     return SortName(pItemA) < SortName(pItemB);
 }
 
-void NotifyGui(int nMsg, int nLParam) { EtlMsgHandler_NotifyApp(false, nMsg, 0, nLParam); }
+void NotifyGui(int nMsg, int nLParam) {
+    EtlMsgHandler_NotifyApp(false, nMsg, 0, nLParam);
+}
 
 }  // namespace
 
@@ -145,7 +154,8 @@ void CContactRemoteModel::MyInitTopChildren() {
             ItemData data;
             data.m_strName = pSlot->m_strName;
             data.m_strUrl = pSlot->m_strUrl;
-            data.m_eStatus = pSlot->m_strUrl.empty() || pSlot->m_bSearch ? FILE_DOWNLOAD_NO_URL : FILE_DOWNLOAD_READY;
+            data.m_eStatus =
+                pSlot->m_strUrl.empty() || pSlot->m_bSearch ? FILE_DOWNLOAD_NO_URL : FILE_DOWNLOAD_READY;
             vecTop.push_back(data);
         }
     }
@@ -169,7 +179,8 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
         RemoteTree::TinyNode* pParent = MyIsStaleParse() ? nullptr : m_treeContact.Find(strParent);
         if (pParent != nullptr) {
             if (m_treeContact.Find(data.m_strUrl) != nullptr) {
-                app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
+                app_log(6, APP_LOG_INFO,
+                        "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
                         RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(data.m_strUrl).c_str());
             } else {
                 ItemData child = data;
@@ -209,13 +220,19 @@ int CContactRemoteModel::MyAddItemNode(ContactRemoteItemBase* pItem, const std::
     return 0;
 }
 
+std::string CContactRemoteModel::MyLinkKey(const std::string& strUrl, const std::string& strParentUrl) {
+    return strUrl.empty() ? NextNoUrlKey(strParentUrl) : strUrl;
+}
+
 int CContactRemoteModel::MyAddMenuContact(const ContactRemoteMenu* pMenu, FileDownloadStatus eStatus,
                                           const std::string& strParentUrl) {
     if (pMenu == nullptr) {
         return -1;
     }
     ContactRemoteMenu* pCopy = new (std::nothrow) ContactRemoteMenu(*pMenu);
-    return pCopy == nullptr ? -1 : MyAddItemNode(pCopy, pMenu->m_strUrl, eStatus, strParentUrl);
+    return pCopy == nullptr
+               ? -1
+               : MyAddItemNode(pCopy, MyLinkKey(pMenu->m_strUrl, strParentUrl), eStatus, strParentUrl);
 }
 
 int CContactRemoteModel::MyAddHotKeyContact(const ContactRemoteHotKey* pHotKey, FileDownloadStatus eStatus,
@@ -224,7 +241,9 @@ int CContactRemoteModel::MyAddHotKeyContact(const ContactRemoteHotKey* pHotKey, 
         return -1;
     }
     ContactRemoteHotKey* pCopy = new (std::nothrow) ContactRemoteHotKey(*pHotKey);
-    return pCopy == nullptr ? -1 : MyAddItemNode(pCopy, pHotKey->m_strUrl, eStatus, strParentUrl);
+    return pCopy == nullptr
+               ? -1
+               : MyAddItemNode(pCopy, MyLinkKey(pHotKey->m_strUrl, strParentUrl), eStatus, strParentUrl);
 }
 
 int CContactRemoteModel::MyAddPageKeyContact(const ContactRemotePageKey* pPageKey, FileDownloadStatus eStatus,
@@ -234,7 +253,9 @@ int CContactRemoteModel::MyAddPageKeyContact(const ContactRemotePageKey* pPageKe
     }
     app_log(6, APP_LOG_INFO, "url = %s\n", RemoteUrlForLog(pPageKey->m_strUrl).c_str());
     ContactRemotePageKey* pCopy = new (std::nothrow) ContactRemotePageKey(*pPageKey);
-    return pCopy == nullptr ? -1 : MyAddItemNode(pCopy, pPageKey->m_strUrl, eStatus, strParentUrl);
+    return pCopy == nullptr
+               ? -1
+               : MyAddItemNode(pCopy, MyLinkKey(pPageKey->m_strUrl, strParentUrl), eStatus, strParentUrl);
 }
 
 int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl) {
@@ -307,14 +328,16 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
     }
     FileDownloadStatus eStatus = FILE_DOWNLOAD_FAILED;
     if (data.m_nLevel > m_nMaxLevel) {
-        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyExecDownload max level [%d] reached!\n", data.m_nLevel);
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyExecDownload max level [%d] reached!\n",
+                data.m_nLevel);
         eStatus = FILE_DOWNLOAD_MAX_LEVEL;
     } else {
         std::string strRequestUrl = strUrl;
         if (IsSearchContact(strRequestUrl)) {
             RepalceUrl(strRequestUrl);
         }
-        CContactRemoteAction* pAction = Directory_CreateContactRemoteAction(NextTempFileName(), strRequestUrl);
+        CContactRemoteAction* pAction =
+            Directory_CreateContactRemoteAction(NextTempFileName(), strRequestUrl);
         if (pAction != nullptr) {
             pAction->SetSendMesg(bSendMsg);
             pAction->SetRead(true);
@@ -362,7 +385,8 @@ bool CContactRemoteModel::MyParseForAction(CContactRemoteAction* pAction) {
         }
     }
     ParseGenerationScope scope(nGeneration);
-    return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(), pAction->GetFileContent());
+    return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(),
+                               pAction->GetFileContent());
 }
 
 bool CContactRemoteModel::ParseDownloadedFile(const std::string& strFile, const std::string& strUrl,
@@ -373,7 +397,8 @@ bool CContactRemoteModel::ParseDownloadedFile(const std::string& strFile, const 
     try {
         return MyLoadDataFromFile(strFile, strUrl, strContent);
     } catch (const std::bad_alloc&) {
-        app_log(6, APP_LOG_WARNING, "CContactRemoteModel::ParseDownloadedFile [%s] out of memory\n", strFile.c_str());
+        app_log(6, APP_LOG_WARNING, "CContactRemoteModel::ParseDownloadedFile [%s] out of memory\n",
+                strFile.c_str());
         return false;
     }
 }
@@ -419,7 +444,8 @@ void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
             m_ePageStatus = eStatus;
             RemoteTree::TinyNode* pNode = m_treeContact.Find(strKey);
             if (pNode != nullptr && pNode->GetData().m_eStatus != FILE_DOWNLOAD_CANCELED) {
-                app_log(6, APP_LOG_INFO, "CContactRemoteModel::OnTaskActionCallback URL[%s] StatusChanged[%d]->[%d]\n",
+                app_log(6, APP_LOG_INFO,
+                        "CContactRemoteModel::OnTaskActionCallback URL[%s] StatusChanged[%d]->[%d]\n",
                         RemoteUrlForLog(strKey).c_str(), pNode->GetData().m_eStatus, eStatus);
                 pNode->GetData().m_eStatus = eStatus;
             }
@@ -473,7 +499,9 @@ int CContactRemoteModel::ReDownload(const std::string& strUrl) {
     return nResult;
 }
 
-int CContactRemoteModel::Update(bool bAll) { return ReDownload(bAll ? std::string(REMOTE_ROOT_KEY) : m_strCurUrl); }
+int CContactRemoteModel::Update(bool bAll) {
+    return ReDownload(bAll ? std::string(REMOTE_ROOT_KEY) : m_strCurUrl);
+}
 
 // A downloaded top node is released and fetched again, a ready one fetched; any other keeps its state.
 int CContactRemoteModel::MyReDownloadTopNode(const std::string& strTop) {

@@ -12,7 +12,8 @@ namespace {
 
 bool NameEndsWith(const char* pName, const std::string& strMask) {
     const std::size_t nLength = std::strlen(pName);
-    return nLength >= strMask.size() && strMask.compare(0, strMask.size(), pName + nLength - strMask.size()) == 0;
+    return nLength >= strMask.size() &&
+           strMask.compare(0, strMask.size(), pName + nLength - strMask.size()) == 0;
 }
 
 }  // namespace
@@ -28,11 +29,17 @@ pugi::xml_node FindRootNodeByMask(pugi::xml_document& doc, const std::string& st
 
 CContactRemoteParserDelegator::CContactRemoteParserDelegator() : m_pParser(new CContactRemoteMenuParser()) {}
 
-void CContactRemoteParserDelegator::ToMenuParser() { m_pParser.reset(new CContactRemoteMenuParser()); }
+void CContactRemoteParserDelegator::ToMenuParser() {
+    m_pParser.reset(new CContactRemoteMenuParser());
+}
 
-void CContactRemoteParserDelegator::ToUnitParser() { m_pParser.reset(new CContactRemoteUnitParser()); }
+void CContactRemoteParserDelegator::ToUnitParser() {
+    m_pParser.reset(new CContactRemoteUnitParser());
+}
 
-void CContactRemoteParserDelegator::ToMixedParser() { m_pParser.reset(new CContactRemoteMixedParser()); }
+void CContactRemoteParserDelegator::ToMixedParser() {
+    m_pParser.reset(new CContactRemoteMixedParser());
+}
 
 bool CContactRemoteParserDelegator::Parse(const std::string& strFile, const std::string& strUrl,
                                           pugi::xml_node root) {

@@ -7,7 +7,8 @@
 
 namespace NS_DIRECTORY {
 
-bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::string& strUrl, pugi::xml_node root) {
+bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::string& strUrl,
+                                     pugi::xml_node root) {
     if (root.empty()) {
         app_log(6, APP_LOG_INFO, "Parse [%s] is not remote unit xml!\n", strFile.c_str());
         return false;
@@ -34,8 +35,9 @@ bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::stri
             ContactRemotePageKey pageKey;
             if (ParsePageKeyNode(&pageKey, child)) {
                 pModel->MyAddPageKeyContact(&pageKey,
-                                            pageKey.m_strUrl.empty() ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL
-                                                                     : CContactRemoteModel::FILE_DOWNLOADED_OK,
+                                            pageKey.m_strUrl.empty()
+                                                ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL
+                                                : CContactRemoteModel::FILE_DOWNLOADED_OK,
                                             strUrl);
             }
         } else if (std::strcmp(child.name(), "Title") == 0) {

@@ -107,9 +107,9 @@ public:
 
     private:
         TinyNode* MyNode() const {
-            assert(m_pTree != NULL);
+            assert(m_pTree != __null);
             TinyNode* pNode = m_pos == m_pTree->m_mapNode.end() ? nullptr : m_pos->second;
-            assert(pNode != NULL);
+            assert(pNode != __null);
             return pNode;
         }
 

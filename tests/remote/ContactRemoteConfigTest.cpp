@@ -1,0 +1,183 @@
+// The settings file, the slot queries, the entry points over them and the refresh timer.
+
+#include <cstdio>
+#include <filesystem>
+#include <list>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ConfigParser.h"
+#include "ContactRemoteModel.h"
+#include "DirectoryEntry.h"
+#include "HostControl.h"
+#include "MsgQueue.h"
+#include "RemoteTestFixture.h"
+
+namespace {
+
+using NS_DIRECTORY::CContactRemoteModel;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+const char* const kSettings = "/config/data/remote_phonebook_list.xml";
+
+class ContactRemoteConfigTest : public remotetest::RemoteFixture {};
+
+TEST_F(ContactRemoteConfigTest, OnlyTheFirstFiveItemsAreRead) {
+    WriteSlots("Phonebooks", {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}, {"g", ""}});
+    CContactRemoteModel* pModel = StartModel();
+    EXPECT_EQ(pModel->GetTotalConfigurableItemCount(), 5);
+    EXPECT_EQ(pModel->GetConfiguredItemName(4), "e");
+    EXPECT_EQ(pModel->GetConfiguredItemName(5), "");
+    EXPECT_EQ(pModel->GetDisplayName(), "Phonebooks");
+    EXPECT_EQ(Directory_GetRemoteDisplayName(), "Phonebooks");
+}
+
+TEST_F(ContactRemoteConfigTest, MissingSlotsAreFilledWithEmptyOnes) {
+    WriteSlots("", {{"Named only", ""}, {"", "http://127.0.0.1:1/x.xml"}});
+    CContactRemoteModel* pModel = StartModel();
+    EXPECT_EQ(pModel->GetTotalConfigurableItemCount(), 5);
+    EXPECT_TRUE(pModel->IsItemConfigured(0));
+    EXPECT_TRUE(pModel->IsItemConfigured(1));
+    EXPECT_FALSE(pModel->IsItemConfigured(2));
+    EXPECT_FALSE(pModel->IsItemConfigured(-1));
+    EXPECT_FALSE(pModel->IsItemConfigured(5));
+    EXPECT_TRUE(pModel->IsRemotePhoneBookConfigured());
+    EXPECT_TRUE(Directory_IsRemoteContactConfigured());
+
+    std::list<std::string> listNames{"stale"};
+    EXPECT_TRUE(pModel->GetConfiguredList(&listNames));
+    EXPECT_THAT(listNames, ElementsAre("stale", "Named only"));
+    EXPECT_FALSE(pModel->GetConfiguredList(nullptr));
+    ASSERT_TRUE(Directory_GetAllConfiguredItemName(&listNames));
+    EXPECT_THAT(listNames, ElementsAre("Named only", ""));
+    EXPECT_FALSE(Directory_GetAllConfiguredItemName(nullptr));
+    EXPECT_EQ(Directory_GetRemoteGroupName(0), "Named only");
+    EXPECT_EQ(pModel->GetConfiguredItemUrl(1), "http://127.0.0.1:1/x.xml");
+    EXPECT_EQ(pModel->GetConfiguredItemUrl(9), "");
+}
+
+TEST_F(ContactRemoteConfigTest, SearchUrlIsCutAfterSearchPhp) {
+    const std::string strFull = "http://dir.example/search.php?name=#SEARCH&mac=#MAC";
+    WriteSlots("", {{"Search", strFull}});
+    CContactRemoteModel* pModel = StartModel();
+    std::string strCut = pModel->GetConfiguredItemUrl(0);
+    EXPECT_EQ(strCut, "http://dir.example/search.php");
+    EXPECT_TRUE(pModel->IsSearchContact(strCut));
+    EXPECT_EQ(pModel->GetFulUrl(strCut), strFull);
+    std::string strOther = "http://elsewhere/";
+    EXPECT_EQ(pModel->GetFulUrl(strOther), strOther);
+    EXPECT_EQ(pModel->GetSelectedIndex(), 0);
+}
+
+TEST_F(ContactRemoteConfigTest, UnusableSettingsFileIsReplacedByTheDefault) {
+    const struct {
+        const char* pCase;
+        const char* pContent;  // nullptr: no file
+    } kCases[] = {{"missing", nullptr}, {"not xml", "<<<"}, {"other root", "<settings><item name=\"x\"/></settings>"}};
+    for (const auto& test : kCases) {
+        CContactRemoteModel::ReleaseInstance();
+        if (test.pContent == nullptr) {
+            std::remove(m_root.Path(kSettings).c_str());
+        } else {
+            m_root.WriteFile(kSettings, test.pContent);
+        }
+        CContactRemoteModel* pModel = StartModel();
+        EXPECT_EQ(pModel->GetTotalConfigurableItemCount(), 5) << test.pCase;
+        EXPECT_FALSE(pModel->IsRemotePhoneBookConfigured()) << test.pCase;
+        const std::string strWritten = m_root.ReadFile(kSettings);
+        EXPECT_THAT(strWritten, HasSubstr("<?xml version=\"1.0\" encoding=\"utf-8\"?>")) << test.pCase;
+        EXPECT_THAT(strWritten, HasSubstr("<root_remote_phonebook display_name=\"\">\n\t<item name=\"\" url=\"\" />"))
+            << test.pCase;
+    }
+}
+
+TEST_F(ContactRemoteConfigTest, SettingsThatCannotBeWrittenLeaveNoSlots) {
+    // A folder where the file should be makes both the load and the default write fail.
+    std::filesystem::create_directories(m_root.Path(kSettings));
+    CContactRemoteModel* pModel = StartModel();
+    EXPECT_EQ(pModel->GetTotalConfigurableItemCount(), 0);
+    EXPECT_FALSE(Directory_IsRemoteContactConfigured());
+    bool bWarned = false;
+    for (const std::string& strLine : HostControl::TakeLogLines()) {
+        bWarned = bWarned || strLine.find("Fail to Preload remote config file") != std::string::npos;
+    }
+    EXPECT_TRUE(bWarned);
+}
+
+class ContactRemoteTimerTest : public remotetest::RemoteFixture {
+protected:
+    void SetUp() override {
+        RemoteFixture::SetUp();
+        m_server.Serve("/book.xml", "<AcmeIPPhoneDirectory/>");
+        WriteSlots("", {{"Book", m_server.Url("/book.xml")}});
+    }
+    std::size_t Fetches() const { return m_server.RequestsTo("/book.xml").size(); }
+    void Advance(int nSeconds) {
+        HostControl::AdvanceClock(nSeconds * 1000);
+        WaitIdle();
+    }
+};
+
+TEST_F(ContactRemoteTimerTest, RefreshPeriodIsNeverBelowTwoMinutes) {
+    const struct {
+        int nSetting;
+        int nPeriod;
+    } kCases[] = {{0, 120}, {30, 120}, {600, 600}};
+    for (const auto& test : kCases) {
+        CContactRemoteModel::ReleaseInstance();
+        configParser_SetConfigInt("SRemoteNameFlashTime", test.nSetting);
+        StartModel();
+        const std::size_t nStart = Fetches();
+        Advance(test.nPeriod - 1);
+        EXPECT_EQ(Fetches(), nStart) << test.nSetting;
+        Advance(1);
+        EXPECT_EQ(Fetches(), nStart + 1) << test.nSetting;
+        Advance(test.nPeriod);
+        EXPECT_EQ(Fetches(), nStart + 2) << test.nSetting;
+    }
+}
+
+TEST_F(ContactRemoteTimerTest, RefreshDueDuringACallIsSkipped) {
+    StartModel();
+    const std::size_t nStart = Fetches();
+    HostControl::SetCallSessionExists(true);
+    Advance(120);
+    EXPECT_EQ(Fetches(), nStart);
+    HostControl::SetCallSessionExists(false);
+    Advance(119);
+    EXPECT_EQ(Fetches(), nStart) << "the skipped refresh is not queued";
+    Advance(1);
+    EXPECT_EQ(Fetches(), nStart + 1);
+}
+
+TEST_F(ContactRemoteTimerTest, PeriodChangeRestartsTheTimerAndOtherTimersAreIgnored) {
+    CContactRemoteModel* pModel = StartModel();
+    const std::size_t nStart = Fetches();
+    configParser_SetConfigInt("SRemoteNameFlashTime", 300);
+    pModel->ProcessAutoUpdate();
+    Advance(299);
+    EXPECT_EQ(Fetches(), nStart);
+    Advance(1);
+    EXPECT_EQ(Fetches(), nStart + 1);
+
+    ETL_MsgQueueHelper::msgObject other(TM_TIMER, 83179, 0);
+    EXPECT_TRUE(pModel->OnTimeout(other));
+    EXPECT_EQ(CContactRemoteModel::OnMessage(other), 0);
+    WaitIdle();
+    EXPECT_EQ(Fetches(), nStart + 1);
+}
+
+TEST_F(ContactRemoteTimerTest, ReleasedModelStopsRefreshing) {
+    StartModel();
+    const std::size_t nStart = Fetches();
+    CContactRemoteModel::ReleaseInstance();
+    Advance(240);
+    EXPECT_EQ(Fetches(), nStart);
+    EXPECT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
+}
+
+}  // namespace

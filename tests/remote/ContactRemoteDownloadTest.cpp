@@ -1,0 +1,337 @@
+// Downloading, parsing into the tree, refresh, cancel and failures, against a loopback server.
+
+#include <future>
+#include <list>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ContactRemoteModel.h"
+#include "HostControl.h"
+#include "RemoteDocBuilder.h"
+#include "RemoteTestFixture.h"
+
+namespace {
+
+using NS_DIRECTORY::CContactRemoteModel;
+using NS_DIRECTORY::REMOTE_ROOT_KEY;
+using NS_DIRECTORY::RemoteModelPeer;
+using NS_DIRECTORY::RemoteNodeView;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr int kReady = CContactRemoteModel::FILE_DOWNLOAD_READY;
+constexpr int kDownloading = CContactRemoteModel::FILE_DOWNLOADING;
+constexpr int kOk = CContactRemoteModel::FILE_DOWNLOADED_OK;
+constexpr int kFailed = CContactRemoteModel::FILE_DOWNLOAD_FAILED;
+constexpr int kCanceled = CContactRemoteModel::FILE_DOWNLOAD_CANCELED;
+constexpr int kMaxLevel = CContactRemoteModel::FILE_DOWNLOAD_MAX_LEVEL;
+constexpr int kNoUrl = CContactRemoteModel::FILE_DOWNLOAD_NO_URL;
+
+class ContactRemoteDownloadTest : public remotetest::RemoteFixture {
+protected:
+    void ServeCompany() {
+        for (const char* pName : {"company-menu.xml", "sales.xml", "north.xml", "depot.xml", "night.xml",
+                                  "accounts.xml", "reception.xml", "help.xml"}) {
+            ServeData(pName);
+        }
+    }
+    std::string Url(const std::string& strName) const { return m_server.Url("/" + strName); }
+};
+
+TEST_F(ContactRemoteDownloadTest, MultiLevelMenusAreFetchedDownToLevelFourOnly) {
+    ServeCompany();
+    WriteSlots("Company DIR", {{"Company", Url("company-menu.xml")}});
+    StartModel();
+
+    RemoteNodeView top;
+    ASSERT_TRUE(RemoteModelPeer::Node(Url("company-menu.xml"), &top));
+    EXPECT_EQ(top.nStatus, kOk);
+    EXPECT_EQ(top.nLevel, 1);
+    EXPECT_EQ(top.strTitle, "Company");
+    // Menus by name, the hot key last; the self-link and the nameless item are not listed.
+    EXPECT_THAT(ChildNames(Url("company-menu.xml")), ElementsAre("Accounts", "Coming soon", "Sales", "Reception"));
+
+    const struct {
+        const char* pName;
+        int nLevel;
+        int nStatus;
+    } kLevels[] = {{"sales.xml", 2, kOk}, {"north.xml", 3, kOk}, {"depot.xml", 4, kOk}, {"night.xml", 5, kMaxLevel}};
+    for (const auto& level : kLevels) {
+        RemoteNodeView view;
+        ASSERT_TRUE(RemoteModelPeer::Node(Url(level.pName), &view)) << level.pName;
+        EXPECT_EQ(view.nLevel, level.nLevel) << level.pName;
+        EXPECT_EQ(view.nStatus, level.nStatus) << level.pName;
+    }
+    EXPECT_TRUE(m_server.RequestsTo("/night.xml").empty());
+    EXPECT_EQ(m_server.RequestsTo("/company-menu.xml").size(), 1u);
+    // "Back to company" links to the top document: refused as a duplicate, so Sales lists North only.
+    EXPECT_THAT(ChildNames(Url("sales.xml")), ElementsAre("North"));
+
+    std::list<std::string> listFailed;
+    ASSERT_TRUE(CContactRemoteModel::GetInstance()->GetFailedMissonList(&listFailed));
+    EXPECT_THAT(listFailed, IsEmpty());
+    EXPECT_FALSE(CContactRemoteModel::GetInstance()->GetFailedMissonList(nullptr));
+}
+
+TEST_F(ContactRemoteDownloadTest, LinkWithoutUrlIsListedButNeverFetched) {
+    ServeCompany();
+    WriteSlots("", {{"Company", Url("company-menu.xml")}});
+    StartModel();
+    const std::vector<RemoteNodeView> children = RemoteModelPeer::Children(Url("company-menu.xml"));
+    ASSERT_EQ(children.size(), 4u);
+    EXPECT_EQ(children[1].strName, "Coming soon");
+    EXPECT_EQ(children[1].nStatus, kNoUrl);
+    EXPECT_EQ(children[1].strUrl, "");
+}
+
+TEST_F(ContactRemoteDownloadTest, DirectoryDocumentGivesEntriesSoftKeysAndPageKeys) {
+    ServeCompany();
+    WriteSlots("", {{"Company", Url("company-menu.xml")}});
+    StartModel();
+
+    const std::vector<RemoteNodeView> children = RemoteModelPeer::Children(Url("accounts.xml"));
+    ASSERT_EQ(children.size(), 6u);
+    EXPECT_EQ(children[0].nType, NS_DIRECTORY::CRIT_PAGEKEY);
+    EXPECT_EQ(children[0].strName, "next-page");
+    EXPECT_EQ(children[0].nStatus, kOk);
+    EXPECT_EQ(children[1].strName, "previous-page");
+    EXPECT_EQ(children[1].nStatus, kNoUrl);
+    EXPECT_EQ(children[2].strName, "Adam Brook");
+    EXPECT_EQ(children[3].strName, "Zoe Walker");
+    EXPECT_THAT(children[3].vecNumbers, ElementsAre("4001", "4002"));
+    EXPECT_EQ(children[3].nStatus, kOk);
+    EXPECT_EQ(children[4].strName, "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xbe\xd0\xb2\xd0\xb0 \xd0\x9b.\xd0\x90.");
+    EXPECT_EQ(children[5].nType, NS_DIRECTORY::CRIT_HOTKEY);
+    EXPECT_EQ(children[5].strName, "Help");
+
+    RemoteNodeView accounts;
+    ASSERT_TRUE(RemoteModelPeer::Node(Url("accounts.xml"), &accounts));
+    EXPECT_EQ(accounts.strTitle, "Accounts ");
+    EXPECT_EQ(Status(Url("help.xml")), kOk);  // soft-key target with a self-closing root
+    EXPECT_EQ(Status(Url("reception.xml")), kOk);
+    EXPECT_TRUE(m_server.RequestsTo("/accounts.xml").size() == 1u) << "page keys are never fetched";
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 4);
+}
+
+TEST_F(ContactRemoteDownloadTest, PhoneBookGroupsWithTheSameNameGetNumberedNames) {
+    ServeData("book.xml");
+    WriteSlots("", {{"Book", Url("book.xml")}});
+    StartModel();
+
+    const std::string kLibrary = "\xd0\x91\xd0\xb8\xd0\xb1\xd0\xbb\xd0\xb8\xd0\xbe\xd1\x82\xd0\xb5\xd0\xba\xd0\xb0 ";
+    EXPECT_THAT(ChildNames(Url("book.xml")),
+                ElementsAre("Department", "Department(1)", "Department(2)", kLibrary));
+    EXPECT_THAT(ChildNames("Department"), ElementsAre("Ann Doe", "John Doe"));
+    EXPECT_THAT(ChildNames("Department(1)"), ElementsAre("John Doe"));
+    const std::vector<RemoteNodeView> third = RemoteModelPeer::Children("Department(2)");
+    ASSERT_EQ(third.size(), 2u);
+    EXPECT_EQ(third[0].strName, "");  // a unit without Name is kept
+    EXPECT_THAT(third[0].vecNumbers, ElementsAre("3104"));
+    EXPECT_EQ(third[1].strName, "Only third");
+    EXPECT_THAT(third[1].vecNumbers, ElementsAre("3103"));
+    EXPECT_THAT(RemoteModelPeer::Children("Department")[0].vecNumbers, ElementsAre("1102", "1103", "1104"));
+    EXPECT_EQ(Status("Department"), kOk);
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 6);
+}
+
+TEST_F(ContactRemoteDownloadTest, ServerErrorAndUnparsableDocumentFailTheirSlot) {
+    m_server.Fail("/down.xml", 500);
+    ServeData("broken.xml");
+    ServeData("suffixed-root.xml");
+    ServeData("reception.xml");
+    WriteSlots("", {{"Down", Url("down.xml")},
+                    {"Broken", Url("broken.xml")},
+                    {"Unknown", Url("suffixed-root.xml")},
+                    {"Fine", Url("reception.xml")}});
+    RemoteModelPeer::SetCurUrl(Url("down.xml"));
+    StartModel();
+
+    EXPECT_EQ(Status(Url("down.xml")), kFailed);
+    EXPECT_EQ(Status(Url("broken.xml")), kFailed);
+    EXPECT_EQ(Status(Url("suffixed-root.xml")), kFailed);
+    EXPECT_EQ(Status(Url("reception.xml")), kOk);
+    std::list<std::string> listFailed;
+    CContactRemoteModel::GetInstance()->GetFailedMissonList(&listFailed);
+    listFailed.sort();
+    EXPECT_THAT(listFailed, ElementsAre(Url("broken.xml"), Url("down.xml"), Url("suffixed-root.xml")));
+
+    int nFailedNotes = 0;
+    for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
+        if (note.id == NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT) {
+            EXPECT_EQ(note.lParam, 1);
+            ++nFailedNotes;
+        }
+    }
+    EXPECT_EQ(nFailedNotes, 1) << "only the node the user is on is reported";
+}
+
+TEST_F(ContactRemoteDownloadTest, DocumentLargerThanTheDownloadCapFails) {
+    HostControl::TransferLimits limits = HostControl::GetTransferLimits();
+    limits.nMaxDownloadBytes = 4096;
+    HostControl::SetTransferLimits(limits);
+    m_server.ServeOversized("/huge.xml", 64 * 1024, true);
+    WriteSlots("", {{"Huge", Url("huge.xml")}});
+    StartModel();
+    EXPECT_EQ(Status(Url("huge.xml")), kFailed);
+}
+
+TEST_F(ContactRemoteDownloadTest, CancelWhileASubMenuDownloadsKeepsItCanceledAndUnparsed) {
+    ServeCompany();
+    std::promise<void> arrived;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    const std::string strSales = DataDoc("sales.xml");
+    m_server.Handle("/sales.xml", [&arrived, released, strSales](const httplib::Request&, httplib::Response& rsp) {
+        arrived.set_value();
+        released.wait();
+        rsp.set_content(strSales, "application/xml");
+    });
+    WriteSlots("", {{"Company", Url("company-menu.xml")}});
+    CContactRemoteModel* pModel = CContactRemoteModel::GetInstance();
+    // Run the loop until the sub-menu's request is held by the server.
+    std::future<void> arrivedFuture = arrived.get_future();
+    while (arrivedFuture.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        HostControl::RunUntilIdle(5);
+    }
+    EXPECT_EQ(Status(Url("sales.xml")), kDownloading);
+    EXPECT_FALSE(pModel->CancelDownload("no such node"));
+    EXPECT_TRUE(pModel->CancelDownload(Url("company-menu.xml")));
+    EXPECT_EQ(Status(Url("sales.xml")), kCanceled);
+    EXPECT_NE(Status(Url("company-menu.xml")), kCanceled) << "top nodes carry no item";
+    release.set_value();
+    WaitIdle();
+
+    EXPECT_EQ(Status(Url("sales.xml")), kCanceled);
+    EXPECT_THAT(ChildNames(Url("sales.xml")), IsEmpty());
+    EXPECT_EQ(TempFileCount(), 0);
+
+    // A refresh of anything in the slot releases the slot and fetches it again.
+    m_server.Remove("/sales.xml");
+    ServeData("sales.xml");
+    EXPECT_EQ(pModel->ReDownload(Url("accounts.xml")), kDownloading);
+    WaitIdle();
+    EXPECT_EQ(Status(Url("sales.xml")), kOk);
+    EXPECT_THAT(ChildNames(Url("sales.xml")), ElementsAre("North"));
+}
+
+TEST_F(ContactRemoteDownloadTest, FullRefreshWithASearchSlotStartsTheOthersOnly) {
+    ServeData("reception.xml");
+    ServeData("help.xml");
+    WriteSlots("", {{"Reception", Url("reception.xml")},
+                    {"Search", Url("search.php?name=#SEARCH")},
+                    {"Help", Url("help.xml")}});
+    CContactRemoteModel* pModel = StartModel();
+    m_server.ClearRequests();
+    HostControl::TakeNotifications();
+
+    EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), kDownloading);
+    EXPECT_EQ(Status(Url("search.php")), kOk);
+    EXPECT_THAT(NotificationIds(), ElementsAre(NS_DIRECTORY::REMOTE_MSG_REFRESH_STARTED));
+    WaitIdle();
+    EXPECT_EQ(m_server.RequestCount(), 2u);
+    EXPECT_TRUE(m_server.RequestsTo("/search.php").empty());
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 1) << "the refresh released the old entries";
+
+    HostControl::SetNetworkReady(false);
+    EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), -14);
+    EXPECT_THAT(NotificationIds(), IsEmpty());
+}
+
+TEST_F(ContactRemoteDownloadTest, SearchRequestCarriesTheEncodedKeyAndLandsOnTheSlot) {
+    HostControl::SetWanIP("10.1.2.3");
+    HostControl::SetMacAddress("001565aabbcc");
+    m_server.Serve("/search.php", testsupport::BuildRemoteDirectory("Found", {{"Ann Key", {"555"}}}));
+    WriteSlots("", {{"Search", Url("search.php?key=#SEARCH&ip=#IP&mac=#MAC")}});
+    CContactRemoteModel* pModel = StartModel();
+    EXPECT_TRUE(m_server.Requests().empty());
+
+    RemoteModelPeer::SetSearchKey("a b&c#d");
+    EXPECT_EQ(pModel->ReDownload(Url("search.php")), kDownloading);
+    WaitIdle();
+    const std::vector<testsupport::RecordedRequest> requests = m_server.RequestsTo("/search.php");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].strQuery, "key=a%20b%26c%23d&ip=10.1.2.3&mac=001565aabbcc");
+    EXPECT_THAT(ChildNames(Url("search.php")), ElementsAre("Ann Key"));
+    RemoteNodeView slot;
+    ASSERT_TRUE(RemoteModelPeer::Node(Url("search.php"), &slot));
+    EXPECT_EQ(slot.strTitle, "Search") << "the answer's title has no node of its own";
+}
+
+TEST_F(ContactRemoteDownloadTest, DuplicateSlotUrlsGiveOneNode) {
+    ServeData("reception.xml");
+    WriteSlots("", {{"First", Url("reception.xml")}, {"Second", Url("reception.xml")}, {"Third", ""}});
+    StartModel();
+    const std::vector<RemoteNodeView> top = RemoteModelPeer::Children(REMOTE_ROOT_KEY);
+    ASSERT_EQ(top.size(), 2u);  // the repeated URL is refused, and of the empty URLs only the first is kept
+    EXPECT_EQ(top[0].strTitle, "First");
+    EXPECT_EQ(top[1].strKey, "");
+    EXPECT_EQ(top[1].nStatus, kNoUrl);
+    EXPECT_EQ(m_server.RequestsTo("/reception.xml").size(), 1u);
+}
+
+TEST_F(ContactRemoteDownloadTest, EntriesStopAtFiveThousand) {
+    std::vector<testsupport::RemoteEntry> vecEntries;
+    for (int i = 0; i < 5100; ++i) {
+        vecEntries.push_back({"P" + std::to_string(i), {std::to_string(i)}});
+    }
+    m_server.Serve("/big.xml", testsupport::BuildRemoteDirectory("Big", vecEntries));
+    ServeData("reception.xml");
+    WriteSlots("", {{"Big", Url("big.xml")}});
+    CContactRemoteModel* pModel = StartModel();
+    EXPECT_EQ(Status(Url("big.xml")), kOk);
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 5000);
+    EXPECT_EQ(RemoteModelPeer::Children(Url("big.xml")).size(), 5000u);
+
+    // Releasing the slot gives the entries back, so a refresh fills it again.
+    EXPECT_EQ(pModel->ReDownload(Url("big.xml")), kDownloading);
+    WaitIdle();
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 5000);
+}
+
+TEST_F(ContactRemoteDownloadTest, DocumentWithThousandsOfLinksEndsCleanly) {
+    std::vector<testsupport::RemoteLink> vecLinks;
+    for (int i = 0; i < 2000; ++i) {
+        vecLinks.push_back({"Link " + std::to_string(i), Url("leaf?n=" + std::to_string(i))});
+    }
+    vecLinks.push_back({"Myself", Url("many.xml")});
+    m_server.Serve("/many.xml", testsupport::BuildRemoteMenu("Many", vecLinks));
+    m_server.Serve("/leaf", testsupport::BuildRemoteMenu("Leaf", {{"Up", Url("many.xml")}}));
+    WriteSlots("", {{"Many", Url("many.xml")}});
+    StartModel();
+    EXPECT_EQ(Status(Url("many.xml")), kOk);
+    EXPECT_EQ(RemoteModelPeer::Children(Url("many.xml")).size(), 2000u);
+    EXPECT_EQ(Status(Url("leaf?n=1999")), kOk);
+    EXPECT_EQ(m_server.RequestsTo("/many.xml").size(), 1u);
+}
+
+TEST_F(ContactRemoteDownloadTest, ReleasingTheModelWhileDownloadsRunLeavesNothingBehind) {
+    ServeCompany();
+    m_server.Stall("/accounts.xml", 30000, DataDoc("accounts.xml"));
+    WriteSlots("", {{"Company", Url("company-menu.xml")}});
+    CContactRemoteModel::GetInstance();
+    HostControl::RunUntilIdle(20);
+    CContactRemoteModel::ReleaseInstance();
+    m_server.ReleaseStalls();
+    EXPECT_TRUE(HostControl::RunUntilIdle(60000));
+    EXPECT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
+}
+
+TEST_F(ContactRemoteDownloadTest, ReloadDropsTheTreeAndStartsAgain) {
+    ServeCompany();
+    WriteSlots("", {{"Company", Url("company-menu.xml")}});
+    CContactRemoteModel* pModel = StartModel();
+    ASSERT_EQ(Status(Url("depot.xml")), kOk);
+
+    ServeData("reception.xml");
+    WriteSlots("", {{"Reception", Url("reception.xml")}});
+    EXPECT_TRUE(pModel->ReloadConfigure());
+    WaitIdle();
+    EXPECT_EQ(Status(Url("depot.xml")), -1);
+    EXPECT_EQ(Status(Url("reception.xml")), kOk);
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+#include "RemoteTestFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CommonAPI.h"
+#include "HostControl.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+using Lock = std::lock_guard<ETL_BaseHelper::chCriticalSection>;
+
+RemoteNodeView MakeView(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
+    RemoteNodeView view;
+    CContactRemoteModel::ItemData& data = pNode->GetData();
+    view.strKey = pNode->GetKey();
+    view.strTitle = data.m_strName;
+    view.nStatus = data.m_eStatus;
+    view.nLevel = data.m_nLevel;
+    if (data.m_pItem != nullptr) {
+        view.nType = data.m_pItem->GetType();
+    }
+    if (const ContactRemoteMenu* pMenu = Base2Menu(data.m_pItem)) {
+        view.strName = pMenu->m_strName;
+        view.strUrl = pMenu->m_strUrl;
+    } else if (const ContactRemoteUnit* pUnit = Base2Unit(data.m_pItem)) {
+        view.strName = pUnit->m_strName;
+        view.vecNumbers.assign(pUnit->m_listNumber.begin(), pUnit->m_listNumber.end());
+    } else if (const ContactRemoteHotKey* pHotKey = Base2HotKey(data.m_pItem)) {
+        view.strName = pHotKey->m_strName;
+        view.strUrl = pHotKey->m_strUrl;
+    } else if (const ContactRemotePageKey* pPageKey = Base2PageKey(data.m_pItem)) {
+        view.strName = pPageKey->m_strName;
+        view.strUrl = pPageKey->m_strUrl;
+    }
+    return view;
+}
+
+}  // namespace
+
+bool RemoteModelPeer::Node(const std::string& strKey, RemoteNodeView* pView) {
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel == nullptr) {
+        return false;
+    }
+    Lock lock(pModel->m_csLock);
+    CContactRemoteModel::RemoteTree::TinyNode* pNode = pModel->m_treeContact.Find(strKey);
+    if (pNode == nullptr) {
+        return false;
+    }
+    *pView = MakeView(pNode);
+    return true;
+}
+
+std::vector<RemoteNodeView> RemoteModelPeer::Children(const std::string& strKey) {
+    std::vector<RemoteNodeView> vecViews;
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel == nullptr) {
+        return vecViews;
+    }
+    Lock lock(pModel->m_csLock);
+    CContactRemoteModel::RemoteTree::TinyNode* pNode = pModel->m_treeContact.Find(strKey);
+    if (pNode != nullptr) {
+        for (CContactRemoteModel::RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
+            vecViews.push_back(MakeView(pChild));
+        }
+    }
+    return vecViews;
+}
+
+int RemoteModelPeer::UnitCount() {
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel == nullptr) {
+        return -1;
+    }
+    Lock lock(pModel->m_csLock);
+    return pModel->m_nUnitCount;
+}
+
+std::size_t RemoteModelPeer::NodeCount() {
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel == nullptr) {
+        return 0;
+    }
+    Lock lock(pModel->m_csLock);
+    return pModel->m_treeContact.size();
+}
+
+void RemoteModelPeer::SetCurUrl(const std::string& strKey) {
+    CContactRemoteModel::GetInstance()->m_strCurUrl = strKey;
+}
+
+void RemoteModelPeer::SetSearchKey(const std::string& strKey) {
+    CContactRemoteModel* pModel = CContactRemoteModel::GetInstance();
+    Lock lock(pModel->m_csLock);
+    pModel->m_strSearchKey = strKey;
+}
+
+}  // namespace NS_DIRECTORY
+
+namespace remotetest {
+
+namespace fs = std::filesystem;
+
+void RemoteFixture::SetUp() { HostControl::SetManualClock(true); }
+
+void RemoteFixture::TearDown() {
+    NS_DIRECTORY::CContactRemoteModel::ReleaseInstance();
+    EXPECT_TRUE(HostControl::RunUntilIdle(60000));
+    EXPECT_EQ(TempFileCount(), 0) << "temporary files left behind";
+}
+
+void RemoteFixture::WriteSlots(const std::string& strDisplayName, const std::vector<Slot>& vecSlots) {
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_remote_phonebook display_name=\"" << strDisplayName
+        << "\">\n";
+    for (const Slot& slot : vecSlots) {
+        out << "\t<item name=\"" << slot.first << "\" url=\"" << slot.second << "\"/>\n";
+    }
+    out << "</root_remote_phonebook>\n";
+    m_root.WriteFile("/config/data/remote_phonebook_list.xml", out.str());
+}
+
+std::string RemoteFixture::DataDoc(const std::string& strName) const {
+    const fs::path path = fs::path(__FILE__).parent_path().parent_path() / "data" / "remote" / strName;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return CommonAPI_TranslateString(content.str(), "@BASE@", m_server.Url(""));
+}
+
+void RemoteFixture::ServeData(const std::string& strName) { m_server.Serve("/" + strName, DataDoc(strName)); }
+
+NS_DIRECTORY::CContactRemoteModel* RemoteFixture::StartModel() {
+    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
+    WaitIdle();
+    return pModel;
+}
+
+void RemoteFixture::WaitIdle() { ASSERT_TRUE(HostControl::RunUntilIdle(60000)); }
+
+int RemoteFixture::Status(const std::string& strKey) const {
+    NS_DIRECTORY::RemoteNodeView view;
+    return NS_DIRECTORY::RemoteModelPeer::Node(strKey, &view) ? view.nStatus : -1;
+}
+
+std::vector<std::string> RemoteFixture::ChildNames(const std::string& strKey) const {
+    std::vector<std::string> vecNames;
+    for (const NS_DIRECTORY::RemoteNodeView& view : NS_DIRECTORY::RemoteModelPeer::Children(strKey)) {
+        vecNames.push_back(view.strName);
+    }
+    return vecNames;
+}
+
+int RemoteFixture::TempFileCount() const {
+    int nCount = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(m_root.Path("/tmp"), ec)) {
+        if (entry.path().filename().string().rfind("RemoteDirectory.", 0) == 0) {
+            ++nCount;
+        }
+    }
+    return nCount;
+}
+
+std::vector<int> RemoteFixture::NotificationIds() {
+    std::vector<int> vecIds;
+    for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
+        vecIds.push_back(note.id);
+    }
+    return vecIds;
+}
+
+}  // namespace remotetest

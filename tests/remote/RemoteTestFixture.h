@@ -1,0 +1,63 @@
+#pragma once
+// Shared by the remote phonebook tests: a read-only view into the model's tree, and a fixture that gives
+// every test a fresh model on a fresh root with a loopback server for its documents.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ContactRemoteModel.h"
+#include "LoopbackHttpServer.h"
+#include "TempRoot.h"
+
+namespace NS_DIRECTORY {
+
+struct RemoteNodeView {
+    std::string strKey;
+    std::string strTitle;
+    int nStatus = 0;
+    int nLevel = -1;
+    int nType = 0;  // item type, 0 without item
+    std::string strName;
+    std::string strUrl;
+    std::vector<std::string> vecNumbers;
+};
+
+class RemoteModelPeer {
+public:
+    // False when no node has the key.
+    static bool Node(const std::string& strKey, RemoteNodeView* pView);
+    static std::vector<RemoteNodeView> Children(const std::string& strKey);
+    static int UnitCount();
+    static std::size_t NodeCount();
+    static void SetCurUrl(const std::string& strKey);
+    static void SetSearchKey(const std::string& strKey);
+};
+
+}  // namespace NS_DIRECTORY
+
+namespace remotetest {
+
+using Slot = std::pair<std::string, std::string>;  // name, url
+
+class RemoteFixture : public testsupport::HostFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void WriteSlots(const std::string& strDisplayName, const std::vector<Slot>& vecSlots);
+    // A document of tests/data/remote with "@BASE@" replaced by the server's base URL.
+    std::string DataDoc(const std::string& strName) const;
+    void ServeData(const std::string& strName);
+    // Creates the model (which starts every download) and waits until all work is done.
+    NS_DIRECTORY::CContactRemoteModel* StartModel();
+    void WaitIdle();
+    int Status(const std::string& strKey) const;
+    std::vector<std::string> ChildNames(const std::string& strKey) const;
+    int TempFileCount() const;
+    std::vector<int> NotificationIds();
+
+    testsupport::LoopbackHttpServer m_server;
+};
+
+}  // namespace remotetest

@@ -1,0 +1,138 @@
+// The keyed tree: index, ownership, child access, ancestry, iteration and the key hash.
+
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "TinyTree.h"
+
+namespace {
+
+using Tree = NS_DIRECTORY::TinyTree<int, std::string>;
+
+// root -> a -> (a1, a2 -> a21), root -> b
+void Build(Tree& tree) {
+    tree.SetRoot(0, "root");
+    tree.GetRoot()->AddChild(1, "a");
+    tree.GetRoot()->AddChild(2, "b");
+    tree.Find("a")->AddChild(11, "a1");
+    tree.Find("a")->AddChild(12, "a2");
+    tree.Find("a2")->AddChild(121, "a21");
+}
+
+TEST(TinyTreeTest, StrHashMultipliesByFiveAndAddsEachByte) {
+    const struct {
+        const char* pKey;
+        std::size_t nHash;
+    } kCases[] = {{"", 0}, {"a", 97}, {"ab", 97 * 5 + 98}, {"\xff", 255}};
+    for (const auto& test : kCases) {
+        EXPECT_EQ(NS_DIRECTORY::str_hash()(test.pKey), test.nHash) << test.pKey;
+    }
+    // Wraps in 32 bits.
+    EXPECT_LE(NS_DIRECTORY::str_hash()(std::string(200, 'z')), 0xffffffffu);
+}
+
+TEST(TinyTreeTest, EveryNodeIsFoundByKeyWithItsParentAndLevelOfData) {
+    Tree tree;
+    EXPECT_EQ(tree.GetRoot(), nullptr);
+    Build(tree);
+    EXPECT_EQ(tree.size(), 6u);
+    Tree::TinyNode* pA21 = tree.Find("a21");
+    ASSERT_NE(pA21, nullptr);
+    EXPECT_EQ(pA21->GetData(), 121);
+    EXPECT_EQ(pA21->GetParent(), tree.Find("a2"));
+    EXPECT_EQ(tree.Find("missing"), nullptr);
+    pA21->GetData() = 7;
+    EXPECT_EQ(tree.Find("a21")->GetData(), 7);
+}
+
+TEST(TinyTreeTest, ChildAccessIsBoundsChecked) {
+    Tree tree;
+    Build(tree);
+    Tree::TinyNode* pA = tree.Find("a");
+    EXPECT_EQ(pA->GetChildCount(), 2);
+    EXPECT_EQ(pA->GetChild(0), tree.Find("a1"));
+    EXPECT_EQ(pA->GetChild(-1), nullptr);
+    EXPECT_EQ(pA->GetChild(pA->GetChildCount()), nullptr);
+}
+
+TEST(TinyTreeTest, IsChildMeansProperAncestor) {
+    Tree tree;
+    Build(tree);
+    Tree::TinyNode* pRoot = tree.GetRoot();
+    EXPECT_TRUE(pRoot->IsChild(tree.Find("a21")));
+    EXPECT_TRUE(tree.Find("a")->IsChild(tree.Find("a21")));
+    EXPECT_FALSE(tree.Find("a21")->IsChild(tree.Find("a21")));
+    EXPECT_FALSE(tree.Find("b")->IsChild(tree.Find("a21")));
+    EXPECT_FALSE(tree.Find("a21")->IsChild(tree.Find("a")));
+    EXPECT_FALSE(pRoot->IsChild(nullptr));
+    EXPECT_FALSE(pRoot->IsChild(pRoot));
+}
+
+TEST(TinyTreeTest, RemoveChildrenDropsTheWholeSubtreeFromTheIndex) {
+    Tree tree;
+    Build(tree);
+    tree.Find("a21")->RemoveChildren();  // a leaf: nothing happens
+    EXPECT_EQ(tree.size(), 6u);
+    tree.Find("a")->RemoveChildren();
+    EXPECT_EQ(tree.Find("a1"), nullptr);
+    EXPECT_EQ(tree.Find("a21"), nullptr);
+    EXPECT_NE(tree.Find("b"), nullptr);
+    tree.GetRoot()->RemoveChildren();
+    EXPECT_EQ(tree.size(), 1u);
+    EXPECT_EQ(tree.Find("root"), tree.GetRoot());
+}
+
+TEST(TinyTreeTest, SetRootReplacesTheOldTree) {
+    Tree tree;
+    Build(tree);
+    tree.SetRoot(100, "new");
+    EXPECT_EQ(tree.size(), 1u);
+    for (const char* pKey : {"root", "a", "b", "a1", "a2", "a21"}) {
+        EXPECT_EQ(tree.Find(pKey), nullptr) << pKey;
+    }
+    EXPECT_EQ(tree.Find("new")->GetData(), 100);
+}
+
+TEST(TinyTreeTest, DuplicateKeyKeepsTheOlderNodeIndexedAfterRemoval) {
+    Tree tree;
+    Build(tree);
+    Tree::TinyNode* pOld = tree.Find("a1");
+    tree.Find("b")->AddChild(99, "a1");
+    EXPECT_EQ(tree.Find("a1"), pOld);
+    tree.Find("b")->RemoveChildren();
+    EXPECT_EQ(tree.Find("a1"), pOld) << "removing the newer duplicate must not unindex the older node";
+}
+
+TEST(TinyTreeTest, IteratorVisitsEveryNodeOnce) {
+    Tree tree;
+    Build(tree);
+    std::multiset<int> seen;
+    for (Tree::iterator it = tree.begin(); it != tree.end(); ++it) {
+        seen.insert(*it);
+        EXPECT_EQ(tree.Find(it->GetKey()), it.operator->());
+    }
+    EXPECT_EQ(seen, (std::multiset<int>{0, 1, 2, 11, 12, 121}));
+}
+
+TEST(TinyTreeTest, ChildrenCanBeReordered) {
+    Tree tree;
+    Build(tree);
+    std::vector<Tree::TinyNode*>& children = tree.Find("a")->GetChildren();
+    std::swap(children[0], children[1]);
+    EXPECT_EQ(tree.Find("a")->GetChild(0), tree.Find("a2"));
+}
+
+#ifndef NDEBUG
+TEST(TinyTreeDeathTest, DereferencingAnInvalidIteratorAsserts) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Tree tree;
+    Build(tree);
+    Tree::iterator none;
+    EXPECT_DEATH(*none, "m_pTree != __null");
+    EXPECT_DEATH(*tree.end(), "pNode != __null");
+}
+#endif
+
+}  // namespace
