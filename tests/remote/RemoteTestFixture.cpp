@@ -89,6 +89,30 @@ std::size_t RemoteModelPeer::NodeCount() {
     return pModel->m_treeContact.size();
 }
 
+std::vector<int> RemoteModelPeer::AllStatuses() {
+    std::vector<int> vecStatuses;
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel != nullptr) {
+        Lock lock(pModel->m_csLock);
+        for (auto it = pModel->m_treeContact.begin(); it != pModel->m_treeContact.end(); ++it) {
+            vecStatuses.push_back((*it).m_eStatus);
+        }
+    }
+    return vecStatuses;
+}
+
+int RemoteModelPeer::UnitNodeCount() {
+    int nCount = 0;
+    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
+    if (pModel != nullptr) {
+        Lock lock(pModel->m_csLock);
+        for (auto it = pModel->m_treeContact.begin(); it != pModel->m_treeContact.end(); ++it) {
+            nCount += Base2Unit((*it).m_pItem) != nullptr ? 1 : 0;
+        }
+    }
+    return nCount;
+}
+
 void RemoteModelPeer::SetCurUrl(const std::string& strKey) {
     CContactRemoteModel::GetInstance()->m_strCurUrl = strKey;
 }

@@ -30,6 +30,9 @@ public:
     static std::vector<RemoteNodeView> Children(const std::string& strKey);
     static int UnitCount();
     static std::size_t NodeCount();
+    // The state of every node, and how many nodes hold a directory entry.
+    static std::vector<int> AllStatuses();
+    static int UnitNodeCount();
     static void SetCurUrl(const std::string& strKey);
     static void SetSearchKey(const std::string& strKey);
 };
