@@ -49,6 +49,11 @@ std::string StoredPath(const std::string& strReal, int nFileType) {
     return strPath;
 }
 
+// A file that does not parse to its end counts as unreadable as a whole, not as the part before the fault.
+bool LoadDocument(pugi::xml_document& doc, const std::string& strPath) {
+    return static_cast<bool>(doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str()));
+}
+
 const char* Flag(bool bSet) { return bSet ? "1" : "0"; }
 
 bool IsFlagSet(const pugi::xml_attribute& attr) { return std::strcmp(attr.value(), "1") == 0; }
@@ -180,8 +185,10 @@ bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName
         bool bReadable = ETL_MiscHelper::pathFileExist(strPath) || CreateContactGroupList(strPath);
         pugi::xml_document doc;
         if (bReadable) {
-            doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
-            bReadable = static_cast<bool>(doc.child("root_group"));
+            bReadable = LoadDocument(doc, strPath) && doc.child("root_group");
+        }
+        if (!bReadable) {
+            doc.reset();
         }
         bool bRewrite = false;
         int nHighestId = 1;
@@ -244,8 +251,7 @@ void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
 bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileName) {
     return MyNoThrow(false, [&]() -> bool {
         pugi::xml_document doc;
-        doc.load_file(ETL_MiscHelper::pathMapToRoot(DataPath(strFileName)).c_str());
-        const pugi::xml_node root = doc.child("root_contact");
+        const pugi::xml_node root = LoadDocument(doc, DataPath(strFileName)) ? doc.child("root_contact") : pugi::xml_node();
         if (!root) {
             return false;
         }

@@ -1,0 +1,274 @@
+// Contact editing: position counts, refusals with their codes, counters, the call log and the busy flag.
+
+#include <functional>
+
+#include "LocalModelFixture.h"
+
+namespace localtest {
+namespace {
+
+class ContactEditTest : public LocalModelFixture {
+protected:
+    void AddFamily(std::initializer_list<const char*> names) {
+        for (const char* pName : names) {
+            ASSERT_GE(Model().AddContact(Contact(pName, "Company")), 0) << pName;
+        }
+    }
+
+    // Expects op to refuse with its failure value and code, changing neither the store nor the file.
+    void ExpectRefused(const std::function<int()>& op, int nFailure, int nCode) {
+        const std::vector<std::string> listBefore = ContactGeneralModelTestPeer::AllNames(Model());
+        const std::string strFileBefore = m_root.ReadFile(kContactFile);
+        const int nBlackBefore = Model().GetCurrentBlackCount();
+        CommonUnits_SetErrorId(0);
+        EXPECT_EQ(op(), nFailure);
+        EXPECT_EQ(CommonUnits_GetErrorId(), nCode);
+        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), listBefore);
+        EXPECT_EQ(m_root.ReadFile(kContactFile), strFileBefore);
+        EXPECT_EQ(Model().GetCurrentBlackCount(), nBlackBefore);
+    }
+};
+
+TEST_F(ContactEditTest, InsertionAnswersThePositionCountWithinTheGroup) {
+    AddFamily({"Alice", "Carl"});
+    ASSERT_GE(Model().AddContact(Contact("Beth", "Friend")), 0);
+    struct Case {
+        const char* pName;
+        const char* pGroup;
+        int nCount;
+    } const cases[] = {{"Bob", "Company", 2}, {"Dave", "Company", 2}, {"Aaron", "Company", 1},
+                       {"Bob", "All Contacts", 3}, {"Zed", "Friend", 1}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(Model().AddContact(Contact(c.pName, c.pGroup)), c.nCount) << c.pName << " in " << c.pGroup;
+        ASSERT_TRUE(Model().RemoveContact(c.pName));
+    }
+}
+
+TEST_F(ContactEditTest, AdditionsAreRefusedWithTheirCodes) {
+    AddFamily({"Alice"});
+    ASSERT_GE(Model().AddBlackContact(Contact("Spam", "")), 0);
+    ExpectRefused([&] { return Model().AddContact(Contact("alice", "Friend")); }, -1, -2);
+    ExpectRefused([&] { return Model().AddBlackContact(Contact("ALICE", "")); }, -1, -2);
+    ExpectRefused([&] { return Model().AddContact(Contact("spam", "Friend")); }, -1, -2);
+    ExpectRefused([&] { return Model().AddContact(Contact("New", "friend")); }, -1, -4);
+    ExpectRefused([&] { return Model().AddContactById(9, Contact("New", "")); }, -1, -3);
+    ExpectRefused([&] { return Model().AddContact(Contact("", "Friend")); }, -1, -100);
+}
+
+TEST_F(ContactEditTest, ContactAndBlacklistLimitsAreSeparate) {
+    WriteManyContacts("c", 1000, 2, ContactElement("b00", 1));
+    ASSERT_EQ(Model().GetCurrentContactCount(), 1000);
+    ExpectRefused([&] { return Model().AddContact(Contact("More", "Friend")); }, -1, -7);
+    for (int nIndex = 1; nIndex < 30; ++nIndex) {
+        ASSERT_GE(Model().AddBlackContact(Contact("b" + std::to_string(nIndex + 10), "")), 0);
+    }
+    EXPECT_EQ(Model().GetCurrentBlackCount(), 30);
+    ExpectRefused([&] { return Model().AddBlackContact(Contact("b99", "")); }, -1, -8);
+    // A blacklisted contact cannot come back into a full store by any path.
+    ExpectRefused([&] { return Model().Black2Local("b00") ? 1 : 0; }, 0, -7);
+    ExpectRefused([&] { return Model().UpdateContactData("b00", Contact("Renamed", "Friend")); }, -1, -7);
+    std::list<std::string> listNames = Names({"b00"});
+    ExpectRefused([&] { return Model().MoveListToGroup(listNames, "Friend"); }, -7, -7);
+    ExpectCountersInStep();
+}
+
+TEST_F(ContactEditTest, UpdateKeepsTheStoredCaseAndMovesNumbersInTheCallLog) {
+    AddFamily({"Alice"});
+    ContactGeneralItemData changed = Contact("ALICE", "Friend", "222", "", "");
+    changed.m_nLine = 4;
+    DropRecords();
+    ASSERT_EQ(Model().UpdateContactData("alice", changed), 0);  // Alice was not in Friend yet
+    ContactGeneralItemData out;
+    ASSERT_TRUE(Model().GetContactData(&out, "Alice"));
+    EXPECT_EQ(out.m_strDisplayName, "Alice");
+    EXPECT_EQ(out.m_strGroupName, "Friend");
+    EXPECT_EQ(out.m_strMobileNumber, "222");
+    EXPECT_EQ(out.m_nLine, 4);
+    EXPECT_NE(m_root.ReadFile(kContactFile).find("mobile_number=\"222\""), std::string::npos);
+
+    ASSERT_GE(Model().UpdateContactData("Alice", Contact("Alice", "Friend", "333")), 0);
+    const std::vector<CallLogUpdateData> updates = HostControl::TakeCallLogUpdates();
+    ASSERT_EQ(updates.size(), 4u);
+    EXPECT_EQ(updates[2].m_strNumber1, "222");
+    EXPECT_EQ(updates[2].m_strDisplayName, "");
+    EXPECT_EQ(updates[3].m_strNumber1, "333");
+    EXPECT_EQ(updates[3].m_strDisplayName, "Alice");
+    EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 2);
+
+    ASSERT_GE(Model().UpdateContactData("Alice", Contact("Alice", "Friend", "333")), 0);
+    EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 0);  // nothing changed, nothing saved
+}
+
+TEST_F(ContactEditTest, RenameRefilesTheContactAndKeepsItsFavouriteMark) {
+    AddFamily({"Alice", "Bob", "Carl"});
+    std::list<std::string> listNames = Names({"Alice"});
+    ASSERT_TRUE(Model().ToFavorateList(listNames));
+    DropRecords();
+    EXPECT_EQ(Model().UpdateContactData("Alice", Contact("Dora", "Company", "444")), 2);
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Bob", "Carl", "Dora"}));
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
+    const std::vector<CallLogUpdateData> updates = HostControl::TakeCallLogUpdates();
+    ASSERT_EQ(updates.size(), 2u);
+    EXPECT_EQ(updates[0].m_strDisplayName, "");  // the old name leaves the call log
+    EXPECT_EQ(updates[1].m_strNumber2, "444");
+    EXPECT_EQ(updates[1].m_strDisplayName, "Dora");
+    ExpectRefused([&] { return Model().UpdateContactData("Dora", Contact("bob", "Company")); }, -1, -2);
+    ExpectRefused([&] { return Model().UpdateContactData("", Contact("X", "Company")); }, -1, -100);
+    ExpectRefused([&] { return Model().UpdateContactData("Dora", Contact("", "Company")); }, -1, -100);
+    ExpectRefused([&] { return Model().UpdateContactData("Nobody", Contact("X", "Company")); }, -1, -5);
+    ExpectRefused([&] { return Model().UpdateContactData("Dora", Contact("X", "company")); }, -1, -4);
+    Model().SetMaxBlackCount(0);
+    ExpectRefused([&] { return Model().UpdateContactData("Dora", Contact("Dora", "Blacklist")); }, -1, -8);
+    ExpectCountersInStep();
+}
+
+TEST_F(ContactEditTest, RemovalMatchesExactNamesAndKeepsTheCountersInStep) {
+    AddFamily({"Alice", "Bob", "Carl", "Dora"});
+    ASSERT_GE(Model().AddBlackContact(Contact("Spam", "", "666", "777")), 0);
+    std::list<std::string> listFavourites = Names({"Alice", "Bob"});
+    ASSERT_TRUE(Model().ToFavorateList(listFavourites));
+    ExpectRefused([&] { return Model().RemoveContact("alice") ? 1 : 0; }, 0, -5);
+
+    DropRecords();
+    ASSERT_TRUE(Model().RemoveContact("Spam"));
+    const std::vector<CallLogUpdateData> updates = HostControl::TakeCallLogUpdates();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(updates[0].m_strNumber1, "666");
+    EXPECT_EQ(updates[0].m_strNumber2, "777");
+    EXPECT_EQ(updates[0].m_strDisplayName, "");
+    EXPECT_EQ(Model().GetCurrentBlackCount(), 0);
+
+    std::list<std::string> listNames = Names({"Alice", "carl", "Carl", "Carl", "nobody"});
+    ASSERT_TRUE(Model().RemoveContactList(listNames));
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Bob", "Dora"}));
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
+    EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 2);  // one per operation
+    ExpectCountersInStep();
+}
+
+TEST_F(ContactEditTest, RemoveAllByClickActionEmptiesOneGroupOrEverything) {
+    AddFamily({"Alice", "Bob"});
+    ASSERT_GE(Model().AddContact(Contact("Carl", "Friend")), 0);
+    ASSERT_GE(Model().AddBlackContact(Contact("Spam", "")), 0);
+    ASSERT_TRUE(Model().RemoveAllContactsByClickAction("OpenSubPage(local_contact_x2)"));
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Carl", "Spam"}));
+    ASSERT_TRUE(Model().RemoveAllContactsByClickAction("nonsense"));
+    EXPECT_EQ(Model().MyGetContactCountByGroupId(0), 2);
+    ASSERT_TRUE(Model().RemoveAllContactsByClickAction("local_contact_x0"));
+    EXPECT_EQ(Model().MyGetContactCountByGroupId(0), 0);
+    ExpectCountersInStep();
+    EXPECT_EQ(m_root.ReadFile(kContactFile).find("<contact"), std::string::npos);
+}
+
+TEST_F(ContactEditTest, BlacklistMovesKeepTheirCountAndRespectTheLimit) {
+    AddFamily({"Alice", "Bob"});
+    ASSERT_TRUE(Model().Local2Black("alice"));
+    EXPECT_EQ(Model().GetCurrentBlackCount(), 1);
+    ExpectRefused([&] { return Model().Local2Black("Alice") ? 1 : 0; }, 0, -10);
+    ExpectRefused([&] { return Model().Black2Local("Bob") ? 1 : 0; }, 0, -12);
+    ExpectRefused([&] { return Model().Black2Local("Nobody") ? 1 : 0; }, 0, -12);
+    ExpectRefused([&] { return Model().Local2Black("Nobody") ? 1 : 0; }, 0, -5);
+    ASSERT_TRUE(Model().Black2Local("Alice"));
+    EXPECT_EQ(Model().GetCurrentBlackCount(), 0);
+    EXPECT_EQ(Model().GetContactGroupId("Alice"), 0);
+
+    Model().SetMaxBlackCount(0);
+    ExpectRefused([&] { return Model().Local2Black("Bob") ? 1 : 0; }, 0, -8);
+    ExpectRefused([&] { return Model().SetContactGroupId("Bob", 7) ? 1 : 0; }, 0, -4);
+    EXPECT_FALSE(Model().SetContactGroupId("Bob", 2));  // already there
+    EXPECT_TRUE(Model().SetContactGroupId("Bob", 4));
+    ExpectCountersInStep();
+}
+
+TEST_F(ContactEditTest, MovingAListChecksTheRoomFirstAndMovesAllOrNothing) {
+    WriteManyContacts("b", 28, 1);
+    CContactGeneralModel& model = Model();
+    AddFamily({"n1", "n2", "n3", "n4", "n5"});
+    std::list<std::string> listFive = Names({"n1", "n2", "n3", "n4", "n5"});
+    EXPECT_EQ(model.IsListCanMove(listFive, "Blacklist"), -8);
+    ExpectRefused([&] { return model.MoveListToGroup(listFive, "Blacklist"); }, -8, -8);
+    EXPECT_EQ(model.IsListCanMove(listFive, "Nowhere"), -4);
+
+    std::list<std::string> listTwo = Names({"n1", "n2", "b0000", "nobody"});
+    EXPECT_EQ(model.IsListCanMove(listTwo, "Blacklist"), 0);
+    ASSERT_EQ(model.MoveListToGroup(listTwo, "Blacklist"), 0);
+    EXPECT_EQ(model.GetCurrentBlackCount(), 30);
+    EXPECT_EQ(model.GetContactGroupId("n2"), 1);
+    std::list<std::string> listBack = Names({"n1", "b0001"});
+    ASSERT_EQ(model.MoveListToGroup(listBack, "Family"), 0);
+    EXPECT_EQ(model.GetContactGroupId("b0001"), 3);
+    EXPECT_EQ(model.GetCurrentBlackCount(), 28);
+    ExpectCountersInStep();
+}
+
+TEST_F(ContactEditTest, FavouriteMarksCountOncePerContact) {
+    AddFamily({"Alice", "Bob", "Carl"});
+    std::list<std::string> listNames = Names({"Alice", "Bob", "Bob", "carl"});
+    ASSERT_TRUE(Model().ToFavorateList(listNames));
+    ASSERT_TRUE(Model().ToFavorateList(listNames));
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 2);
+    std::list<std::string> listBob = Names({"Bob"});
+    ASSERT_TRUE(Model().RemoveFavorateList(listBob));
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
+    ASSERT_TRUE(Model().RemoveContact("Alice"));
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 0);
+    ASSERT_TRUE(Model().ToFavorateList(listNames));
+    ASSERT_TRUE(Model().RemoveAllFavorates());
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 0);
+    EXPECT_EQ(m_root.ReadFile(kContactFile).find("is_favorate=\"1\""), std::string::npos);
+    ExpectCountersInStep();
+}
+
+TEST_F(ContactEditTest, EveryChangeIsRefusedWhileTheFilesReloadInTheBackground) {
+    AddFamily({"Alice", "Bob"});
+    ASSERT_GE(Model().AddBlackContact(Contact("Spam", "")), 0);
+    ContactGeneralModelTestPeer::SetReloading(Model(), true);
+    std::list<std::string> listNames = Names({"Alice"});
+    CContactGeneralModel& m = Model();
+    const std::vector<std::pair<const char*, std::function<int()>>> changes = {
+        {"AddContact", [&] { return m.AddContact(Contact("New", "Company")); }},
+        {"AddContactById", [&] { return m.AddContactById(2, Contact("New", "")); }},
+        {"AddBlackContact", [&] { return m.AddBlackContact(Contact("New", "")); }},
+        {"UpdateContactData", [&] { return m.UpdateContactData("Alice", Contact("Alice", "Friend")); }},
+        {"RemoveContact", [&] { return m.RemoveContact("Alice") ? 0 : -1; }},
+        {"RemoveContactList", [&] { return m.RemoveContactList(listNames) ? 0 : -1; }},
+        {"RemoveAllContactsByClickAction", [&] { return m.RemoveAllContactsByClickAction("local_contact_x0") ? 0 : -1; }},
+        {"SetContactGroupId", [&] { return m.SetContactGroupId("Alice", 4) ? 0 : -1; }},
+        {"Local2Black", [&] { return m.Local2Black("Alice") ? 0 : -1; }},
+        {"Black2Local", [&] { return m.Black2Local("Spam") ? 0 : -1; }},
+        {"IsListCanMove", [&] { return m.IsListCanMove(listNames, "Friend"); }},
+        {"MoveListToGroup", [&] { return m.MoveListToGroup(listNames, "Friend"); }},
+        {"ToFavorateList", [&] { return m.ToFavorateList(listNames) ? 0 : -1; }},
+        {"RemoveFavorateList", [&] { return m.RemoveFavorateList(listNames) ? 0 : -1; }},
+        {"RemoveAllFavorates", [&] { return m.RemoveAllFavorates() ? 0 : -1; }},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.first);
+        ExpectRefused(change.second, -1, -13);
+    }
+    ContactGeneralModelTestPeer::SetReloading(Model(), false);
+    EXPECT_GE(Model().AddContact(Contact("New", "Company")), 0);
+}
+
+TEST_F(ContactEditTest, CallOutDialsThroughThePhone) {
+    EXPECT_TRUE(Model().CallOut("123", "Alice", 2));
+    EXPECT_FALSE(Model().CallOut("", "Nobody", 0));
+    const std::vector<HostControl::CallOutRecord> calls = HostControl::TakeCallOuts();
+    ASSERT_GE(calls.size(), 1u);
+    EXPECT_EQ(calls[0].strNumber, "123");
+    EXPECT_EQ(calls[0].strName, "Alice");
+    EXPECT_EQ(calls[0].nAccount, 2);
+}
+
+TEST_F(ContactEditTest, TheEditorFacadeForwardsToTheStore) {
+    NS_DIRECTORY::CContactEditorController* pEditor = NS_DIRECTORY::CContactEditorController::GetInstance();
+    ASSERT_NE(pEditor, nullptr);
+    EXPECT_EQ(pEditor->AddContact(Contact("Alice", "Family", "1")), 0);
+    EXPECT_EQ(pEditor->AddContact(Contact("alice", "Family")), -1);
+    EXPECT_EQ(CommonUnits_GetErrorId(), -2);
+    EXPECT_EQ(pEditor->UpdateContactData("Alice", Contact("Alice", "Family", "2")), 1);
+    EXPECT_EQ(Model().GetContactNameByPhoneNumber("2"), "Alice");
+}
+
+}  // namespace
+}  // namespace localtest

@@ -1,0 +1,156 @@
+#pragma once
+// A fresh local phone book on a fresh temporary root for each test, with helpers to write its files,
+// add contacts and read back what it wrote and told the phone.
+
+#include <list>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CommonUnits.h"
+#include "ContactEditorController.h"
+#include "ContactGeneralModel.h"
+#include "ContactGroupController.h"
+#include "HostControl.h"
+#include "Registry.h"
+#include "TempRoot.h"
+
+namespace NS_DIRECTORY {
+
+// Reaches the state no public operation shows directly.
+class ContactGeneralModelTestPeer {
+public:
+    static void SetReloading(CContactGeneralModel& model, bool bReloading) { model.m_bReloadByHttp = bReloading; }
+    static int CountBlack(const CContactGeneralModel& model) {
+        int nCount = 0;
+        for (const auto& pItem : model.m_listItem) {
+            nCount += pItem->m_nGroupId == kBlacklistGroupId ? 1 : 0;
+        }
+        return nCount;
+    }
+    static int CountFavorates(const CContactGeneralModel& model) {
+        int nCount = 0;
+        for (const auto& pItem : model.m_listItem) {
+            nCount += pItem->m_bFavorate ? 1 : 0;
+        }
+        return nCount;
+    }
+    static std::vector<std::string> AllNames(const CContactGeneralModel& model) {
+        std::vector<std::string> listNames;
+        for (const auto& pItem : model.m_listItem) {
+            listNames.push_back(pItem->m_strDisplayName);
+        }
+        return listNames;
+    }
+};
+
+}  // namespace NS_DIRECTORY
+
+namespace localtest {
+
+using NS_DIRECTORY::CContactGeneralModel;
+using NS_DIRECTORY::ContactGeneralItemData;
+using NS_DIRECTORY::ContactGeneralModelTestPeer;
+
+constexpr const char* kGroupFile = "/config/data/contact_group_list.xml";
+constexpr const char* kContactFile = "/config/data/contact_list.xml";
+constexpr const char* kMarkFile = "/tmp/contact_update_mark.ini";
+
+inline ContactGeneralItemData Contact(const std::string& strName, const std::string& strGroup,
+                                      const std::string& strMobile = "", const std::string& strOffice = "",
+                                      const std::string& strOther = "") {
+    ContactGeneralItemData data;
+    data.m_strDisplayName = strName;
+    data.m_strGroupName = strGroup;
+    data.m_strMobileNumber = strMobile;
+    data.m_strOfficeNumber = strOffice;
+    data.m_strOtherNumber = strOther;
+    return data;
+}
+
+// One <contact> element of the contact file; attrs are extra attributes written as they are.
+inline std::string ContactElement(const std::string& strName, int nGroupId, const std::string& strAttrs = "") {
+    return "<contact display_name=\"" + strName + "\" group_id_name=\"" + std::to_string(nGroupId) + "\" " +
+           strAttrs + "/>";
+}
+
+inline std::string ContactFileXml(const std::string& strElements) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_contact>" + strElements + "</root_contact>\n";
+}
+
+inline std::string GroupFileXml(const std::string& strElements) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_group>" + strElements + "</root_group>\n";
+}
+
+inline std::string GroupElement(int nId, const std::string& strName, const std::string& strAttrs = "") {
+    return "<group id_name=\"" + std::to_string(nId) + "\" display_name=\"" + strName + "\" " + strAttrs + "/>";
+}
+
+class LocalModelFixture : public testsupport::HostFixture {
+protected:
+    void TearDown() override {
+        NS_DIRECTORY::CContactEditorController::ReleaseInstance();
+        NS_DIRECTORY::CContactGroupController::ReleaseInstance();
+        CContactGeneralModel::ReleaseInstance();
+    }
+
+    CContactGeneralModel& Model() { return *CContactGeneralModel::GetInstance(); }
+
+    // Forgets everything the host recorded so far.
+    static void DropRecords() {
+        HostControl::TakeNotifications();
+        HostControl::TakeCallLogUpdates();
+        HostControl::TakeLogLines();
+        CommonUnits_SetErrorId(0);
+    }
+
+    // A contact file of count contacts named <prefix>0000... in group nGroupId.
+    void WriteManyContacts(const std::string& strPrefix, int nCount, int nGroupId, const std::string& strMore = "") {
+        std::string strElements;
+        for (int nIndex = 0; nIndex < nCount; ++nIndex) {
+            char szName[32];
+            std::snprintf(szName, sizeof(szName), "%04d", nIndex);
+            strElements += ContactElement(strPrefix + szName, nGroupId);
+        }
+        m_root.WriteFile(kContactFile, ContactFileXml(strElements + strMore));
+    }
+
+    std::vector<std::string> PageNames(int nGroupId, int nFrom = 0, int nCount = 10000) {
+        NS_DIRECTORY::ContactGeneralItemListData page;
+        page.m_nIndexFrom = nFrom;
+        page.m_nCountToGet = nCount;
+        EXPECT_TRUE(Model().GetContactListById(&page, nGroupId));
+        std::vector<std::string> listNames;
+        for (const auto& record : page.m_listData) {
+            listNames.push_back(record.m_strDisplayName);
+        }
+        return listNames;
+    }
+
+    int CountOf(int nMsg) {
+        int nCount = 0;
+        for (const auto& note : HostControl::TakeNotifications()) {
+            nCount += note.id == nMsg ? 1 : 0;
+        }
+        return nCount;
+    }
+
+    int MarkBits() {
+        return registryGetInt(registryOpen(HostControl::MapPath(kMarkFile), "update"), "type", 0);
+    }
+
+    // The counters agree with the store.
+    void ExpectCountersInStep() {
+        EXPECT_EQ(Model().GetCurrentBlackCount(), ContactGeneralModelTestPeer::CountBlack(Model()));
+        EXPECT_EQ(Model().GetCurrentFavorateCount(), ContactGeneralModelTestPeer::CountFavorates(Model()));
+        EXPECT_EQ(Model().GetCurrentContactCount() + Model().GetCurrentBlackCount(),
+                  Model().MyGetContactCountByGroupId(0));
+    }
+
+    static std::list<std::string> Names(std::initializer_list<const char*> names) {
+        return std::list<std::string>(names.begin(), names.end());
+    }
+};
+
+}  // namespace localtest
