@@ -36,7 +36,7 @@ template <class T>
 T TakeRecord(T hostcore::Records::*pMember) {
     hostcore::Records& records = hostcore::Recs();
     std::lock_guard<std::mutex> lock(records.mutex);
-    T taken;
+    T taken{};
     std::swap(taken, records.*pMember);
     return taken;
 }

@@ -69,9 +69,7 @@ LoopState& Loop() {
     return *pState;
 }
 
-bool IsGuiThread() {
-    LoopState& state = Loop();
-    std::lock_guard<std::mutex> lock(state.mutex);
+bool IsGuiThreadLocked(const LoopState& state) {
     return state.bGuiThreadSet && state.guiThread == std::this_thread::get_id();
 }
 

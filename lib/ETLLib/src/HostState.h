@@ -70,7 +70,7 @@ long long NextTimerDueMsLocked(const LoopState& state);
 void ClearTimersLocked(LoopState& state);
 
 // Loop (HostLoop.cpp).
-bool IsGuiThread();
+bool IsGuiThreadLocked(const LoopState& state);
 void ClaimGuiThreadIfUnset();
 // Clears messages, timers and the clock after StopExecutor; the calling thread becomes the GUI thread.
 void ResetLoopState();

@@ -200,7 +200,7 @@ void AdvanceClock(int nMs) {
         return;
     }
     const long long nTargetMs = state.nManualNowMs + nMs;
-    const bool bDeliver = hostcore::IsGuiThread();
+    const bool bDeliver = hostcore::IsGuiThreadLocked(state);
     while (bDeliver) {
         auto it = EarliestDueLocked(state, nTargetMs);
         if (it == state.timers.end()) {

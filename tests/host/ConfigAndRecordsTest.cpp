@@ -1,0 +1,143 @@
+// The configuration store, log lines and the phone services the host records.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AppLog.h"
+#include "ConfigParser.h"
+#include "HostControl.h"
+#include "PhoneServices.h"
+#include "TempRoot.h"
+
+namespace {
+
+using ConfigAndRecordsTest = testsupport::HostFixture;
+
+TEST_F(ConfigAndRecordsTest, IntValuesParseOnlyWholeNumbers) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"42", 42}, {" -7 ", -7}, {"+3", 3}, {"", 0}, {"abc", 0}, {"12abc", 0}, {"99999999999", 0}, {"1 2", 0},
+    };
+    for (const auto& c : cases) {
+        configParser_SetConfigString("BstDirUpdateInterVal", c.first);
+        EXPECT_EQ(configParser_GetConfigInt("BstDirUpdateInterVal"), c.second) << "'" << c.first << "'";
+    }
+    EXPECT_TRUE(configParser_SetConfigInt("BSFTActive", 1));
+    EXPECT_EQ(configParser_GetConfigString("BSFTActive"), "1");
+    EXPECT_EQ(configParser_GetConfigString("unset"), "");
+    EXPECT_EQ(configParser_GetConfigInt("unset"), 0);
+    EXPECT_FALSE(configParser_SetConfigString("", "x"));
+}
+
+TEST_F(ConfigAndRecordsTest, AccountKeyNames) {
+    EXPECT_EQ(configParser_GetAccountConfigName("account.user", 0), "account.user");
+    EXPECT_EQ(configParser_GetAccountConfigName("account.user", 2), "account.user.2");
+    EXPECT_EQ(configParser_GetAccountConfigName("account.user", -1), "");
+}
+
+TEST_F(ConfigAndRecordsTest, ResetEmptiesTheConfiguration) {
+    configParser_SetConfigString("LDAPSwitch", "1");
+    HostControl::Reset();
+    EXPECT_EQ(configParser_GetConfigString("LDAPSwitch"), "");
+}
+
+TEST_F(ConfigAndRecordsTest, LogLinesAreKeptExactlyAsFormatted) {
+    const std::string strLong(5000, 'n');
+    app_log(6, APP_LOG_INFO, "loaded %d contacts from %s\n", 12, "contact_list.xml");
+    app_log(6, APP_LOG_INFO, "%s|\n", strLong.c_str());
+    ETL_TraceHelper::etlWarningMessage("ContactRemoteModel.cpp", "Prase Fail %d", 3);
+
+    const auto lines = HostControl::TakeLogLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "loaded 12 contacts from contact_list.xml\n");
+    EXPECT_EQ(lines[1], strLong + "|\n");
+    EXPECT_EQ(lines[2], "[ContactRemoteModel.cpp] Prase Fail 3");
+    EXPECT_TRUE(HostControl::TakeLogLines().empty());
+}
+
+TEST_F(ConfigAndRecordsTest, LoggingFromManyThreadsKeepsEveryLine) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 250; ++i) {
+                app_log(6, APP_LOG_INFO, "thread %d line %d\n", t, i);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(HostControl::TakeLogLines().size(), 1000u);
+}
+
+TEST_F(ConfigAndRecordsTest, PhoneStateComesFromTheControlSetters) {
+    EXPECT_TRUE(netIsNetworkReady());
+    EXPECT_EQ(netGetWanIP(), "192.168.0.10");
+    PhoneStatusData status;
+    ASSERT_TRUE(NS_SETTING::CStatusController::GetPhoneStatusData(&status));
+    EXPECT_EQ(status.m_strMac, "001565000001");
+    EXPECT_FALSE(NS_SETTING::CStatusController::GetPhoneStatusData(nullptr));
+
+    HostControl::SetNetworkReady(false);
+    HostControl::SetWanIP("10.1.2.3");
+    HostControl::SetMacAddress("0015650a0b0c");
+    HostControl::SetCallSessionExists(true);
+    HostControl::SetLdapOn(true);
+    EXPECT_FALSE(netIsNetworkReady());
+    EXPECT_EQ(netGetWanIP(), "10.1.2.3");
+    NS_SETTING::CStatusController::GetPhoneStatusData(&status);
+    EXPECT_EQ(status.m_strMac, "0015650a0b0c");
+    EXPECT_TRUE(talkLogic_SessionExist(false));
+    EXPECT_TRUE(Ldap_IsOn());
+
+    HostControl::Reset();
+    EXPECT_TRUE(netIsNetworkReady());
+    EXPECT_FALSE(talkLogic_SessionExist(false));
+    EXPECT_FALSE(Ldap_IsOn());
+}
+
+TEST_F(ConfigAndRecordsTest, CallsToThePhoneAreRecordedUntilTaken) {
+    EXPECT_TRUE(talkLogic_CallOut("1001", "Ann", -1, nullptr));
+    EXPECT_FALSE(talkLogic_CallOut("", "Nobody", 0, nullptr));
+    CallLogUpdateData update;
+    update.m_strNumber1 = "1001";
+    update.m_strDisplayName = "Ann";
+    EXPECT_TRUE(CallLog_UpdateLog(update));
+    CallLog_ResetLogContactName();
+    NS_CALLLOG::CCallLogModel::GetInstance()->UpdateDispName({SuperSearchItemData{"Ann", "1001"}});
+    NS_MENU::CMenuTitleManager::GetInstance()->SetTitle("OpenSubPage(remote_phonebook_x0)", "Work");
+
+    const auto callOuts = HostControl::TakeCallOuts();
+    ASSERT_EQ(callOuts.size(), 1u);
+    EXPECT_EQ(callOuts[0].strNumber, "1001");
+    EXPECT_EQ(callOuts[0].strName, "Ann");
+    EXPECT_EQ(callOuts[0].nAccount, -1);
+    const auto updates = HostControl::TakeCallLogUpdates();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(updates[0].m_strDisplayName, "Ann");
+    EXPECT_EQ(HostControl::TakeCallLogResets(), 1);
+    const auto names = HostControl::TakeCallLogDispNames();
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].at(0).m_strNumber, "1001");
+    const auto titles = HostControl::TakeMenuTitles();
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_EQ(titles[0].strTitle, "Work");
+    EXPECT_TRUE(HostControl::TakeCallOuts().empty());
+    EXPECT_EQ(HostControl::TakeCallLogResets(), 0);
+}
+
+TEST_F(ConfigAndRecordsTest, TransferLimitsAreStoredAndReset) {
+    HostControl::TransferLimits limits;
+    limits.nTotalTimeoutMs = 500;
+    limits.bVerifyTls = false;
+    HostControl::SetTransferLimits(limits);
+    EXPECT_EQ(HostControl::GetTransferLimits().nTotalTimeoutMs, 500);
+    EXPECT_FALSE(HostControl::GetTransferLimits().bVerifyTls);
+    HostControl::Reset();
+    EXPECT_EQ(HostControl::GetTransferLimits().nTotalTimeoutMs, 60000);
+    EXPECT_TRUE(HostControl::GetTransferLimits().bVerifyTls);
+}
+
+}  // namespace

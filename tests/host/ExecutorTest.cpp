@@ -1,0 +1,277 @@
+// The task-action executor: where Exec and the callback run, reference counts, refusal, postponed and
+// dropped callbacks, and the loop's wait for workers.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "HostControl.h"
+#include "TaskAction.h"
+#include "TempRoot.h"
+
+namespace {
+
+// Holds every action that waits on it until opened; lets a test keep workers busy without sleeping.
+class Gate {
+public:
+    void Wait() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_nWaiting;
+        m_cv.notify_all();
+        m_cv.wait(lock, [this] { return m_bOpen; });
+    }
+    void WaitForWaiters(int nCount) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_cv.wait(lock, [&] { return m_nWaiting >= nCount; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bOpen = true;
+        m_cv.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    int m_nWaiting = 0;
+    bool m_bOpen = false;
+};
+
+std::atomic<int> g_nDestroyed{0};
+
+class CProbeAction : public NS_TA::CTaskAction {
+public:
+    explicit CProbeAction(int nTag, Gate* pGate = nullptr) : CTaskAction(NS_TA::TA_REQUEST_NONE), m_nTag(nTag), m_pGate(pGate) {}
+    bool Exec() override {
+        if (m_pGate != nullptr) {
+            m_pGate->Wait();
+        }
+        m_execThread = std::this_thread::get_id();
+        SetTaskActionErrorType(m_nTag < 0 ? NS_TA::TA_SEARCH_FAILED : NS_TA::TA_NO_ERROR);
+        return true;
+    }
+    int Tag() const { return m_nTag; }
+    std::thread::id ExecThread() const { return m_execThread; }
+
+protected:
+    ~CProbeAction() override { ++g_nDestroyed; }
+
+private:
+    const int m_nTag;
+    Gate* m_pGate;
+    std::thread::id m_execThread;
+};
+
+class CProbeReceiver : public NS_TA::CTaskActionCallbackBase {
+public:
+    bool TryThreadMessage() override { return m_bAccept; }
+    void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override {
+        auto* pProbe = static_cast<CProbeAction*>(pAction);
+        m_tags.push_back(pProbe->Tag());
+        m_execThreads.push_back(pProbe->ExecThread());
+        m_callbackThreads.push_back(std::this_thread::get_id());
+        m_bSucceeded.push_back(pAction->IsOperationSucceed());
+        m_nRefsInCallback = pAction->GetRefCount();
+    }
+
+    bool m_bAccept = true;
+    std::vector<int> m_tags;
+    std::vector<std::thread::id> m_execThreads;
+    std::vector<std::thread::id> m_callbackThreads;
+    std::vector<bool> m_bSucceeded;
+    int m_nRefsInCallback = 0;
+};
+
+class ExecutorTest : public testsupport::HostFixture {
+protected:
+    ExecutorTest() { g_nDestroyed = 0; }
+
+    // An action owned by the test the way module factories own theirs: one reference.
+    CProbeAction* NewAction(int nTag, Gate* pGate = nullptr, bool bSync = false) {
+        auto* pAction = new CProbeAction(nTag, pGate);
+        pAction->AddRef();
+        pAction->SetSync(bSync);
+        pAction->SetCallback(&m_receiver);
+        return pAction;
+    }
+
+    CProbeReceiver m_receiver;
+};
+
+TEST_F(ExecutorTest, ExecRunsOnWorkerAndCallbackOnGuiThreadInFinishOrder) {
+    std::vector<CProbeAction*> actions;
+    for (int i = 0; i < 3; ++i) {
+        actions.push_back(NewAction(i));
+        ASSERT_TRUE(TaskAction_ExecAction(actions.back()));
+        ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    }
+    CProbeAction* pFailing = NewAction(-1);
+    ASSERT_TRUE(TaskAction_ExecAction(pFailing));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+
+    EXPECT_EQ(m_receiver.m_tags, (std::vector<int>{0, 1, 2, -1}));
+    EXPECT_EQ(m_receiver.m_bSucceeded, (std::vector<bool>{true, true, true, false}));
+    for (std::size_t i = 0; i < m_receiver.m_tags.size(); ++i) {
+        EXPECT_NE(m_receiver.m_execThreads[i], std::this_thread::get_id());
+        EXPECT_EQ(m_receiver.m_callbackThreads[i], std::this_thread::get_id());
+    }
+    for (CProbeAction* pAction : actions) {
+        pAction->Release();
+    }
+    pFailing->Release();
+    EXPECT_EQ(g_nDestroyed, 4);
+}
+
+TEST_F(ExecutorTest, SyncActionRunsInsideExecButCallsBackFromTheLoop) {
+    CProbeAction* pAction = NewAction(7, nullptr, true);
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    EXPECT_EQ(pAction->ExecThread(), std::this_thread::get_id());
+    EXPECT_TRUE(m_receiver.m_tags.empty());
+
+    ASSERT_TRUE(HostControl::RunUntilIdle(1000));
+    EXPECT_EQ(m_receiver.m_tags, std::vector<int>{7});
+    pAction->Release();
+}
+
+TEST_F(ExecutorTest, ActionIsDeletedOnceAfterBothCallbackAndOwnerReleased) {
+    CProbeAction* pAction = NewAction(1);
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(m_receiver.m_nRefsInCallback, 2);
+    EXPECT_EQ(g_nDestroyed, 0);
+    EXPECT_EQ(pAction->GetRefCount(), 1);
+    pAction->Release();
+    EXPECT_EQ(g_nDestroyed, 1);
+}
+
+TEST_F(ExecutorTest, OwnerReleasingInsideCallbackStillLeavesExecutorReferenceValid) {
+    class CReleasingReceiver : public NS_TA::CTaskActionCallbackBase {
+    public:
+        void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override { pAction->Release(); }
+    } receiver;
+    auto* pAction = new CProbeAction(1);
+    pAction->AddRef();
+    pAction->SetCallback(&receiver);
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(g_nDestroyed, 1);
+}
+
+TEST_F(ExecutorTest, DestroyedReceiverGetsNoCallbackAndActionIsFreed) {
+    Gate gate;
+    auto pReceiver = std::make_unique<CProbeReceiver>();
+    auto* pAction = new CProbeAction(3, &gate);
+    pAction->SetCallback(pReceiver.get());
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    gate.WaitForWaiters(1);
+    pReceiver.reset();
+    // A new receiver may well reuse the old one's address; it must not get the old callback.
+    CProbeReceiver successor;
+    gate.Open();
+
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_TRUE(successor.m_tags.empty());
+    EXPECT_EQ(g_nDestroyed, 1);
+}
+
+TEST_F(ExecutorTest, RefusedActionsNeverRun) {
+    EXPECT_FALSE(TaskAction_ExecAction(nullptr));
+
+    HostControl::SetRefuseTaskActions(true);
+    CProbeAction* pAction = NewAction(1);
+    EXPECT_FALSE(TaskAction_ExecAction(pAction));
+    EXPECT_EQ(pAction->GetRefCount(), 1);
+    HostControl::SetRefuseTaskActions(false);
+
+    ASSERT_TRUE(HostControl::RunUntilIdle(1000));
+    EXPECT_TRUE(m_receiver.m_tags.empty());
+    EXPECT_EQ(pAction->ExecThread(), std::thread::id());
+    pAction->Release();
+}
+
+TEST_F(ExecutorTest, FullQueueRefusesFurtherActions) {
+    Gate gate;
+    int nAccepted = 0;
+    for (int i = 0; i < 5000; ++i) {
+        auto* pAction = new CProbeAction(i, &gate);
+        if (!TaskAction_ExecAction(pAction)) {
+            pAction->Release();
+            break;
+        }
+        ++nAccepted;
+    }
+    EXPECT_GE(nAccepted, 4096);
+    EXPECT_LT(nAccepted, 5000);
+    EXPECT_EQ(HostControl::PendingActionCount(), nAccepted);
+    gate.Open();
+    ASSERT_TRUE(HostControl::RunUntilIdle(30000));
+    EXPECT_EQ(HostControl::PendingActionCount(), 0);
+    EXPECT_EQ(g_nDestroyed, nAccepted + 1);
+}
+
+TEST_F(ExecutorTest, RunUntilIdleTimesOutWhileAnActionIsStillRunning) {
+    Gate gate;
+    CProbeAction* pAction = NewAction(1, &gate);
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    gate.WaitForWaiters(1);
+    EXPECT_FALSE(HostControl::RunUntilIdle(30));
+    EXPECT_EQ(HostControl::PendingActionCount(), 1);
+    gate.Open();
+    EXPECT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(m_receiver.m_tags, std::vector<int>{1});
+    pAction->Release();
+}
+
+TEST_F(ExecutorTest, PostponedCallbackIsDeliveredOnceTheReceiverAccepts) {
+    m_receiver.m_bAccept = false;
+    CProbeAction* pAction = NewAction(5);
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    EXPECT_FALSE(HostControl::RunUntilIdle(20));
+    EXPECT_TRUE(m_receiver.m_tags.empty());
+
+    m_receiver.m_bAccept = true;
+    ASSERT_TRUE(HostControl::RunUntilIdle(1000));
+    EXPECT_EQ(m_receiver.m_tags, std::vector<int>{5});
+    pAction->Release();
+}
+
+TEST_F(ExecutorTest, ResetLetsRunningActionsFinishDropsCallbacksAndReleasesActions) {
+    Gate gate;
+    for (int i = 0; i < 6; ++i) {
+        auto* pAction = new CProbeAction(i, &gate);
+        pAction->SetCallback(&m_receiver);
+        ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    }
+    gate.WaitForWaiters(4);
+    std::thread opener([&gate] { gate.Open(); });
+    HostControl::Reset();
+    opener.join();
+
+    EXPECT_EQ(g_nDestroyed, 6);
+    EXPECT_EQ(HostControl::PendingActionCount(), 0);
+    EXPECT_TRUE(HostControl::RunUntilIdle(1000));
+    EXPECT_TRUE(m_receiver.m_tags.empty());
+
+    CProbeAction* pAfter = NewAction(9);
+    ASSERT_TRUE(TaskAction_ExecAction(pAfter));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(m_receiver.m_tags, std::vector<int>{9});
+    pAfter->Release();
+}
+
+TEST_F(ExecutorTest, ProcessCallbackCountsActions) {
+    CProbeAction* pAction = NewAction(1);
+    EXPECT_FALSE(CBaseHelper::ProcessCallback(nullptr));
+    EXPECT_TRUE(CBaseHelper::ProcessCallback(pAction));
+    EXPECT_TRUE(CBaseHelper::ProcessCallback(pAction));
+    EXPECT_EQ(HostControl::TakeProcessedCallbacks(), 2);
+    EXPECT_EQ(HostControl::TakeProcessedCallbacks(), 0);
+    pAction->Release();
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+// Phone paths under the root and the crash-safe write, on real files in a temporary root.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BaseHelper.h"
+#include "HostControl.h"
+#include "TempRoot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using FileHelperTest = testsupport::HostFixture;
+
+std::vector<std::string> FilesIn(const std::string& strFolder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(strFolder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST_F(FileHelperTest, PathsMapUnderTheRoot) {
+    const std::string strRoot = m_root.Dir();
+    struct Case {
+        std::string strIn;
+        std::string strOut;
+    };
+    const std::vector<Case> cases = {
+        {"/config/data/contact_list.xml", strRoot + "/config/data/contact_list.xml"},
+        {"/tmp/RemotePage.xml", strRoot + "/tmp/RemotePage.xml"},
+        {"relative/file.xml", "relative/file.xml"},
+        {"", ""},
+        {strRoot + "/tmp/x", strRoot + "/tmp/x"},
+        {strRoot, strRoot},
+        {"/config/../../../etc/passwd", strRoot + "/etc/passwd"},
+        {"/tmp/./a/../b", strRoot + "/tmp/b"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ETL_MiscHelper::pathMapToRoot(c.strIn), c.strOut) << c.strIn;
+        EXPECT_EQ(ETL_MiscHelper::pathMapToRoot(c.strOut), c.strOut) << "mapping twice: " << c.strIn;
+    }
+    EXPECT_EQ(HostControl::MapPath("/tmp/y"), strRoot + "/tmp/y");
+}
+
+TEST_F(FileHelperTest, EmptyRootLeavesPathsAlone) {
+    HostControl::SetRootDir("");
+    EXPECT_EQ(ETL_MiscHelper::pathMapToRoot("/config/data/x.xml"), "/config/data/x.xml");
+    HostControl::SetRootDir(m_root.Dir() + "/");
+    EXPECT_EQ(HostControl::GetRootDir(), m_root.Dir());
+}
+
+TEST_F(FileHelperTest, SetRootDirCreatesThePhoneFolders) {
+    EXPECT_TRUE(fs::is_directory(m_root.Dir() + "/config/data"));
+    EXPECT_TRUE(fs::is_directory(m_root.Dir() + "/tmp"));
+    EXPECT_TRUE(ETL_MiscHelper::pathFileExist("/config/data"));
+    EXPECT_FALSE(ETL_MiscHelper::pathFileExist("/config/data/none.xml"));
+    EXPECT_FALSE(ETL_MiscHelper::pathFileExist(""));
+}
+
+TEST_F(FileHelperTest, AtomicWriteReplacesContentAndCreatesFolders) {
+    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/new/deeper/list.xml", "first"));
+    EXPECT_EQ(m_root.ReadFile("/config/data/new/deeper/list.xml"), "first");
+    const std::string strBig(3 * 1024 * 1024, 'x');
+    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/new/deeper/list.xml", strBig));
+    EXPECT_EQ(m_root.ReadFile("/config/data/new/deeper/list.xml"), strBig);
+    EXPECT_EQ(FilesIn(m_root.Path("/config/data/new/deeper")), std::vector<std::string>{"list.xml"});
+}
+
+TEST_F(FileHelperTest, AtomicWriteKeepsThePermissionsOfTheReplacedFile) {
+    m_root.WriteFile("/config/data/shared.xml", "old");
+    ASSERT_EQ(::chmod(m_root.Path("/config/data/shared.xml").c_str(), 0640), 0);
+    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/shared.xml", "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(m_root.Path("/config/data/shared.xml").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(FileHelperTest, FaultBeforeRenameLeavesTheOldFileIntact) {
+    m_root.WriteFile("/config/data/contact_list.xml", "old content");
+    HostControl::SetAtomicWriteFault(true);
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/contact_list.xml", "new content"));
+    EXPECT_EQ(m_root.ReadFile("/config/data/contact_list.xml"), "old content");
+    EXPECT_EQ(FilesIn(m_root.Path("/config/data")).size(), 2u);  // the old file and the stray temporary file
+
+    HostControl::Reset();
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/contact_list.xml", "new content"));
+    EXPECT_EQ(m_root.ReadFile("/config/data/contact_list.xml"), "new content");
+}
+
+TEST_F(FileHelperTest, AtomicWriteFailsCleanlyWhereItCannotWrite) {
+    m_root.WriteFile("/config/data/blocker", "a file, not a folder");
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/blocker/list.xml", "x"));
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/", "x"));
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("", "x"));
+    EXPECT_EQ(FilesIn(m_root.Path("/config/data")), std::vector<std::string>{"blocker"});
+}
+
+}  // namespace
