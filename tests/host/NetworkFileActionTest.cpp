@@ -273,6 +273,19 @@ TEST_F(NetworkFileActionTest, BodyPastTheCapFailsAndKeepsOldFile) {
     }
 }
 
+TEST_F(NetworkFileActionTest, CapOfZeroFallsBackToTheDefaultCap) {
+    const long long nDefaultCap = HostControl::TransferLimits().nMaxDownloadBytes;
+    SetLimits(0);
+    m_root.WriteFile(kTarget, "old");
+    m_server.ServeOversized("/big", static_cast<std::size_t>(nDefaultCap) + 1, true);
+    auto action = Download(m_server.Url("/big"));
+
+    EXPECT_FALSE(action->Exec());
+
+    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_FILE_TOO_LARGE);
+    ExpectOldFileUntouched();
+}
+
 TEST_F(NetworkFileActionTest, TruncatedBodyKeepsOldFile) {
     m_root.WriteFile(kTarget, "old");
     m_server.ServeTruncated("/cut", 1000, "<list><entry>Al");

@@ -72,6 +72,28 @@ bool IsHttpUrl(const std::string& strUrl) {
     return bHttp;
 }
 
+// A limit of zero or less falls back to its default, so no transfer runs without a timeout or a size cap;
+// a negative redirect count means no redirects.
+HostControl::TransferLimits BoundedLimits(HostControl::TransferLimits limits) {
+    const HostControl::TransferLimits defaults;
+    if (limits.nConnectTimeoutMs <= 0) {
+        limits.nConnectTimeoutMs = defaults.nConnectTimeoutMs;
+    }
+    if (limits.nTotalTimeoutMs <= 0) {
+        limits.nTotalTimeoutMs = defaults.nTotalTimeoutMs;
+    }
+    if (limits.nLowSpeedSeconds <= 0) {
+        limits.nLowSpeedSeconds = defaults.nLowSpeedSeconds;
+    }
+    if (limits.nMaxDownloadBytes <= 0) {
+        limits.nMaxDownloadBytes = defaults.nMaxDownloadBytes;
+    }
+    if (limits.nMaxRedirects < 0) {
+        limits.nMaxRedirects = 0;
+    }
+    return limits;
+}
+
 TaskActionErrorType ErrorOfCurlCode(CURLcode eCode) {
     switch (eCode) {
         case CURLE_OK:
@@ -199,7 +221,7 @@ bool ReadLocalFile(const std::string& strPath, std::string& strContent) {
 class CTransfer {
 public:
     explicit CTransfer(CNetworkFileAction& action)
-        : m_action(action), m_limits(HostControl::GetTransferLimits()) {
+        : m_action(action), m_limits(BoundedLimits(HostControl::GetTransferLimits())) {
         InitCurlOnce();
     }
     CTransfer(const CTransfer&) = delete;
@@ -286,26 +308,17 @@ private:
     }
 
     bool ApplyLimits() {
-        const long nMaxRedirects = m_limits.nMaxRedirects > 0 ? m_limits.nMaxRedirects : 0;
-        bool bOk = SetOption(CURLOPT_NOSIGNAL, 1L) && SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
-                   SetOption(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) &&
-                   SetOption(CURLOPT_FOLLOWLOCATION, 1L) && SetOption(CURLOPT_MAXREDIRS, nMaxRedirects) &&
-                   SetOption(CURLOPT_SSL_VERIFYPEER, m_limits.bVerifyTls ? 1L : 0L) &&
-                   SetOption(CURLOPT_SSL_VERIFYHOST, m_limits.bVerifyTls ? 2L : 0L);
-        if (bOk && m_limits.nConnectTimeoutMs > 0) {
-            bOk = SetOption(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_limits.nConnectTimeoutMs));
-        }
-        if (bOk && m_limits.nTotalTimeoutMs > 0) {
-            bOk = SetOption(CURLOPT_TIMEOUT_MS, static_cast<long>(m_limits.nTotalTimeoutMs));
-        }
-        if (bOk && m_limits.nLowSpeedSeconds > 0) {
-            bOk = SetOption(CURLOPT_LOW_SPEED_LIMIT, 1L) &&
-                  SetOption(CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_limits.nLowSpeedSeconds));
-        }
-        if (bOk && m_limits.nMaxDownloadBytes > 0) {
-            bOk = SetOption(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.nMaxDownloadBytes));
-        }
-        return bOk;
+        return SetOption(CURLOPT_NOSIGNAL, 1L) && SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
+               SetOption(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) &&
+               SetOption(CURLOPT_FOLLOWLOCATION, 1L) &&
+               SetOption(CURLOPT_MAXREDIRS, static_cast<long>(m_limits.nMaxRedirects)) &&
+               SetOption(CURLOPT_SSL_VERIFYPEER, m_limits.bVerifyTls ? 1L : 0L) &&
+               SetOption(CURLOPT_SSL_VERIFYHOST, m_limits.bVerifyTls ? 2L : 0L) &&
+               SetOption(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_limits.nConnectTimeoutMs)) &&
+               SetOption(CURLOPT_TIMEOUT_MS, static_cast<long>(m_limits.nTotalTimeoutMs)) &&
+               SetOption(CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+               SetOption(CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_limits.nLowSpeedSeconds)) &&
+               SetOption(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.nMaxDownloadBytes));
     }
 
     bool ApplyCredentials() {
@@ -375,8 +388,7 @@ private:
         if (!IsSuccessStatus(nStatus)) {
             return nBytes;
         }
-        const long long nCap = self.m_limits.nMaxDownloadBytes;
-        if (nCap > 0 && static_cast<long long>(nBytes) > nCap - self.m_nReceived) {
+        if (static_cast<long long>(nBytes) > self.m_limits.nMaxDownloadBytes - self.m_nReceived) {
             self.m_bTooLarge = true;
             return 0;
         }
