@@ -328,9 +328,14 @@ TEST_F(ContactRemoteDownloadTest, ReleasingTheModelWhileDownloadsRunLeavesNothin
     CContactRemoteModel::GetInstance();
     HostControl::RunUntilIdle(20);
     CContactRemoteModel::ReleaseInstance();
-    m_server.ReleaseStalls();
-    EXPECT_TRUE(HostControl::RunUntilIdle(60000));
     EXPECT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
+    // Downloads of the released model must not land in the next one.
+    CContactRemoteModel::GetInstance();
+    m_server.Stall("/accounts.xml", 0, DataDoc("accounts.xml"));
+    m_server.ReleaseStalls();
+    WaitIdle();
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 4);
+    EXPECT_EQ(RemoteModelPeer::UnitNodeCount(), 4);
 }
 
 TEST_F(ContactRemoteDownloadTest, ReloadDropsTheTreeAndStartsAgain) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <new>
 #include <sstream>
@@ -43,6 +44,13 @@ int g_nLeases = 0;
 
 pugi::xml_node FindRemoteRoot(const pugi::xml_document& doc) {
     return doc.child("root_remote_phonebook");
+}
+
+// Only regular files are read: the XML loader would take a folder's size for a file's.
+bool LoadSettings(pugi::xml_document& doc, const std::string& strPath) {
+    std::error_code ec;
+    const std::string strReal = ETL_MiscHelper::pathMapToRoot(strPath);
+    return std::filesystem::is_regular_file(strReal, ec) && doc.load_file(strReal.c_str());
 }
 
 }  // namespace
@@ -202,7 +210,7 @@ bool CContactRemoteModel::MyLoadDataFromConfigXml(const std::string& strFile) {
         return false;
     }
     pugi::xml_document doc;
-    doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
+    LoadSettings(doc, strPath);
     const pugi::xml_node root = FindRemoteRoot(doc);
     if (!root) {
         return false;
@@ -239,8 +247,7 @@ bool CContactRemoteModel::MyPreLoadConfigure(const std::string& strPath) {
     }
     if (ETL_MiscHelper::pathFileExist(strPath)) {
         pugi::xml_document doc;
-        doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
-        if (FindRemoteRoot(doc)) {
+        if (LoadSettings(doc, strPath) && FindRemoteRoot(doc)) {
             return true;
         }
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 
 #include <pugixml.hpp>
@@ -378,11 +379,12 @@ bool CContactRemoteModel::MyParseForAction(CContactRemoteAction* pAction) {
     unsigned nGeneration = 0;
     {
         Lock lock(m_csLock);
+        // An action this model is not waiting for was started by an earlier model, now released.
         const auto found = m_mapRunning.find(pAction);
-        nGeneration = found == m_mapRunning.end() ? m_nGeneration : found->second;
-        if (nGeneration != m_nGeneration) {
+        if (found == m_mapRunning.end() || found->second != m_nGeneration) {
             return false;
         }
+        nGeneration = found->second;
     }
     ParseGenerationScope scope(nGeneration);
     return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(),
@@ -406,7 +408,9 @@ bool CContactRemoteModel::ParseDownloadedFile(const std::string& strFile, const 
 bool CContactRemoteModel::MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl,
                                              const std::string& /*strContent*/) {
     pugi::xml_document doc;
-    if (!doc.load_file(ETL_MiscHelper::pathMapToRoot(strFile).c_str())) {
+    std::error_code ec;
+    const std::string strReal = ETL_MiscHelper::pathMapToRoot(strFile);
+    if (!std::filesystem::is_regular_file(strReal, ec) || !doc.load_file(strReal.c_str())) {
         return false;
     }
     CContactRemoteParserDelegator delegator;
