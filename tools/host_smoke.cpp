@@ -1,7 +1,7 @@
 // Smoke run of the reference host: root folder, loop, a timer, a message, a task action and the directory
 // module's default icon table. Prints one line per step; exits 0 when every step worked.
 //
-//   host_smoke [root-dir]     (default: a fresh folder under the system temp folder)
+//   host_smoke [root-dir]     (default: a fresh folder under the system temp folder, removed at the end)
 
 #include <stdlib.h>
 
@@ -118,13 +118,19 @@ bool RunDefaultIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string strRoot = argc > 1 ? std::string(argv[1]) : MakeTempRoot();
+    const bool bOwnRoot = argc <= 1;
+    const std::string strRoot = bOwnRoot ? MakeTempRoot() : std::string(argv[1]);
     bool bOk = SetUpRoot(strRoot);
     bOk = RunTimer() && bOk;
     bOk = RunMessage() && bOk;
     bOk = RunTaskAction() && bOk;
     bOk = RunDefaultIcon() && bOk;
     HostControl::Reset();
+    HostControl::SetRootDir("");
+    if (bOwnRoot && !strRoot.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(strRoot, ec);
+    }
     std::printf("%s\n", bOk ? "host smoke passed" : "host smoke FAILED");
     return bOk ? 0 : 1;
 }

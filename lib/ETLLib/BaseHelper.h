@@ -26,13 +26,15 @@ namespace ETL_MiscHelper {
 
 // Where an absolute phone path ("/config/data/x.xml", "/tmp/y") lives on this machine: under the host's
 // root directory when one is set, else the path itself. Relative paths and paths already under the root
-// are returned unchanged. Every file access of the module and the host goes through this.
+// are returned unchanged. "." and ".." are resolved first, so a phone path never leads out of the root.
+// Every file access of the module and the host goes through this.
 std::string pathMapToRoot(const std::string& strPath);
 // True when a file or folder exists at the (mapped) path.
 bool pathFileExist(const std::string& strPath);
 // Replaces the (mapped) file with data without ever leaving a torn file: writes a temporary file in the same
 // folder, flushes it, renames it over the old one and flushes the folder. On failure the old file is kept,
-// the temporary file removed, and false returned. Creates missing parent folders.
+// the temporary file removed, and false returned. Creates missing parent folders. A replaced file keeps its
+// permissions.
 bool fileWriteAtomic(const std::string& strPath, const std::string& strData);
 
 }  // namespace ETL_MiscHelper

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// The value of key as an int (0 when unset or not a number).
+// The value of key as an int (0 when unset or not a whole decimal number in int range; blanks around it are
+// allowed).
 int configParser_GetConfigInt(const std::string& strKey);
 // The value of key ("" when unset).
 std::string configParser_GetConfigString(const std::string& strKey);

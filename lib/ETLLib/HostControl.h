@@ -29,6 +29,7 @@ std::string MapPath(const std::string& strPath);
 bool RunUntilIdle(int nTimeoutMs);
 // Runs the loop for nMs milliseconds of real time (the simulator's main loop), or until Quit().
 void RunFor(int nMs);
+// Ends the running RunFor; without one running, the next RunFor returns after one turn.
 void Quit();
 // Queues a message for the handlers of its id; delivered by the loop. Safe from any thread.
 void PostMessage(int nMsg, int wParam, int lParam);
@@ -37,7 +38,8 @@ void PostMessage(int nMsg, int wParam, int lParam);
 int SendMessage(int nMsg, int wParam, int lParam);
 
 // Under a manual clock timers expire only through AdvanceClock, which moves the clock forward and, on the
-// GUI thread, delivers every expiry that falls due on the way, in time order.
+// GUI thread, delivers every expiry that falls due on the way, in time order. Elsewhere it only moves the
+// clock and the loop delivers each due timer once. Switching clocks keeps each timer's remaining time.
 void SetManualClock(bool bManual);
 void AdvanceClock(int nMs);
 // Milliseconds on the host clock (manual or monotonic).
@@ -78,7 +80,7 @@ struct Notification {
 // data holds the bytes sent, without a trailing zero.
 std::vector<Notification> TakeNotifications();
 
-// Formatted log lines since the last take, as the module wrote them (with their "\n").
+// Formatted log lines since the last take, as the module wrote them (with their "\n"); the newest 100000.
 std::vector<std::string> TakeLogLines();
 // Echo log lines to stderr as they are written.
 void SetLogEcho(bool bEcho);

@@ -55,6 +55,8 @@ private:
 constexpr int TM_TIMER = 33043;
 
 // Registers handler for every message id in [nFirstMsg, nLastMsg]. A pair registered twice runs once.
+// A handler unregistered while a message is dispatched is not called for it any more; one registered
+// meanwhile gets the next message. False for a null handler or nFirstMsg > nLastMsg.
 bool EtlMsgHandler_RegisterMsgHandle(int nFirstMsg, int nLastMsg, ETL_MsgQueueHelper::MsgHandler handler);
 bool EtlMsgHandler_UnregisterMsgHandle(int nFirstMsg, int nLastMsg, ETL_MsgQueueHelper::MsgHandler handler);
 // Notifies the GUI. The host records every notification (HostControl::TakeNotifications).

@@ -40,7 +40,7 @@ enum TaskActionErrorType : int {
 class CTaskActionCallbackBase;
 
 // Reference-counted base. A new object holds no reference; the first Release() that brings the count back
-// to zero deletes it.
+// to zero deletes it (as does a Release() on an object that never got a reference).
 class chObject {
 public:
     chObject() = default;
@@ -169,7 +169,8 @@ public:
     CTaskActionCallbackBase& operator=(const CTaskActionCallbackBase&) = delete;
     virtual ~CTaskActionCallbackBase();
 
-    // Asked on the GUI thread before each callback; false postpones the callback to a later loop turn.
+    // Asked on the GUI thread before each callback; false postpones the callback to a later loop turn (the loop
+    // asks again about every millisecond). Receivers are destroyed on the GUI thread.
     virtual bool TryThreadMessage() { return true; }
     virtual void OnTaskActionCallback(CTaskAction* pTaskAction) = 0;
 
@@ -187,7 +188,8 @@ NS_TA::CNetworkFileAction* TaskAction_CreateNetworkFileAction(const std::string&
 // Releases the reference taken by TaskAction_CreateNetworkFileAction; null is ignored.
 void TaskAction_DestroyNetworkFileAction(NS_TA::CNetworkFileAction* pAction);
 // Hands an action to the executor, which holds its own reference until the callback has run.
-// False (the action never runs) for null, or while the executor refuses work.
+// False (the action never runs) for null, or while the executor refuses work. Four worker threads run the
+// actions; with 4096 actions waiting, more are refused. An Exec that throws ends with error 1099.
 bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction);
 
 // Host hook run first on each finished network file action the BroadSoft directory receives.

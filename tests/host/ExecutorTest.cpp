@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -262,6 +263,58 @@ TEST_F(ExecutorTest, ResetLetsRunningActionsFinishDropsCallbacksAndReleasesActio
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     EXPECT_EQ(m_receiver.m_tags, std::vector<int>{9});
     pAfter->Release();
+}
+
+// Each link queues the next one from its worker; the loop must not call the chain idle in between.
+class CChainAction : public NS_TA::CTaskAction {
+public:
+    CChainAction(int nLeft, NS_TA::CTaskActionCallbackBase* pReceiver)
+        : CTaskAction(NS_TA::TA_REQUEST_NONE), m_nLeft(nLeft), m_pReceiver(pReceiver) {}
+    bool Exec() override {
+        if (m_nLeft > 0) {
+            auto* pNext = new CChainAction(m_nLeft - 1, m_pReceiver);
+            pNext->SetCallback(m_pReceiver);
+            TaskAction_ExecAction(pNext);
+        }
+        HostControl::PostMessage(600, m_nLeft, 0);
+        return true;
+    }
+
+private:
+    const int m_nLeft;
+    NS_TA::CTaskActionCallbackBase* m_pReceiver;
+};
+
+TEST_F(ExecutorTest, RunUntilIdleWaitsForActionsQueuedByWorkers) {
+    class CCountingReceiver : public NS_TA::CTaskActionCallbackBase {
+    public:
+        void OnTaskActionCallback(NS_TA::CTaskAction*) override { ++m_nCallbacks; }
+        int m_nCallbacks = 0;
+    } receiver;
+    auto* pFirst = new CChainAction(50, &receiver);
+    pFirst->SetCallback(&receiver);
+    ASSERT_TRUE(TaskAction_ExecAction(pFirst));
+    ASSERT_TRUE(HostControl::RunUntilIdle(10000));
+    EXPECT_EQ(receiver.m_nCallbacks, 51);
+    EXPECT_EQ(HostControl::PendingActionCount(), 0);
+}
+
+TEST_F(ExecutorTest, ThrowingExecEndsWithHostErrorInsteadOfKillingTheWorker) {
+    class CThrowingAction : public NS_TA::CTaskAction {
+    public:
+        CThrowingAction() : CTaskAction(NS_TA::TA_REQUEST_NONE) {}
+        bool Exec() override { throw std::runtime_error("parser gave up"); }
+    };
+    class CErrorReceiver : public NS_TA::CTaskActionCallbackBase {
+    public:
+        void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override { m_eError = pAction->GetTaskActionErrorType(); }
+        NS_TA::TaskActionErrorType m_eError = NS_TA::TA_NO_ERROR;
+    } receiver;
+    auto* pAction = new CThrowingAction;
+    pAction->SetCallback(&receiver);
+    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(receiver.m_eError, NS_TA::TA_NETWORK_OTHER_ERROR);
 }
 
 TEST_F(ExecutorTest, ProcessCallbackCountsActions) {

@@ -109,6 +109,10 @@ TEST_F(MessageBusTest, RunForReturnsOnQuit) {
     const long long nStart = HostControl::NowMs();
     HostControl::RunFor(60000);
     EXPECT_LT(HostControl::NowMs() - nStart, 30000);
+
+    HostControl::Quit();
+    HostControl::RunFor(60000);
+    EXPECT_LT(HostControl::NowMs() - nStart, 30000);
 }
 
 TEST_F(MessageBusTest, NotificationsAreRecordedInOrderWithTheirData) {

@@ -68,6 +68,8 @@ TEST_F(RegistryTest, RefusesWhatWouldNotReadBackAndUnknownHandles) {
     EXPECT_FALSE(registrySetString(hUpdate, "a=b", "1"));
     EXPECT_FALSE(registrySetString(hUpdate, "key", "two\nlines"));
     EXPECT_FALSE(registrySetString(hUpdate, "", "1"));
+    EXPECT_FALSE(registrySetString(hUpdate, " key", "1"));
+    EXPECT_FALSE(registrySetString(hUpdate, "key", "1 "));
     EXPECT_FALSE(registrySetInt(hUpdate + 100, "type", 1));
     EXPECT_FALSE(registryFlush(hUpdate + 100));
     EXPECT_EQ(registryGetInt(hUpdate + 100, "type", -5), -5);
