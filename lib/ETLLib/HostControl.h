@@ -39,7 +39,8 @@ int SendMessage(int nMsg, int wParam, int lParam);
 
 // Under a manual clock timers expire only through AdvanceClock, which moves the clock forward and, on the
 // GUI thread, delivers every expiry that falls due on the way, in time order. Elsewhere it only moves the
-// clock and the loop delivers each due timer once. Switching clocks keeps each timer's remaining time.
+// clock and the loop delivers each due timer once; under the real clock it does nothing. Switching clocks
+// keeps each timer's remaining time.
 void SetManualClock(bool bManual);
 void AdvanceClock(int nMs);
 // Milliseconds on the host clock (manual or monotonic).

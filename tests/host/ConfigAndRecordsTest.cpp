@@ -57,6 +57,19 @@ TEST_F(ConfigAndRecordsTest, LogLinesAreKeptExactlyAsFormatted) {
     EXPECT_TRUE(HostControl::TakeLogLines().empty());
 }
 
+TEST_F(ConfigAndRecordsTest, EchoCopiesLinesToStderrOnlyWhenEnabled) {
+    HostControl::SetLogEcho(false);
+    testing::internal::CaptureStderr();
+    app_log(6, APP_LOG_INFO, "quiet line\n");
+    HostControl::SetLogEcho(true);
+    app_log(6, APP_LOG_WARNING, "echoed line %d\n", 2);
+    HostControl::SetLogEcho(false);
+    const std::string strErr = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(strErr.find("quiet line"), std::string::npos);
+    EXPECT_NE(strErr.find("echoed line 2\n"), std::string::npos);
+    EXPECT_EQ(HostControl::TakeLogLines().size(), 2u);
+}
+
 TEST_F(ConfigAndRecordsTest, LoggingFromManyThreadsKeepsEveryLine) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "BaseHelper.h"
+#include "CommonUnits.h"
 #include "HostState.h"
 
 namespace {
@@ -66,6 +67,7 @@ void Reset() {
     hostcore::ClearRegistry();
     hostcore::ResetTransferLimits();
     hostcore::SetAtomicWriteFault(false);
+    CommonUnits_SetErrorId(0);
 }
 
 void SetRootDir(const std::string& strDir) {
