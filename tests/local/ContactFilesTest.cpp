@@ -73,7 +73,8 @@ TEST_F(ContactFilesTest, GroupsWithoutAUsableIdOrNameAreDropped) {
     const std::string strFile = GroupFileXml(GroupElement(0, "All Contacts") + GroupElement(1, "Blacklist") +
                                              GroupElement(2, "Work") + GroupElement(2, "Play") +
                                              GroupElement(3, "") + GroupElement(4, "WORK") +
-                                             "<group display_name=\"NoId\"/>" + GroupElement(5, "Kept"));
+                                             "<group display_name=\"NoId\"/>" + GroupElement(-3, "Negative") +
+                                             GroupElement(5, "Kept"));
     m_root.WriteFile(kGroupFile, strFile);
     Model();
     m_root.WriteFile(kGroupFile, strFile);

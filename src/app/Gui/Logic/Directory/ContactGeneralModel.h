@@ -247,8 +247,11 @@ private:
     // Where a contact of this name belongs in name order; false (and -2 recorded) when the name is taken.
     bool MyFindContactSlot(const std::string& strName, size_t* pSlot) const;
     int MyPositionCount(size_t nSlot, int nGroupId) const;
+    // Files the contact at the slot and tells the call log its name.
     void MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem);
-    bool MyTakeLoadedContact(std::unique_ptr<ItemData> pItem);
+    // A contact read from a file: an unknown group (not among the sorted ids) becomes group 0.
+    bool MyTakeLoadedContact(std::unique_ptr<ItemData> pItem, const std::vector<int>& listGroupIds);
+    std::vector<int> MySortedGroupIds() const;
     size_t MyContactIndex(const ItemData* pItem) const;
     // Index of the contact named exactly so; the list size when none.
     size_t MyFindContactExact(const std::string& strName) const;

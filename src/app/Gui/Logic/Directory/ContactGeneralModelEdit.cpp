@@ -98,19 +98,41 @@ int CContactGeneralModel::MyPositionCount(size_t nSlot, int nGroupId) const {
     return nCount;
 }
 
+// The call log is shown the contact's own strings, lent to it for the call rather than copied.
 void CContactGeneralModel::MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem) {
-    const CallLogUpdateData names = CallLogRecord(pItem->m_strOfficeNumber, pItem->m_strMobileNumber,
-                                                  pItem->m_strOtherNumber, pItem->m_strDisplayName);
-    const bool bFavorate = pItem->m_bFavorate;
-    const bool bBlack = pItem->m_nGroupId == kBlacklistGroupId;
+    ItemData& item = *pItem;
     m_listItem.insert(m_listItem.begin() + static_cast<std::ptrdiff_t>(nSlot), std::move(pItem));
-    m_nCurrentFavorateCount += bFavorate ? 1 : 0;
-    m_nCurrentBlackCount += bBlack ? 1 : 0;
-    CallLog_UpdateLog(names);
+    m_nCurrentFavorateCount += item.m_bFavorate ? 1 : 0;
+    m_nCurrentBlackCount += item.m_nGroupId == kBlacklistGroupId ? 1 : 0;
+    CallLogUpdateData names;
+    const auto lend = [&] {
+        names.m_strNumber1.swap(item.m_strOfficeNumber);
+        names.m_strNumber2.swap(item.m_strMobileNumber);
+        names.m_strNumber3.swap(item.m_strOtherNumber);
+        names.m_strDisplayName.swap(item.m_strDisplayName);
+    };
+    lend();
+    try {
+        CallLog_UpdateLog(names);
+    } catch (...) {
+        lend();
+        throw;
+    }
+    lend();
 }
 
-bool CContactGeneralModel::MyTakeLoadedContact(std::unique_ptr<ItemData> pItem) {
-    if (MyFindGroupById(pItem->m_nGroupId) == nullptr) {
+std::vector<int> CContactGeneralModel::MySortedGroupIds() const {
+    std::vector<int> listIds;
+    listIds.reserve(m_listGroup.size());
+    for (const auto& pGroup : m_listGroup) {
+        listIds.push_back(pGroup->m_nId);
+    }
+    std::sort(listIds.begin(), listIds.end());
+    return listIds;
+}
+
+bool CContactGeneralModel::MyTakeLoadedContact(std::unique_ptr<ItemData> pItem, const std::vector<int>& listGroupIds) {
+    if (!std::binary_search(listGroupIds.begin(), listGroupIds.end(), pItem->m_nGroupId)) {
         pItem->m_nGroupId = kAllContactsGroupId;
     }
     size_t nSlot = 0;

@@ -1,8 +1,9 @@
 // The two local files: loading at start and on request, and the write-through save after every change.
 
 #include <climits>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include <pugixml.hpp>
 
@@ -21,33 +22,72 @@ constexpr const char* kBlacklistName = "Blacklist";
 
 std::string DataPath(const std::string& strFileName) { return std::string(kLocalDataFolder) + strFileName; }
 
-// atoi, clamped to the int range instead of overflowing.
+// atoi (leading blanks, a sign, then digits), clamped to the int range instead of overflowing.
 int ParseInt(const char* pText) {
-    const long nValue = std::strtol(pText, nullptr, 10);
-    if (nValue > INT_MAX) {
-        return INT_MAX;
+    while (*pText == ' ' || (*pText >= '\t' && *pText <= '\r')) {
+        ++pText;
     }
-    if (nValue < INT_MIN) {
-        return INT_MIN;
+    const bool bNegative = *pText == '-';
+    if (*pText == '-' || *pText == '+') {
+        ++pText;
     }
-    return static_cast<int>(nValue);
+    long long nValue = 0;
+    for (; *pText >= '0' && *pText <= '9'; ++pText) {
+        nValue = nValue * 10 + (*pText - '0');
+        if (nValue > static_cast<long long>(INT_MAX) + 1) {
+            break;
+        }
+    }
+    nValue = bNegative ? -nValue : nValue;
+    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, nValue)));
 }
 
-std::string RealPath(const char* pStored, int nFileType) {
-    std::string strPath(pStored);
-    if (!strPath.empty()) {
-        CommonUnits_Hide2Real(strPath, nFileType);
-    }
-    return strPath;
-}
+// Converts ring or photo paths between their stored and real forms, remembering each answer for the
+// rest of one load or save (a phone book repeats a handful of rings and photos over and over).
+class PathForms {
+public:
+    PathForms(int nFileType, bool bToReal) : m_nFileType(nFileType), m_bToReal(bToReal) {}
 
-std::string StoredPath(const std::string& strReal, int nFileType) {
-    std::string strPath(strReal);
-    if (!strPath.empty()) {
-        CommonUnits_Real2Hide(strPath, nFileType);
+    const std::string& Convert(const std::string& strPath) { return Convert(strPath.c_str()); }
+
+    const std::string& Convert(const char* pPath) {
+        if (*pPath == '\0') {
+            return m_strEmpty;
+        }
+        if (m_pLast != nullptr && m_pLast->first == pPath) {
+            return m_pLast->second;
+        }
+        auto found = m_mapConverted.find(pPath);
+        if (found == m_mapConverted.end()) {
+            std::string strConverted = pPath;
+            if (m_bToReal) {
+                CommonUnits_Hide2Real(strConverted, m_nFileType);
+            } else {
+                CommonUnits_Real2Hide(strConverted, m_nFileType);
+            }
+            found = m_mapConverted.emplace(pPath, std::move(strConverted)).first;
+        }
+        m_pLast = &*found;
+        return found->second;
     }
-    return strPath;
-}
+
+private:
+    const int m_nFileType;
+    const bool m_bToReal;
+    const std::string m_strEmpty;
+    std::unordered_map<std::string, std::string> m_mapConverted;
+    const std::pair<const std::string, std::string>* m_pLast = nullptr;  // map nodes stay put
+};
+
+struct StoredForms {
+    PathForms ring{PHFILE_TYPE_RING, false};
+    PathForms photo{PHFILE_TYPE_PHOTO, false};
+};
+
+struct RealForms {
+    PathForms ring{PHFILE_TYPE_RING, true};
+    PathForms photo{PHFILE_TYPE_PHOTO, true};
+};
 
 // A file that does not parse to its end counts as unreadable as a whole, not as the part before the fault.
 bool LoadDocument(pugi::xml_document& doc, const std::string& strPath) {
@@ -74,64 +114,112 @@ pugi::xml_node AppendRoot(pugi::xml_document& doc, const char* pRootName) {
     return doc.append_child(pRootName);
 }
 
-void AppendGroupElement(pugi::xml_node root, const CContactGeneralModel::GroupData& group) {
+void AppendGroupElement(pugi::xml_node root, const CContactGeneralModel::GroupData& group, StoredForms& forms) {
     pugi::xml_node node = root.append_child("group");
     node.append_attribute("id_name").set_value(group.m_nId);
     node.append_attribute("display_name").set_value(group.m_strDisplayName.c_str());
-    node.append_attribute("ring").set_value(StoredPath(group.m_strRing, PHFILE_TYPE_RING).c_str());
+    node.append_attribute("ring").set_value(forms.ring.Convert(group.m_strRing).c_str());
     node.append_attribute("read_only").set_value(Flag(group.m_bReadOnly));
 }
 
-void AppendContactElement(pugi::xml_node root, const CContactGeneralModel::ItemData& item) {
+void AppendContactElement(pugi::xml_node root, const CContactGeneralModel::ItemData& item, StoredForms& forms) {
     pugi::xml_node node = root.append_child("contact");
     node.append_attribute("display_name").set_value(item.m_strDisplayName.c_str());
     node.append_attribute("office_number").set_value(item.m_strOfficeNumber.c_str());
     node.append_attribute("mobile_number").set_value(item.m_strMobileNumber.c_str());
     node.append_attribute("other_number").set_value(item.m_strOtherNumber.c_str());
     node.append_attribute("line").set_value(item.m_nLine);
-    node.append_attribute("ring").set_value(StoredPath(item.m_strRing, PHFILE_TYPE_RING).c_str());
+    node.append_attribute("ring").set_value(forms.ring.Convert(item.m_strRing).c_str());
     node.append_attribute("group_id_name").set_value(item.m_nGroupId);
-    node.append_attribute("default_photo").set_value(StoredPath(item.m_strDefaultPhoto, PHFILE_TYPE_PHOTO).c_str());
+    node.append_attribute("default_photo").set_value(forms.photo.Convert(item.m_strDefaultPhoto).c_str());
     node.append_attribute("selected_photo").set_value(item.m_nSelectedPhoto);
     node.append_attribute("is_favorate").set_value(Flag(item.m_bFavorate));
     node.append_attribute("name_index").set_value(item.m_strNameIndex.c_str());
 }
 
-CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node) {
+CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node, RealForms& forms) {
     CContactGeneralModel::GroupData group;
     if (pugi::xml_attribute attr = node.attribute("id_name")) {
         group.m_nId = ParseInt(attr.value());
     }
     group.m_strDisplayName = node.attribute("display_name").value();
-    group.m_strRing = RealPath(node.attribute("ring").value(), PHFILE_TYPE_RING);
+    group.m_strRing = forms.ring.Convert(node.attribute("ring").value());
     group.m_bReadOnly = IsFlagSet(node.attribute("read_only"));
     return group;
 }
 
-// Missing attributes keep their reset values; the digit-key name is always recomputed.
-void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item) {
+using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGeneralModel::ItemData&, RealForms&);
+
+struct ContactAttribute {
+    const char* pName;
+    ContactAttributeReader read;
+};
+
+// In the order the contact file is written, so a file written here is read with one name test per attribute.
+const ContactAttribute kContactAttributes[] = {
+    {"display_name", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_strDisplayName = a.value();
+     }},
+    {"office_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_strOfficeNumber = a.value();
+     }},
+    {"mobile_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_strMobileNumber = a.value();
+     }},
+    {"other_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_strOtherNumber = a.value();
+     }},
+    {"line", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_nLine = ParseInt(a.value());
+     }},
+    {"ring", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms& forms) {
+         item.m_strRing = forms.ring.Convert(a.value());
+     }},
+    {"group_id_name", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_nGroupId = ParseInt(a.value());
+     }},
+    {"default_photo", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms& forms) {
+         item.m_strDefaultPhoto = forms.photo.Convert(a.value());
+     }},
+    {"selected_photo", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_nSelectedPhoto = ParseInt(a.value());
+     }},
+    {"is_favorate", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
+         item.m_bFavorate = IsFlagSet(a);
+     }},
+    {"name_index", [](const pugi::xml_attribute&, CContactGeneralModel::ItemData&, RealForms&) {}},
+};
+constexpr size_t kContactAttributeCount = sizeof(kContactAttributes) / sizeof(kContactAttributes[0]);
+
+// strcmp() == 0 for the short attribute names, without a library call per attribute.
+inline bool SameName(const char* pLeft, const char* pRight) {
+    while (*pLeft != '\0' && *pLeft == *pRight) {
+        ++pLeft;
+        ++pRight;
+    }
+    return *pLeft == *pRight;
+}
+
+const ContactAttribute* FindContactAttribute(const char* pName, size_t nExpected) {
+    if (nExpected < kContactAttributeCount && SameName(kContactAttributes[nExpected].pName, pName)) {
+        return &kContactAttributes[nExpected];
+    }
+    for (const ContactAttribute& attribute : kContactAttributes) {
+        if (SameName(attribute.pName, pName)) {
+            return &attribute;
+        }
+    }
+    return nullptr;
+}
+
+// Missing attributes keep their reset values; the digit-key name is always recomputed, never read.
+void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item, RealForms& forms) {
+    size_t nExpected = 0;
     for (const pugi::xml_attribute& attr : node.attributes()) {
-        const char* pName = attr.name();
-        if (std::strcmp(pName, "display_name") == 0) {
-            item.m_strDisplayName = attr.value();
-        } else if (std::strcmp(pName, "office_number") == 0) {
-            item.m_strOfficeNumber = attr.value();
-        } else if (std::strcmp(pName, "mobile_number") == 0) {
-            item.m_strMobileNumber = attr.value();
-        } else if (std::strcmp(pName, "other_number") == 0) {
-            item.m_strOtherNumber = attr.value();
-        } else if (std::strcmp(pName, "line") == 0) {
-            item.m_nLine = ParseInt(attr.value());
-        } else if (std::strcmp(pName, "ring") == 0) {
-            item.m_strRing = RealPath(attr.value(), PHFILE_TYPE_RING);
-        } else if (std::strcmp(pName, "group_id_name") == 0) {
-            item.m_nGroupId = ParseInt(attr.value());
-        } else if (std::strcmp(pName, "default_photo") == 0) {
-            item.m_strDefaultPhoto = RealPath(attr.value(), PHFILE_TYPE_PHOTO);
-        } else if (std::strcmp(pName, "selected_photo") == 0) {
-            item.m_nSelectedPhoto = ParseInt(attr.value());
-        } else if (std::strcmp(pName, "is_favorate") == 0) {
-            item.m_bFavorate = IsFlagSet(attr);
+        const ContactAttribute* pAttribute = FindContactAttribute(attr.name(), nExpected);
+        if (pAttribute != nullptr) {
+            pAttribute->read(attr, item, forms);
+            nExpected = static_cast<size_t>(pAttribute - kContactAttributes) + 1;
         }
     }
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
@@ -167,13 +255,14 @@ bool CContactGeneralModel::CreateContactGroupList(const std::string& strPath) {
                                                          "Friend"};
         pugi::xml_document doc;
         pugi::xml_node root = AppendRoot(doc, "root_group");
+        StoredForms forms;
         int nId = 0;
         for (const char* pName : kDefaultGroupNames) {
             GroupData group;
             group.m_nId = nId++;
             group.m_strDisplayName = pName;
             group.m_bReadOnly = MyIsGroupReadOnly(group.m_nId);
-            AppendGroupElement(root, group);
+            AppendGroupElement(root, group, forms);
         }
         return MyWriteDocument(doc, strPath);
     });
@@ -208,11 +297,12 @@ bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName
 // them out (by the limit or by a name that differs only in case).
 bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite, int* pHighestId) {
     const pugi::xml_node root = doc.child("root_group");
+    RealForms forms;
     bool bAllTaken = true;
     for (int nPass = 0; nPass < 2; ++nPass) {
         const bool bBuiltInPass = nPass == 0;
         for (pugi::xml_node node = root.child("group"); node; node = node.next_sibling("group")) {
-            GroupData group = ReadGroup(node);
+            GroupData group = ReadGroup(node, forms);
             if (MyIsGroupReadOnly(group.m_nId) != bBuiltInPass) {
                 continue;
             }
@@ -255,11 +345,14 @@ bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileNa
         if (!root) {
             return false;
         }
+        RealForms forms;
+        const std::vector<int> listGroupIds = MySortedGroupIds();
         bool bAllTaken = true;
+        m_listItem.reserve(m_listItem.size() + static_cast<size_t>(std::distance(root.begin(), root.end())));
         for (pugi::xml_node node = root.child("contact"); node; node = node.next_sibling("contact")) {
             auto pItem = std::make_unique<ItemData>();
-            ReadContact(node, *pItem);
-            if (!MyTakeLoadedContact(std::move(pItem))) {
+            ReadContact(node, *pItem, forms);
+            if (!MyTakeLoadedContact(std::move(pItem), listGroupIds)) {
                 bAllTaken = false;
             }
         }
@@ -361,21 +454,27 @@ void CContactGeneralModel::SetContactUpdateMark(int nMask) {
     if (hMark == REGISTRY_INVALID_HANDLE) {
         return;
     }
-    registrySetInt(hMark, "type", registryGetInt(hMark, "type", 0) | nMask);
+    const int nMarked = registryGetInt(hMark, "type", 0);
+    if ((nMarked | nMask) == nMarked) {
+        return;  // the file already says so: rewriting it would change nothing
+    }
+    registrySetInt(hMark, "type", nMarked | nMask);
     registryFlush(hMark);
 }
 
 void CContactGeneralModel::MyBuildGroupDocument(pugi::xml_document& doc) const {
     pugi::xml_node root = AppendRoot(doc, "root_group");
+    StoredForms forms;
     for (const auto& pGroup : m_listGroup) {
-        AppendGroupElement(root, *pGroup);
+        AppendGroupElement(root, *pGroup, forms);
     }
 }
 
 void CContactGeneralModel::MyBuildContactDocument(pugi::xml_document& doc) const {
     pugi::xml_node root = AppendRoot(doc, "root_contact");
+    StoredForms forms;
     for (const auto& pItem : m_listItem) {
-        AppendContactElement(root, *pItem);
+        AppendContactElement(root, *pItem, forms);
     }
 }
 
