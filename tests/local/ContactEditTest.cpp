@@ -119,6 +119,10 @@ TEST_F(ContactEditTest, RenameRefilesTheContactAndKeepsItsFavouriteMark) {
     ExpectRefused([&] { return Model().UpdateContactData("Dora", Contact("X", "company")); }, -1, -4);
     Model().SetMaxBlackCount(0);
     ExpectRefused([&] { return Model().UpdateContactData("Dora", Contact("Dora", "Blacklist")); }, -1, -8);
+    // A store over its limit (the limit was lowered) still lets a contact change its name, and keeps it.
+    Model().SetMaxContactCount(1);
+    EXPECT_EQ(Model().UpdateContactData("Bob", Contact("Bobby", "Company")), 1);
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Bobby", "Carl", "Dora"}));
     ExpectCountersInStep();
 }
 

@@ -195,6 +195,7 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
     ASSERT_EQ(Model().AddContact(Contact("Bert", "Family", "456")), 1);
     EXPECT_EQ(m_root.ReadFile(kContactFile), strBefore);
     EXPECT_TRUE(Model().MyGetContactDirty());
+    EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 1);  // the phone book did change in memory
     EXPECT_FALSE(Model().SaveContactToXml());
     EXPECT_EQ(MarkBits(), 0);
     bool bWarned = false;
