@@ -66,7 +66,7 @@ public:
         std::string m_strRing;
         std::string m_strDefaultPhoto;
         std::string m_strNameIndex;  // digit-key form of the name
-        int m_nLine = 0;
+        int m_nLine = 0;             // line and photo choice mean something to the GUI only: kept as given
         int m_nSelectedPhoto = 0;
         int m_nGroupId = -1;
         bool m_bFavorate = false;
@@ -129,30 +129,37 @@ public:
     int MyGetContactCountByGroupId(int nId) const;
 
     // ---- files
+    // Both built-in groups are always there afterwards (repaired in the file too when it could be read).
+    // A group without a usable id (missing, negative or taken) or refused by the insertion rule is dropped,
+    // and the answer is false. A file that does not parse to its end counts as unreadable.
     bool MyLoadGroupFromXmlFile(const std::string& strFileName);
+    // Contacts the store refuses (limits, names equal ignoring case) are dropped; an unknown group is group 0.
     bool MyLoadContactFromXmlFile(const std::string& strFileName);
     bool CreateContactGroupList(const std::string& strPath);
-    // Write the file when it is out of date. A failed write keeps the file out of date (the next change or
+    // Write the file when it is out of date (always whole: a temporary file renamed over the old one). A failed write keeps the file out of date (the next change or
     // the save timer tries again), leaves the old file whole and answers false.
     bool SaveGroupToXml();
     bool SaveContactToXml();
-    // True marks the data changed: the file is written at once and the GUI notified. Answers whether the
-    // file is up to date.
+    // True marks the data changed: the file is written at once and the GUI notified (also when the write
+    // failed, since the phone book in memory did change). Answers whether the file is up to date.
     bool MySetGroupDirty(bool bDirty);
     bool MySetContactDirty(bool bDirty);
     bool MyGetGroupDirty() const { return m_bGroupDirty; }
     bool MyGetContactDirty() const { return m_bContactDirty; }
     bool OnTimeoutSaveGroup(unsigned int nTimerId);
     bool OnTimeoutSaveContact(unsigned int nTimerId);
+    // ORs the mask into "type" of the mark file; the file is rewritten only when a bit is new.
     void SetContactUpdateMark(int nMask);
     bool ReloadGroupXml();
     bool ReloadContactXml();
 
     // ---- contact editing. Position counts: contacts of the target group (all contacts for group 0) up to
-    // and including the one the new name was filed before.
+    // and including the one the new name was filed before. Empty names are refused with -100.
     int AddContact(const ContactGeneralItemData& data);
     int AddContactById(int nGroupId, const ContactGeneralItemData& data);
     int AddBlackContact(const ContactGeneralItemData& data);
+    // A new name (not just new letter case) files the contact anew; its old numbers lose the old name in the
+    // call log first.
     int UpdateContactData(const std::string& strOldName, const ContactGeneralItemData& data);
     bool RemoveContact(const std::string& strName);
     bool RemoveContactList(std::list<std::string>& listNames);
