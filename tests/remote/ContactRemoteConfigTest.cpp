@@ -77,7 +77,8 @@ TEST_F(ContactRemoteConfigTest, UnusableSettingsFileIsReplacedByTheDefault) {
     const struct {
         const char* pCase;
         const char* pContent;  // nullptr: no file
-    } kCases[] = {{"missing", nullptr}, {"not xml", "<<<"}, {"other root", "<settings><item name=\"x\"/></settings>"}};
+    } kCases[] = {
+        {"missing", nullptr}, {"not xml", "<<<"}, {"other root", "<settings><item name=\"x\"/></settings>"}};
     for (const auto& test : kCases) {
         CContactRemoteModel::ReleaseInstance();
         if (test.pContent == nullptr) {
@@ -90,7 +91,8 @@ TEST_F(ContactRemoteConfigTest, UnusableSettingsFileIsReplacedByTheDefault) {
         EXPECT_FALSE(pModel->IsRemotePhoneBookConfigured()) << test.pCase;
         const std::string strWritten = m_root.ReadFile(kSettings);
         EXPECT_THAT(strWritten, HasSubstr("<?xml version=\"1.0\" encoding=\"utf-8\"?>")) << test.pCase;
-        EXPECT_THAT(strWritten, HasSubstr("<root_remote_phonebook display_name=\"\">\n\t<item name=\"\" url=\"\" />"))
+        EXPECT_THAT(strWritten,
+                    HasSubstr("<root_remote_phonebook display_name=\"\">\n\t<item name=\"\" url=\"\" />"))
             << test.pCase;
     }
 }

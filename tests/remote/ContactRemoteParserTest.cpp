@@ -101,7 +101,8 @@ TEST(ContactRemoteParserTest, LinksAreTrimmedAndNeedAName) {
 
 TEST(ContactRemoteParserTest, PageKeyTakesItsNameFromItem) {
     pugi::xml_document doc;
-    const pugi::xml_node node = Load(doc, "<MenuItem><Item> next-page </Item><URL>http://h/p2</URL></MenuItem>");
+    const pugi::xml_node node =
+        Load(doc, "<MenuItem><Item> next-page </Item><URL>http://h/p2</URL></MenuItem>");
     ContactRemotePageKey key;
     ASSERT_TRUE(CContactRemoteUnitParser::ParsePageKeyNode(&key, node));
     EXPECT_EQ(key.m_strName, "next-page");
@@ -116,7 +117,9 @@ TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
         const char* pDoc;
         bool bResult;
         const char* pName;
-    } kMenus[] = {{"<Menu Name=\" Sales \"/>", true, " Sales "}, {"<Menu/>", true, ""}, {"<Menu Name=\"\"/>", false, ""}};
+    } kMenus[] = {{"<Menu Name=\" Sales \"/>", true, " Sales "},
+                  {"<Menu/>", true, ""},
+                  {"<Menu Name=\"\"/>", false, ""}};
     for (const auto& test : kMenus) {
         pugi::xml_document doc;
         ContactRemoteMenu menu;
@@ -136,7 +139,8 @@ TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
 TEST(ContactRemoteParserTest, ParsersRefuseWithoutAModel) {
     ASSERT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
     pugi::xml_document doc;
-    const pugi::xml_node root = Load(doc, "<AcmeIPPhoneMenu><MenuItem><Name>x</Name></MenuItem></AcmeIPPhoneMenu>");
+    const pugi::xml_node root =
+        Load(doc, "<AcmeIPPhoneMenu><MenuItem><Name>x</Name></MenuItem></AcmeIPPhoneMenu>");
     EXPECT_FALSE(CContactRemoteMenuParser().Parse("f", "<URL>All", root));
     EXPECT_FALSE(CContactRemoteUnitParser().Parse("f", "<URL>All", root));
     EXPECT_FALSE(CContactRemoteMixedParser().Parse("f", "<URL>All", root));
@@ -148,7 +152,8 @@ TEST_F(ContactRemoteParserModelTest, SecondTopLevelNodeCanBeTheMenu) {
     ServeData("unknown-then-menu.xml");
     WriteSlots("", {{"Menu", m_server.Url("/unknown-then-menu.xml")}});
     StartModel();
-    const std::vector<RemoteNodeView> children = RemoteModelPeer::Children(m_server.Url("/unknown-then-menu.xml"));
+    const std::vector<RemoteNodeView> children =
+        RemoteModelPeer::Children(m_server.Url("/unknown-then-menu.xml"));
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(children[0].strName, "Second root wins");
 }
@@ -157,8 +162,8 @@ TEST_F(ContactRemoteParserModelTest, ItemAddedToAnUnknownParentIsFreedAndRefused
     WriteSlots("", {});
     CContactRemoteModel::GetInstance();
     pugi::xml_document doc;
-    const pugi::xml_node root =
-        Load(doc, "<AcmeIPPhoneDirectory><DirectoryEntry><Name>a</Name></DirectoryEntry></AcmeIPPhoneDirectory>");
+    const pugi::xml_node root = Load(
+        doc, "<AcmeIPPhoneDirectory><DirectoryEntry><Name>a</Name></DirectoryEntry></AcmeIPPhoneDirectory>");
     EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", "no such node", root));
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 0);
     EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", REMOTE_ROOT_KEY, root));

@@ -22,14 +22,17 @@ protected:
     void ExpectConsistentTree() {
         EXPECT_EQ(RemoteModelPeer::UnitCount(), RemoteModelPeer::UnitNodeCount());
         const std::vector<int> vecStatuses = RemoteModelPeer::AllStatuses();
-        EXPECT_EQ(std::count(vecStatuses.begin(), vecStatuses.end(), CContactRemoteModel::FILE_DOWNLOADING), 0);
+        EXPECT_EQ(std::count(vecStatuses.begin(), vecStatuses.end(), CContactRemoteModel::FILE_DOWNLOADING),
+                  0);
     }
     void Turn() { HostControl::RunUntilIdle(1); }
 };
 
 TEST_F(ContactRemoteStressTest, RefreshCancelReloadAndReleaseWhileParsing) {
-    const testsupport::RemotePhonebookSite first = testsupport::ServeRemotePhonebook(m_server, "/a", 4, 4, 2400);
-    const testsupport::RemotePhonebookSite second = testsupport::ServeRemotePhonebook(m_server, "/b", 3, 3, 900);
+    const testsupport::RemotePhonebookSite first =
+        testsupport::ServeRemotePhonebook(m_server, "/a", 4, 4, 2400);
+    const testsupport::RemotePhonebookSite second =
+        testsupport::ServeRemotePhonebook(m_server, "/b", 3, 3, 900);
     WriteSlots("", {{"A", first.strTopUrl}, {"B", second.strTopUrl}, {"Same as A", first.strTopUrl}});
 
     for (int nRound = 0; nRound < 6; ++nRound) {

@@ -129,7 +129,9 @@ namespace remotetest {
 
 namespace fs = std::filesystem;
 
-void RemoteFixture::SetUp() { HostControl::SetManualClock(true); }
+void RemoteFixture::SetUp() {
+    HostControl::SetManualClock(true);
+}
 
 void RemoteFixture::TearDown() {
     NS_DIRECTORY::CContactRemoteModel::ReleaseInstance();
@@ -139,8 +141,8 @@ void RemoteFixture::TearDown() {
 
 void RemoteFixture::WriteSlots(const std::string& strDisplayName, const std::vector<Slot>& vecSlots) {
     std::ostringstream out;
-    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_remote_phonebook display_name=\"" << strDisplayName
-        << "\">\n";
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_remote_phonebook display_name=\""
+        << strDisplayName << "\">\n";
     for (const Slot& slot : vecSlots) {
         out << "\t<item name=\"" << slot.first << "\" url=\"" << slot.second << "\"/>\n";
     }
@@ -156,7 +158,9 @@ std::string RemoteFixture::DataDoc(const std::string& strName) const {
     return CommonAPI_TranslateString(content.str(), "@BASE@", m_server.Url(""));
 }
 
-void RemoteFixture::ServeData(const std::string& strName) { m_server.Serve("/" + strName, DataDoc(strName)); }
+void RemoteFixture::ServeData(const std::string& strName) {
+    m_server.Serve("/" + strName, DataDoc(strName));
+}
 
 NS_DIRECTORY::CContactRemoteModel* RemoteFixture::StartModel() {
     NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
@@ -164,7 +168,9 @@ NS_DIRECTORY::CContactRemoteModel* RemoteFixture::StartModel() {
     return pModel;
 }
 
-void RemoteFixture::WaitIdle() { ASSERT_TRUE(HostControl::RunUntilIdle(60000)); }
+void RemoteFixture::WaitIdle() {
+    ASSERT_TRUE(HostControl::RunUntilIdle(60000));
+}
 
 int RemoteFixture::Status(const std::string& strKey) const {
     NS_DIRECTORY::RemoteNodeView view;

@@ -24,6 +24,9 @@ bool CContactRemoteAction::Exec() {
         bParsed = false;
     }
     SetTaskActionErrorType(bParsed ? NS_TA::TA_NO_ERROR : NS_TA::TA_DOWNLOAD_NOT_PARSED);
+    if (IsRead()) {
+        RemoveLocalFile();
+    }
     return bParsed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Downloads one remote phonebook document into a temporary file and, still on the worker, parses it into
-// the remote model's tree. The temporary file goes with the action at the latest.
+// the remote model's tree. The worker removes the downloaded file once it was parsed (or refused), so
+// the GUI thread never waits on the file system for it; the file goes with the action at the latest.
 
 #include <string>
 

@@ -155,10 +155,13 @@ bool CContactRemoteModel::MyInit() {
 
 void CContactRemoteModel::MyFinal() {
     timerKillThreadTimer(REMOTE_REFRESH_TIMER_ID);
-    std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);
-    ++m_nGeneration;
-    MyClearConfigVector();
-    MyReleaseTree(REMOTE_ROOT_KEY);
+    {
+        std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);
+        ++m_nGeneration;
+        MyClearConfigVector();
+        MyReleaseTree(REMOTE_ROOT_KEY);
+    }
+    MyFreeReleasedNodes();
 }
 
 bool CContactRemoteModel::ReloadConfigure() {

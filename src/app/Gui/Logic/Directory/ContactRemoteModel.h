@@ -156,7 +156,7 @@ private:
     int MyAddPageKeyContact(const ContactRemotePageKey* pPageKey, FileDownloadStatus eStatus,
                             const std::string& strParentUrl);
     int MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl);
-    int MyAddItemNode(ContactRemoteItemBase* pItem, const std::string& strKey, FileDownloadStatus eStatus,
+    int MyAddItemNode(ContactRemoteItemBase* pItem, std::string strKey, FileDownloadStatus eStatus,
                       const std::string& strParentUrl);
     // A link's URL is its key; a link without URL gets a made-up key, so any number of them can be listed.
     static std::string MyLinkKey(const std::string& strUrl, const std::string& strParentUrl);
@@ -170,8 +170,11 @@ private:
     bool MyExecDownloadTopChildren();
     int MyReDownloadTopNode(const std::string& strTop);
     void MyInitTopChildren();
+    // Takes the subtree out of the tree under the lock; MyFreeReleasedNodes, called outside the lock, frees
+    // it (a refresh frees it after it has started the downloads, while they run).
     bool MyReleaseTree(const std::string& strUrl);
-    void MyFreeItemsBelow(RemoteTree::TinyNode* pNode);
+    int MyCountUnitsBelow(RemoteTree::TinyNode* pNode);
+    void MyFreeReleasedNodes();
     void MyClear1stLevelChildren();
     bool MyCancelDownload(const std::string& strUrl);
     void MyCancelMenusBelow(RemoteTree::TinyNode* pNode);
@@ -197,6 +200,8 @@ private:
 
     // Actions handed to the executor and not yet called back, with the tree generation they belong to.
     std::map<NS_TA::CTaskAction*, unsigned> m_mapRunning;
+    // Released subtrees, out of the tree and waiting to be freed outside the lock.
+    std::vector<RemoteTree::TinyNode*> m_vecReleased;
     // Grows with every MyFinal; a download of an older generation no longer touches the tree.
     unsigned m_nGeneration;
 

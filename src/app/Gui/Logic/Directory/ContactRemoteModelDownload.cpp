@@ -41,12 +41,19 @@ public:
     ParseGenerationScope& operator=(const ParseGenerationScope&) = delete;
 };
 
-std::string CutAfterSearchPhp(const std::string& strUrl) {
+// The URL itself when it has no "search.php", else its cut form, kept in strStorage.
+const std::string& CutAfterSearchPhp(const std::string& strUrl, std::string& strStorage) {
     const std::size_t nPos = strUrl.find(kSearchMark);
     if (nPos == std::string::npos) {
         return strUrl;
     }
-    return strUrl.substr(0, nPos + std::char_traits<char>::length(kSearchMark));
+    strStorage = strUrl.substr(0, nPos + std::char_traits<char>::length(kSearchMark));
+    return strStorage;
+}
+
+std::string CutAfterSearchPhp(const std::string& strUrl) {
+    std::string strStorage;
+    return CutAfterSearchPhp(strUrl, strStorage);
 }
 
 std::string NextTempFileName() {
@@ -55,7 +62,10 @@ std::string NextTempFileName() {
 }
 
 std::string NextEntryKey(const std::string& strParentUrl) {
-    return strParentUrl + "<Index>" + std::to_string(g_nEntryKeyCounter.fetch_add(1));
+    const std::string strNumber = std::to_string(g_nEntryKeyCounter.fetch_add(1));
+    std::string strKey;
+    strKey.reserve(strParentUrl.size() + 7 + strNumber.size());
+    return strKey.append(strParentUrl).append("<Index>").append(strNumber);
 }
 
 std::string NextNoUrlKey(const std::string& strParentUrl) {
@@ -123,6 +133,14 @@ void NotifyGui(int nMsg, int nLParam) {
     EtlMsgHandler_NotifyApp(false, nMsg, 0, nLParam);
 }
 
+void FreeItemsOfSubtree(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
+    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
+        FreeItemsOfSubtree(pChild);
+    }
+    delete pNode->GetData().m_pItem;
+    pNode->GetData().m_pItem = nullptr;
+}
+
 }  // namespace
 
 std::string RemoteUrlForLog(const std::string& strUrl) {
@@ -169,7 +187,8 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
     if (strParentUrl.empty()) {
         return false;
     }
-    const std::string strParent = CutAfterSearchPhp(strParentUrl);
+    std::string strCut;
+    const std::string& strParent = CutAfterSearchPhp(strParentUrl, strCut);
     if (data.m_strUrl.empty()) {
         app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node[%s] add empty child[%s]!\n",
                 RemoteUrlForLog(strParent).c_str(), data.m_strUrl.c_str());
@@ -184,13 +203,13 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
                         "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
                         RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(data.m_strUrl).c_str());
             } else {
-                ItemData child = data;
+                pParent->AddChild(data, data.m_strUrl);
+                ItemData& child = pParent->GetChildren().back()->GetData();
                 if (child.m_strUrl.empty() && child.m_eStatus != FILE_DOWNLOADED_OK &&
                     child.m_eStatus != FILE_DOWNLOAD_NO_URL) {
                     child.m_eStatus = FILE_DOWNLOAD_NO_URL;
                 }
                 child.m_nLevel = pParent->GetData().m_nLevel + 1;
-                pParent->AddChild(child, child.m_strUrl);
                 bAdded = true;
             }
         }
@@ -202,10 +221,10 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
     return bAdded;
 }
 
-int CContactRemoteModel::MyAddItemNode(ContactRemoteItemBase* pItem, const std::string& strKey,
+int CContactRemoteModel::MyAddItemNode(ContactRemoteItemBase* pItem, std::string strKey,
                                        FileDownloadStatus eStatus, const std::string& strParentUrl) {
     ItemData data;
-    data.m_strUrl = strKey;
+    data.m_strUrl = std::move(strKey);
     data.m_eStatus = eStatus;
     data.m_pItem = pItem;
     bool bAdded = false;
@@ -495,6 +514,7 @@ int CContactRemoteModel::ReDownload(const std::string& strUrl) {
     } catch (const std::bad_alloc&) {
         nResult = FILE_DOWNLOAD_FAILED;
     }
+    MyFreeReleasedNodes();
     if (nResult == FILE_DOWNLOADING) {
         NotifyGui(REMOTE_MSG_REFRESH_STARTED, 0);
     } else if (nResult == FILE_DOWNLOAD_FAILED) {
@@ -577,21 +597,30 @@ bool CContactRemoteModel::MyReleaseTree(const std::string& strUrl) {
     }
     if (pNode->GetData().m_eStatus == FILE_DOWNLOADED_OK) {
         pNode->GetData().m_eStatus = FILE_DOWNLOAD_READY;
-        MyFreeItemsBelow(pNode);
-        pNode->RemoveChildren();
+        m_nUnitCount -= MyCountUnitsBelow(pNode);
+        std::vector<RemoteTree::TinyNode*> vecDetached = pNode->DetachChildren();
+        m_vecReleased.insert(m_vecReleased.end(), vecDetached.begin(), vecDetached.end());
     }
     return true;
 }
 
-void CContactRemoteModel::MyFreeItemsBelow(RemoteTree::TinyNode* pNode) {
+int CContactRemoteModel::MyCountUnitsBelow(RemoteTree::TinyNode* pNode) {
+    int nCount = 0;
     for (RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
-        MyFreeItemsBelow(pChild);
-        ItemData& data = pChild->GetData();
-        if (Base2Unit(data.m_pItem) != nullptr) {
-            --m_nUnitCount;
-        }
-        delete data.m_pItem;
-        data.m_pItem = nullptr;
+        nCount += (Base2Unit(pChild->GetData().m_pItem) != nullptr ? 1 : 0) + MyCountUnitsBelow(pChild);
+    }
+    return nCount;
+}
+
+void CContactRemoteModel::MyFreeReleasedNodes() {
+    std::vector<RemoteTree::TinyNode*> vecReleased;
+    {
+        Lock lock(m_csLock);
+        vecReleased.swap(m_vecReleased);
+    }
+    for (RemoteTree::TinyNode* pNode : vecReleased) {
+        FreeItemsOfSubtree(pNode);
+        delete pNode;
     }
 }
 

@@ -55,6 +55,18 @@ public:
             m_vecChildren.clear();
         }
 
+        // Takes the children out of the tree: their subtrees leave the index and no longer belong to the
+        // tree, so the caller, who now owns them, may delete them later without the owner's lock.
+        std::vector<TinyNode*> DetachChildren() {
+            std::vector<TinyNode*> vecDetached;
+            vecDetached.swap(m_vecChildren);
+            for (TinyNode* pChild : vecDetached) {
+                pChild->MyDetachFromOwner();
+                pChild->m_pParent = nullptr;
+            }
+            return vecDetached;
+        }
+
         TinyNode* GetChild(int nIndex) const {
             if (nIndex < 0 || nIndex >= GetChildCount()) {
                 return nullptr;
@@ -83,6 +95,16 @@ public:
         }
 
     private:
+        void MyDetachFromOwner() {
+            if (m_pOwner != nullptr) {
+                m_pOwner->MyUnindex(this);
+                m_pOwner = nullptr;
+            }
+            for (TinyNode* pChild : m_vecChildren) {
+                pChild->MyDetachFromOwner();
+            }
+        }
+
         std::vector<TinyNode*> m_vecChildren;
         TinyNode* m_pParent;
         TinyTree* m_pOwner;
