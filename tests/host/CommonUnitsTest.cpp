@@ -84,6 +84,11 @@ TEST_F(CommonUnitsTest, ErrorIdAndStatusItems) {
     CommonUnits_RemoveStatus(18);
     EXPECT_FALSE(CommonUnits_HasStatus(18));
     EXPECT_EQ(HostControl::TakeRemovedStatuses(), (std::vector<int>{18, 18}));
+
+    CommonUnits_AddStatus(7);
+    HostControl::Reset();
+    EXPECT_FALSE(CommonUnits_HasStatus(7)) << "a fresh host has no status items";
+    EXPECT_EQ(CommonUnits_GetErrorId(), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "BaseHelper.h"
 #include "CommonAPI.h"
+#include "HostState.h"
 #include "TextFold.h"
 
 namespace {
@@ -66,8 +67,15 @@ char KeyOfLetter(char c) {
 }  // namespace
 
 namespace etl_host {
-void RecordRemovedStatus(int nStatusId);
+
+void ResetCommonUnits() {
+    g_nLastErrorId = 0;
+    StatusItems& statuses = Statuses();
+    std::lock_guard<std::mutex> lock(statuses.mutex);
+    statuses.items.clear();
 }
+
+}  // namespace etl_host
 
 std::string CommonUnits_GetDefaultRingFolder() { return "/phone/resource/ring/"; }
 std::string CommonUnits_GetUserUploadRingFolder() { return "/config/data/ring/"; }

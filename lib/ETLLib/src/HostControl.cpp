@@ -7,7 +7,6 @@
 #include <mutex>
 
 #include "BaseHelper.h"
-#include "CommonUnits.h"
 #include "HostState.h"
 
 namespace {
@@ -67,7 +66,7 @@ void Reset() {
     hostcore::ClearRegistry();
     hostcore::ResetTransferLimits();
     hostcore::SetAtomicWriteFault(false);
-    CommonUnits_SetErrorId(0);
+    etl_host::ResetCommonUnits();
 }
 
 void SetRootDir(const std::string& strDir) {

@@ -129,4 +129,6 @@ void ResetTransferLimits();
 namespace etl_host {
 // Called by CommonUnits_RemoveStatus so HostControl::TakeRemovedStatuses can report it.
 void RecordRemovedStatus(int nStatusId);
+// Clears the status items and the last error id (CommonUnits.cpp).
+void ResetCommonUnits();
 }  // namespace etl_host
