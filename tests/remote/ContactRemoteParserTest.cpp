@@ -1,4 +1,4 @@
-// Format recognition and the node-level parsing of the three remote document formats.
+// Format recognition and the parts of the parsers that the download tests do not reach.
 
 #include <string>
 
@@ -61,57 +61,6 @@ TEST(ContactRemoteParserTest, DelegatorChoosesTheFirstRecognisedTopLevelNode) {
     }
 }
 
-TEST(ContactRemoteParserTest, DirectoryEntryIsTrimmedAndDropsEmptyNumbers) {
-    pugi::xml_document doc;
-    const pugi::xml_node node = Load(doc,
-                                     "<DirectoryEntry><Name>  Ann Lee  </Name><Telephone>101</Telephone>"
-                                     "<Telephone></Telephone><Telephone>  102  </Telephone>"
-                                     "<Telephone>103</Telephone><Telephone>104</Telephone></DirectoryEntry>");
-    ContactRemoteUnit unit;
-    ASSERT_TRUE(CContactRemoteUnitParser::MyParseUnitChildren(&unit, node));
-    EXPECT_EQ(unit.m_strName, "Ann Lee");
-    EXPECT_THAT(unit.m_listNumber, ElementsAre("101", "102", "103", "104"));
-    EXPECT_FALSE(CContactRemoteUnitParser::MyParseUnitChildren(nullptr, node));
-    ContactRemoteUnit nameless;
-    EXPECT_FALSE(CContactRemoteUnitParser::MyParseUnitChildren(&nameless, pugi::xml_node()));
-}
-
-TEST(ContactRemoteParserTest, LinksAreTrimmedAndNeedAName) {
-    const struct {
-        const char* pDoc;
-        bool bResult;
-        const char* pName;
-        const char* pUrl;
-    } kCases[] = {{"<MenuItem><Name> Sales </Name><URL> http://h/s.xml </URL></MenuItem>", true, "Sales",
-                   "http://h/s.xml"},
-                  {"<MenuItem><Name>No link</Name></MenuItem>", true, "No link", ""},
-                  {"<MenuItem><Name>   </Name><URL>http://h/x</URL></MenuItem>", false, "", "http://h/x"}};
-    for (const auto& test : kCases) {
-        pugi::xml_document doc;
-        const pugi::xml_node node = Load(doc, test.pDoc);
-        ContactRemoteMenu menu;
-        EXPECT_EQ(CContactRemoteMenuParser::MyParseMenuChildren(&menu, node), test.bResult) << test.pDoc;
-        EXPECT_EQ(menu.m_strName, test.pName);
-        EXPECT_EQ(menu.m_strUrl, test.pUrl);
-        ContactRemoteHotKey hotKey;
-        EXPECT_EQ(CContactRemoteParserBase::ParseSoftKeyNode(&hotKey, node), test.bResult) << test.pDoc;
-        EXPECT_EQ(hotKey.m_strUrl, test.pUrl);
-    }
-}
-
-TEST(ContactRemoteParserTest, PageKeyTakesItsNameFromItem) {
-    pugi::xml_document doc;
-    const pugi::xml_node node =
-        Load(doc, "<MenuItem><Item> next-page </Item><URL>http://h/p2</URL></MenuItem>");
-    ContactRemotePageKey key;
-    ASSERT_TRUE(CContactRemoteUnitParser::ParsePageKeyNode(&key, node));
-    EXPECT_EQ(key.m_strName, "next-page");
-    EXPECT_EQ(key.m_strUrl, "http://h/p2");
-    EXPECT_EQ(key.GetType(), CRIT_PAGEKEY);
-    EXPECT_EQ(Base2Menu(&key), nullptr);
-    EXPECT_EQ(Base2PageKey(&key), &key);
-}
-
 TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
     const struct {
         const char* pDoc;
@@ -147,16 +96,6 @@ TEST(ContactRemoteParserTest, ParsersRefuseWithoutAModel) {
 }
 
 class ContactRemoteParserModelTest : public remotetest::RemoteFixture {};
-
-TEST_F(ContactRemoteParserModelTest, SecondTopLevelNodeCanBeTheMenu) {
-    ServeData("unknown-then-menu.xml");
-    WriteSlots("", {{"Menu", m_server.Url("/unknown-then-menu.xml")}});
-    StartModel();
-    const std::vector<RemoteNodeView> children =
-        RemoteModelPeer::Children(m_server.Url("/unknown-then-menu.xml"));
-    ASSERT_EQ(children.size(), 1u);
-    EXPECT_EQ(children[0].strName, "Second root wins");
-}
 
 TEST_F(ContactRemoteParserModelTest, ItemAddedToAnUnknownParentIsFreedAndRefused) {
     WriteSlots("", {});

@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,22 @@ TEST(TinyTreeTest, RemoveChildrenDropsTheWholeSubtreeFromTheIndex) {
     tree.GetRoot()->RemoveChildren();
     EXPECT_EQ(tree.size(), 1u);
     EXPECT_EQ(tree.Find("root"), tree.GetRoot());
+}
+
+TEST(TinyTreeTest, DetachedChildrenLeaveTheIndexAndBelongToTheCaller) {
+    Tree tree;
+    Build(tree);
+    std::vector<Tree::TinyNode*> detached = tree.Find("a")->DetachChildren();
+    ASSERT_EQ(detached.size(), 2u);
+    EXPECT_EQ(tree.size(), 3u);
+    EXPECT_EQ(tree.Find("a21"), nullptr);
+    EXPECT_EQ(tree.Find("a")->GetChildCount(), 0);
+    tree.Find("b")->AddChild(5, "a2");  // the key is free again
+    EXPECT_EQ(detached[1]->GetChild(0)->GetData(), 121);
+    for (Tree::TinyNode* pNode : detached) {
+        delete pNode;  // leaves the new "a2" indexed
+    }
+    EXPECT_EQ(tree.Find("a2")->GetData(), 5);
 }
 
 TEST(TinyTreeTest, SetRootReplacesTheOldTree) {

@@ -96,6 +96,9 @@ CContactRemoteModel* CContactRemoteModel::GetInstance() {
         return pModel;
     }
     std::lock_guard<std::mutex> lock(InstanceMutex());
+    if (m_pInst.load() != nullptr) {
+        return m_pInst.load();
+    }
     try {
         pModel = new CContactRemoteModel();
     } catch (const std::bad_alloc&) {
@@ -314,10 +317,14 @@ bool CContactRemoteModel::GetConfiguredList(std::list<std::string>* pList) {
         return false;
     }
     std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);
-    for (const auto& pSlot : m_vecConfig) {
-        if (!pSlot->m_strName.empty()) {
-            pList->push_back(pSlot->m_strName);
+    try {
+        for (const auto& pSlot : m_vecConfig) {
+            if (!pSlot->m_strName.empty()) {
+                pList->push_back(pSlot->m_strName);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }

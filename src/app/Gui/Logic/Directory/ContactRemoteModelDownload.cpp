@@ -658,10 +658,14 @@ bool CContactRemoteModel::GetFailedMissonList(std::list<std::string>* pList) {
         return false;
     }
     Lock lock(m_csLock);
-    for (auto it = m_treeContact.begin(); it != m_treeContact.end(); ++it) {
-        if ((*it).m_eStatus == FILE_DOWNLOAD_FAILED) {
-            pList->push_back(it->GetKey());
+    try {
+        for (auto it = m_treeContact.begin(); it != m_treeContact.end(); ++it) {
+            if ((*it).m_eStatus == FILE_DOWNLOAD_FAILED) {
+                pList->push_back(it->GetKey());
+            }
         }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }

@@ -48,34 +48,56 @@ std::string Directory_GetGroupGeneralImage() { return Directory_GetDefaultIcon(D
 
 std::string Directory_GetContactGeneralImage() { return Directory_GetDefaultIcon(DDIT_CONTACT_GENERAL); }
 
-bool Directory_IsRemoteContactConfigured() {
+namespace {
+
+// The remote model's answer, or the fallback when there is no model or memory ran out on the way.
+template <class Result, class Query>
+Result AskRemoteModel(Result fallback, Query query) {
     NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
-    return pModel != nullptr && pModel->IsRemotePhoneBookConfigured();
+    if (pModel == nullptr) {
+        return fallback;
+    }
+    try {
+        return query(*pModel);
+    } catch (const std::bad_alloc&) {
+        return fallback;
+    }
+}
+
+}  // namespace
+
+bool Directory_IsRemoteContactConfigured() {
+    return AskRemoteModel(false, [](NS_DIRECTORY::CContactRemoteModel& model) {
+        return model.IsRemotePhoneBookConfigured();
+    });
 }
 
 std::string Directory_GetRemoteDisplayName() {
-    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
-    return pModel == nullptr ? std::string() : pModel->GetDisplayName();
+    return AskRemoteModel(std::string(), [](NS_DIRECTORY::CContactRemoteModel& model) {
+        return model.GetDisplayName();
+    });
 }
 
 std::string Directory_GetRemoteGroupName(int nIndex) {
-    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
-    return pModel == nullptr ? std::string() : pModel->GetConfiguredItemName(nIndex);
+    return AskRemoteModel(std::string(), [nIndex](NS_DIRECTORY::CContactRemoteModel& model) {
+        return model.GetConfiguredItemName(nIndex);
+    });
 }
 
 bool Directory_GetAllConfiguredItemName(std::list<std::string>* pList) {
-    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
-    if (pList == nullptr || pModel == nullptr) {
+    if (pList == nullptr) {
         return false;
     }
-    pList->clear();
-    const int nCount = pModel->GetTotalConfigurableItemCount();
-    for (int i = 0; i < nCount; ++i) {
-        if (pModel->IsItemConfigured(i)) {
-            pList->push_back(pModel->GetConfiguredItemName(i));
+    return AskRemoteModel(false, [pList](NS_DIRECTORY::CContactRemoteModel& model) {
+        pList->clear();
+        const int nCount = model.GetTotalConfigurableItemCount();
+        for (int i = 0; i < nCount; ++i) {
+            if (model.IsItemConfigured(i)) {
+                pList->push_back(model.GetConfiguredItemName(i));
+            }
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const std::string& strLocalPath,
