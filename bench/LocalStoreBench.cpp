@@ -41,7 +41,8 @@ std::string Number(int nIndex, int nKind) {
 // Distinct names, one in eight written with letters beyond ASCII.
 std::string Name(int nIndex) {
     static const char* const kFirst[] = {"Anna", "Ben", "Clara", "David", "Eva", "Felix", "Greta", "Hugo"};
-    static const char* const kLast[] = {"Schmidt", "Meyer", "Wagner", "Becker", "Fischer", "Weber", "Koch", "Müller"};
+    static const char* const kLast[] = {"Schmidt", "Meyer", "Wagner", "Becker",
+                                        "Fischer", "Weber", "Koch",   "Müller"};
     return std::string(kFirst[nIndex % 8]) + " " + kLast[(nIndex / 8) % 8] + " " + std::to_string(nIndex);
 }
 
@@ -54,7 +55,8 @@ void WriteFullStoreFiles(const testsupport::TempRoot& root) {
         strGroups += "<group id_name=\"" + std::to_string(nId) + "\" display_name=\"Group " +
                      std::to_string(nId * 37 % 101) + "\" ring=\"\" read_only=\"0\"/>\n";
     }
-    strGroups += "<group id_name=\"1\" display_name=\"Blacklist\" ring=\"\" read_only=\"1\"/>\n</root_group>\n";
+    strGroups +=
+        "<group id_name=\"1\" display_name=\"Blacklist\" ring=\"\" read_only=\"1\"/>\n</root_group>\n";
     root.WriteFile(kGroupFile, strGroups);
 
     std::string strContacts = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_contact>\n";
@@ -63,8 +65,9 @@ void WriteFullStoreFiles(const testsupport::TempRoot& root) {
         const int nGroup = nIndex < kBlacklisted ? 1 : 2 + nIndex % (kGroups - 2);
         strContacts += "<contact display_name=\"" + Name(nScrambled) + "\" office_number=\"" +
                        Number(nIndex, 0) + "\" mobile_number=\"" + Number(nIndex, 1) + "\" other_number=\"" +
-                       Number(nIndex, 2) + "\" line=\"0\" ring=\"" + (nIndex % 10 == 0 ? "Config:ring.wav" : "") +
-                       "\" group_id_name=\"" + std::to_string(nGroup) + "\" default_photo=\"" +
+                       Number(nIndex, 2) + "\" line=\"0\" ring=\"" +
+                       (nIndex % 10 == 0 ? "Config:ring.wav" : "") + "\" group_id_name=\"" +
+                       std::to_string(nGroup) + "\" default_photo=\"" +
                        (nIndex % 4 == 0 ? "Resource:contact_01.png" : "") + "\" selected_photo=\"1\"" +
                        " is_favorate=\"" + (nIndex % 10 == 0 ? "1" : "0") + "\" name_index=\"\"/>\n";
     }
@@ -174,7 +177,8 @@ void BM_EditWriteThrough(benchmark::State& state) {
     std::list<std::string> listNames = {Name(500)};
     bool bMark = true;
     for (auto _ : state) {
-        const bool bDone = bMark ? store.Model().ToFavorateList(listNames) : store.Model().RemoveFavorateList(listNames);
+        const bool bDone =
+            bMark ? store.Model().ToFavorateList(listNames) : store.Model().RemoveFavorateList(listNames);
         bMark = !bMark;
         state.PauseTiming();
         if (!bDone || store.Model().MyGetContactDirty()) {
@@ -197,12 +201,13 @@ std::vector<BareContact> ReadBareContacts(const std::string& strPath) {
     doc.load_file(strPath.c_str());
     std::vector<BareContact> listContacts;
     for (pugi::xml_node node : doc.child("root_contact").children("contact")) {
-        listContacts.push_back({node.attribute("display_name").value(), node.attribute("office_number").value(),
-                                node.attribute("mobile_number").value(), node.attribute("other_number").value(),
-                                node.attribute("ring").value(), node.attribute("default_photo").value(),
-                                node.attribute("name_index").value(), node.attribute("line").as_int(),
-                                node.attribute("group_id_name").as_int(), node.attribute("selected_photo").as_int(),
-                                node.attribute("is_favorate").as_int() == 1});
+        listContacts.push_back(
+            {node.attribute("display_name").value(), node.attribute("office_number").value(),
+             node.attribute("mobile_number").value(), node.attribute("other_number").value(),
+             node.attribute("ring").value(), node.attribute("default_photo").value(),
+             node.attribute("name_index").value(), node.attribute("line").as_int(),
+             node.attribute("group_id_name").as_int(), node.attribute("selected_photo").as_int(),
+             node.attribute("is_favorate").as_int() == 1});
     }
     return listContacts;
 }
@@ -235,7 +240,8 @@ void BM_BareBuildAndSave(benchmark::State& state) {
     for (auto _ : state) {
         pugi::xml_document doc;
         BuildBareDocument(doc, listContacts);
-        benchmark::DoNotOptimize(doc.save_file(strPath.c_str(), "\t", pugi::format_indent, pugi::encoding_auto));
+        benchmark::DoNotOptimize(
+            doc.save_file(strPath.c_str(), "\t", pugi::format_indent, pugi::encoding_auto));
     }
 }
 BENCHMARK(BM_BareBuildAndSave)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -253,7 +259,10 @@ void BM_BareBuildAndAtomicSave(benchmark::State& state) {
         benchmark::DoNotOptimize(ETL_MiscHelper::fileWriteAtomic(strPath, out.str()));
     }
 }
-BENCHMARK(BM_BareBuildAndAtomicSave)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BareBuildAndAtomicSave)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // ---- paired ratios: the operation and its baseline alternate round by round, so load from other work on the
 // machine falls on both alike; the ratio is taken of the two medians.
@@ -335,7 +344,8 @@ void PrintPairedRatios() {
         return Measure([&] {
             pugi::xml_document doc;
             BuildBareDocument(doc, listContacts);
-            benchmark::DoNotOptimize(doc.save_file(strBarePath.c_str(), "\t", pugi::format_indent, pugi::encoding_auto));
+            benchmark::DoNotOptimize(
+                doc.save_file(strBarePath.c_str(), "\t", pugi::format_indent, pugi::encoding_auto));
         });
     });
     PrintPairedRatio("edit write-through / bare build, atomic save", 1.3, 300, edit, [&] {

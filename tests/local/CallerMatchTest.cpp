@@ -23,13 +23,13 @@ TEST_F(CallerMatchTest, OnlyTheWholeNumberMatches) {
         const char* pNumber;
         const char* pName;
     } const cases[] = {
-        {"030123456", "Adam"},    // office of Adam sorts before mobile of Zoe
-        {"+4930123456", ""},      // international form of a national number
-        {"123456", ""},           // last digits only
-        {"030 123456", ""},       // separators are not ignored
-        {"0301234567", ""},       // longer number
-        {"+4930999", "Mia"},      // other number
-        {"0900666", "Spam"},      // blacklisted contacts are still found
+        {"030123456", "Adam"},  // office of Adam sorts before mobile of Zoe
+        {"+4930123456", ""},    // international form of a national number
+        {"123456", ""},         // last digits only
+        {"030 123456", ""},     // separators are not ignored
+        {"0301234567", ""},     // longer number
+        {"+4930999", "Mia"},    // other number
+        {"0900666", "Spam"},    // blacklisted contacts are still found
         {"", ""},
     };
     for (const Case& c : cases) {
@@ -66,7 +66,8 @@ TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroup) {
     std::list<std::string> listAdam = Names({"Adam"});
     ASSERT_TRUE(Model().RemoveContactList(listAdam));
     EXPECT_EQ(Model().GetContactRingByNumber("030123456", nullptr), "/config/data/ring/own.wav");
-    EXPECT_EQ(HostControl::TakeLogLines().back(), "After locate ring, the path is: /config/data/ring/own.wav\n");
+    EXPECT_EQ(HostControl::TakeLogLines().back(),
+              "After locate ring, the path is: /config/data/ring/own.wav\n");
     std::remove(m_root.Path("/config/data/ring/own.wav").c_str());
     EXPECT_EQ(Model().GetContactRingByNumber("030123456", nullptr), "/config/data/ring/group.wav");
     EXPECT_EQ(Model().GetContactRingByNumber("000", nullptr), "");

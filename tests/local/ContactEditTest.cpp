@@ -36,8 +36,11 @@ TEST_F(ContactEditTest, InsertionAnswersThePositionCountWithinTheGroup) {
         const char* pName;
         const char* pGroup;
         int nCount;
-    } const cases[] = {{"Bob", "Company", 2}, {"Dave", "Company", 2}, {"Aaron", "Company", 1},
-                       {"Bob", "All Contacts", 3}, {"Zed", "Friend", 1}};
+    } const cases[] = {{"Bob", "Company", 2},
+                       {"Dave", "Company", 2},
+                       {"Aaron", "Company", 1},
+                       {"Bob", "All Contacts", 3},
+                       {"Zed", "Friend", 1}};
     for (const Case& c : cases) {
         EXPECT_EQ(Model().AddContact(Contact(c.pName, c.pGroup)), c.nCount) << c.pName << " in " << c.pGroup;
         ASSERT_TRUE(Model().RemoveContact(c.pName));
@@ -105,7 +108,8 @@ TEST_F(ContactEditTest, RenameRefilesTheContactAndKeepsItsFavouriteMark) {
     ASSERT_TRUE(Model().ToFavorateList(listNames));
     DropRecords();
     EXPECT_EQ(Model().UpdateContactData("Alice", Contact("Dora", "Company", "444")), 2);
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Bob", "Carl", "Dora"}));
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
+              (std::vector<std::string>{"Bob", "Carl", "Dora"}));
     EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
     const std::vector<CallLogUpdateData> updates = HostControl::TakeCallLogUpdates();
     ASSERT_EQ(updates.size(), 2u);
@@ -122,7 +126,8 @@ TEST_F(ContactEditTest, RenameRefilesTheContactAndKeepsItsFavouriteMark) {
     // A store over its limit (the limit was lowered) still lets a contact change its name, and keeps it.
     Model().SetMaxContactCount(1);
     EXPECT_EQ(Model().UpdateContactData("Bob", Contact("Bobby", "Company")), 1);
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Bobby", "Carl", "Dora"}));
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
+              (std::vector<std::string>{"Bobby", "Carl", "Dora"}));
     ExpectCountersInStep();
 }
 
@@ -236,7 +241,8 @@ TEST_F(ContactEditTest, EveryChangeIsRefusedWhileTheFilesReloadInTheBackground) 
         {"UpdateContactData", [&] { return m.UpdateContactData("Alice", Contact("Alice", "Friend")); }},
         {"RemoveContact", [&] { return m.RemoveContact("Alice") ? 0 : -1; }},
         {"RemoveContactList", [&] { return m.RemoveContactList(listNames) ? 0 : -1; }},
-        {"RemoveAllContactsByClickAction", [&] { return m.RemoveAllContactsByClickAction("local_contact_x0") ? 0 : -1; }},
+        {"RemoveAllContactsByClickAction",
+         [&] { return m.RemoveAllContactsByClickAction("local_contact_x0") ? 0 : -1; }},
         {"SetContactGroupId", [&] { return m.SetContactGroupId("Alice", 4) ? 0 : -1; }},
         {"Local2Black", [&] { return m.Local2Black("Alice") ? 0 : -1; }},
         {"Black2Local", [&] { return m.Black2Local("Spam") ? 0 : -1; }},

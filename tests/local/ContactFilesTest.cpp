@@ -36,7 +36,8 @@ TEST_F(ContactFilesTest, FirstStartWritesTheDefaultGroupFileAndNoContactFile) {
     const char* const names[] = {"All Contacts", "Blacklist", "Company", "Family", "Friend"};
     int nId = 0;
     for (pugi::xml_node group : doc.child("root_group").children("group")) {
-        EXPECT_EQ(AttributeNames(group), (std::vector<std::string>{"id_name", "display_name", "ring", "read_only"}));
+        EXPECT_EQ(AttributeNames(group),
+                  (std::vector<std::string>{"id_name", "display_name", "ring", "read_only"}));
         EXPECT_EQ(group.attribute("id_name").as_int(), nId);
         EXPECT_STREQ(group.attribute("display_name").value(), names[nId]);
         EXPECT_STREQ(group.attribute("read_only").value(), nId < 2 ? "1" : "0");
@@ -49,8 +50,9 @@ TEST_F(ContactFilesTest, FirstStartWritesTheDefaultGroupFileAndNoContactFile) {
 }
 
 TEST_F(ContactFilesTest, MisnamedOrMissingBuiltInGroupsAreRepairedAndRewrittenAtOnce) {
-    m_root.WriteFile(kGroupFile, GroupFileXml(GroupElement(3, "Family") + GroupElement(1, "Black", "read_only=\"1\"") +
-                                              GroupElement(7, "all contacts")));
+    m_root.WriteFile(kGroupFile,
+                     GroupFileXml(GroupElement(3, "Family") + GroupElement(1, "Black", "read_only=\"1\"") +
+                                  GroupElement(7, "all contacts")));
     // The built-in groups are taken before any user group, so "all contacts" cannot keep them out.
     EXPECT_EQ(Model().GetGroupNameByIndex(0), "All Contacts");
     EXPECT_EQ(Model().GetGroupNameByIndex(1), "all contacts");
@@ -70,11 +72,10 @@ TEST_F(ContactFilesTest, MisnamedOrMissingBuiltInGroupsAreRepairedAndRewrittenAt
 }
 
 TEST_F(ContactFilesTest, GroupsWithoutAUsableIdOrNameAreDropped) {
-    const std::string strFile = GroupFileXml(GroupElement(0, "All Contacts") + GroupElement(1, "Blacklist") +
-                                             GroupElement(2, "Work") + GroupElement(2, "Play") +
-                                             GroupElement(3, "") + GroupElement(4, "WORK") +
-                                             "<group display_name=\"NoId\"/>" + GroupElement(-3, "Negative") +
-                                             GroupElement(5, "Kept"));
+    const std::string strFile = GroupFileXml(
+        GroupElement(0, "All Contacts") + GroupElement(1, "Blacklist") + GroupElement(2, "Work") +
+        GroupElement(2, "Play") + GroupElement(3, "") + GroupElement(4, "WORK") +
+        "<group display_name=\"NoId\"/>" + GroupElement(-3, "Negative") + GroupElement(5, "Kept"));
     m_root.WriteFile(kGroupFile, strFile);
     Model();
     m_root.WriteFile(kGroupFile, strFile);
@@ -110,17 +111,18 @@ TEST_F(ContactFilesTest, EveryFieldSurvivesASaveAndALoad) {
     pugi::xml_document doc = Parse(kContactFile);
     pugi::xml_node contact = doc.child("root_contact").child("contact");
     EXPECT_EQ(AttributeNames(contact),
-              (std::vector<std::string>{"display_name", "office_number", "mobile_number", "other_number", "line",
-                                        "ring", "group_id_name", "default_photo", "selected_photo", "is_favorate",
-                                        "name_index"}));
+              (std::vector<std::string>{"display_name", "office_number", "mobile_number", "other_number",
+                                        "line", "ring", "group_id_name", "default_photo", "selected_photo",
+                                        "is_favorate", "name_index"}));
     EXPECT_STREQ(contact.attribute("ring").value(), "Config:tone.wav");
     EXPECT_STREQ(contact.attribute("default_photo").value(), "Resource:contact_03.png");
     EXPECT_STREQ(contact.attribute("group_id_name").value(), "3");
     EXPECT_STREQ(contact.attribute("is_favorate").value(), "1");
     EXPECT_STREQ(contact.attribute("name_index").value(), "58743623545");
     pugi::xml_document groups = Parse(kGroupFile);
-    EXPECT_STREQ(groups.child("root_group").find_child_by_attribute("group", "id_name", "3").attribute("ring").value(),
-                 "Config:tone.wav");
+    EXPECT_STREQ(
+        groups.child("root_group").find_child_by_attribute("group", "id_name", "3").attribute("ring").value(),
+        "Config:tone.wav");
 
     CContactGeneralModel::ReleaseInstance();
     ContactGeneralItemData loaded;
@@ -139,11 +141,12 @@ TEST_F(ContactFilesTest, EveryFieldSurvivesASaveAndALoad) {
 }
 
 TEST_F(ContactFilesTest, LoadTakesAttributesAtTheirWordAndDropsWhatTheStoreRefuses) {
-    m_root.WriteFile(kContactFile,
-                     ContactFileXml("<contact display_name=\"NoGroup\" is_favorate=\"1\"/>" +
-                                    ContactElement("Stray", 42) + ContactElement("Truthy", 3, "is_favorate=\"true\"") +
-                                    ContactElement("Anna", 2, "line=\"x\"") + ContactElement("anna", 3) +
-                                    ContactElement("Black1", 1) + ContactElement("Black2", 1)));
+    m_root.WriteFile(
+        kContactFile,
+        ContactFileXml("<contact display_name=\"NoGroup\" is_favorate=\"1\"/>" + ContactElement("Stray", 42) +
+                       ContactElement("Truthy", 3, "is_favorate=\"true\"") +
+                       ContactElement("Anna", 2, "line=\"x\"") + ContactElement("anna", 3) +
+                       ContactElement("Black1", 1) + ContactElement("Black2", 1)));
     Model().SetMaxBlackCount(1);
     EXPECT_FALSE(Model().ReloadContactXml());
     EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),

@@ -35,8 +35,8 @@ TEST_F(GroupEditTest, NewGroupsTakeFreshIdsAndTheirPlaceInNameOrder) {
     EXPECT_EQ(Model().AddGroup({"band", ""}), 1);
     EXPECT_EQ(Model().GetGIdByGName("band"), 5);
     EXPECT_EQ(Model().AddGroup({"Zoo", ""}), 5);
-    EXPECT_EQ(GroupNames(),
-              (std::vector<std::string>{"All Contacts", "band", "Company", "Family", "Friend", "Zoo", "Blacklist"}));
+    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "band", "Company", "Family", "Friend",
+                                                      "Zoo", "Blacklist"}));
     // A group refused for its name still uses up the id it was given.
     ExpectRefused([&] { return Model().AddGroup({"friend", ""}); }, -1, -1);
     EXPECT_EQ(Model().AddGroup({"Gym", ""}), 5);
@@ -58,8 +58,9 @@ TEST_F(GroupEditTest, AdditionsAreRefusedWithTheirCodes) {
 }
 
 TEST_F(GroupEditTest, IdsRunOutWithoutWrappingAround) {
-    m_root.WriteFile(kGroupFile, GroupFileXml(GroupElement(0, "All Contacts") + GroupElement(2147483647, "Last") +
-                                              GroupElement(1, "Blacklist")));
+    m_root.WriteFile(kGroupFile,
+                     GroupFileXml(GroupElement(0, "All Contacts") + GroupElement(2147483647, "Last") +
+                                  GroupElement(1, "Blacklist")));
     ExpectRefused([&] { return Model().AddGroup({"New", ""}); }, -1, -3);
 }
 
@@ -76,7 +77,8 @@ TEST_F(GroupEditTest, UpdateChangesTheRingInPlaceOrRefilesUnderTheNewName) {
     EXPECT_EQ(Model().GetGIdByGName("family"), 3);
     EXPECT_EQ(Model().GetContactGroupId("Anna"), 3);
     EXPECT_EQ(Model().UpdateGroupData("family", {"Acme", ""}), 1);
-    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Acme", "Company", "Friend", "Blacklist"}));
+    EXPECT_EQ(GroupNames(),
+              (std::vector<std::string>{"All Contacts", "Acme", "Company", "Friend", "Blacklist"}));
 
     ExpectRefused([&] { return Model().UpdateGroupData("Acme", {"Friend", ""}); }, -1, -1);
     ExpectRefused([&] { return Model().UpdateGroupData("Acme", {"FRIEND", ""}); }, -1, -1);

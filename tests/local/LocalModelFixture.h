@@ -21,7 +21,9 @@ namespace NS_DIRECTORY {
 // Reaches the state no public operation shows directly.
 class ContactGeneralModelTestPeer {
 public:
-    static void SetReloading(CContactGeneralModel& model, bool bReloading) { model.m_bReloadByHttp = bReloading; }
+    static void SetReloading(CContactGeneralModel& model, bool bReloading) {
+        model.m_bReloadByHttp = bReloading;
+    }
     static int CountBlack(const CContactGeneralModel& model) {
         int nCount = 0;
         for (const auto& pItem : model.m_listItem) {
@@ -70,7 +72,8 @@ inline ContactGeneralItemData Contact(const std::string& strName, const std::str
 }
 
 // One <contact> element of the contact file; attrs are extra attributes written as they are.
-inline std::string ContactElement(const std::string& strName, int nGroupId, const std::string& strAttrs = "") {
+inline std::string ContactElement(const std::string& strName, int nGroupId,
+                                  const std::string& strAttrs = "") {
     return "<contact display_name=\"" + strName + "\" group_id_name=\"" + std::to_string(nGroupId) + "\" " +
            strAttrs + "/>";
 }
@@ -84,7 +87,8 @@ inline std::string GroupFileXml(const std::string& strElements) {
 }
 
 inline std::string GroupElement(int nId, const std::string& strName, const std::string& strAttrs = "") {
-    return "<group id_name=\"" + std::to_string(nId) + "\" display_name=\"" + strName + "\" " + strAttrs + "/>";
+    return "<group id_name=\"" + std::to_string(nId) + "\" display_name=\"" + strName + "\" " + strAttrs +
+           "/>";
 }
 
 class LocalModelFixture : public testsupport::HostFixture {
@@ -106,7 +110,8 @@ protected:
     }
 
     // A contact file of count contacts named <prefix>0000... in group nGroupId.
-    void WriteManyContacts(const std::string& strPrefix, int nCount, int nGroupId, const std::string& strMore = "") {
+    void WriteManyContacts(const std::string& strPrefix, int nCount, int nGroupId,
+                           const std::string& strMore = "") {
         std::string strElements;
         for (int nIndex = 0; nIndex < nCount; ++nIndex) {
             char szName[32];

@@ -25,7 +25,8 @@ int CContactEditorController::AddContact(const ContactGeneralItemData& data) {
     return pModel == nullptr ? -1 : pModel->AddContact(data);
 }
 
-int CContactEditorController::UpdateContactData(const std::string& strOldName, const ContactGeneralItemData& data) {
+int CContactEditorController::UpdateContactData(const std::string& strOldName,
+                                                const ContactGeneralItemData& data) {
     CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
     return pModel == nullptr ? -1 : pModel->UpdateContactData(strOldName, data);
 }

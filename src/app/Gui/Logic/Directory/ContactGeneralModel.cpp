@@ -37,7 +37,9 @@ CContactGeneralModel* CContactGeneralModel::m_pInst = nullptr;
 
 CContactGeneralModel::CContactGeneralModel() = default;
 
-CContactGeneralModel::~CContactGeneralModel() { MyClearMenuList(); }
+CContactGeneralModel::~CContactGeneralModel() {
+    MyClearMenuList();
+}
 
 CContactGeneralModel* CContactGeneralModel::GetInstance() {
     if (m_pInst == nullptr) {
@@ -124,7 +126,9 @@ int CContactGeneralModel::GetCurrentContactCount() const {
     return static_cast<int>(m_listItem.size()) - m_nCurrentBlackCount;
 }
 
-int CContactGeneralModel::GetCurrentGroupCount() const { return static_cast<int>(m_listGroup.size()); }
+int CContactGeneralModel::GetCurrentGroupCount() const {
+    return static_cast<int>(m_listGroup.size());
+}
 
 // ---- lookups
 
@@ -141,10 +145,11 @@ CContactGeneralModel::ItemData* CContactGeneralModel::MyFindContact(const std::s
         return nullptr;
     }
     // The list is in name order ignoring case, so the first equal name is where the lower bound lands.
-    const auto found = std::lower_bound(m_listItem.begin(), m_listItem.end(), strName,
-                                        [](const std::unique_ptr<ItemData>& pItem, const std::string& strKey) {
-                                            return strcasecmp(pItem->m_strDisplayName.c_str(), strKey.c_str()) < 0;
-                                        });
+    const auto found =
+        std::lower_bound(m_listItem.begin(), m_listItem.end(), strName,
+                         [](const std::unique_ptr<ItemData>& pItem, const std::string& strKey) {
+                             return strcasecmp(pItem->m_strDisplayName.c_str(), strKey.c_str()) < 0;
+                         });
     if (found == m_listItem.end() || strcasecmp((*found)->m_strDisplayName.c_str(), strName.c_str()) != 0) {
         return nullptr;
     }
@@ -163,7 +168,8 @@ CContactGeneralModel::GroupData* CContactGeneralModel::MyFindGroupById(int nId) 
     return nullptr;
 }
 
-CContactGeneralModel::GroupData* CContactGeneralModel::MyFindGroupByDisplayName(const std::string& strName) const {
+CContactGeneralModel::GroupData* CContactGeneralModel::MyFindGroupByDisplayName(
+    const std::string& strName) const {
     if (strName.empty()) {
         return nullptr;
     }
@@ -281,7 +287,9 @@ void CContactGeneralModel::MyResetSearchKeys() {}
 
 // ---- queries
 
-bool CContactGeneralModel::IsContactExist(const std::string& strName) const { return MyFindContact(strName) != nullptr; }
+bool CContactGeneralModel::IsContactExist(const std::string& strName) const {
+    return MyFindContact(strName) != nullptr;
+}
 
 int CContactGeneralModel::GetContactGroupId(const std::string& strName) const {
     const ItemData* pItem = MyFindContact(strName);
@@ -300,9 +308,13 @@ bool CContactGeneralModel::IsGroupExist(const std::string& strName) const {
     return MyFindGroupByDisplayName(strName) != nullptr;
 }
 
-int CContactGeneralModel::GetGroupIdByGroupName(const std::string& strName) const { return MyGName2Id(strName); }
+int CContactGeneralModel::GetGroupIdByGroupName(const std::string& strName) const {
+    return MyGName2Id(strName);
+}
 
-int CContactGeneralModel::GetGIdByGName(const std::string& strName) const { return MyGName2Id(strName); }
+int CContactGeneralModel::GetGIdByGName(const std::string& strName) const {
+    return MyGName2Id(strName);
+}
 
 bool CContactGeneralModel::GetGroupDataById(ContactGroupData* pData, int nId) const {
     if (pData == nullptr || nId < 0) {
@@ -323,16 +335,17 @@ std::string CContactGeneralModel::GetGroupNameByIndex(int nIndex) const {
     return MyNoThrow(std::string(), [&]() -> std::string { return pGroup->m_strDisplayName; });
 }
 
-bool CContactGeneralModel::IsBlacklistIndex(int nIndex) const { return nIndex == GetCurrentGroupCount() - 1; }
+bool CContactGeneralModel::IsBlacklistIndex(int nIndex) const {
+    return nIndex == GetCurrentGroupCount() - 1;
+}
 
 int CContactGeneralModel::MyGetContactCountByGroupId(int nId) const {
     if (nId == kAllContactsGroupId) {
         return static_cast<int>(m_listItem.size());
     }
-    return static_cast<int>(std::count_if(m_listItem.begin(), m_listItem.end(),
-                                          [nId](const std::unique_ptr<ItemData>& pItem) {
-                                              return pItem->m_nGroupId == nId;
-                                          }));
+    return static_cast<int>(
+        std::count_if(m_listItem.begin(), m_listItem.end(),
+                      [nId](const std::unique_ptr<ItemData>& pItem) { return pItem->m_nGroupId == nId; }));
 }
 
 // ---- pages
@@ -368,7 +381,8 @@ bool CContactGeneralModel::GetContactListById(ContactGeneralItemListData* pList,
     });
 }
 
-bool CContactGeneralModel::GetContactList(ContactGeneralItemListData* pList, const std::string& strGroupName) const {
+bool CContactGeneralModel::GetContactList(ContactGeneralItemListData* pList,
+                                          const std::string& strGroupName) const {
     if (pList == nullptr || strGroupName.empty()) {
         return false;
     }

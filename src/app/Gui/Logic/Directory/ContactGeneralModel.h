@@ -133,11 +133,13 @@ public:
     // A group without a usable id (missing, negative or taken) or refused by the insertion rule is dropped,
     // and the answer is false. A file that does not parse to its end counts as unreadable.
     bool MyLoadGroupFromXmlFile(const std::string& strFileName);
-    // Contacts the store refuses (limits, names equal ignoring case) are dropped; an unknown group is group 0.
+    // Contacts the store refuses (limits, names equal ignoring case) are dropped; an unknown group is group
+    // 0.
     bool MyLoadContactFromXmlFile(const std::string& strFileName);
     bool CreateContactGroupList(const std::string& strPath);
-    // Write the file when it is out of date (always whole: a temporary file renamed over the old one). A failed write keeps the file out of date (the next change or
-    // the save timer tries again), leaves the old file whole and answers false.
+    // Write the file when it is out of date (always whole: a temporary file renamed over the old one). A
+    // failed write keeps the file out of date (the next change or the save timer tries again), leaves the old
+    // file whole and answers false.
     bool SaveGroupToXml();
     bool SaveContactToXml();
     // True marks the data changed: the file is written at once and the GUI notified (also when the write

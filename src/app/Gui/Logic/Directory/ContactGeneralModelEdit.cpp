@@ -17,7 +17,8 @@ namespace {
 // The names a list operation still has to find; each name is used up by the first contact it matches.
 class NameBag {
 public:
-    explicit NameBag(const std::list<std::string>& listNames) : m_setNames(listNames.begin(), listNames.end()) {}
+    explicit NameBag(const std::list<std::string>& listNames)
+        : m_setNames(listNames.begin(), listNames.end()) {}
 
     bool Empty() const { return m_setNames.empty(); }
     bool Take(const std::string& strName) {
@@ -76,10 +77,11 @@ bool CContactGeneralModel::MyFindContactSlot(const std::string& strName, size_t*
         *pSlot = m_listItem.size();
         return true;
     }
-    const auto found = std::lower_bound(m_listItem.begin(), m_listItem.end(), strName,
-                                        [](const std::unique_ptr<ItemData>& pItem, const std::string& strKey) {
-                                            return strcasecmp(pItem->m_strDisplayName.c_str(), strKey.c_str()) < 0;
-                                        });
+    const auto found =
+        std::lower_bound(m_listItem.begin(), m_listItem.end(), strName,
+                         [](const std::unique_ptr<ItemData>& pItem, const std::string& strKey) {
+                             return strcasecmp(pItem->m_strDisplayName.c_str(), strKey.c_str()) < 0;
+                         });
     if (strcasecmp((*found)->m_strDisplayName.c_str(), strName.c_str()) == 0) {
         return MyRefuse(CONTACT_RESULT_NAME_EXISTS);
     }
@@ -131,7 +133,8 @@ std::vector<int> CContactGeneralModel::MySortedGroupIds() const {
     return listIds;
 }
 
-bool CContactGeneralModel::MyTakeLoadedContact(std::unique_ptr<ItemData> pItem, const std::vector<int>& listGroupIds) {
+bool CContactGeneralModel::MyTakeLoadedContact(std::unique_ptr<ItemData> pItem,
+                                               const std::vector<int>& listGroupIds) {
     if (!std::binary_search(listGroupIds.begin(), listGroupIds.end(), pItem->m_nGroupId)) {
         pItem->m_nGroupId = kAllContactsGroupId;
     }
@@ -144,8 +147,9 @@ bool CContactGeneralModel::MyTakeLoadedContact(std::unique_ptr<ItemData> pItem, 
 }
 
 size_t CContactGeneralModel::MyContactIndex(const ItemData* pItem) const {
-    const auto found = std::find_if(m_listItem.begin(), m_listItem.end(),
-                                    [pItem](const std::unique_ptr<ItemData>& pStored) { return pStored.get() == pItem; });
+    const auto found =
+        std::find_if(m_listItem.begin(), m_listItem.end(),
+                     [pItem](const std::unique_ptr<ItemData>& pStored) { return pStored.get() == pItem; });
     return static_cast<size_t>(found - m_listItem.begin());
 }
 
@@ -288,7 +292,8 @@ int CContactGeneralModel::AddBlackContact(const ContactGeneralItemData& data) {
 
 // ---- update
 
-int CContactGeneralModel::UpdateContactData(const std::string& strOldName, const ContactGeneralItemData& data) {
+int CContactGeneralModel::UpdateContactData(const std::string& strOldName,
+                                            const ContactGeneralItemData& data) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
@@ -322,7 +327,8 @@ int CContactGeneralModel::UpdateContactData(const std::string& strOldName, const
     });
 }
 
-void CContactGeneralModel::MyUpdateContactInPlace(ItemData& item, int nTargetId, const ContactGeneralItemData& data) {
+void CContactGeneralModel::MyUpdateContactInPlace(ItemData& item, int nTargetId,
+                                                  const ContactGeneralItemData& data) {
     ItemData updated = item;
     std::vector<CallLogUpdateData> listNameMoves;
     const auto updateNumber = [&](std::string& strStored, const std::string& strNew) {
@@ -342,8 +348,8 @@ void CContactGeneralModel::MyUpdateContactInPlace(ItemData& item, int nTargetId,
     updated.m_nLine = data.m_nLine;
     const bool bChanged = !listNameMoves.empty() || updated.m_strRing != item.m_strRing ||
                           updated.m_strDefaultPhoto != item.m_strDefaultPhoto ||
-                          updated.m_nSelectedPhoto != item.m_nSelectedPhoto || updated.m_nLine != item.m_nLine ||
-                          nTargetId != item.m_nGroupId;
+                          updated.m_nSelectedPhoto != item.m_nSelectedPhoto ||
+                          updated.m_nLine != item.m_nLine || nTargetId != item.m_nGroupId;
     item = std::move(updated);
     MyChangeContactGroup(item, nTargetId);
     for (const CallLogUpdateData& move : listNameMoves) {
@@ -497,7 +503,8 @@ int CContactGeneralModel::IsListCanMove(std::list<std::string>& listNames, const
     });
 }
 
-int CContactGeneralModel::MoveListToGroup(std::list<std::string>& listNames, const std::string& strGroupName) {
+int CContactGeneralModel::MoveListToGroup(std::list<std::string>& listNames,
+                                          const std::string& strGroupName) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
@@ -527,10 +534,12 @@ int CContactGeneralModel::MoveListToGroup(std::list<std::string>& listNames, con
 }
 
 bool CContactGeneralModel::MyUpdateAllContactGroupId(int nFromId, int nToId) {
-    if (nFromId != nToId && MyMoveGroupContacts({nFromId}, nToId)) {
-        MySetContactDirty(true);
-    }
-    return true;
+    return MyNoThrow(false, [&]() -> bool {
+        if (nFromId != nToId && MyMoveGroupContacts({nFromId}, nToId)) {
+            MySetContactDirty(true);
+        }
+        return true;
+    });
 }
 
 // ---- favourites

@@ -20,7 +20,9 @@ namespace {
 constexpr const char* kAllContactsName = "All Contacts";
 constexpr const char* kBlacklistName = "Blacklist";
 
-std::string DataPath(const std::string& strFileName) { return std::string(kLocalDataFolder) + strFileName; }
+std::string DataPath(const std::string& strFileName) {
+    return std::string(kLocalDataFolder) + strFileName;
+}
 
 // atoi (leading blanks, a sign, then digits), clamped to the int range instead of overflowing.
 int ParseInt(const char* pText) {
@@ -94,14 +96,20 @@ bool LoadDocument(pugi::xml_document& doc, const std::string& strPath) {
     return static_cast<bool>(doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str()));
 }
 
-const char* Flag(bool bSet) { return bSet ? "1" : "0"; }
+const char* Flag(bool bSet) {
+    return bSet ? "1" : "0";
+}
 
-bool IsFlagSet(const pugi::xml_attribute& attr) { return std::strcmp(attr.value(), "1") == 0; }
+bool IsFlagSet(const pugi::xml_attribute& attr) {
+    return std::strcmp(attr.value(), "1") == 0;
+}
 
 class StringWriter : public pugi::xml_writer {
 public:
     explicit StringWriter(std::string& strOut) : m_strOut(strOut) {}
-    void write(const void* pData, size_t nSize) override { m_strOut.append(static_cast<const char*>(pData), nSize); }
+    void write(const void* pData, size_t nSize) override {
+        m_strOut.append(static_cast<const char*>(pData), nSize);
+    }
 
 private:
     std::string& m_strOut;
@@ -114,7 +122,8 @@ pugi::xml_node AppendRoot(pugi::xml_document& doc, const char* pRootName) {
     return doc.append_child(pRootName);
 }
 
-void AppendGroupElement(pugi::xml_node root, const CContactGeneralModel::GroupData& group, StoredForms& forms) {
+void AppendGroupElement(pugi::xml_node root, const CContactGeneralModel::GroupData& group,
+                        StoredForms& forms) {
     pugi::xml_node node = root.append_child("group");
     node.append_attribute("id_name").set_value(group.m_nId);
     node.append_attribute("display_name").set_value(group.m_strDisplayName.c_str());
@@ -122,7 +131,8 @@ void AppendGroupElement(pugi::xml_node root, const CContactGeneralModel::GroupDa
     node.append_attribute("read_only").set_value(Flag(group.m_bReadOnly));
 }
 
-void AppendContactElement(pugi::xml_node root, const CContactGeneralModel::ItemData& item, StoredForms& forms) {
+void AppendContactElement(pugi::xml_node root, const CContactGeneralModel::ItemData& item,
+                          StoredForms& forms) {
     pugi::xml_node node = root.append_child("contact");
     node.append_attribute("display_name").set_value(item.m_strDisplayName.c_str());
     node.append_attribute("office_number").set_value(item.m_strOfficeNumber.c_str());
@@ -148,7 +158,8 @@ CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node, RealForms&
     return group;
 }
 
-using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGeneralModel::ItemData&, RealForms&);
+using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGeneralModel::ItemData&,
+                                        RealForms&);
 
 struct ContactAttribute {
     const char* pName;
@@ -157,36 +168,26 @@ struct ContactAttribute {
 
 // In the order the contact file is written, so a file written here is read with one name test per attribute.
 const ContactAttribute kContactAttributes[] = {
-    {"display_name", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_strDisplayName = a.value();
-     }},
-    {"office_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_strOfficeNumber = a.value();
-     }},
-    {"mobile_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_strMobileNumber = a.value();
-     }},
-    {"other_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_strOtherNumber = a.value();
-     }},
-    {"line", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_nLine = ParseInt(a.value());
-     }},
-    {"ring", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms& forms) {
-         item.m_strRing = forms.ring.Convert(a.value());
-     }},
-    {"group_id_name", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_nGroupId = ParseInt(a.value());
-     }},
-    {"default_photo", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms& forms) {
-         item.m_strDefaultPhoto = forms.photo.Convert(a.value());
-     }},
-    {"selected_photo", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_nSelectedPhoto = ParseInt(a.value());
-     }},
-    {"is_favorate", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item, RealForms&) {
-         item.m_bFavorate = IsFlagSet(a);
-     }},
+    {"display_name", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                        RealForms&) { item.m_strDisplayName = a.value(); }},
+    {"office_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                         RealForms&) { item.m_strOfficeNumber = a.value(); }},
+    {"mobile_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                         RealForms&) { item.m_strMobileNumber = a.value(); }},
+    {"other_number", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                        RealForms&) { item.m_strOtherNumber = a.value(); }},
+    {"line", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                RealForms&) { item.m_nLine = ParseInt(a.value()); }},
+    {"ring", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                RealForms& forms) { item.m_strRing = forms.ring.Convert(a.value()); }},
+    {"group_id_name", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                         RealForms&) { item.m_nGroupId = ParseInt(a.value()); }},
+    {"default_photo", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                         RealForms& forms) { item.m_strDefaultPhoto = forms.photo.Convert(a.value()); }},
+    {"selected_photo", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                          RealForms&) { item.m_nSelectedPhoto = ParseInt(a.value()); }},
+    {"is_favorate", [](const pugi::xml_attribute& a, CContactGeneralModel::ItemData& item,
+                       RealForms&) { item.m_bFavorate = IsFlagSet(a); }},
     {"name_index", [](const pugi::xml_attribute&, CContactGeneralModel::ItemData&, RealForms&) {}},
 };
 constexpr size_t kContactAttributeCount = sizeof(kContactAttributes) / sizeof(kContactAttributes[0]);
@@ -251,8 +252,8 @@ std::unique_ptr<CContactGeneralModel::GroupData> BuiltInGroup(int nId) {
 
 bool CContactGeneralModel::CreateContactGroupList(const std::string& strPath) {
     return MyNoThrow(false, [&]() -> bool {
-        static const char* const kDefaultGroupNames[] = {kAllContactsName, kBlacklistName, "Company", "Family",
-                                                         "Friend"};
+        static const char* const kDefaultGroupNames[] = {kAllContactsName, kBlacklistName, "Company",
+                                                         "Family", "Friend"};
         pugi::xml_document doc;
         pugi::xml_node root = AppendRoot(doc, "root_group");
         StoredForms forms;
@@ -295,7 +296,8 @@ bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName
 
 // Built-in groups are taken first and repaired before any other group, so a user group can never crowd
 // them out (by the limit or by a name that differs only in case).
-bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite, int* pHighestId) {
+bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite,
+                                               int* pHighestId) {
     const pugi::xml_node root = doc.child("root_group");
     RealForms forms;
     bool bAllTaken = true;
@@ -314,7 +316,8 @@ bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bo
             }
             const bool bIdUsable = group.m_nId >= 0 && MyFindGroupById(group.m_nId) == nullptr;
             if (!bIdUsable) {
-                CommonUnits_SetErrorId(group.m_nId < 0 ? CONTACT_RESULT_BAD_GROUP_ID : CONTACT_RESULT_NAME_OR_ID_IN_USE);
+                CommonUnits_SetErrorId(group.m_nId < 0 ? CONTACT_RESULT_BAD_GROUP_ID
+                                                       : CONTACT_RESULT_NAME_OR_ID_IN_USE);
             }
             if (!bIdUsable || MyInsertGroup(group, false) < 0) {
                 bAllTaken = false;
@@ -341,7 +344,8 @@ void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
 bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileName) {
     return MyNoThrow(false, [&]() -> bool {
         pugi::xml_document doc;
-        const pugi::xml_node root = LoadDocument(doc, DataPath(strFileName)) ? doc.child("root_contact") : pugi::xml_node();
+        const pugi::xml_node root =
+            LoadDocument(doc, DataPath(strFileName)) ? doc.child("root_contact") : pugi::xml_node();
         if (!root) {
             return false;
         }
@@ -408,7 +412,8 @@ bool CContactGeneralModel::SaveGroupToXml() {
         return MyWriteDocument(doc, DataPath(kLocalGroupFileName));
     });
     if (!bWritten) {
-        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n", kLocalGroupFileName);
+        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n",
+                kLocalGroupFileName);
         return false;
     }
     m_bGroupDirty = false;

@@ -163,11 +163,14 @@ bool CContactGeneralModel::RemoveGroup(const std::string& strName) {
     if (MyIsGroupReadOnly(pGroup->m_nId)) {
         return MyRefuse(CONTACT_RESULT_GROUP_READ_ONLY);
     }
-    MyUpdateAllContactGroupId(pGroup->m_nId, kAllContactsGroupId);
-    m_listGroup.erase(std::find_if(m_listGroup.begin(), m_listGroup.end(),
-                                   [pGroup](const std::unique_ptr<GroupData>& pStored) { return pStored.get() == pGroup; }));
-    MySetGroupDirty(true);
-    return true;
+    return MyNoThrow(false, [&]() -> bool {
+        MyUpdateAllContactGroupId(pGroup->m_nId, kAllContactsGroupId);
+        m_listGroup.erase(std::find_if(
+            m_listGroup.begin(), m_listGroup.end(),
+            [pGroup](const std::unique_ptr<GroupData>& pStored) { return pStored.get() == pGroup; }));
+        MySetGroupDirty(true);
+        return true;
+    });
 }
 
 bool CContactGeneralModel::RemoveAllGroup() {

@@ -9,7 +9,9 @@ namespace NS_DIRECTORY {
 
 namespace {
 
-CContactGeneralModel* Model() { return CContactGeneralModel::GetInstance(); }
+CContactGeneralModel* Model() {
+    return CContactGeneralModel::GetInstance();
+}
 
 }  // namespace
 
@@ -52,7 +54,8 @@ bool CContactGroupController::GetGroupSimpleList(ContactGroupSimpleListData* pLi
     return pList != nullptr && pModel != nullptr && pModel->GetGroupSimpleList(pList);
 }
 
-bool CContactGroupController::GetGroupDataByClickAction(ContactGroupData* pData, const std::string& strAction) {
+bool CContactGroupController::GetGroupDataByClickAction(ContactGroupData* pData,
+                                                        const std::string& strAction) {
     if (pData == nullptr || strAction.empty()) {
         return false;
     }
