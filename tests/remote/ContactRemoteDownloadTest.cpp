@@ -69,7 +69,8 @@ TEST_F(ContactRemoteDownloadTest, MultiLevelMenusAreFetchedDownToLevelFourOnly) 
     }
     EXPECT_TRUE(m_server.RequestsTo("/night.xml").empty());
     EXPECT_EQ(m_server.RequestsTo("/company-menu.xml").size(), 1u);
-    EXPECT_EQ(RemoteModelPeer::Children(Url("company-menu.xml"))[1].nStatus, kNoUrl) << "a link without URL is listed but never fetched";
+    EXPECT_EQ(RemoteModelPeer::Children(Url("company-menu.xml"))[1].nStatus, kNoUrl)
+        << "a link without URL is listed but never fetched";
     // "Back to company" links to the top document: refused as a duplicate, so Sales lists North only.
     EXPECT_THAT(ChildNames(Url("sales.xml")), ElementsAre("North"));
 
@@ -160,6 +161,15 @@ TEST_F(ContactRemoteDownloadTest, ServerErrorAndUnparsableDocumentFailTheirSlot)
         }
     }
     EXPECT_EQ(nFailedNotes, 1) << "only the node the user is on is reported";
+
+    // A failed slot is fetched again by a full refresh only.
+    CContactRemoteModel* pModel = CContactRemoteModel::GetInstance();
+    EXPECT_EQ(pModel->ReDownload(Url("down.xml")), kFailed);
+    WaitIdle();
+    EXPECT_EQ(m_server.RequestsTo("/down.xml").size(), 1u);
+    pModel->ReDownload(REMOTE_ROOT_KEY);
+    WaitIdle();
+    EXPECT_EQ(m_server.RequestsTo("/down.xml").size(), 2u);
 }
 
 TEST_F(ContactRemoteDownloadTest, DocumentLargerThanTheDownloadCapFails) {
@@ -229,6 +239,11 @@ TEST_F(ContactRemoteDownloadTest, FullRefreshWithASearchSlotStartsTheOthersOnly)
     EXPECT_EQ(m_server.RequestCount(), 2u);
     EXPECT_TRUE(m_server.RequestsTo("/search.php").empty());
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 1) << "the refresh released the old entries";
+
+    HostControl::SetRefuseTaskActions(true);
+    EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), kFailed);
+    EXPECT_EQ(Status(Url("help.xml")), kFailed);
+    EXPECT_THAT(NotificationIds(), ElementsAre(NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT));
 
     HostControl::SetNetworkReady(false);
     EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), -14);

@@ -167,6 +167,8 @@ private:
 
     // Downloads.
     int MyExecDownload(const std::string& strUrl, bool bSync, bool bSendMsg);
+    // Registers the action as running and gives it to the executor; false when either fails.
+    bool MyHandOver(CContactRemoteAction* pAction);
     bool MyExecDownloadTopChildren();
     int MyReDownloadTopNode(const std::string& strTop);
     void MyInitTopChildren();

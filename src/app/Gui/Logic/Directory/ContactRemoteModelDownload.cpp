@@ -363,11 +363,9 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
             pAction->SetRead(true);
             pAction->SetSync(bSync);
             pAction->SetCallback(this);
-            m_mapRunning[pAction] = m_nGeneration;
-            if (TaskAction_ExecAction(pAction)) {
+            if (MyHandOver(pAction)) {
                 eStatus = FILE_DOWNLOADING;
             } else {
-                m_mapRunning.erase(pAction);
                 Directory_DestroyContactRemoteAction(pAction);
             }
         }
@@ -376,6 +374,19 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
     }
     data.m_eStatus = eStatus;
     return eStatus;
+}
+
+bool CContactRemoteModel::MyHandOver(CContactRemoteAction* pAction) {
+    try {
+        m_mapRunning[pAction] = m_nGeneration;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!TaskAction_ExecAction(pAction)) {
+        m_mapRunning.erase(pAction);
+        return false;
+    }
+    return true;
 }
 
 void CContactRemoteModel::RepalceUrl(std::string& strUrl) {
