@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CommonUnits.h"
+#include "PhoneServices.h"
 #include "ContactGeneralTypes.h"
 #include "RIdGenerator.h"
 #include "TaskAction.h"
@@ -300,7 +301,8 @@ private:
     bool m_bGroupDirty = false;
     bool m_bContactDirty = false;
     bool m_bReloadByHttp = false;
-    std::string m_strSaveBuffer;  // reused by every save
+    std::string m_strSaveBuffer;       // reused by every save
+    CallLogUpdateData m_callLogNames;  // reused by every insertion
 };
 
 }  // namespace NS_DIRECTORY

@@ -100,27 +100,17 @@ int CContactGeneralModel::MyPositionCount(size_t nSlot, int nGroupId) const {
     return nCount;
 }
 
-// The call log is shown the contact's own strings, lent to it for the call rather than copied.
+// The call-log record is kept between insertions so that its strings keep their room.
 void CContactGeneralModel::MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem) {
-    ItemData& item = *pItem;
+    CallLogUpdateData& names = m_callLogNames;
+    names.m_strNumber1 = pItem->m_strOfficeNumber;
+    names.m_strNumber2 = pItem->m_strMobileNumber;
+    names.m_strNumber3 = pItem->m_strOtherNumber;
+    names.m_strDisplayName = pItem->m_strDisplayName;
+    m_nCurrentFavorateCount += pItem->m_bFavorate ? 1 : 0;
+    m_nCurrentBlackCount += pItem->m_nGroupId == kBlacklistGroupId ? 1 : 0;
     m_listItem.insert(m_listItem.begin() + static_cast<std::ptrdiff_t>(nSlot), std::move(pItem));
-    m_nCurrentFavorateCount += item.m_bFavorate ? 1 : 0;
-    m_nCurrentBlackCount += item.m_nGroupId == kBlacklistGroupId ? 1 : 0;
-    CallLogUpdateData names;
-    const auto lend = [&] {
-        names.m_strNumber1.swap(item.m_strOfficeNumber);
-        names.m_strNumber2.swap(item.m_strMobileNumber);
-        names.m_strNumber3.swap(item.m_strOtherNumber);
-        names.m_strDisplayName.swap(item.m_strDisplayName);
-    };
-    lend();
-    try {
-        CallLog_UpdateLog(names);
-    } catch (...) {
-        lend();
-        throw;
-    }
-    lend();
+    CallLog_UpdateLog(names);
 }
 
 std::vector<int> CContactGeneralModel::MySortedGroupIds() const {

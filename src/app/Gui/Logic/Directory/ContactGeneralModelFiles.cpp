@@ -3,6 +3,7 @@
 #include <climits>
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 #include <pugixml.hpp>
@@ -162,7 +163,7 @@ using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGene
                                         RealForms&);
 
 struct ContactAttribute {
-    const char* pName;
+    std::string_view name;
     ContactAttributeReader read;
 };
 
@@ -192,21 +193,19 @@ const ContactAttribute kContactAttributes[] = {
 };
 constexpr size_t kContactAttributeCount = sizeof(kContactAttributes) / sizeof(kContactAttributes[0]);
 
-// strcmp() == 0 for the short attribute names, without a library call per attribute.
-inline bool SameName(const char* pLeft, const char* pRight) {
-    while (*pLeft != '\0' && *pLeft == *pRight) {
-        ++pLeft;
-        ++pRight;
-    }
-    return *pLeft == *pRight;
+// The attribute name test: a length check first, so most mismatches cost no byte comparison.
+inline bool SameName(const char* pName, size_t nNameLength, const ContactAttribute& attribute) {
+    return nNameLength == attribute.name.size() &&
+           std::memcmp(pName, attribute.name.data(), nNameLength) == 0;
 }
 
 const ContactAttribute* FindContactAttribute(const char* pName, size_t nExpected) {
-    if (nExpected < kContactAttributeCount && SameName(kContactAttributes[nExpected].pName, pName)) {
+    const size_t nNameLength = std::strlen(pName);
+    if (nExpected < kContactAttributeCount && SameName(pName, nNameLength, kContactAttributes[nExpected])) {
         return &kContactAttributes[nExpected];
     }
     for (const ContactAttribute& attribute : kContactAttributes) {
-        if (SameName(attribute.pName, pName)) {
+        if (SameName(pName, nNameLength, attribute)) {
             return &attribute;
         }
     }
