@@ -1,7 +1,7 @@
 // The two local files: loading at start and on request, and the write-through save after every change.
 
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
