@@ -112,7 +112,7 @@ public:
         K m_key;
     };
 
-    // Walks the index, not the tree: the order is unspecified.
+    // Walks the index, not the tree: nodes come in the hash index's order.
     class iterator {
     public:
         iterator() : m_pTree(nullptr) {}
