@@ -69,6 +69,11 @@ CTaskActionCallbackBase::~CTaskActionCallbackBase() {
 
 }  // namespace NS_TA
 
+bool TaskAction_IsReceiverAlive(const NS_TA::CTaskActionCallbackBase* pReceiver, std::uint64_t nSerial) {
+    return pReceiver != nullptr &&
+           hostcore::IsReceiverAlive(const_cast<NS_TA::CTaskActionCallbackBase*>(pReceiver), nSerial);
+}
+
 bool CBaseHelper::ProcessCallback(NS_TA::CTaskAction* pAction) {
     if (pAction == nullptr) {
         return false;

@@ -6,7 +6,9 @@
 
 #include "AppLog.h"
 #include "CommonAPI.h"
+#include "ContactGeneralSearchHelper.h"
 #include "DirectoryEntry.h"
+#include "LocalContactSearchAction.h"
 #include "MsgQueue.h"
 #include "PhoneServices.h"
 
@@ -67,8 +69,14 @@ bool CContactGeneralModel::MyInit() {
         if (!m_pMenuList) {
             m_pMenuList = std::make_unique<MenuItemList>();
         }
+        if (m_pSearchAction == nullptr) {
+            m_pSearchAction = TaskAction_CreateLocalContactSearchAction();
+        }
         if (!m_pIdGenerator) {
             m_pIdGenerator = std::make_unique<CRIdGenerator>();
+        }
+        if (m_pSearchHelper == nullptr) {
+            m_pSearchHelper = new CContactGeneralSearchHelper();
         }
         m_nMaxGroupCount = kDefaultMaxGroupCount;
         m_nMaxContactCount = kDefaultMaxContactCount;
@@ -81,6 +89,12 @@ bool CContactGeneralModel::MyInit() {
 
 bool CContactGeneralModel::MyFinal() {
     m_pIdGenerator.reset();
+    delete m_pSearchHelper;
+    m_pSearchHelper = nullptr;
+    TaskAction_DestroyLocalContactSearchAction(m_pSearchAction);
+    m_pSearchAction = nullptr;
+    m_pWaitingSearch.reset();
+    m_bSearchRunning = false;
     timerKillThreadTimer(kLocalSaveTimerId);
     const bool bContactsEmpty = MyClearContactList();
     const bool bGroupsEmpty = MyClearGroupList();
@@ -89,8 +103,6 @@ bool CContactGeneralModel::MyFinal() {
     m_pMenuList.reset();
     return bContactsEmpty && bGroupsEmpty && bHadMenuList;
 }
-
-void CContactGeneralModel::OnTaskActionCallback(NS_TA::CTaskAction* /*pTaskAction*/) {}
 
 bool CContactGeneralModel::MyRefuseWhenBusy() const {
     if (!m_bReloadByHttp) {
@@ -208,12 +220,17 @@ bool CContactGeneralModel::MyID2CGID(ContactGeneralItemData* pOut, const ItemDat
     if (pOut == nullptr) {
         return false;
     }
-    std::string strGroupName = MyGId2Name(in.m_nGroupId);
-    if (strGroupName.empty()) {
+    const GroupData* pGroup = MyFindGroupById(in.m_nGroupId);
+    return pGroup != nullptr && MyFillContactRecord(pOut, in, pGroup->m_strDisplayName);
+}
+
+bool CContactGeneralModel::MyFillContactRecord(ContactGeneralItemData* pOut, const ItemData& in,
+                                               const std::string& strGroupName) {
+    if (pOut == nullptr || strGroupName.empty()) {
         return false;
     }
     pOut->m_strDisplayName = in.m_strDisplayName;
-    pOut->m_strGroupName = std::move(strGroupName);
+    pOut->m_strGroupName = strGroupName;
     pOut->m_strOfficeNumber = in.m_strOfficeNumber;
     pOut->m_strMobileNumber = in.m_strMobileNumber;
     pOut->m_strOtherNumber = in.m_strOtherNumber;
@@ -278,12 +295,20 @@ bool CContactGeneralModel::MyClearContactList() {
 
 bool CContactGeneralModel::MyClearGroupList() {
     m_listGroup.clear();
+    m_pSearchSnapshot.reset();
     return m_listGroup.empty();
 }
 
-// Forgets the remembered search results, which point into the contact list; nothing is remembered until
-// a search engine is attached.
-void CContactGeneralModel::MyResetSearchKeys() {}
+// Forgets the remembered search results, which point into the contact list or into its snapshot.
+void CContactGeneralModel::MyResetSearchKeys() {
+    if (m_pSearchHelper != nullptr) {
+        m_pSearchHelper->ResetKey();
+    }
+    if (m_pSearchAction != nullptr) {
+        m_pSearchAction->ResetKey();
+    }
+    m_pSearchSnapshot.reset();
+}
 
 // ---- queries
 

@@ -1,9 +1,12 @@
 #pragma once
 // The local phone book: groups and contacts held in a fixed order, written through to
 // "contact_group_list.xml" and "contact_list.xml" under /config/data/ on every change.
-// GUI thread only, no lock. While a background reload of the files runs, every change refuses with -13.
+// GUI thread only, no lock: background searches walk a snapshot of the store taken on the GUI thread, and
+// the background reload parses into lists of its own. While that reload runs, every change and every search
+// refuses with -13.
 // Refusals record their code with CommonUnits_SetErrorId before returning the failure value.
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <new>
@@ -23,6 +26,8 @@ class xml_document;
 namespace NS_DIRECTORY {
 
 class CContactGeneralSearchHelper;
+class CContactLocalSaveAction;
+class CContactSearchSnapshot;
 class CLocalContactSearchAction;
 
 // Codes recorded by refused operations.
@@ -49,10 +54,13 @@ constexpr int kBlacklistGroupId = 1;
 constexpr int kLocalSaveTimerId = 83179;
 // Notification to the GUI: the local phone book changed.
 constexpr int kLocalContactChangedMsg = 1720;
+// Notification to the GUI: a background reload of the files started (lParam 1) or ended (lParam 2).
+constexpr int kLocalReloadMsg = 1722;
 constexpr const char* kLocalDataFolder = "/config/data/";
 constexpr const char* kLocalGroupFileName = "contact_group_list.xml";
 constexpr const char* kLocalContactFileName = "contact_list.xml";
 constexpr const char* kLocalUpdateMarkFile = "/tmp/contact_update_mark.ini";
+constexpr const char* kLocalExportFileName = "contact_xported.xml";
 // The pattern of local click actions: "local_contact_x" followed by a group id.
 constexpr const char* kLocalClickActionPattern = "local_contact_x";
 
@@ -155,6 +163,31 @@ public:
     void SetContactUpdateMark(int nMask);
     bool ReloadGroupXml();
     bool ReloadContactXml();
+    // Writes every group and contact in the import format of the newest generation; an empty path is
+    // "/config/data/contact_xported.xml". True even when the file could not be written.
+    bool ExportContactAndGroup(std::string strPath);
+
+    // ---- background reload of both files after they were replaced from outside. Until the reloaded
+    // lists are swapped in, every change and search refuses with -13. When no action can be made or the
+    // executor refuses it, the action is released and the answer is false with nothing changed.
+    bool ReloadGroupAndItemByHttp();
+    void MyLoadGroupFromTaskAction(CContactLocalSaveAction* pAction);
+    // Takes the contacts as they are (no limits, group or duplicate checks); the call log gets their names.
+    void MyLoadContactFromTaskAction(CContactLocalSaveAction* pAction);
+
+    // ---- type-ahead search (group from a "local_contact_x" click action). Synchronous searches answer in
+    // the record; background ones answer through the receiver's OnTaskActionCallback with the search
+    // action, whose GetSearchResult() holds page, key and total. A background request made while the
+    // previous one still runs replaces any request waiting behind it: only the newest waiting one runs when
+    // the current one ends, and the answer it replaces is never delivered.
+    bool Search(ContactGeneralSearchItemListData* pData, const std::string& strAction, const std::string& strKey);
+    bool SearchWithMutlNumber(ContactGeneralSearchItemListData* pData, const std::string& strAction,
+                              const std::string& strKey);
+    bool SearchAsync(const std::string& strAction, const std::string& strKey, int nBeginIndex, int nCount,
+                     NS_TA::CTaskActionCallbackBase* pReceiver);
+    // Group by display name; window from pData, which itself receives nothing.
+    bool SearchWithMutlNumberAsync(ContactGeneralSearchItemListData* pData, const std::string& strGroupName,
+                                   const std::string& strKey, NS_TA::CTaskActionCallbackBase* pReceiver);
 
     // ---- contact editing. Position counts: contacts of the target group (all contacts for group 0) up to
     // and including the one the new name was filed before. Empty names are refused with -100.
@@ -190,6 +223,8 @@ public:
     int MyInsertGroup(const GroupData& group, bool bSave);
     int MyAddGroup(const ContactGroupData& data, int nId);
     bool MyCreateDefaultGroup();
+    // The next id of the group id generator; -1 when there is none or the ids are used up.
+    int MyGenGroupId() { return m_pIdGenerator ? m_pIdGenerator->GenId() : -1; }
 
     // ---- caller matching: exact equality of a mobile, office or other number, first match in name order
     ItemData* MyFindContactByNumber(const std::string& strNumber, const std::string& strExtra);
@@ -212,6 +247,9 @@ public:
     GroupData* MyFindGDataByIndex(int nIndex) const;
     static bool MyIsGroupReadOnly(int nId);
     bool MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const;
+    // MyID2CGID with the group name already known.
+    static bool MyFillContactRecord(ContactGeneralItemData* pOut, const ItemData& in, const std::string& strGroupName);
+    const ItemList& MyGetItemList() const { return m_listItem; }
     static bool MyCGID2ID(ItemData* pOut, int nGroupId, const ContactGeneralItemData& in, bool bFavorate);
     static bool MyGD2CGD(ContactGroupData* pOut, const GroupData& in);
     static bool MyCGD2GD(GroupData* pOut, int nId, const ContactGroupData& in);
@@ -221,11 +259,23 @@ public:
     static bool CompareItem(const ItemData& a, const ItemData& b);
     static bool CompareGroup(const GroupData& a, const GroupData& b);
 
-    // This model starts no background work of its own yet; finished actions are ignored.
+    // Takes the background reload's lists, and passes finished searches on to their receivers.
     void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override;
 
 private:
     friend class ContactGeneralModelTestPeer;
+    friend class CContactGeneralSearchHelper;
+
+    // One background search request, kept while the search action is busy.
+    struct SearchRequest {
+        std::string strKey;
+        int nGroupId = -1;
+        int nBeginIndex = 0;
+        int nCount = 0;
+        bool bShowMutlNumber = false;
+        NS_TA::CTaskActionCallbackBase* pReceiver = nullptr;
+        std::uint64_t nReceiverSerial = 0;
+    };
 
     CContactGeneralModel();
     ~CContactGeneralModel() override;
@@ -273,6 +323,15 @@ private:
     bool MyMarkFavorates(std::list<std::string>& listNames, bool bFavorate);
     void MyResetSearchKeys();
 
+    // ---- search internals
+    bool MySearchIn(ContactGeneralSearchItemListData* pData, const std::string& strAction, const std::string& strKey,
+                    bool bShowMutlNumber);
+    bool MyRequestSearch(const SearchRequest& request);
+    bool MyStartSearch(const SearchRequest& request);
+    void MyTakeSearchAnswer(NS_TA::CTaskAction* pAction);
+    std::shared_ptr<const CContactSearchSnapshot> MyGetSearchSnapshot();
+    void MyTakeReloadAnswer(CContactLocalSaveAction* pAction);
+
     // ---- group store internals
     // Where a group of this name goes among the user groups; false (and -1 recorded) when the name is taken.
     bool MyFindGroupSlot(const std::string& strName, size_t* pSlot) const;
@@ -302,6 +361,12 @@ private:
     bool m_bContactDirty = false;
     bool m_bReloadByHttp = false;
     std::string m_strSaveBuffer;       // reused by every save
+    // Background search: the request running (with its receiver) and the newest one waiting behind it.
+    bool m_bSearchRunning = false;
+    SearchRequest m_runningSearch;
+    std::unique_ptr<SearchRequest> m_pWaitingSearch;
+    // The copy of the store background searches walk; dropped whenever contacts or groups change.
+    std::shared_ptr<const CContactSearchSnapshot> m_pSearchSnapshot;
     CallLogUpdateData m_callLogNames;  // reused by every insertion
 };
 

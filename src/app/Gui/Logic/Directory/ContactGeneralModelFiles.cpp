@@ -383,6 +383,7 @@ bool CContactGeneralModel::MySetGroupDirty(bool bDirty) {
     if (!bDirty) {
         return true;
     }
+    m_pSearchSnapshot.reset();
     const bool bSaved = SaveGroupToXml();
     EtlMsgHandler_NotifyApp(false, kLocalContactChangedMsg, 0, 0);
     return bSaved;
@@ -464,6 +465,42 @@ void CContactGeneralModel::SetContactUpdateMark(int nMask) {
     }
     registrySetInt(hMark, "type", nMarked | nMask);
     registryFlush(hMark);
+}
+
+// ---- export
+
+// Paths are written as held in memory and each contact names its group by name, so the file can be read
+// back into another phone book whose group ids differ.
+bool CContactGeneralModel::ExportContactAndGroup(std::string strPath) {
+    return MyNoThrow(true, [&]() -> bool {
+        if (strPath.empty()) {
+            strPath = DataPath(kLocalExportFileName);
+        }
+        pugi::xml_document doc;
+        pugi::xml_node groups = AppendRoot(doc, "root_group");
+        for (const auto& pGroup : m_listGroup) {
+            pugi::xml_node node = groups.append_child("group");
+            node.append_attribute("display_name").set_value(pGroup->m_strDisplayName.c_str());
+            node.append_attribute("ring").set_value(pGroup->m_strRing.c_str());
+        }
+        pugi::xml_node contacts = doc.append_child("root_contact");
+        for (const auto& pItem : m_listItem) {
+            pugi::xml_node node = contacts.append_child("contact");
+            node.append_attribute("display_name").set_value(pItem->m_strDisplayName.c_str());
+            node.append_attribute("office_number").set_value(pItem->m_strOfficeNumber.c_str());
+            node.append_attribute("mobile_number").set_value(pItem->m_strMobileNumber.c_str());
+            node.append_attribute("other_number").set_value(pItem->m_strOtherNumber.c_str());
+            node.append_attribute("line").set_value(pItem->m_nLine);
+            node.append_attribute("ring").set_value(pItem->m_strRing.c_str());
+            node.append_attribute("group_id_name").set_value(MyGId2Name(pItem->m_nGroupId).c_str());
+            node.append_attribute("default_photo").set_value(pItem->m_strDefaultPhoto.c_str());
+            node.append_attribute("is_favorate").set_value(Flag(pItem->m_bFavorate));
+        }
+        if (!MyWriteDocument(doc, strPath)) {
+            app_log(6, APP_LOG_WARNING, "Local contact: exporting to %s failed.\n", strPath.c_str());
+        }
+        return true;
+    });
 }
 
 void CContactGeneralModel::MyBuildGroupDocument(pugi::xml_document& doc) const {

@@ -65,4 +65,15 @@ struct ContactGeneralItemListData : ContactPageData<ContactGeneralItemData> {};
 struct ContactGroupListData : ContactPageData<ContactGroupData> {};
 struct ContactGroupSimpleListData : ContactPageData<ContactGroupSimpleData> {};
 
+// One type-ahead search: the wanted window in, the page, the key it answers and the number of matches out.
+struct ContactGeneralSearchItemListData {
+    std::vector<ContactGeneralItemData> m_listData;
+    std::string m_strSearchKey;  // the key as typed, written by a search that produced a page
+    int m_nIndexFrom = 0;
+    int m_nCountToGet = 0;
+    int m_nTotalCount = 0;
+
+    void Reset() { *this = ContactGeneralSearchItemListData(); }
+};
+
 }  // namespace NS_DIRECTORY

@@ -5,8 +5,11 @@
 #include <new>
 
 #include "CommonAPI.h"
+#include "ContactGeneralModel.h"
+#include "ContactLocalSaveAction.h"
 #include "ContactRemoteAction.h"
 #include "ContactRemoteModel.h"
+#include "LocalContactSearchAction.h"
 #include "PhoneServices.h"
 
 namespace {
@@ -113,5 +116,60 @@ NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const st
 void Directory_DestroyContactRemoteAction(NS_DIRECTORY::CContactRemoteAction* pAction) {
     if (pAction != nullptr) {
         pAction->Release();
+    }
+}
+
+namespace {
+
+// A new module action holding one reference, or null when memory ran out.
+template <class TAction>
+TAction* CreateHeldAction() {
+    TAction* pAction = nullptr;
+    try {
+        pAction = new TAction();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    pAction->AddRef();
+    pAction->SetCreatFlag(true);
+    return pAction;
+}
+
+}  // namespace
+
+NS_DIRECTORY::CContactLocalSaveAction* Directory_CreateLocalSaveAction() {
+    return CreateHeldAction<NS_DIRECTORY::CContactLocalSaveAction>();
+}
+
+void Directory_DestroyLocalSaveAction(NS_DIRECTORY::CContactLocalSaveAction* pAction) {
+    if (pAction != nullptr) {
+        pAction->Release();
+    }
+}
+
+NS_DIRECTORY::CLocalContactSearchAction* TaskAction_CreateLocalContactSearchAction() {
+    return CreateHeldAction<NS_DIRECTORY::CLocalContactSearchAction>();
+}
+
+void TaskAction_DestroyLocalContactSearchAction(NS_DIRECTORY::CLocalContactSearchAction* pAction) {
+    if (pAction != nullptr) {
+        pAction->Release();
+    }
+}
+
+bool Directory_SearchWithMutlNumberAsync(NS_DIRECTORY::ContactGeneralSearchItemListData* pData,
+                                         const char* pGroupName, const char* pKey,
+                                         NS_TA::CTaskActionCallbackBase* pReceiver) {
+    if (pData == nullptr || pGroupName == nullptr || pKey == nullptr || pReceiver == nullptr) {
+        return false;
+    }
+    NS_DIRECTORY::CContactGeneralModel* pModel = NS_DIRECTORY::CContactGeneralModel::GetInstance();
+    if (pModel == nullptr) {
+        return false;
+    }
+    try {
+        return pModel->SearchWithMutlNumberAsync(pData, pGroupName, pKey, pReceiver);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }

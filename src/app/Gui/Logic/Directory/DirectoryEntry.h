@@ -13,8 +13,15 @@ enum EDirectoryDefaultIconType : int {
     DDIT_CONTACT_GENERAL = 2,
 };
 
+namespace NS_TA {
+class CTaskActionCallbackBase;
+}
+
 namespace NS_DIRECTORY {
+class CContactLocalSaveAction;
 class CContactRemoteAction;
+class CLocalContactSearchAction;
+struct ContactGeneralSearchItemListData;
 
 // True exactly when the host says the network is ready.
 bool IsNetworkConnected();
@@ -43,3 +50,15 @@ NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const st
                                                                         const std::string& strUrl);
 // Releases the reference taken by the factory; null is ignored.
 void Directory_DestroyContactRemoteAction(NS_DIRECTORY::CContactRemoteAction* pAction);
+
+// Local phone book background work. The factories answer an action holding one reference, or null; the
+// destroys release that reference and ignore null.
+NS_DIRECTORY::CContactLocalSaveAction* Directory_CreateLocalSaveAction();
+void Directory_DestroyLocalSaveAction(NS_DIRECTORY::CContactLocalSaveAction* pAction);
+NS_DIRECTORY::CLocalContactSearchAction* TaskAction_CreateLocalContactSearchAction();
+void TaskAction_DestroyLocalContactSearchAction(NS_DIRECTORY::CLocalContactSearchAction* pAction);
+// Background search of the group with that display name; the receiver gets the search action back. False
+// when any argument is null or the local model cannot be had or refuses.
+bool Directory_SearchWithMutlNumberAsync(NS_DIRECTORY::ContactGeneralSearchItemListData* pData,
+                                         const char* pGroupName, const char* pKey,
+                                         NS_TA::CTaskActionCallbackBase* pReceiver);

@@ -1,0 +1,141 @@
+// Background reload of both local files after they were replaced from outside, and the hand-over of
+// finished background work.
+
+#include <algorithm>
+#include <new>
+
+#include "AppLog.h"
+#include "ContactGeneralModel.h"
+#include "ContactLocalSaveAction.h"
+#include "DirectoryEntry.h"
+#include "LocalContactSearchAction.h"
+#include "MsgQueue.h"
+#include "PhoneServices.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+CContactGeneralModel::GroupData BuiltInGroup(int nId) {
+    CContactGeneralModel::GroupData group;
+    group.m_nId = nId;
+    group.m_strDisplayName = nId == kAllContactsGroupId ? "All Contacts" : "Blacklist";
+    group.m_bReadOnly = true;
+    return group;
+}
+
+void AddDispName(std::vector<SuperSearchItemData>& listNames, const std::string& strName,
+                 const std::string& strNumber) {
+    if (strNumber.empty()) {
+        return;
+    }
+    SuperSearchItemData data;
+    data.m_strDisplayName = strName;
+    data.m_strNumber = strNumber;
+    listNames.push_back(std::move(data));
+}
+
+}  // namespace
+
+bool CContactGeneralModel::ReloadGroupAndItemByHttp() {
+    CContactLocalSaveAction* pAction = Directory_CreateLocalSaveAction();
+    if (pAction == nullptr) {
+        return false;
+    }
+    const bool bAccepted = MyNoThrow(false, [&]() -> bool {
+        pAction->SetSync(false);
+        pAction->SetRead(true);
+        pAction->SetCallback(this);
+        pAction->SetGroupDirty(true);
+        pAction->SetGroupFilePath(std::string(kLocalDataFolder) + kLocalGroupFileName);
+        pAction->SetItemDirty(true);
+        pAction->SetItemFilePath(std::string(kLocalDataFolder) + kLocalContactFileName);
+        return TaskAction_ExecAction(pAction);
+    });
+    if (!bAccepted) {
+        Directory_DestroyLocalSaveAction(pAction);
+        return false;
+    }
+    m_bReloadByHttp = true;
+    EtlMsgHandler_NotifyApp(false, kLocalReloadMsg, 0, 1);
+    return true;
+}
+
+void CContactGeneralModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) {
+    app_log(6, APP_LOG_INFO, "CContactGeneralModel::OnTaskActionCallback begin\n");
+    if (pTaskAction == nullptr) {
+        return;
+    }
+    if (pTaskAction->GetRequestType() == NS_TA::TA_REQUEST_LOCAL_CONTACT_SAVE) {
+        MyTakeReloadAnswer(static_cast<CContactLocalSaveAction*>(pTaskAction));
+    } else if (pTaskAction->GetRequestType() == NS_TA::TA_REQUEST_LOCAL_CONTACT_SEARCH &&
+               pTaskAction == m_pSearchAction) {
+        MyTakeSearchAnswer(pTaskAction);
+    }
+}
+
+void CContactGeneralModel::MyTakeReloadAnswer(CContactLocalSaveAction* pAction) {
+    if (pAction->IsOperationSucceed() && pAction->IsRead()) {
+        MyNoThrow(false, [&]() -> bool {
+            if (pAction->IsGroupDirty()) {
+                MyClearGroupList();
+                MyLoadGroupFromTaskAction(pAction);
+            }
+            if (pAction->IsItemDirty()) {
+                MyClearContactList();
+                MyLoadContactFromTaskAction(pAction);
+            }
+            return true;
+        });
+        EtlMsgHandler_NotifyApp(false, kLocalContactChangedMsg, 0, 0);
+    }
+    m_bReloadByHttp = false;
+    EtlMsgHandler_NotifyApp(false, kLocalReloadMsg, 0, 2);
+    Directory_DestroyLocalSaveAction(pAction);
+}
+
+void CContactGeneralModel::MyLoadGroupFromTaskAction(CContactLocalSaveAction* pAction) {
+    if (pAction == nullptr) {
+        return;
+    }
+    int nHighestId = 1;
+    for (const GroupData& loaded : pAction->GetGroupList()) {
+        auto pGroup = std::make_unique<GroupData>(loaded);
+        nHighestId = std::max(nHighestId, pGroup->m_nId);
+        if (pGroup->m_nId == kAllContactsGroupId || pGroup->m_nId == kBlacklistGroupId) {
+            pGroup->m_strDisplayName = BuiltInGroup(pGroup->m_nId).m_strDisplayName;
+        }
+        m_listGroup.push_back(std::move(pGroup));
+    }
+    if (MyFindGroupById(kAllContactsGroupId) == nullptr) {
+        m_listGroup.insert(m_listGroup.begin(), std::make_unique<GroupData>(BuiltInGroup(kAllContactsGroupId)));
+    }
+    if (MyFindGroupById(kBlacklistGroupId) == nullptr) {
+        m_listGroup.push_back(std::make_unique<GroupData>(BuiltInGroup(kBlacklistGroupId)));
+    }
+    if (m_pIdGenerator) {
+        m_pIdGenerator->SetBegin(nHighestId);
+    }
+}
+
+void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* pAction) {
+    if (pAction == nullptr) {
+        return;
+    }
+    std::vector<SuperSearchItemData> listNames;
+    m_listItem.reserve(pAction->GetItemList().size());
+    for (const ItemData& loaded : pAction->GetItemList()) {
+        m_listItem.push_back(std::make_unique<ItemData>(loaded));
+        m_nCurrentFavorateCount += loaded.m_bFavorate ? 1 : 0;
+        m_nCurrentBlackCount += loaded.m_nGroupId == kBlacklistGroupId ? 1 : 0;
+        AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strMobileNumber);
+        AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOfficeNumber);
+        AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOtherNumber);
+    }
+    MyResetSearchKeys();
+    if (NS_CALLLOG::CCallLogModel* pCallLog = NS_CALLLOG::CCallLogModel::GetInstance()) {
+        pCallLog->UpdateDispName(listNames);
+    }
+}
+
+}  // namespace NS_DIRECTORY

@@ -1,0 +1,124 @@
+#include "XPortBase.h"
+
+#include <new>
+
+#include <pugixml.hpp>
+
+#include "AppLog.h"
+#include "BaseHelper.h"
+#include "CommonAPI.h"
+#include "CommonUnits.h"
+
+namespace NS_DIRECTORY {
+
+const std::string& CXPortBase::DefaultFilePath() {
+    static const std::string strPath = std::string(kLocalDataFolder) + kLocalExportFileName;
+    return strPath;
+}
+
+int CXPortBase::Import(const char* pPath, bool bKeepContacts, bool bKeepGroups, bool bCheckLimits) {
+    try {
+        const std::string strPath = pPath == nullptr || *pPath == '\0' ? DefaultFilePath() : std::string(pPath);
+        if (bCheckLimits) {
+            const CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
+            const int nCode = CommonAPI_CanContactFileImported(
+                strPath, pModel != nullptr ? pModel->GetMaxGroupCount() : 0,
+                pModel != nullptr ? pModel->GetMaxContactCount() : 0,
+                pModel != nullptr ? pModel->GetMaxBlackCount() : 0);
+            if (nCode != 0) {
+                return nCode;
+            }
+        }
+        if (CommonAPI_ParseContactFileType(strPath) != m_nFileType) {
+            app_log(6, APP_LOG_WARNING, "Local contact: %s is no contact file of this kind, nothing imported.\n",
+                    strPath.c_str());
+            return XPORT_RESULT_INVALID_FILE;
+        }
+        BeforeImport(bKeepContacts, bKeepGroups);
+        const int nResult = Import(strPath.c_str());
+        AfterImport();
+        return nResult;
+    } catch (const std::bad_alloc&) {
+        return XPORT_RESULT_INVALID_FILE;
+    }
+}
+
+void CXPortBase::BeforeImport(bool bKeepContacts, bool bKeepGroups) {
+    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
+    if (pModel == nullptr) {
+        return;
+    }
+    if (!bKeepContacts) {
+        pModel->MyClearContactList();
+    }
+    if (!bKeepGroups) {
+        pModel->MyClearGroupList();
+        pModel->MyCreateDefaultGroup();
+    }
+}
+
+void CXPortBase::AfterImport() {
+    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
+    if (pModel == nullptr) {
+        return;
+    }
+    pModel->MySetGroupDirty(true);
+    pModel->MySetContactDirty(true);
+}
+
+int CXPortBase::Export(const char* pPath) {
+    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
+    if (pModel == nullptr) {
+        return XPORT_RESULT_INVALID_FILE;
+    }
+    try {
+        pModel->ExportContactAndGroup(pPath == nullptr ? std::string() : std::string(pPath));
+    } catch (const std::bad_alloc&) {
+        return XPORT_RESULT_INVALID_FILE;
+    }
+    return XPORT_RESULT_OK;
+}
+
+void CXPortBase::MyLoadDocument(pugi::xml_document& doc, const std::string& strPath) {
+    if (!doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str())) {
+        doc.reset();
+    }
+}
+
+int CXPortBase::MyInsertNewGroup(CContactGeneralModel& model, const std::string& strName,
+                                 const std::string& strRing) {
+    CContactGeneralModel::GroupData group;
+    group.m_nId = model.MyGenGroupId();
+    group.m_strDisplayName = strName;
+    group.m_strRing = strRing;
+    group.m_bReadOnly = false;
+    if (group.m_nId < 0 || model.MyInsertGroup(group, false) < 0) {
+        return -1;
+    }
+    return group.m_nId;
+}
+
+int CXPortBase::MyGroupIdForName(CContactGeneralModel& model, const std::string& strName) {
+    const int nExisting = model.MyGName2Id(strName);
+    if (nExisting >= 0) {
+        return nExisting;
+    }
+    const int nNew = MyInsertNewGroup(model, strName, std::string());
+    return nNew >= 0 ? nNew : kAllContactsGroupId;
+}
+
+void CXPortBase::MyInsertContact(CContactGeneralModel& model, CContactGeneralModel::ItemData& item) {
+    item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
+    item.m_bFavorate = false;
+    model.MyInsertContactNoCheckGroup(item, false);
+}
+
+std::string CXPortBase::MyRealPath(const char* pStored, int nFileType) {
+    std::string strPath = pStored;
+    if (!strPath.empty()) {
+        CommonUnits_Hide2Real(strPath, nFileType);
+    }
+    return strPath;
+}
+
+}  // namespace NS_DIRECTORY

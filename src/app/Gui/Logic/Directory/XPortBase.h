@@ -1,0 +1,63 @@
+#pragma once
+// Import of a contact file into the local phone book, wrapped in the same steps for every format: the
+// optional limit check, emptying what is not kept, the format's own reader, then one save of both files.
+// Groups and contacts go in through the model's insertion rules, so its limits and duplicate checks apply;
+// a refused group or contact is skipped and the import goes on.
+//
+// A file that is missing, does not parse or is not of the reader's format is refused with 1 before
+// anything is emptied; a file of the right format that holds nothing still empties the phone book.
+
+#include <string>
+
+#include "ContactGeneralModel.h"
+
+namespace pugi {
+class xml_document;
+class xml_node;
+}
+
+namespace NS_DIRECTORY {
+
+enum XPortResultCode : int {
+    XPORT_RESULT_OK = 0,
+    XPORT_RESULT_INVALID_FILE = 1,  // unknown type, missing root, unreadable file, or export without a model
+    XPORT_RESULT_NO_PATH = 7,       // also: the export object could not be made
+    XPORT_RESULT_NO_MODEL = 17,
+};
+
+class CXPortBase {
+public:
+    virtual ~CXPortBase() = default;
+    // A null or empty path is "/config/data/contact_xported.xml". Answers 0, a code above, or the
+    // refusal code of the limit check (checkLimits only).
+    virtual int Import(const char* pPath, bool bKeepContacts, bool bKeepGroups, bool bCheckLimits);
+    // The format's reader: inserts what the file holds.
+    virtual int Import(const char* pPath) = 0;
+
+    void BeforeImport(bool bKeepContacts, bool bKeepGroups);
+    void AfterImport();
+    int Export(const char* pPath);
+
+    // "/config/data/contact_xported.xml".
+    static const std::string& DefaultFilePath();
+    // A stored ring or photo path in its real form; "" stays "".
+    static std::string MyRealPath(const char* pStored, int nFileType);
+
+protected:
+    // nFileType: the CommonAPI_ParseContactFileType answer of the files this reader understands.
+    explicit CXPortBase(int nFileType) : m_nFileType(nFileType) {}
+
+    // Loads the file; a missing or unparsable file leaves the document empty.
+    static void MyLoadDocument(pugi::xml_document& doc, const std::string& strPath);
+    // A group the model does not have yet, with a fresh id drawn first (a refused group still uses it up).
+    // Its id, or -1 when the model refused it.
+    static int MyInsertNewGroup(CContactGeneralModel& model, const std::string& strName, const std::string& strRing);
+    // The group of that name, made when missing; 0 when it cannot be made.
+    static int MyGroupIdForName(CContactGeneralModel& model, const std::string& strName);
+    // Fills the digit-key name, clears the favourite mark and inserts without saving.
+    static void MyInsertContact(CContactGeneralModel& model, CContactGeneralModel::ItemData& item);
+private:
+    const int m_nFileType;
+};
+
+}  // namespace NS_DIRECTORY
