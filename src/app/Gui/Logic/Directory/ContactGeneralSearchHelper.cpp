@@ -158,39 +158,22 @@ bool CContactGeneralSearchHelper::MyReSearch(const CContactSearchSource& source,
     return MyCopyResult(source, pOut, nGroupId, strLowerKey, bShowMultNumber);
 }
 
+// Keeps the remembered matches that still match and pages through them exactly as after a full scan, so a
+// narrowed answer (page, total, and a refusal of a page past the end) always equals a fresh scan.
 bool CContactGeneralSearchHelper::MySearchFromResult(const CContactSearchSource& source,
                                                      ContactGeneralSearchItemListData* pOut, int nGroupId,
                                                      const std::string& strLowerKey, bool bShowMultNumber) {
     if (pOut == nullptr || nGroupId < 0 || strLowerKey.empty()) {
         return false;
     }
-    int nFrom = -1;
-    int nTo = -1;
-    if (!MyPageWindow(*pOut, bShowMultNumber, &nFrom, &nTo)) {
-        return false;
-    }
-    int nIndex = 0;
-    size_t nKept = 0;
-    for (const CContactGeneralModel::ItemData* pItem : m_listMatches) {
-        if (!MyIsMatch(*pItem, nGroupId, strLowerKey)) {
-            continue;
-        }
-        m_listMatches[nKept++] = pItem;
-        ContactGeneralItemData record;
-        if (!source.Convert(&record, *pItem)) {
-            continue;
-        }
-        if (nIndex >= nFrom && nIndex < nTo) {
-            pOut->m_listData.push_back(std::move(record));
-        }
-        ++nIndex;
-    }
-    m_listMatches.resize(nKept);
-    pOut->m_strSearchKey = m_strCurrentKey;
-    pOut->m_nTotalCount = nIndex;
+    m_listMatches.erase(std::remove_if(m_listMatches.begin(), m_listMatches.end(),
+                                       [&](const CContactGeneralModel::ItemData* pItem) {
+                                           return !MyIsMatch(*pItem, nGroupId, strLowerKey);
+                                       }),
+                        m_listMatches.end());
     m_strLastKey = strLowerKey;
     m_nGroupId = nGroupId;
-    return true;
+    return MyCopyResult(source, pOut, nGroupId, strLowerKey, bShowMultNumber);
 }
 
 bool CContactGeneralSearchHelper::MyCopyResult(const CContactSearchSource& source,

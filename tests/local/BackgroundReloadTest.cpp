@@ -1,0 +1,247 @@
+// Background reload of both local files: the busy flag, what a provisioned file turns into, failures that
+// leave the store alone, and the save action's own round trip.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ContactGeneralSearchHelper.h"
+#include "ContactLocalSaveAction.h"
+#include "DirectoryEntry.h"
+#include "LocalContactSearchAction.h"
+#include "LocalModelFixture.h"
+
+namespace {
+
+using localtest::Contact;
+using localtest::ContactGeneralModelTestPeer;
+using localtest::ContactElement;
+using localtest::ContactFileXml;
+using localtest::GroupElement;
+using localtest::GroupFileXml;
+using localtest::kContactFile;
+using localtest::kGroupFile;
+using NS_DIRECTORY::CContactLocalSaveAction;
+using NS_DIRECTORY::ContactGeneralSearchItemListData;
+using NS_DIRECTORY::ContactGroupData;
+
+class NullReceiver : public NS_TA::CTaskActionCallbackBase {
+public:
+    void OnTaskActionCallback(NS_TA::CTaskAction*) override {}
+};
+
+class BackgroundReloadTest : public localtest::LocalModelFixture {
+protected:
+    void SetUp() override {
+        m_root.WriteFile(kGroupFile, GroupFileXml(GroupElement(0, "All Contacts") + GroupElement(2, "Work") +
+                                                  GroupElement(1, "Blacklist")));
+        m_root.WriteFile(kContactFile, ContactFileXml(ContactElement("Alice", 2, "mobile_number=\"100\"") +
+                                                      ContactElement("Spam", 1, "mobile_number=\"666\"")));
+        Model();
+        DropRecords();
+    }
+
+    std::vector<HostControl::Notification> Reloads() {
+        std::vector<HostControl::Notification> listNotes;
+        for (const auto& note : HostControl::TakeNotifications()) {
+            if (note.id == 1720 || note.id == 1722) {
+                listNotes.push_back(note);
+            }
+        }
+        return listNotes;
+    }
+
+    std::vector<std::string> GroupNames() {
+        std::vector<std::string> listNames;
+        for (int nIndex = 0; nIndex < Model().GetCurrentGroupCount(); ++nIndex) {
+            listNames.push_back(Model().GetGroupNameByIndex(nIndex));
+        }
+        return listNames;
+    }
+};
+
+using Notes = std::vector<std::pair<int, int>>;
+
+Notes IdsAndParams(const std::vector<HostControl::Notification>& listNotes) {
+    Notes listOut;
+    for (const auto& note : listNotes) {
+        listOut.emplace_back(note.id, note.lParam);
+    }
+    return listOut;
+}
+
+TEST_F(BackgroundReloadTest, EveryEditAndSearchIsRefusedUntilTheCallbackRan) {
+    ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
+    EXPECT_TRUE(Model().IsReloadGroupAndItemByHttp());
+    EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1722, 1}}));
+
+    NullReceiver receiver;
+    ContactGeneralSearchItemListData data;
+    data.m_nCountToGet = 10;
+    auto names = [] { return Names({"Alice"}); };
+    const std::vector<std::pair<const char*, std::function<bool()>>> kRefusals = {
+        {"AddContact", [&] { return Model().AddContact(Contact("Bob", "Work")) == -1; }},
+        {"AddContactById", [&] { return Model().AddContactById(2, Contact("Bob", "")) == -1; }},
+        {"AddBlackContact", [&] { return Model().AddBlackContact(Contact("Bob", "")) == -1; }},
+        {"UpdateContactData", [&] { return Model().UpdateContactData("Alice", Contact("Alice", "Work", "1")) == -1; }},
+        {"RemoveContact", [&] { return !Model().RemoveContact("Alice"); }},
+        {"RemoveContactList", [&] { auto l = names(); return !Model().RemoveContactList(l); }},
+        {"RemoveAllContactsByClickAction", [&] { return !Model().RemoveAllContactsByClickAction("local_contact_x0"); }},
+        {"SetContactGroupId", [&] { return !Model().SetContactGroupId("Alice", 0); }},
+        {"Local2Black", [&] { return !Model().Local2Black("Alice"); }},
+        {"Black2Local", [&] { return !Model().Black2Local("Spam"); }},
+        {"IsListCanMove", [&] { auto l = names(); return Model().IsListCanMove(l, "Blacklist") == -1; }},
+        {"MoveListToGroup", [&] { auto l = names(); return Model().MoveListToGroup(l, "Blacklist") == -1; }},
+        {"ToFavorateList", [&] { auto l = names(); return !Model().ToFavorateList(l); }},
+        {"RemoveFavorateList", [&] { auto l = names(); return !Model().RemoveFavorateList(l); }},
+        {"RemoveAllFavorates", [&] { return !Model().RemoveAllFavorates(); }},
+        {"AddGroup", [&] { return Model().AddGroup(ContactGroupData{"Home", ""}) == -1; }},
+        {"UpdateGroupData", [&] { return Model().UpdateGroupData("Work", ContactGroupData{"Job", ""}) == -1; }},
+        {"RemoveGroup", [&] { return !Model().RemoveGroup("Work"); }},
+        {"RemoveAllGroup", [&] { return !Model().RemoveAllGroup(); }},
+        {"Search", [&] { return !Model().Search(&data, "local_contact_x0", "a"); }},
+        {"SearchWithMutlNumber", [&] { return !Model().SearchWithMutlNumber(&data, "local_contact_x0", "1"); }},
+        {"SearchAsync", [&] { return !Model().SearchAsync("local_contact_x0", "a", 0, 10, &receiver); }},
+        {"SearchWithMutlNumberAsync",
+         [&] { return !Directory_SearchWithMutlNumberAsync(&data, "All Contacts", "1", &receiver); }},
+    };
+    for (const auto& refusal : kRefusals) {
+        CommonUnits_SetErrorId(0);
+        EXPECT_TRUE(refusal.second()) << refusal.first;
+        EXPECT_EQ(CommonUnits_GetErrorId(), -13) << refusal.first;
+    }
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice", "Spam"}));
+
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
+    EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1720, 0}, {1722, 2}}));
+    EXPECT_GE(Model().AddContact(Contact("Bob", "Work")), 0);
+    EXPECT_TRUE(Model().Search(&data, "local_contact_x0", "b"));
+}
+
+TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten) {
+    const std::string strGroups =
+        GroupFileXml(GroupElement(7, "Zoo", "ring=\"Config:zoo.wav\"") + GroupElement(3, "Family") +
+                     GroupElement(4, "Family") + "<group display_name=\"No id\"/>" + GroupElement(1, "Black") +
+                     GroupElement(5, ""));
+    const std::string strContacts = ContactFileXml(
+        ContactElement("anna", 3, "mobile_number=\"200\" office_number=\"201\" other_number=\"202\"") +
+        ContactElement("Anna", 7, "is_favorate=\"1\"") + ContactElement("Bob", 1, "mobile_number=\"300\"") +
+        ContactElement("Bob", 0) + ContactElement("", 0) + ContactElement("Carl", 3, "line=\"2\" selected_photo=\"4\""));
+    m_root.WriteFile(kGroupFile, strGroups);
+    m_root.WriteFile(kContactFile, strContacts);
+    HostControl::TakeCallLogDispNames();
+
+    ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+
+    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Family", "Zoo", "Blacklist"}));
+    NS_DIRECTORY::ContactGroupData group;
+    ASSERT_TRUE(Model().GetGroupDataById(&group, 7));
+    EXPECT_EQ(Model().GetGroupIdByGroupName("Blacklist"), 1);
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
+              (std::vector<std::string>{"anna", "Anna", "Bob", "Carl"}));
+    EXPECT_EQ(Model().GetCurrentBlackCount(), 1);
+    EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
+    ExpectCountersInStep();
+    NS_DIRECTORY::ContactGeneralItemData carl;
+    ASSERT_TRUE(Model().GetContactData(&carl, "Carl"));
+    EXPECT_EQ(carl.m_nLine, 2);
+    EXPECT_EQ(carl.m_nSelectedPhoto, 4);
+
+    const auto listDispNames = HostControl::TakeCallLogDispNames();
+    ASSERT_EQ(listDispNames.size(), 1u);
+    std::vector<std::string> listPairs;
+    for (const auto& item : listDispNames[0]) {
+        listPairs.push_back(item.m_strDisplayName + "=" + item.m_strNumber);
+    }
+    EXPECT_EQ(listPairs, (std::vector<std::string>{"anna=200", "anna=201", "anna=202", "Bob=300"}));
+
+    EXPECT_EQ(m_root.ReadFile(kGroupFile), strGroups);
+    EXPECT_EQ(m_root.ReadFile(kContactFile), strContacts);
+    EXPECT_EQ(Model().AddGroup(ContactGroupData{"Friends", ""}), 2);
+    EXPECT_EQ(Model().GetGroupIdByGroupName("Friends"), 8);
+}
+
+TEST_F(BackgroundReloadTest, AGroupFileWithoutGroupZeroGetsAllContactsFirst) {
+    m_root.WriteFile(kGroupFile, GroupFileXml(GroupElement(2, "Work")));
+    ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Work", "Blacklist"}));
+}
+
+TEST_F(BackgroundReloadTest, AFileThatCannotBeReadLeavesTheStoreAsItWas) {
+    const struct {
+        const char* pWhat;
+        const char* pPath;
+        std::string strContent;
+    } kCases[] = {
+        {"contacts that do not parse", kContactFile, "<root_contact><contact display_name=\"X\"></root_contact>"},
+        {"contacts without their root", kContactFile, "<?xml version=\"1.0\"?><contacts/>"},
+        {"groups without their root", kGroupFile, "<root_contact/>"},
+    };
+    for (const auto& entry : kCases) {
+        m_root.WriteFile(kGroupFile, GroupFileXml(GroupElement(2, "Other")));
+        m_root.WriteFile(kContactFile, ContactFileXml(ContactElement("Zed", 2)));
+        m_root.WriteFile(entry.pPath, entry.strContent);
+        ASSERT_TRUE(Model().ReloadGroupAndItemByHttp()) << entry.pWhat;
+        ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+        EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
+        EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1722, 1}, {1722, 2}})) << entry.pWhat;
+        EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Work", "Blacklist"})) << entry.pWhat;
+        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice", "Spam"}))
+            << entry.pWhat;
+    }
+}
+
+TEST_F(BackgroundReloadTest, ARefusedReloadChangesNothing) {
+    HostControl::SetRefuseTaskActions(true);
+    EXPECT_FALSE(Model().ReloadGroupAndItemByHttp());
+    EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
+    EXPECT_TRUE(Reloads().empty());
+    EXPECT_GE(Model().AddContact(Contact("Bob", "Work")), 0);
+}
+
+TEST(LocalSaveAction, SavedListsLoadBackWithPathsInStoredForm) {
+    testsupport::TempRoot root;
+    CContactLocalSaveAction* pAction = Directory_CreateLocalSaveAction();
+    ASSERT_NE(pAction, nullptr);
+    NS_DIRECTORY::CContactGeneralModel::GroupData group;
+    group.m_nId = 4;
+    group.m_strDisplayName = "Work";
+    group.m_strRing = CommonUnits_GetUserUploadRingFolder() + "work.wav";
+    NS_DIRECTORY::CContactGeneralModel::ItemData item;
+    item.m_strDisplayName = "Zed";
+    item.m_strMobileNumber = "42";
+    item.m_nGroupId = 4;
+    item.m_nLine = 3;
+    item.m_bFavorate = true;
+    item.m_strDefaultPhoto = CommonUnits_GetUserUploadPhotoFolder() + "zed.png";
+    item.m_strNameIndex = CommonUnits_ToKeyString("Zed");
+    pAction->SetGroupList({group});
+    pAction->SetItemList({item});
+    pAction->SetGroupFilePath("/config/data/g.xml");
+    pAction->SetItemFilePath("/config/data/c.xml");
+    pAction->SetGroupDirty(true);
+    pAction->SetItemDirty(true);
+    pAction->SetRead(false);
+    ASSERT_TRUE(pAction->Exec());
+    EXPECT_NE(root.ReadFile("/config/data/c.xml").find("default_photo=\"Config:zed.png\""), std::string::npos);
+
+    pAction->SetRead(true);
+    ASSERT_TRUE(pAction->Exec());
+    ASSERT_EQ(pAction->GetGroupList().size(), 3u);
+    EXPECT_EQ(pAction->GetGroupList()[1].m_strRing, group.m_strRing);
+    ASSERT_EQ(pAction->GetItemList().size(), 1u);
+    const auto& loaded = pAction->GetItemList()[0];
+    EXPECT_EQ(loaded.m_strDefaultPhoto, item.m_strDefaultPhoto);
+    EXPECT_EQ(loaded.m_nLine, 3);
+    EXPECT_TRUE(loaded.m_bFavorate);
+    EXPECT_EQ(loaded.m_strNameIndex, "933");
+
+    pAction->SetItemDirty(false);
+    EXPECT_FALSE(pAction->Exec());
+    Directory_DestroyLocalSaveAction(pAction);
+}
+
+}  // namespace
