@@ -16,6 +16,7 @@
 #include "CommonUnits.h"
 #include "ConfigParser.h"
 #include "ContactRemoteAction.h"
+#include "ContactRemoteSearchHelper.h"
 #include "PhoneServices.h"
 
 namespace NS_DIRECTORY {
@@ -56,6 +57,7 @@ bool LoadSettings(pugi::xml_document& doc, const std::string& strPath) {
 }  // namespace
 
 std::atomic<CContactRemoteModel*> CContactRemoteModel::m_pInst{nullptr};
+std::atomic<unsigned long long> CContactRemoteModel::m_nTreeRevision{0};
 
 void CContactRemoteModel::RemoteConfigItem::Reset() {
     m_strName.clear();
@@ -127,6 +129,8 @@ CContactRemoteModel::CContactRemoteModel()
       m_nMaxUnitCount(5000),
       m_nMaxLevel(4),
       m_ePageStatus(FILE_DOWNLOAD_NONE),
+      m_pSearchHelper(nullptr),
+      m_pPageAction(nullptr),
       m_nGeneration(1) {
     MyInit();
     EtlMsgHandler_RegisterMsgHandle(TM_TIMER, TM_TIMER, &CContactRemoteModel::OnMessage);
@@ -136,9 +140,14 @@ CContactRemoteModel::~CContactRemoteModel() {
     MyFinal();
     EtlMsgHandler_UnregisterMsgHandle(TM_TIMER, TM_TIMER, &CContactRemoteModel::OnMessage);
     MyReleaseRunningActions();
+    MyReleaseWaitingSearches();
+    TaskAction_DestroyNetworkFileAction(m_pPageAction);
 }
 
 bool CContactRemoteModel::MyInit() {
+    if (m_pSearchHelper == nullptr) {
+        m_pSearchHelper = new (std::nothrow) CContactRemoteSearchHelper(this);
+    }
     ProcessAutoUpdate();
     {
         std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);
@@ -147,6 +156,7 @@ bool CContactRemoteModel::MyInit() {
         root.m_eStatus = FILE_DOWNLOADED_OK;
         root.m_nLevel = 0;
         m_treeContact.SetRoot(root, REMOTE_ROOT_KEY);
+        MyTreeChanged();
         m_nUnitCount = 0;
         m_ePageStatus = FILE_DOWNLOAD_READY;
     }
@@ -157,6 +167,9 @@ bool CContactRemoteModel::MyInit() {
 }
 
 void CContactRemoteModel::MyFinal() {
+    delete m_pSearchHelper;
+    m_pSearchHelper = nullptr;
+    MyClearPageList();
     timerKillThreadTimer(REMOTE_REFRESH_TIMER_ID);
     {
         std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);

@@ -2,6 +2,7 @@
 // The remote phonebook: the configured slots, the tree of everything downloaded with a download state per
 // node, and its refresh. Runs on the GUI thread; download workers also parse into the tree, always under
 // m_csLock, one lock section per operation, so a parse never holds a node across two sections.
+// Browsing, lists, paging and search live here too; search engines lock before m_csLock, never after.
 
 #include <atomic>
 #include <list>
@@ -12,9 +13,14 @@
 
 #include "BaseHelper.h"
 #include "ContactRemoteItem.h"
+#include "ContactRemoteTypes.h"
 #include "MsgQueue.h"
 #include "TaskAction.h"
 #include "TinyTree.h"
+
+namespace pugi {
+class xml_node;
+}  // namespace pugi
 
 namespace NS_DIRECTORY {
 
@@ -22,12 +28,15 @@ class CContactRemoteAction;
 class CContactRemoteMenuParser;
 class CContactRemoteUnitParser;
 class CContactRemoteMixedParser;
+class CContactRemoteSearchHelper;
+class CContactRemoteSearchAction;
 
 // Key of the tree root; the top nodes (one per slot) hang below it.
 extern const char* const REMOTE_ROOT_KEY;  // "<URL>All"
 constexpr int REMOTE_REFRESH_TIMER_ID = 91110;
 constexpr int REMOTE_MSG_DOWNLOAD_RESULT = 1822;
 constexpr int REMOTE_MSG_REFRESH_STARTED = 1823;
+constexpr int REMOTE_MSG_PAGE_RESULT = 1824;
 
 // The URL with the password of a "user:password@" part hidden, for log lines.
 std::string RemoteUrlForLog(const std::string& strUrl);
@@ -112,6 +121,51 @@ public:
     // Expands "#IP", "#MAC" and "#SEARCH" in a search slot's full URL, each value percent-encoded.
     void RepalceUrl(std::string& strUrl);
 
+    // Browsing. An empty strUrl means the node the user is in. Results of the list operations are
+    // RemoteListStatus codes.
+    static int FileDownStatus2GetListStatus(FileDownloadStatus eStatus);
+    int GetContactListByClickAction(ContactRemoteListData* pList, const std::string& strClickAction,
+                                    const std::string& strUnused, bool bUnused);
+    int GetContactList(ContactRemoteListData* pList, const std::string& strUrl);
+    // The first hot key of the current node whose name starts with the byte nKey is entered.
+    int GetContactListBySoftkey(ContactRemoteListData* pList, int nKey);
+    // 1 entered a downloaded menu, 2 an entry, 3 a hot key, else 0 (*pStatus tells why a menu stayed shut).
+    int EnterContactByIndex(int nIndex, int* pStatus, const std::string& strUrl);
+    bool LeaveBack(int bToTop);
+    bool LeaveOut();
+    std::string GetTitle();
+    bool GetUnitContactByIndex(ContactRemoteUnit* pUnit, int nIndex, const std::string& strUrl);
+    bool GetUnitContactByIndex(ContactRemoteItemData* pData, int nIndex);
+    // Copy entry nIndex of the current node into the local book or its blacklist: the local model's result,
+    // -1 when there is no such entry. Numbers beyond the third are dropped.
+    int Remote2Local(int nIndex);
+    int Remote2Black(int nIndex);
+    int CallOut(const std::string& strNumber, const std::string& strName, int nAccount);
+
+    // Paging: loads the next (true) or previous (false) page of the page in view, emptying the page list
+    // first; message 1824 tells the end. The page URLs come from the last loaded page while the user is on
+    // it, else from the page keys of the current node. False when there is no such page or a page still loads.
+    bool ReqPagingList(bool bNext);
+    bool GetPageListData(ContactRemoteListData* pList);
+
+    // Search. Scopes are node keys; "<URL>All" is the whole tree.
+    // Starts a background search; pCallback gets a copy of the answer on the GUI thread.
+    bool SearchAsync(const std::string& strKey, int nFrom, int nCount,
+                     NS_TA::CTaskActionCallbackBase* pCallback, std::string& strClickAction, bool bAll);
+    // A receiver that goes away before its answer arrived must call this first.
+    void CancelSearchCallBack(NS_TA::CTaskActionCallbackBase* pCallback);
+    bool Search(RemoteSearchListData* pData, int nSlot, bool bAll);
+    // Keys starting with a digit, "*" or "#" match numbers, others names, "" everything. Entries come in no
+    // particular order.
+    bool SearchWithOneNumber(RemoteSearchListData* pData);
+    bool SearchWithMultNumber(RemoteSearchListData* pData);
+    std::string GetContactNameByNumber(const std::string& strNumber);
+    bool IsSearchOn();
+    bool IsSearchType(const std::string& strClickAction);
+    // Server-side search of a search slot: bDownload sends strKey to the server.
+    int GetSearchListByClickAction(ContactRemoteListData* pList, const std::string& strClickAction,
+                                   const std::string& strKey, bool bDownload);
+
     // Holds the model alive for a worker: ReleaseInstance waits until every lease is gone.
     class CWorkerLease {
     public:
@@ -130,6 +184,7 @@ private:
     friend class CContactRemoteMenuParser;
     friend class CContactRemoteUnitParser;
     friend class CContactRemoteMixedParser;
+    friend class CContactRemoteSearchHelper;
     // Lets the tests read the tree.
     friend class RemoteModelPeer;
 
@@ -188,6 +243,33 @@ private:
     // True inside a parse that began before the last MyFinal: its results belong to a dropped tree.
     bool MyIsStaleParse() const;
     void MyReleaseRunningActions();
+    // Counts every change of any model's tree, so search engines know when their memory is out of date.
+    static unsigned long long TreeRevision();
+    static void MyTreeChanged();
+
+    // Browsing.
+    const std::string& MyGetUrl(const std::string& strUrl) const;
+    bool MyCopyItemList(ContactRemoteListData* pList, RemoteTree::TinyNode* pNode);
+    int MyCopyRemote2Local(int nIndex, bool bBlack);
+    RemoteConfigItem* MyGetSlotByClickAction(const std::string& strClickAction);
+    int MyEnterChild(int nIndex, int* pStatus, const std::string& strKey);
+
+    // Paging.
+    int MyExecLoadPaging(const std::string& strUrl, bool bSync);
+    void MyOnPageLoaded(NS_TA::CTaskAction* pTaskAction);
+    bool MyPrasePageFile(const std::string& strPath);
+    void MyAppendPageItems(const pugi::xml_node& root);
+    void MyClearPageList();
+    std::string MyPageUrlOfCurrentNode(bool bNext);
+
+    // Search.
+    bool MySearchLocal(const std::string& strKey, int nFrom, int nCount,
+                       NS_TA::CTaskActionCallbackBase* pCallback, const std::string& strScope);
+    void MySearchCallBack(CContactRemoteSearchAction* pAction);
+    bool MySearchWholeTree(RemoteSearchListData* pData, bool bAllNumbers);
+    int MySearchOnServer(ContactRemoteListData* pList, const std::string& strUrl, const std::string& strKey,
+                         bool bDownload);
+    void MyReleaseWaitingSearches();
 
     RemoteTree m_treeContact;
     std::vector<std::unique_ptr<RemoteConfigItem>> m_vecConfig;
@@ -197,8 +279,17 @@ private:
     int m_nMaxUnitCount;
     int m_nMaxLevel;
     ETL_BaseHelper::chCriticalSection m_csLock;
+    std::map<NS_TA::CTaskAction*, NS_TA::CTaskActionCallbackBase*> m_mapCallBack;
+    // Written under m_csLock: RepalceUrl reads it on workers.
     std::string m_strSearchKey;
     FileDownloadStatus m_ePageStatus;
+    std::list<ContactRemoteItemBase*> m_listPageItem;
+    std::string m_strNextPageUrl;
+    std::string m_strPrevPageUrl;
+    CContactRemoteSearchHelper* m_pSearchHelper;
+    // The page load in flight (one at a time) and the URL of the page held in m_listPageItem.
+    NS_TA::CNetworkFileAction* m_pPageAction;
+    std::string m_strPageUrl;
 
     // Actions handed to the executor and not yet called back, with the tree generation they belong to.
     std::map<NS_TA::CTaskAction*, unsigned> m_mapRunning;
@@ -208,6 +299,7 @@ private:
     unsigned m_nGeneration;
 
     static std::atomic<CContactRemoteModel*> m_pInst;
+    static std::atomic<unsigned long long> m_nTreeRevision;
 };
 
 }  // namespace NS_DIRECTORY

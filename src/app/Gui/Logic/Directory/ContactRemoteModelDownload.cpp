@@ -14,6 +14,8 @@
 #include "ContactRemoteAction.h"
 #include "ContactRemoteModel.h"
 #include "ContactRemoteParserDelegator.h"
+#include "ContactRemoteSearchAction.h"
+#include "ContactRemoteSearchHelper.h"
 #include "DirectoryEntry.h"
 #include "PhoneServices.h"
 
@@ -161,6 +163,14 @@ std::string RemoteUrlForLog(const std::string& strUrl) {
     return strUrl.substr(0, nColon + 1) + "***" + strUrl.substr(nAt);
 }
 
+unsigned long long CContactRemoteModel::TreeRevision() {
+    return m_nTreeRevision.load();
+}
+
+void CContactRemoteModel::MyTreeChanged() {
+    ++m_nTreeRevision;
+}
+
 bool CContactRemoteModel::MyIsStaleParse() const {
     return t_nParseGeneration != 0 && t_nParseGeneration != m_nGeneration;
 }
@@ -204,6 +214,7 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
                         RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(data.m_strUrl).c_str());
             } else {
                 pParent->AddChild(data, data.m_strUrl);
+                MyTreeChanged();
                 ItemData& child = pParent->GetChildren().back()->GetData();
                 if (child.m_strUrl.empty() && child.m_eStatus != FILE_DOWNLOADED_OK &&
                     child.m_eStatus != FILE_DOWNLOAD_NO_URL) {
@@ -316,6 +327,7 @@ void CContactRemoteModel::MySortChildrenByUrl(const std::string& strUrl) {
     if (pNode != nullptr) {
         std::vector<RemoteTree::TinyNode*>& vecChildren = pNode->GetChildren();
         std::stable_sort(vecChildren.begin(), vecChildren.end(), ComesBefore);
+        MyTreeChanged();
     }
 }
 
@@ -453,12 +465,22 @@ void CContactRemoteModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) 
         return;
     }
     app_log(6, APP_LOG_INFO, "taskActionCallback.type[%d]\n", pTaskAction->GetRequestType());
-    if (pTaskAction->GetRequestType() == NS_TA::TA_REQUEST_REMOTE_CONTACT_DOWNLOAD) {
-        try {
-            MyOnDownloadFinished(static_cast<CContactRemoteAction*>(pTaskAction));
-        } catch (const std::bad_alloc&) {
-            app_log(6, APP_LOG_WARNING, "CContactRemoteModel::OnTaskActionCallback out of memory\n");
+    try {
+        switch (pTaskAction->GetRequestType()) {
+            case NS_TA::TA_REQUEST_REMOTE_CONTACT_DOWNLOAD:
+                MyOnDownloadFinished(static_cast<CContactRemoteAction*>(pTaskAction));
+                break;
+            case NS_TA::TA_REQUEST_REMOTE_CONTACT_SEARCH:
+                MySearchCallBack(static_cast<CContactRemoteSearchAction*>(pTaskAction));
+                break;
+            case NS_TA::TA_REQUEST_NETWORK_FILE:
+                MyOnPageLoaded(pTaskAction);
+                break;
+            default:
+                break;
         }
+    } catch (const std::bad_alloc&) {
+        app_log(6, APP_LOG_WARNING, "CContactRemoteModel::OnTaskActionCallback out of memory\n");
     }
 }
 
@@ -475,7 +497,10 @@ void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
             m_mapRunning.erase(found);
         }
         if (bCurrentGeneration) {
-            m_ePageStatus = eStatus;
+            // A page load in flight or a page on show keeps its own state.
+            if (m_ePageStatus != FILE_DOWNLOADING && m_strPageUrl.empty()) {
+                m_ePageStatus = eStatus;
+            }
             RemoteTree::TinyNode* pNode = m_treeContact.Find(strKey);
             if (pNode != nullptr && pNode->GetData().m_eStatus != FILE_DOWNLOAD_CANCELED) {
                 app_log(6, APP_LOG_INFO,
@@ -512,6 +537,9 @@ int CContactRemoteModel::ReDownload(const std::string& strUrl) {
     }
     if (!IsNetworkConnected()) {
         return kNoNetwork;
+    }
+    if (m_pSearchHelper != nullptr) {
+        m_pSearchHelper->ResetKey();
     }
     int nResult = FILE_DOWNLOAD_FAILED;
     try {
@@ -610,6 +638,7 @@ bool CContactRemoteModel::MyReleaseTree(const std::string& strUrl) {
         pNode->GetData().m_eStatus = FILE_DOWNLOAD_READY;
         m_nUnitCount -= MyCountUnitsBelow(pNode);
         std::vector<RemoteTree::TinyNode*> vecDetached = pNode->DetachChildren();
+        MyTreeChanged();
         m_vecReleased.insert(m_vecReleased.end(), vecDetached.begin(), vecDetached.end());
     }
     return true;

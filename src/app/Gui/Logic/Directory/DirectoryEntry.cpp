@@ -9,6 +9,7 @@
 #include "ContactLocalSaveAction.h"
 #include "ContactRemoteAction.h"
 #include "ContactRemoteModel.h"
+#include "ContactRemoteSearchAction.h"
 #include "LocalContactSearchAction.h"
 #include "PhoneServices.h"
 
@@ -171,5 +172,38 @@ bool Directory_SearchWithMutlNumberAsync(NS_DIRECTORY::ContactGeneralSearchItemL
         return pModel->SearchWithMutlNumberAsync(pData, pGroupName, pKey, pReceiver);
     } catch (const std::bad_alloc&) {
         return false;
+    }
+}
+
+std::string Directory_GetRemoteContactNameByNumber(const std::string& strNumber) {
+    return AskRemoteModel(std::string(), [&strNumber](NS_DIRECTORY::CContactRemoteModel& model) {
+        return model.GetContactNameByNumber(strNumber);
+    });
+}
+
+bool Directory_SearchRemoteWithOneNumber(NS_DIRECTORY::RemoteSearchListData* pData) {
+    return AskRemoteModel(false, [pData](NS_DIRECTORY::CContactRemoteModel& model) {
+        return model.SearchWithOneNumber(pData);
+    });
+}
+
+bool Directory_SearchRemoteWithMultNumber(NS_DIRECTORY::RemoteSearchListData* pData) {
+    return AskRemoteModel(false, [pData](NS_DIRECTORY::CContactRemoteModel& model) {
+        return model.SearchWithMultNumber(pData);
+    });
+}
+
+NS_DIRECTORY::CContactRemoteSearchAction* TaskAction_CreateRemoteContactSearchAction() {
+    auto* pAction = new (std::nothrow) NS_DIRECTORY::CContactRemoteSearchAction();
+    if (pAction != nullptr) {
+        pAction->AddRef();
+        pAction->SetCreatFlag(true);
+    }
+    return pAction;
+}
+
+void TaskAction_DestroyRemoteContactSearchAction(NS_DIRECTORY::CContactRemoteSearchAction* pAction) {
+    if (pAction != nullptr) {
+        pAction->Release();
     }
 }

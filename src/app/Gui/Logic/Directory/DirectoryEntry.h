@@ -20,6 +20,8 @@ class CTaskActionCallbackBase;
 namespace NS_DIRECTORY {
 class CContactLocalSaveAction;
 class CContactRemoteAction;
+class CContactRemoteSearchAction;
+struct RemoteSearchListData;
 class CLocalContactSearchAction;
 struct ContactGeneralSearchItemListData;
 
@@ -62,3 +64,13 @@ void TaskAction_DestroyLocalContactSearchAction(NS_DIRECTORY::CLocalContactSearc
 bool Directory_SearchWithMutlNumberAsync(NS_DIRECTORY::ContactGeneralSearchItemListData* pData,
                                          const char* pGroupName, const char* pKey,
                                          NS_TA::CTaskActionCallbackBase* pReceiver);
+
+// Remote phonebook search. The name of the remote entry carrying exactly this number, while remote caller
+// lookup is on ("").
+std::string Directory_GetRemoteContactNameByNumber(const std::string& strNumber);
+// Whole-tree remote searches by name or number (false).
+bool Directory_SearchRemoteWithOneNumber(NS_DIRECTORY::RemoteSearchListData* pData);
+bool Directory_SearchRemoteWithMultNumber(NS_DIRECTORY::RemoteSearchListData* pData);
+// A remote search action holding one reference, or null; the destroy releases it and ignores null.
+NS_DIRECTORY::CContactRemoteSearchAction* TaskAction_CreateRemoteContactSearchAction();
+void TaskAction_DestroyRemoteContactSearchAction(NS_DIRECTORY::CContactRemoteSearchAction* pAction);

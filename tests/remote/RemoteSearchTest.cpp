@@ -1,0 +1,420 @@
+// Searching the remote phonebook: the incremental engine, background searches, whole-tree searches by name
+// or number, caller lookup and the server-side search of a "search.php" slot, against a loopback server.
+
+#include <algorithm>
+#include <iterator>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ConfigParser.h"
+#include "ContactRemoteModel.h"
+#include "ContactRemoteSearchAction.h"
+#include "ContactRemoteSearchHelper.h"
+#include "DirectoryEntry.h"
+#include "HostControl.h"
+#include "RemoteDocBuilder.h"
+#include "RemoteTestFixture.h"
+
+namespace {
+
+using NS_DIRECTORY::CContactRemoteModel;
+using NS_DIRECTORY::CContactRemoteSearchAction;
+using NS_DIRECTORY::CContactRemoteSearchHelper;
+using NS_DIRECTORY::ContactRemoteListData;
+using NS_DIRECTORY::REMOTE_ROOT_KEY;
+using NS_DIRECTORY::RemoteSearchItemData;
+using NS_DIRECTORY::RemoteSearchListData;
+using testsupport::BuildRemoteDirectory;
+using testsupport::BuildRemoteMenu;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+
+const char* const kFreshSearchLine = "CContactRemoteSearchHelper::MyReSearchLocal begin\n";
+
+RemoteSearchListData Request(const std::string& strKey, int nFrom, int nCount) {
+    RemoteSearchListData data;
+    data.m_strKey = strKey;
+    data.m_nIndexFrom = nFrom;
+    data.m_nCountToGet = nCount;
+    return data;
+}
+
+std::vector<std::string> Names(const std::list<RemoteSearchItemData>& listItems) {
+    std::vector<std::string> vecNames;
+    for (const RemoteSearchItemData& item : listItems) {
+        vecNames.push_back(item.m_strName);
+    }
+    return vecNames;
+}
+
+// "name=number,number" for each result, in result order.
+std::vector<std::string> Described(const std::list<RemoteSearchItemData>& listItems) {
+    std::vector<std::string> vecItems;
+    for (const RemoteSearchItemData& item : listItems) {
+        std::string strItem = item.m_strName + "/" + std::to_string(item.m_eType) + "=";
+        for (const std::string& strNumber : item.m_vecNumber) {
+            strItem += strNumber + ",";
+        }
+        vecItems.push_back(strItem);
+    }
+    return vecItems;
+}
+
+int FreshSearches() {
+    const std::vector<std::string> vecLines = HostControl::TakeLogLines();
+    return static_cast<int>(std::count(vecLines.begin(), vecLines.end(), kFreshSearchLine));
+}
+
+// Keeps what every answered background search delivered.
+class SearchReceiver : public NS_TA::CTaskActionCallbackBase {
+public:
+    void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override {
+        m_vecTypes.push_back(pTaskAction->GetRequestType());
+        m_vecAnswers.push_back(static_cast<CContactRemoteSearchAction*>(pTaskAction)->GetResultListData());
+    }
+
+    std::vector<int> m_vecTypes;
+    std::vector<RemoteSearchListData> m_vecAnswers;
+};
+
+class RemoteSearchTest : public remotetest::RemoteFixture {
+protected:
+    std::string Url(const std::string& strName) const { return m_server.Url("/" + strName); }
+    CContactRemoteModel* Model() { return CContactRemoteModel::GetInstance(); }
+
+    void ServeStaff(const std::vector<testsupport::RemoteEntry>& vecExtra = {}) {
+        std::vector<testsupport::RemoteEntry> vecStaff = {{"Zoe Walker", {"4001", "4002"}},
+                                                          {"Ann Lee", {"1001", "*77"}},
+                                                          {"Bob Annis", {"2001", "1001"}},
+                                                          {"Anna Bell", {"1002"}},
+                                                          {"M\xC3\xBCller Hans", {"3003"}}};
+        vecStaff.insert(vecStaff.end(), vecExtra.begin(), vecExtra.end());
+        m_server.Serve("/staff.xml", BuildRemoteDirectory("Staff", vecStaff));
+    }
+
+    // Slot 0 a directory, slot 1 a menu leading to a directory, slot 2 a server-side search service.
+    void StartCompany() {
+        ServeStaff();
+        m_server.Serve("/sales.xml", BuildRemoteMenu("Sales", {{"North", Url("north.xml")}}));
+        m_server.Serve("/north.xml", BuildRemoteDirectory("North", {{"Annette North", {"5001"}},
+                                                                    {"Carl Dunn", {"6001", "10015"}}}));
+        m_server.Serve("/search.php", BuildRemoteDirectory("Results", {{"M\xC3\xBCller & co", {"777"}}}));
+        WriteSlots("", {{"Staff", Url("staff.xml")},
+                        {"Sales", Url("sales.xml")},
+                        {"Find", Url("search.php?name=#SEARCH&amp;mac=#MAC&amp;ip=#IP")}});
+        StartModel();
+        HostControl::TakeLogLines();
+    }
+};
+
+TEST_F(RemoteSearchTest, EngineSearchesScopesInTreeOrderAndCopiesWindows) {
+    StartCompany();
+    RemoteSearchListData all = Request("ann", 0, 10);
+    ASSERT_TRUE(Model()->Search(&all, -1, true));
+    EXPECT_THAT(Described(all.m_listData), ElementsAre("Ann Lee/2=1001,*77,", "Anna Bell/2=1002,",
+                                                       "Bob Annis/2=2001,1001,", "Annette North/2=5001,"));
+    EXPECT_EQ(all.m_nTotalCount, 4);
+
+    RemoteSearchListData staff = Request("ann", 1, 1);
+    ASSERT_TRUE(Model()->Search(&staff, 0, false));
+    EXPECT_THAT(Names(staff.m_listData), ElementsAre("Anna Bell"));
+    EXPECT_EQ(staff.m_nTotalCount, 3);
+
+    RemoteSearchListData sales = Request("ANN", 0, 10);
+    ASSERT_TRUE(Model()->Search(&sales, 1, false));
+    EXPECT_THAT(Names(sales.m_listData), ElementsAre("Annette North")) << "found through the menu";
+
+    RemoteSearchListData digits = Request("266", 0, 10);
+    ASSERT_TRUE(Model()->Search(&digits, -1, true));
+    EXPECT_EQ(digits.m_nTotalCount, 4) << "digit keys match the names' key digits";
+    RemoteSearchListData numbers = Request("100", 0, 10);
+    ASSERT_TRUE(Model()->Search(&numbers, -1, true));
+    EXPECT_THAT(Names(numbers.m_listData), ElementsAre("Ann Lee", "Anna Bell", "Bob Annis", "Carl Dunn"));
+    RemoteSearchListData accented = Request("mull", 0, 10);
+    ASSERT_TRUE(Model()->Search(&accented, -1, true));
+    EXPECT_THAT(Names(accented.m_listData), ElementsAre("M\xC3\xBCller Hans"));
+
+    ASSERT_TRUE(Model()->LeaveOut());
+    RemoteSearchListData nowhere = Request("ann", 0, 10);
+    EXPECT_FALSE(Model()->Search(&nowhere, -1, false)) << "no slot and no current node";
+    EXPECT_FALSE(Model()->Search(nullptr, -1, true));
+    RemoteSearchListData empty = Request("", 0, 10);
+    EXPECT_FALSE(Model()->Search(&empty, -1, true));
+    RemoteSearchListData badWindow = Request("ann", -1, 10);
+    EXPECT_FALSE(Model()->Search(&badWindow, -1, true));
+}
+
+TEST_F(RemoteSearchTest, EngineNarrowsGrowingKeysAndAnswersRepeatsFromMemory) {
+    StartCompany();
+    RemoteSearchListData first = Request("a", 0, 10);
+    ASSERT_TRUE(Model()->Search(&first, -1, true));
+    EXPECT_EQ(FreshSearches(), 1);
+    for (const char* pKey : {"an", "ann", "anna"}) {
+        RemoteSearchListData data = Request(pKey, 0, 10);
+        ASSERT_TRUE(Model()->Search(&data, -1, true)) << pKey;
+        EXPECT_EQ(FreshSearches(), 0) << pKey;
+    }
+    RemoteSearchListData again = Request("ANNA", 0, 10);
+    ASSERT_TRUE(Model()->Search(&again, -1, true));
+    EXPECT_EQ(FreshSearches(), 0) << "the same key in another case";
+    EXPECT_THAT(Names(again.m_listData), ElementsAre("Anna Bell"));
+
+    RemoteSearchListData shorter = Request("ann", 0, 10);
+    ASSERT_TRUE(Model()->Search(&shorter, -1, true));
+    EXPECT_EQ(FreshSearches(), 1) << "a shorter key";
+    EXPECT_EQ(shorter.m_nTotalCount, 4);
+    RemoteSearchListData otherScope = Request("ann", 0, 10);
+    ASSERT_TRUE(Model()->Search(&otherScope, 0, false));
+    EXPECT_EQ(FreshSearches(), 1) << "another scope";
+    RemoteSearchListData jump = Request("annxy", 0, 10);
+    ASSERT_TRUE(Model()->Search(&jump, 0, false));
+    EXPECT_EQ(FreshSearches(), 1) << "two more characters";
+
+    ASSERT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
+    WaitIdle();
+    HostControl::TakeLogLines();
+    RemoteSearchListData afterRefresh = Request("annxyz", 0, 10);
+    ASSERT_TRUE(Model()->Search(&afterRefresh, 0, false));
+    EXPECT_EQ(FreshSearches(), 1) << "a refresh forgets the remembered results";
+}
+
+TEST_F(RemoteSearchTest, NarrowingAgreesWithFreshSearchesForRandomKeys) {
+    const char* const kSyllables[] = {"an", "na", "bo", "li", "mo", "ro", "ce", "du", "\xC3\xA9l", " "};
+    std::mt19937 random(20240611);
+    std::vector<testsupport::RemoteEntry> vecEntries;
+    for (int i = 0; i < 300; ++i) {
+        std::string strName;
+        for (int n = 2 + static_cast<int>(random() % 4); n > 0; --n) {
+            strName += kSyllables[random() % std::size(kSyllables)];
+        }
+        vecEntries.push_back({strName + std::to_string(i),
+                              {std::to_string(random() % 100000), "*" + std::to_string(random() % 1000)}});
+    }
+    m_server.Serve("/big.xml", BuildRemoteDirectory("Big", vecEntries));
+    m_server.Serve("/small.xml", BuildRemoteDirectory("Small", {vecEntries.begin(), vecEntries.begin() + 40}));
+    WriteSlots("", {{"Big", Url("big.xml")}, {"Small", Url("small.xml")}});
+    StartModel();
+    HostControl::TakeLogLines();
+
+    const std::string kAlphabet = "anbolimorcedu2667#*15";
+    CContactRemoteSearchHelper fresh(Model());
+    int nNarrowed = 0;
+    for (int nRound = 0; nRound < 150; ++nRound) {
+        std::string strKey;
+        const bool bAll = nRound % 3 != 0;
+        for (int nLength = 1 + static_cast<int>(random() % 4); nLength > 0; --nLength) {
+            strKey += kAlphabet[random() % kAlphabet.size()];
+            RemoteSearchListData typed = Request(strKey, static_cast<int>(random() % 5),
+                                                 1 + static_cast<int>(random() % 30));
+            RemoteSearchListData expected = typed;
+            ASSERT_TRUE(Model()->Search(&typed, 0, bAll)) << strKey;
+            nNarrowed += strKey.size() > 1 && FreshSearches() == 0 ? 1 : 0;
+            fresh.ResetKey();
+            ASSERT_TRUE(fresh.SearchLocal(&expected, bAll ? REMOTE_ROOT_KEY : Url("big.xml"))) << strKey;
+            HostControl::TakeLogLines();
+            EXPECT_EQ(typed.m_nTotalCount, expected.m_nTotalCount) << strKey;
+            EXPECT_EQ(Described(typed.m_listData), Described(expected.m_listData)) << strKey;
+        }
+    }
+    EXPECT_GT(nNarrowed, 100) << "typing narrowed the remembered results";
+}
+
+TEST_F(RemoteSearchTest, BackgroundSearchesAnswerTheWaitingReceiverWithACopy) {
+    StartCompany();
+    SearchReceiver receiver;
+    std::string strNoAction;
+    ASSERT_TRUE(Model()->SearchAsync("ann", 1, 2, &receiver, strNoAction, true));
+    std::string strStaff = "remote_phonebook_x0";
+    ASSERT_TRUE(Model()->SearchAsync("ann", 0, 10, &receiver, strStaff, false));
+    WaitIdle();
+    ASSERT_EQ(receiver.m_vecAnswers.size(), 2u);
+    EXPECT_THAT(receiver.m_vecTypes, ElementsAre(8, 8));
+    const RemoteSearchListData& whole = receiver.m_vecAnswers[0];
+    EXPECT_EQ(whole.m_strKey, "ann");
+    EXPECT_EQ(whole.m_nIndexFrom, 1);
+    EXPECT_EQ(whole.m_nCountToGet, 2);
+    EXPECT_EQ(whole.m_nTotalCount, 4);
+    EXPECT_THAT(Names(whole.m_listData), ElementsAre("Anna Bell", "Bob Annis"));
+    EXPECT_EQ(receiver.m_vecAnswers[1].m_nTotalCount, 3);
+
+    ContactRemoteListData list;
+    ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x1", "", false), 0);
+    ASSERT_TRUE(Model()->SearchAsync("n", 0, 10, &receiver, strNoAction, false));
+    {
+        SearchReceiver gone;
+        ASSERT_TRUE(Model()->SearchAsync("n", 0, 10, &gone, strNoAction, false));
+        Model()->CancelSearchCallBack(&gone);
+    }
+    WaitIdle();
+    ASSERT_EQ(receiver.m_vecAnswers.size(), 3u);
+    EXPECT_THAT(Names(receiver.m_vecAnswers[2].m_listData), ElementsAre("Annette North", "Carl Dunn"))
+        << "the node the user is in";
+
+    HostControl::SetRefuseTaskActions(true);
+    EXPECT_FALSE(Model()->SearchAsync("ann", 0, 10, &receiver, strNoAction, true));
+    HostControl::SetRefuseTaskActions(false);
+    WaitIdle();
+    EXPECT_EQ(receiver.m_vecAnswers.size(), 3u);
+}
+
+TEST_F(RemoteSearchTest, BackgroundSearchesSeeTheTreeAfterARefresh) {
+    StartCompany();
+    SearchReceiver receiver;
+    std::string strNoAction;
+    ASSERT_TRUE(Model()->SearchAsync("zoe", 0, 10, &receiver, strNoAction, true));
+    WaitIdle();
+    ServeStaff({{"Zoe Two", {"4003"}}});
+    ASSERT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
+    WaitIdle();
+    ASSERT_TRUE(Model()->SearchAsync("zoe", 0, 10, &receiver, strNoAction, true));
+    WaitIdle();
+    ASSERT_EQ(receiver.m_vecAnswers.size(), 2u);
+    EXPECT_EQ(receiver.m_vecAnswers[0].m_nTotalCount, 1);
+    EXPECT_THAT(Names(receiver.m_vecAnswers[1].m_listData), ElementsAre("Zoe Two", "Zoe Walker"));
+}
+
+TEST_F(RemoteSearchTest, SearchActionRefusesWritesAndKeepsItsRecord) {
+    CContactRemoteSearchAction* pAction = TaskAction_CreateRemoteContactSearchAction();
+    ASSERT_NE(pAction, nullptr);
+    EXPECT_EQ(pAction->GetRequestType(), NS_TA::TA_REQUEST_REMOTE_CONTACT_SEARCH);
+    EXPECT_TRUE(pAction->GetCreatFlag());
+    pAction->SetKey("k");
+    pAction->SetTotalCount(3);
+    pAction->SetResultList({RemoteSearchItemData()});
+    EXPECT_EQ(pAction->GetResultListData().m_strKey, "k");
+    EXPECT_EQ(pAction->GetResultListData().m_nTotalCount, 3);
+    EXPECT_EQ(pAction->GetResultList().size(), 1u);
+    pAction->SetRead(false);
+    EXPECT_FALSE(pAction->Exec());
+    EXPECT_EQ(pAction->GetTaskActionErrorType(), NS_TA::TA_WRITE_UNSUPPORTED);
+    pAction->SetRead(true);
+    EXPECT_FALSE(pAction->Exec()) << "not a local search";
+    EXPECT_THAT(pAction->GetResultList(), IsEmpty());
+    TaskAction_DestroyRemoteContactSearchAction(pAction);
+    TaskAction_DestroyRemoteContactSearchAction(nullptr);
+
+    RemoteSearchItemData item;
+    NS_DIRECTORY::ContactRemoteMenu menu;
+    menu.m_strName = "Sales";
+    EXPECT_TRUE(NS_DIRECTORY::CRM2RSID(&item, &menu));
+    EXPECT_EQ(item.m_eType, NS_DIRECTORY::REMOTE_ITEM_MENU);
+    EXPECT_FALSE(NS_DIRECTORY::CRM2RSID(&item, nullptr));
+    EXPECT_FALSE(NS_DIRECTORY::CRU2RSID(nullptr, nullptr));
+}
+
+TEST_F(RemoteSearchTest, WholeTreeSearchesByNumberOrName) {
+    StartCompany();
+    RemoteSearchListData byNumber = Request("1001", 0, 10);
+    ASSERT_TRUE(Directory_SearchRemoteWithOneNumber(&byNumber));
+    EXPECT_THAT(Described(byNumber.m_listData),
+                UnorderedElementsAre("Ann Lee/0=1001,", "Bob Annis/0=1001,", "Carl Dunn/0=10015,"));
+    EXPECT_EQ(byNumber.m_nTotalCount, 3);
+
+    RemoteSearchListData star = Request("*7", 0, 10);
+    ASSERT_TRUE(Model()->SearchWithOneNumber(&star));
+    EXPECT_THAT(Described(star.m_listData), ElementsAre("Ann Lee/0=*77,")) << "a number key";
+    RemoteSearchListData byName = Request("ann", 0, 10);
+    ASSERT_TRUE(Model()->SearchWithOneNumber(&byName));
+    EXPECT_THAT(Described(byName.m_listData),
+                UnorderedElementsAre("Ann Lee/0=,", "Anna Bell/0=,", "Bob Annis/0=,", "Annette North/0=,"));
+    RemoteSearchListData everything = Request("", 2, 3);
+    ASSERT_TRUE(Model()->SearchWithOneNumber(&everything));
+    EXPECT_EQ(everything.m_nTotalCount, 7);
+    EXPECT_EQ(everything.m_listData.size(), 3u);
+
+    RemoteSearchListData multi = Request("ann", 0, 2);
+    ASSERT_TRUE(Directory_SearchRemoteWithMultNumber(&multi));
+    EXPECT_EQ(multi.m_nTotalCount, 4);
+    EXPECT_THAT(Names(multi.m_listData),
+                UnorderedElementsAre("Ann Lee", "Anna Bell", "Bob Annis", "Annette North"));
+    const auto nWithNumbers = std::count_if(multi.m_listData.begin(), multi.m_listData.end(),
+                                            [](const RemoteSearchItemData& item) { return !item.m_vecNumber.empty(); });
+    EXPECT_EQ(nWithNumbers, 2);
+    EXPECT_TRUE(std::all_of(multi.m_listData.begin(), std::next(multi.m_listData.begin(), 2),
+                            [](const RemoteSearchItemData& item) { return !item.m_vecNumber.empty(); }))
+        << "the first two in walk order carry their numbers";
+
+    EXPECT_FALSE(Directory_SearchRemoteWithOneNumber(nullptr));
+    EXPECT_FALSE(Model()->SearchWithMultNumber(nullptr));
+    RemoteSearchListData badWindow = Request("ann", -2, 2);
+    EXPECT_FALSE(Model()->SearchWithMultNumber(&badWindow));
+}
+
+TEST_F(RemoteSearchTest, CallerLookupComparesWholeNumbersWhileSwitchedOn) {
+    StartCompany();
+    EXPECT_FALSE(Model()->IsSearchOn());
+    EXPECT_EQ(Directory_GetRemoteContactNameByNumber("3003"), "");
+    configParser_SetConfigInt("SearchNameFromRemoteSwitch", 1);
+    EXPECT_TRUE(Model()->IsSearchOn());
+    const struct {
+        const char* pNumber;
+        const char* pName;
+    } kCallers[] = {{"3003", "M\xC3\xBCller Hans"}, {"10015", "Carl Dunn"}, {"4002", "Zoe Walker"},
+                    {"300", ""},                   {"30031", ""},           {"", ""}};
+    for (const auto& caller : kCallers) {
+        EXPECT_EQ(Directory_GetRemoteContactNameByNumber(caller.pNumber), caller.pName) << caller.pNumber;
+    }
+    configParser_SetConfigInt("SearchNameFromRemoteSwitch", 2);
+    EXPECT_EQ(Model()->GetContactNameByNumber("3003"), "");
+}
+
+TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
+    HostControl::SetMacAddress("001565aabbcc");
+    HostControl::SetWanIP("203.0.113.7");
+    StartCompany();
+    EXPECT_TRUE(Model()->IsSearchType("remote_phonebook_x2"));
+    EXPECT_FALSE(Model()->IsSearchType("remote_phonebook_x0"));
+    EXPECT_FALSE(Model()->IsSearchType("remote_phonebook_x9"));
+    EXPECT_TRUE(Model()->IsSearchContact(Url("search.php")));
+    EXPECT_FALSE(Model()->IsSearchContact(Url("staff.xml")));
+    EXPECT_TRUE(m_server.RequestsTo("/search.php").empty()) << "a search slot is not fetched by a refresh";
+
+    ContactRemoteListData list;
+    list.m_nCountToGet = 10;
+    const struct {
+        const char* pAction;
+        int nStatus;
+    } kRefused[] = {{"", 11}, {"remote_phonebook_x0", 11}, {"remote_phonebook_x3", 5}, {"remote_phonebook_x7", 4}};
+    for (const auto& refused : kRefused) {
+        EXPECT_EQ(Model()->GetSearchListByClickAction(&list, refused.pAction, "k", true), refused.nStatus)
+            << refused.pAction;
+    }
+    EXPECT_EQ(Model()->GetSearchListByClickAction(nullptr, "remote_phonebook_x2", "k", true), 11);
+    EXPECT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "", false), 0);
+    EXPECT_THAT(list.m_listData, IsEmpty());
+    EXPECT_TRUE(m_server.RequestsTo("/search.php").empty());
+
+    HostControl::TakeNotifications();
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "M\xC3\xBCller & co", true), 1);
+    WaitIdle();
+    const std::vector<testsupport::RecordedRequest> vecRequests = m_server.RequestsTo("/search.php");
+    ASSERT_EQ(vecRequests.size(), 1u);
+    EXPECT_EQ(vecRequests[0].strQuery, "name=M%C3%BCller%20%26%20co&mac=001565aabbcc&ip=203.0.113.7");
+    EXPECT_THAT(NotificationIds(), ::testing::Contains(NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT));
+
+    ContactRemoteListData answer;
+    answer.m_nCountToGet = 10;
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&answer, "remote_phonebook_x2", "ignored", false), 0);
+    ASSERT_EQ(answer.m_listData.size(), 1u);
+    EXPECT_EQ(answer.m_listData.front().m_strDisplayName, "M\xC3\xBCller & co");
+    EXPECT_THAT(answer.m_listData.front().m_listNumber, ElementsAre("777"));
+
+    m_server.Serve("/search.php", BuildRemoteDirectory("Results", {{"Zed", {"1"}}, {"Zack", {"2"}}}));
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "z", true), 1);
+    WaitIdle();
+    ContactRemoteListData second;
+    second.m_nCountToGet = 10;
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&second, "remote_phonebook_x2", "z", false), 0);
+    EXPECT_EQ(second.m_nTotalCount, 2) << "the earlier answer was dropped";
+    EXPECT_EQ(m_server.RequestsTo("/search.php").back().strQuery,
+              "name=z&mac=001565aabbcc&ip=203.0.113.7");
+}
+
+}  // namespace
