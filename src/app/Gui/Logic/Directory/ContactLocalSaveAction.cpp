@@ -144,6 +144,8 @@ bool CContactLocalSaveAction::Load() {
     const bool bItemSucc = LoadItem();
     if (bGroupSucc && bItemSucc) {
         SetTaskActionErrorType(NS_TA::TA_NO_ERROR);
+    } else if (IsOperationSucceed()) {
+        SetTaskActionErrorType(NS_TA::TA_FILE_LOAD_FAILED);  // a file that took no part is no success either
     }
     app_log(6, APP_LOG_INFO, "CContactLocalSaveAction::Load isGroupSucc[%d] isItemSucc[%d]\n", bGroupSucc ? 1 : 0,
             bItemSucc ? 1 : 0);
