@@ -11,7 +11,8 @@ namespace remotetest {
 
 class HeldAnswer {
 public:
-    HeldAnswer(testsupport::LoopbackHttpServer& server, const std::string& strPath, const std::string& strBody)
+    HeldAnswer(testsupport::LoopbackHttpServer& server, const std::string& strPath,
+               const std::string& strBody)
         : m_opened(m_gate.get_future().share()) {
         std::shared_future<void> opened = m_opened;
         server.Handle(strPath, [opened, strBody](const httplib::Request&, httplib::Response& response) {

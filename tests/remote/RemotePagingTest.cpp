@@ -18,14 +18,15 @@ using NS_DIRECTORY::CContactRemoteModel;
 using NS_DIRECTORY::ContactRemoteItemData;
 using NS_DIRECTORY::ContactRemoteListData;
 using NS_DIRECTORY::REMOTE_ROOT_KEY;
+using ::testing::ElementsAre;
 using testsupport::BuildRemoteDirectory;
 using testsupport::RemoteEntry;
-using ::testing::ElementsAre;
 
 std::vector<RemoteEntry> Entries(const std::string& strPrefix, int nCount) {
     std::vector<RemoteEntry> vecEntries;
     for (int i = 0; i < nCount; ++i) {
-        vecEntries.push_back({strPrefix + std::to_string(i), {std::to_string(100 + i), " " + std::to_string(i)}});
+        vecEntries.push_back(
+            {strPrefix + std::to_string(i), {std::to_string(100 + i), " " + std::to_string(i)}});
     }
     return vecEntries;
 }
@@ -43,14 +44,15 @@ protected:
     // Page 1 is the slot's document (the tree); pages 2 and 3 are reached only through paging.
     void SetUp() override {
         RemoteFixture::SetUp();
-        m_server.Serve("/p1.xml", BuildRemoteDirectory("Book", Entries("First ", 3), {},
-                                                       {{"next-page", Url("p2.xml")}, {"previous-page", ""}}));
-        m_server.Serve("/p2.xml", BuildRemoteDirectory("Book", Entries("Second ", 10), {{"Help", Url("h.xml")}},
-                                                       {{"previous-page", Url("p1.xml")},
-                                                        {"next-page", Url("p3.xml")}}));
-        m_server.Serve("/p3.xml", BuildRemoteDirectory("Book", Entries("Third ", 1), {},
-                                                       {{"first-page", Url("p1.xml")},
-                                                        {"previous-page", Url("p2.xml")}}));
+        m_server.Serve("/p1.xml",
+                       BuildRemoteDirectory("Book", Entries("First ", 3), {},
+                                            {{"next-page", Url("p2.xml")}, {"previous-page", ""}}));
+        m_server.Serve("/p2.xml", BuildRemoteDirectory(
+                                      "Book", Entries("Second ", 10), {{"Help", Url("h.xml")}},
+                                      {{"previous-page", Url("p1.xml")}, {"next-page", Url("p3.xml")}}));
+        m_server.Serve("/p3.xml", BuildRemoteDirectory(
+                                      "Book", Entries("Third ", 1), {},
+                                      {{"first-page", Url("p1.xml")}, {"previous-page", Url("p2.xml")}}));
         WriteSlots("", {{"Book", Url("p1.xml")}});
         StartModel();
         ContactRemoteListData list;

@@ -40,8 +40,10 @@ RemoteSearchListData Request(const std::string& strKey) {
 class RemoteSearchStressTest : public remotetest::RemoteFixture {};
 
 TEST_F(RemoteSearchStressTest, BackgroundSearchesWhileRefreshesReplaceTheTree) {
-    const testsupport::RemotePhonebookSite first = testsupport::ServeRemotePhonebook(m_server, "/a", 3, 3, 1500);
-    const testsupport::RemotePhonebookSite second = testsupport::ServeRemotePhonebook(m_server, "/b", 2, 2, 400);
+    const testsupport::RemotePhonebookSite first =
+        testsupport::ServeRemotePhonebook(m_server, "/a", 3, 3, 1500);
+    const testsupport::RemotePhonebookSite second =
+        testsupport::ServeRemotePhonebook(m_server, "/b", 2, 2, 400);
     WriteSlots("", {{"A", first.strTopUrl}, {"B", second.strTopUrl}});
     const char* const kKeys[] = {"p", "pe", "per", "person 1", "7", "73", "737", "1000", "2001", "team"};
 
@@ -52,8 +54,8 @@ TEST_F(RemoteSearchStressTest, BackgroundSearchesWhileRefreshesReplaceTheTree) {
     for (int nRound = 0; nRound < 30; ++nRound) {
         CContactRemoteModel* pModel = CContactRemoteModel::GetInstance();
         for (const char* pKey : kKeys) {
-            nStarted += pModel->SearchAsync(pKey, nRound % 4, 20, &receiver, nRound % 2 == 0 ? strNoAction : strSlotB,
-                                            nRound % 2 == 0)
+            nStarted += pModel->SearchAsync(pKey, nRound % 4, 20, &receiver,
+                                            nRound % 2 == 0 ? strNoAction : strSlotB, nRound % 2 == 0)
                             ? 1
                             : 0;
         }

@@ -144,7 +144,7 @@ public:
 
     // Paging: loads the next (true) or previous (false) page of the page in view, emptying the page list
     // first; message 1824 tells the end. The page URLs come from the last loaded page while the user is on
-    // it, else from the page keys of the current node. False when there is no such page or a page still loads.
+    // it, else from the page keys of the current node. False without such a page or while a page loads.
     bool ReqPagingList(bool bNext);
     bool GetPageListData(ContactRemoteListData* pList);
 

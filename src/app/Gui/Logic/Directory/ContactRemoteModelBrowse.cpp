@@ -43,7 +43,8 @@ void AppendUnit(ContactRemoteListData* pList, const ContactRemoteUnit* pUnit) {
 ContactGeneralItemData LocalRecordOf(const ContactRemoteUnit& unit) {
     ContactGeneralItemData data;
     data.m_strDisplayName = unit.m_strName;
-    std::string* const pTargets[] = {&data.m_strMobileNumber, &data.m_strOfficeNumber, &data.m_strOtherNumber};
+    std::string* const pTargets[] = {&data.m_strMobileNumber, &data.m_strOfficeNumber,
+                                     &data.m_strOtherNumber};
     auto number = unit.m_listNumber.begin();
     for (std::string* pTarget : pTargets) {
         if (number == unit.m_listNumber.end()) {
@@ -212,7 +213,8 @@ int CContactRemoteModel::EnterContactByIndex(int nIndex, int* pStatus, const std
         return ENTER_NONE;
     }
     return NoThrow(static_cast<int>(ENTER_NONE), [&]() -> int {
-        app_log(6, APP_LOG_INFO, "EnterContactByIndex[%d],  Url[%s]\n", nIndex, RemoteUrlForLog(strKey).c_str());
+        app_log(6, APP_LOG_INFO, "EnterContactByIndex[%d],  Url[%s]\n", nIndex,
+                RemoteUrlForLog(strKey).c_str());
         const int nResult = MyEnterChild(nIndex, pStatus, strKey);
         app_log(6, APP_LOG_INFO, "CurUrl IS %s\n", RemoteUrlForLog(m_strCurUrl).c_str());
         return nResult;
@@ -280,7 +282,8 @@ std::string CContactRemoteModel::GetTitle() {
     });
 }
 
-bool CContactRemoteModel::GetUnitContactByIndex(ContactRemoteUnit* pUnit, int nIndex, const std::string& strUrl) {
+bool CContactRemoteModel::GetUnitContactByIndex(ContactRemoteUnit* pUnit, int nIndex,
+                                                const std::string& strUrl) {
     if (pUnit == nullptr || nIndex < 0) {
         return false;
     }

@@ -70,8 +70,8 @@ bool CContactRemoteModel::ReqPagingList(bool bNext) {
             return false;
         }
         const bool bOnLoadedPage = !m_strPageUrl.empty() && m_strCurUrl == m_strPageUrl;
-        const std::string strUrl = bOnLoadedPage ? (bNext ? m_strNextPageUrl : m_strPrevPageUrl)
-                                                 : MyPageUrlOfCurrentNode(bNext);
+        const std::string strUrl =
+            bOnLoadedPage ? (bNext ? m_strNextPageUrl : m_strPrevPageUrl) : MyPageUrlOfCurrentNode(bNext);
         if (strUrl.empty()) {
             return false;
         }

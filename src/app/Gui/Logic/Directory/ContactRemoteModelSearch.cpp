@@ -79,7 +79,8 @@ bool CContactRemoteModel::SearchAsync(const std::string& strKey, int nFrom, int 
 }
 
 bool CContactRemoteModel::MySearchLocal(const std::string& strKey, int nFrom, int nCount,
-                                        NS_TA::CTaskActionCallbackBase* pCallback, const std::string& strScope) {
+                                        NS_TA::CTaskActionCallbackBase* pCallback,
+                                        const std::string& strScope) {
     CContactRemoteSearchAction* pAction = TaskAction_CreateRemoteContactSearchAction();
     if (pAction == nullptr) {
         app_log(6, APP_LOG_INFO, "CContactRemoteModel::MySearchLocal pTaskAction == NULL\n");
@@ -118,7 +119,8 @@ void CContactRemoteModel::MySearchCallBack(CContactRemoteSearchAction* pAction) 
     }
     NS_TA::CTaskActionCallbackBase* pReceiver = found->second;
     m_mapCallBack.erase(found);
-    CContactRemoteSearchAction* pCopy = pReceiver == nullptr ? nullptr : TaskAction_CreateRemoteContactSearchAction();
+    CContactRemoteSearchAction* pCopy =
+        pReceiver == nullptr ? nullptr : TaskAction_CreateRemoteContactSearchAction();
     if (pCopy != nullptr) {
         try {
             pCopy->SetKey(pAction->GetKey());
@@ -185,7 +187,8 @@ bool CContactRemoteModel::MySearchWholeTree(RemoteSearchListData* pData, bool bA
     }
     int nFrom = 0;
     int nTo = 0;
-    if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pData->m_nIndexFrom, pData->m_nCountToGet, kUnknownTotal)) {
+    if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pData->m_nIndexFrom, pData->m_nCountToGet,
+                                     kUnknownTotal)) {
         return false;
     }
     const std::string& strKey = pData->m_strKey;
@@ -249,10 +252,11 @@ std::string CContactRemoteModel::GetContactNameByNumber(const std::string& strNu
     return std::string();
 }
 
-int CContactRemoteModel::GetSearchListByClickAction(ContactRemoteListData* pList, const std::string& strClickAction,
+int CContactRemoteModel::GetSearchListByClickAction(ContactRemoteListData* pList,
+                                                    const std::string& strClickAction,
                                                     const std::string& strKey, bool bDownload) {
-    app_log(6, APP_LOG_INFO, "GetSearchList[%s]-Key[%s]-Download[%d]\n", strClickAction.c_str(), strKey.c_str(),
-            bDownload ? 1 : 0);
+    app_log(6, APP_LOG_INFO, "GetSearchList[%s]-Key[%s]-Download[%d]\n", strClickAction.c_str(),
+            strKey.c_str(), bDownload ? 1 : 0);
     if (pList == nullptr || strClickAction.empty()) {
         return REMOTE_LIST_BAD_REQUEST;
     }
@@ -301,7 +305,7 @@ int CContactRemoteModel::MySearchOnServer(ContactRemoteListData* pList, const st
     if (eStatus == FILE_DOWNLOAD_READY) {
         m_strSearchKey = strKey;
         return MyExecDownload(strUrl, false, true) == FILE_DOWNLOADING ? REMOTE_LIST_DOWNLOADING
-                                                                        : REMOTE_LIST_BAD_REQUEST;
+                                                                       : REMOTE_LIST_BAD_REQUEST;
     }
     if (eStatus == FILE_DOWNLOADED_OK) {
         return MyCopyItemList(pList, pNode) ? REMOTE_LIST_OK : REMOTE_LIST_BAD_REQUEST;
