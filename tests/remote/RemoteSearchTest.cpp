@@ -227,6 +227,7 @@ TEST_F(RemoteSearchTest, BackgroundSearchesAnswerTheWaitingReceiverWithACopy) {
     SearchReceiver receiver;
     std::string strNoAction;
     ASSERT_TRUE(Model()->SearchAsync("ann", 1, 2, &receiver, strNoAction, true));
+    WaitIdle();  // searches run side by side and may answer in any order
     std::string strStaff = "remote_phonebook_x0";
     ASSERT_TRUE(Model()->SearchAsync("ann", 0, 10, &receiver, strStaff, false));
     WaitIdle();
