@@ -49,16 +49,17 @@ struct Contact {
 };
 
 std::vector<Contact> MakeContacts() {
-    static const char* const kFirst[] = {"Anna", "Ben",  "Clara", "David", "Eva",   "Felix", "Greta", "Hugo",
-                                         "Ida",  "Jan",  "Karl",  "Lena",  "Marie", "Nils",  "Olga",  "Paul"};
-    static const char* const kLast[] = {"Schmidt", "Meyer", "Wagner", "Becker", "Fischer", "Weber",  "Koch",
-                                        "Müller",  "Braun", "Wolf",   "Klein",  "Richter", "Schulz", "Krüger"};
+    static const char* const kFirst[] = {"Anna", "Ben", "Clara", "David", "Eva",   "Felix", "Greta", "Hugo",
+                                         "Ida",  "Jan", "Karl",  "Lena",  "Marie", "Nils",  "Olga",  "Paul"};
+    static const char* const kLast[] = {"Schmidt", "Meyer",   "Wagner", "Becker", "Fischer",
+                                        "Weber",   "Koch",    "Müller", "Braun",  "Wolf",
+                                        "Klein",   "Richter", "Schulz", "Krüger"};
     std::mt19937 random(1000);
     std::vector<Contact> listContacts;
     for (int nIndex = 0; nIndex < kContacts + kBlacklisted; ++nIndex) {
         Contact contact;
-        contact.strName = std::string(kFirst[random() % 16]) + " " + kLast[random() % 14] + " " +
-                          std::to_string(nIndex);
+        contact.strName =
+            std::string(kFirst[random() % 16]) + " " + kLast[random() % 14] + " " + std::to_string(nIndex);
         char szNumber[32];
         std::snprintf(szNumber, sizeof(szNumber), "030%07u", static_cast<unsigned>(random() % 10000000));
         contact.strOffice = szNumber;
@@ -93,8 +94,8 @@ public:
     LocalBook() {
         std::string strXml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_contact>\n";
         for (const Contact& contact : MakeContacts()) {
-            strXml += "<contact display_name=\"" + contact.strName + "\" office_number=\"" + contact.strOffice +
-                      "\" mobile_number=\"" + contact.strMobile + "\" group_id_name=\"" +
+            strXml += "<contact display_name=\"" + contact.strName + "\" office_number=\"" +
+                      contact.strOffice + "\" mobile_number=\"" + contact.strMobile + "\" group_id_name=\"" +
                       std::to_string(contact.nGroup) + "\"/>\n";
         }
         m_root.WriteFile("/config/data/contact_list.xml", strXml + "</root_contact>\n");
@@ -126,7 +127,8 @@ public:
             return strcasecmp(a.strName.c_str(), b.strName.c_str()) < 0;
         });
         sqlite3_stmt* pInsert = nullptr;
-        sqlite3_prepare_v2(m_pDb, "INSERT INTO contacts VALUES(?1, ?2, ?3, '', ?4, ?5)", -1, &pInsert, nullptr);
+        sqlite3_prepare_v2(m_pDb, "INSERT INTO contacts VALUES(?1, ?2, ?3, '', ?4, ?5)", -1, &pInsert,
+                           nullptr);
         for (const Contact& contact : listContacts) {
             sqlite3_bind_text(pInsert, 1, contact.strName.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(pInsert, 2, contact.strOffice.c_str(), -1, SQLITE_TRANSIENT);
@@ -236,9 +238,11 @@ struct SearchBook {
         }
         std::vector<std::pair<int, std::string>> listGroups;
         for (int nIndex = 0; nIndex < pModel->GetCurrentGroupCount(); ++nIndex) {
-            listGroups.emplace_back(pModel->MyFindGDataByIndex(nIndex)->m_nId, pModel->GetGroupNameByIndex(nIndex));
+            listGroups.emplace_back(pModel->MyFindGDataByIndex(nIndex)->m_nId,
+                                    pModel->GetGroupNameByIndex(nIndex));
         }
-        return std::make_shared<NS_DIRECTORY::CContactSearchSnapshot>(std::move(listItem), std::move(listGroups));
+        return std::make_shared<NS_DIRECTORY::CContactSearchSnapshot>(std::move(listItem),
+                                                                      std::move(listGroups));
     }
 };
 
@@ -277,12 +281,20 @@ void LaterKeys(benchmark::State& state, bool bNarrow) {
 void BM_LaterKeys_Narrowed(benchmark::State& state) {
     LaterKeys(state, true);
 }
-BENCHMARK(BM_LaterKeys_Narrowed)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LaterKeys_Narrowed)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_LaterKeys_FreshScan(benchmark::State& state) {
     LaterKeys(state, false);
 }
-BENCHMARK(BM_LaterKeys_FreshScan)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LaterKeys_FreshScan)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // ---- the same key again (for instance the next page was asked for): only pages
 
@@ -306,7 +318,11 @@ void BM_RepeatedKey_FromMemory(benchmark::State& state) {
         state.SetIterationTime(RepeatedKeySeconds(book, true));
     }
 }
-BENCHMARK(BM_RepeatedKey_FromMemory)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RepeatedKey_FromMemory)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BM_RepeatedKey_FreshScan(benchmark::State& state) {
     SearchBook book;
@@ -314,7 +330,11 @@ void BM_RepeatedKey_FreshScan(benchmark::State& state) {
         state.SetIterationTime(RepeatedKeySeconds(book, false));
     }
 }
-BENCHMARK(BM_RepeatedKey_FreshScan)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RepeatedKey_FreshScan)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 // ---- paired ratios, measured in alternation so that both sides see the same machine load
 
@@ -343,14 +363,14 @@ double TypingSeconds(TBook& book) {
 void PrintRatios() {
     SearchBook book;
     SqliteBook sqlite;
-    const double dTyping =
-        PairedRatio(50, [&] { return TypingSeconds(book.book); }, [&] { return TypingSeconds(sqlite); });
-    const double dNarrow =
-        PairedRatio(50, [&] { return LaterKeysSeconds(book, true); }, [&] { return LaterKeysSeconds(book, false); });
-    const double dRepeat = PairedRatio(50, [&] { return RepeatedKeySeconds(book, true); },
-                                       [&] { return RepeatedKeySeconds(book, false); });
-    std::printf("\n%d key strokes per round, %d contacts, pages of %d\n", KeyCount(), kContacts + kBlacklisted,
-                kPage);
+    const double dTyping = PairedRatio(
+        50, [&] { return TypingSeconds(book.book); }, [&] { return TypingSeconds(sqlite); });
+    const double dNarrow = PairedRatio(
+        50, [&] { return LaterKeysSeconds(book, true); }, [&] { return LaterKeysSeconds(book, false); });
+    const double dRepeat = PairedRatio(
+        50, [&] { return RepeatedKeySeconds(book, true); }, [&] { return RepeatedKeySeconds(book, false); });
+    std::printf("\n%d key strokes per round, %d contacts, pages of %d\n", KeyCount(),
+                kContacts + kBlacklisted, kPage);
     std::printf("key strokes, local / SQLite:          %.3f (must be below 1)\n", dTyping);
     std::printf("later key strokes, narrowed / fresh:  %.3f (must be at most 0.5)\n", dNarrow);
     std::printf("repeated key, from memory / fresh:    %.3f\n", dRepeat);

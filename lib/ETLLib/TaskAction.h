@@ -191,8 +191,8 @@ void TaskAction_DestroyNetworkFileAction(NS_TA::CNetworkFileAction* pAction);
 // False (the action never runs) for null, or while the executor refuses work. Four worker threads run the
 // actions; with 4096 actions waiting, more are refused. An Exec that throws ends with error 1099.
 bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction);
-// Whether the receiver that had this serial (GetCallbackSerial) still exists; for modules that pass a finished
-// action on to a receiver of their own caller.
+// Whether the receiver that had this serial (GetCallbackSerial) still exists; for modules that pass a
+// finished action on to a receiver of their own caller.
 bool TaskAction_IsReceiverAlive(const NS_TA::CTaskActionCallbackBase* pReceiver, std::uint64_t nSerial);
 
 // Host hook run first on each finished network file action the BroadSoft directory receives.

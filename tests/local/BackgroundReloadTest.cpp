@@ -14,9 +14,9 @@
 namespace {
 
 using localtest::Contact;
-using localtest::ContactGeneralModelTestPeer;
 using localtest::ContactElement;
 using localtest::ContactFileXml;
+using localtest::ContactGeneralModelTestPeer;
 using localtest::GroupElement;
 using localtest::GroupFileXml;
 using localtest::kContactFile;
@@ -83,24 +83,53 @@ TEST_F(BackgroundReloadTest, EveryEditAndSearchIsRefusedUntilTheCallbackRan) {
         {"AddContact", [&] { return Model().AddContact(Contact("Bob", "Work")) == -1; }},
         {"AddContactById", [&] { return Model().AddContactById(2, Contact("Bob", "")) == -1; }},
         {"AddBlackContact", [&] { return Model().AddBlackContact(Contact("Bob", "")) == -1; }},
-        {"UpdateContactData", [&] { return Model().UpdateContactData("Alice", Contact("Alice", "Work", "1")) == -1; }},
+        {"UpdateContactData",
+         [&] { return Model().UpdateContactData("Alice", Contact("Alice", "Work", "1")) == -1; }},
         {"RemoveContact", [&] { return !Model().RemoveContact("Alice"); }},
-        {"RemoveContactList", [&] { auto l = names(); return !Model().RemoveContactList(l); }},
-        {"RemoveAllContactsByClickAction", [&] { return !Model().RemoveAllContactsByClickAction("local_contact_x0"); }},
+        {"RemoveContactList",
+         [&] {
+             auto l = names();
+             return !Model().RemoveContactList(l);
+         }},
+        {"RemoveAllContactsByClickAction",
+         [&] { return !Model().RemoveAllContactsByClickAction("local_contact_x0"); }},
         {"SetContactGroupId", [&] { return !Model().SetContactGroupId("Alice", 0); }},
         {"Local2Black", [&] { return !Model().Local2Black("Alice"); }},
         {"Black2Local", [&] { return !Model().Black2Local("Spam"); }},
-        {"IsListCanMove", [&] { auto l = names(); return Model().IsListCanMove(l, "Blacklist") == -1; }},
-        {"MoveListToGroup", [&] { auto l = names(); return Model().MoveListToGroup(l, "Blacklist") == -1; }},
-        {"ToFavorateList", [&] { auto l = names(); return !Model().ToFavorateList(l); }},
-        {"RemoveFavorateList", [&] { auto l = names(); return !Model().RemoveFavorateList(l); }},
+        {"IsListCanMove",
+         [&] {
+             auto l = names();
+             return Model().IsListCanMove(l, "Blacklist") == -1;
+         }},
+        {"MoveListToGroup",
+         [&] {
+             auto l = names();
+             return Model().MoveListToGroup(l, "Blacklist") == -1;
+         }},
+        {"ToFavorateList",
+         [&] {
+             auto l = names();
+             return !Model().ToFavorateList(l);
+         }},
+        {"RemoveFavorateList",
+         [&] {
+             auto l = names();
+             return !Model().RemoveFavorateList(l);
+         }},
         {"RemoveAllFavorates", [&] { return !Model().RemoveAllFavorates(); }},
-        {"AddGroup", [&] { return Model().AddGroup(ContactGroupData{"Home", ""}) == -1; }},
-        {"UpdateGroupData", [&] { return Model().UpdateGroupData("Work", ContactGroupData{"Job", ""}) == -1; }},
+        {"AddGroup",
+         [&] {
+             return Model().AddGroup(ContactGroupData{"Home", ""}) == -1;
+         }},
+        {"UpdateGroupData",
+         [&] {
+             return Model().UpdateGroupData("Work", ContactGroupData{"Job", ""}) == -1;
+         }},
         {"RemoveGroup", [&] { return !Model().RemoveGroup("Work"); }},
         {"RemoveAllGroup", [&] { return !Model().RemoveAllGroup(); }},
         {"Search", [&] { return !Model().Search(&data, "local_contact_x0", "a"); }},
-        {"SearchWithMutlNumber", [&] { return !Model().SearchWithMutlNumber(&data, "local_contact_x0", "1"); }},
+        {"SearchWithMutlNumber",
+         [&] { return !Model().SearchWithMutlNumber(&data, "local_contact_x0", "1"); }},
         {"SearchAsync", [&] { return !Model().SearchAsync("local_contact_x0", "a", 0, 10, &receiver); }},
         {"SearchWithMutlNumberAsync",
          [&] { return !Directory_SearchWithMutlNumberAsync(&data, "All Contacts", "1", &receiver); }},
@@ -123,12 +152,13 @@ TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten
     // No group 0, group 1 misnamed, a repeated name, a group without id and one without name.
     const std::string strGroups =
         GroupFileXml(GroupElement(7, "Zoo", "ring=\"Config:zoo.wav\"") + GroupElement(3, "Family") +
-                     GroupElement(4, "Family") + "<group display_name=\"No id\"/>" + GroupElement(1, "Black") +
-                     GroupElement(5, ""));
+                     GroupElement(4, "Family") + "<group display_name=\"No id\"/>" +
+                     GroupElement(1, "Black") + GroupElement(5, ""));
     const std::string strContacts = ContactFileXml(
         ContactElement("anna", 3, "mobile_number=\"200\" office_number=\"201\" other_number=\"202\"") +
         ContactElement("Anna", 7, "is_favorate=\"1\"") + ContactElement("Bob", 1, "mobile_number=\"300\"") +
-        ContactElement("Bob", 0) + ContactElement("", 0) + ContactElement("Carl", 3, "line=\"2\" selected_photo=\"4\""));
+        ContactElement("Bob", 0) + ContactElement("", 0) +
+        ContactElement("Carl", 3, "line=\"2\" selected_photo=\"4\""));
     m_root.WriteFile(kGroupFile, strGroups);
     m_root.WriteFile(kContactFile, strContacts);
     HostControl::TakeCallLogDispNames();
@@ -170,7 +200,8 @@ TEST_F(BackgroundReloadTest, AFileThatCannotBeReadLeavesTheStoreAsItWas) {
         const char* pPath;
         std::string strContent;
     } kCases[] = {
-        {"contacts that do not parse", kContactFile, "<root_contact><contact display_name=\"X\"></root_contact>"},
+        {"contacts that do not parse", kContactFile,
+         "<root_contact><contact display_name=\"X\"></root_contact>"},
         {"contacts without their root", kContactFile, "<?xml version=\"1.0\"?><contacts/>"},
         {"groups without their root", kGroupFile, "<root_contact/>"},
     };
@@ -182,7 +213,8 @@ TEST_F(BackgroundReloadTest, AFileThatCannotBeReadLeavesTheStoreAsItWas) {
         ASSERT_TRUE(HostControl::RunUntilIdle(5000));
         EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
         EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1722, 1}, {1722, 2}})) << entry.pWhat;
-        EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Work", "Blacklist"})) << entry.pWhat;
+        EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Work", "Blacklist"}))
+            << entry.pWhat;
         EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice", "Spam"}))
             << entry.pWhat;
     }
@@ -211,7 +243,8 @@ TEST(LocalSaveAction, SavedListsLoadBackWithPathsInStoredForm) {
     pAction->SetItemDirty(true);
     pAction->SetRead(false);
     EXPECT_FALSE(pAction->Exec());  // the group file takes no part
-    EXPECT_NE(root.ReadFile("/config/data/c.xml").find("default_photo=\"Config:zed.png\""), std::string::npos);
+    EXPECT_NE(root.ReadFile("/config/data/c.xml").find("default_photo=\"Config:zed.png\""),
+              std::string::npos);
     EXPECT_TRUE(pAction->LoadItem());
     ASSERT_EQ(pAction->GetItemList().size(), 1u);
     const auto& loaded = pAction->GetItemList()[0];

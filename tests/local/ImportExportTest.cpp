@@ -62,9 +62,11 @@ protected:
 };
 
 const char* const kOspreyBody =
-    "<root_group><group display_name=\"Work\" ring=\"Config:work.wav\"/><group display_name=\"\"/></root_group>"
+    "<root_group><group display_name=\"Work\" ring=\"Config:work.wav\"/><group "
+    "display_name=\"\"/></root_group>"
     "<root_contact>"
-    "<contact display_name=\"Bea\" mobile_number=\"200\" office_number=\"201\" other_number=\"202\" line=\"2\""
+    "<contact display_name=\"Bea\" mobile_number=\"200\" office_number=\"201\" other_number=\"202\" "
+    "line=\"2\""
     " ring=\"Config:bea.wav\" group_id_name=\"Work\" default_photo=\"Config:bea.png\" is_favorate=\"1\"/>"
     "<contact display_name=\"Cid\" line=\"\" group_id_name=\"Nowhere\" selected_photo=\"3\"/>"
     "<contact display_name=\"Dan\" group_id_name=\"Blacklist\"/>"
@@ -97,16 +99,18 @@ TEST_F(ImportExportTest, TheNewestFormatImportsWithOrWithoutItsWrapper) {
 }
 
 TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
-    ASSERT_EQ(Import("<contactData>"
-                     "<group sGroupName=\"Anonymous\" sGroupRing=\"Config:none.wav\">"
-                     "<contact sLocalRename=\"Ann\" sMobilNumber=\"1\" sOfficeNumber=\"2\" sOtherNumber=\"3\"/></group>"
-                     "<group sGroupName=\"Black List\"><contact sLocalRename=\"Spam\"/>"
-                     "<contact sLocalRename=\"Scam\"/></group>"
-                     "<group sGroupName=\"Friends\" sGroupRing=\"Config:f.wav\">"
-                     "<contact sLocalRename=\"Flo\" sRingFile=\"Config:flo.wav\" sImagePath=\"Config:flo.png\"/>"
-                     "<contact sLocalRename=\"\"/></group>"
-                     "</contactData>"),
-              0);
+    ASSERT_EQ(
+        Import("<contactData>"
+               "<group sGroupName=\"Anonymous\" sGroupRing=\"Config:none.wav\">"
+               "<contact sLocalRename=\"Ann\" sMobilNumber=\"1\" sOfficeNumber=\"2\" "
+               "sOtherNumber=\"3\"/></group>"
+               "<group sGroupName=\"Black List\"><contact sLocalRename=\"Spam\"/>"
+               "<contact sLocalRename=\"Scam\"/></group>"
+               "<group sGroupName=\"Friends\" sGroupRing=\"Config:f.wav\">"
+               "<contact sLocalRename=\"Flo\" sRingFile=\"Config:flo.wav\" sImagePath=\"Config:flo.png\"/>"
+               "<contact sLocalRename=\"\"/></group>"
+               "</contactData>"),
+        0);
     EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Friends", "Blacklist"}));
     EXPECT_EQ(Get("Ann").m_strGroupName, "All Contacts");
     EXPECT_EQ(Get("Ann").m_strOtherNumber, "3");
@@ -116,21 +120,24 @@ TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
     EXPECT_EQ(Get("Flo").m_strGroupName, "Friends");
     EXPECT_EQ(StoredRing("Flo"), CommonUnits_GetUserUploadRingFolder() + "flo.wav");
     EXPECT_EQ(StoredPhoto("Flo"), CommonUnits_GetUserUploadPhotoFolder() + "flo.png");
-    EXPECT_EQ(Model().MyFindGroupByDisplayName("Friends")->m_strRing, CommonUnits_GetUserUploadRingFolder() + "f.wav");
+    EXPECT_EQ(Model().MyFindGroupByDisplayName("Friends")->m_strRing,
+              CommonUnits_GetUserUploadRingFolder() + "f.wav");
 }
 
 TEST_F(ImportExportTest, TheOldestFormatResolvesRingsAndPhotos) {
     m_root.WriteFile("/phone/resource/ring/old.wav", "RIFF");
     ASSERT_EQ(Import("<contactData><groupinfo><group name=\"Work\" Ring=\"Config:w.wav\"/></groupinfo>"
                      "<group>"
-                     "<contact sDisplayName=\"Ada\" sRing=\"Config:ada.wav  trailing\" photoSelect=\"3\" group=\"Work\"/>"
+                     "<contact sDisplayName=\"Ada\" sRing=\"Config:ada.wav  trailing\" photoSelect=\"3\" "
+                     "group=\"Work\"/>"
                      "<contact sDisplayName=\"Bo\" sRing=\"Resource:bo.wav\" group=\"\"/>"
                      "<contact sDisplayName=\"Cy\" sRing=\"/phone/resource/ring/old.wav\" group=\"Club\"/>"
                      "<contact sDisplayName=\"Di\" sRing=\"/nowhere.wav\" photoSelect=\"0\"/>"
                      "</group><group><contact sDisplayName=\"Ignored\"/></group></contactData>"),
               0);
     EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Club", "Work", "Blacklist"}));
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Ada", "Bo", "Cy", "Di"}));
+    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
+              (std::vector<std::string>{"Ada", "Bo", "Cy", "Di"}));
     EXPECT_EQ(StoredRing("Ada"), CommonUnits_GetUserUploadRingFolder() + "ada.wav");
     EXPECT_EQ(StoredRing("Bo"), CommonUnits_GetDefaultRingFolder() + "bo.wav");
     EXPECT_EQ(StoredRing("Cy"), "/phone/resource/ring/old.wav");
@@ -211,7 +218,8 @@ TEST_F(ImportExportTest, AFileThatCannotBeImportedLeavesThePhoneBookAlone) {
         const char* pWhat;
         std::function<int()> import;
     } kCases[] = {
-        {"missing file", [] { return XPortFactory::ImportByPath("/config/data/none.xml", false, false, false); }},
+        {"missing file",
+         [] { return XPortFactory::ImportByPath("/config/data/none.xml", false, false, false); }},
         {"unparsable file", [&] { return Import("<root_contact><contact display_name=\"X\">"); }},
         {"unknown root", [&] { return Import("<contacts/>"); }},
         {"newest reader, missing file",
@@ -235,7 +243,8 @@ TEST_F(ImportExportTest, AFileThatCannotBeImportedLeavesThePhoneBookAlone) {
     for (const auto& entry : kCases) {
         DropRecords();
         EXPECT_EQ(entry.import(), 1) << entry.pWhat;
-        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice"})) << entry.pWhat;
+        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice"}))
+            << entry.pWhat;
         EXPECT_EQ(GroupNames(), listBefore) << entry.pWhat;
         EXPECT_EQ(CountOf(1720), 0) << entry.pWhat;
     }

@@ -60,7 +60,8 @@ TEST_F(LocalSearchStressTest, SearchesAndEditsOverlapWithoutSharingData) {
                 ASSERT_GE(Model().AddContact(Contact(std::string("New name ") + szName, "Family")), 0);
                 break;
             case 2:
-                ASSERT_GE(Model().UpdateContactData(szName, Contact(std::string(szName) + "x", "Friend", "1")), 0);
+                ASSERT_GE(
+                    Model().UpdateContactData(szName, Contact(std::string(szName) + "x", "Friend", "1")), 0);
                 break;
             default:
                 ASSERT_GE(Model().AddGroup(ContactGroupData{std::string("G") + szName, ""}), 0);
@@ -83,7 +84,8 @@ TEST_F(LocalSearchStressTest, SearchesAndEditsOverlapWithoutSharingData) {
     EXPECT_EQ(receiver.m_last.m_nTotalCount, expected.m_nTotalCount);
     ASSERT_EQ(receiver.m_last.m_listData.size(), expected.m_listData.size());
     for (size_t nIndex = 0; nIndex < expected.m_listData.size(); ++nIndex) {
-        EXPECT_EQ(receiver.m_last.m_listData[nIndex].m_strDisplayName, expected.m_listData[nIndex].m_strDisplayName);
+        EXPECT_EQ(receiver.m_last.m_listData[nIndex].m_strDisplayName,
+                  expected.m_listData[nIndex].m_strDisplayName);
     }
 }
 

@@ -38,7 +38,8 @@ ItemData Item(const std::string& strName, int nGroupId, const std::string& strMo
 
 std::shared_ptr<CContactSearchSnapshot> Snapshot(std::vector<ItemData> listItem) {
     return std::make_shared<CContactSearchSnapshot>(
-        std::move(listItem), std::vector<std::pair<int, std::string>>{{0, "All Contacts"}, {1, "Blacklist"}, {2, "Work"}});
+        std::move(listItem),
+        std::vector<std::pair<int, std::string>>{{0, "All Contacts"}, {1, "Blacklist"}, {2, "Work"}});
 }
 
 // Tells how a search walked the source: a full scan reads every contact, narrowing converts every
@@ -87,9 +88,10 @@ protected:
         return m_helper.Search(m_source, &m_answer, nGroupId, strKey, false);
     }
 
-    CountingSource m_source{Snapshot({Item("Alma", 0, "0551"), Item("Ann", 2, "0556"), Item("Anna", 0, "0777"),
-                                      Item("Bert", 0, "0455", "0556"), Item("Cleo", 1, "0555"),
-                                      Item("Jill", 2, "0123"), Item("Kim", 0, "0789")})};
+    CountingSource m_source{
+        Snapshot({Item("Alma", 0, "0551"), Item("Ann", 2, "0556"), Item("Anna", 0, "0777"),
+                  Item("Bert", 0, "0455", "0556"), Item("Cleo", 1, "0555"), Item("Jill", 2, "0123"),
+                  Item("Kim", 0, "0789")})};
     CContactGeneralSearchHelper m_helper;
     ContactGeneralSearchItemListData m_answer;
 };
@@ -184,8 +186,8 @@ TEST(SearchProperty, EveryNarrowedAnswerEqualsAFreshScan) {
                 strName += strSyllables[random() % 10];
             }
             const int nGroup = static_cast<int>(random() % 4) + (random() % 10 == 0 ? 6 : 0);
-            listItem.push_back(Item(strName + " " + std::to_string(nIndex), nGroup, std::to_string(random() % 100000),
-                                    std::to_string(random() % 1000)));
+            listItem.push_back(Item(strName + " " + std::to_string(nIndex), nGroup,
+                                    std::to_string(random() % 100000), std::to_string(random() % 1000)));
         }
         const auto pSnapshot = Snapshot(listItem);
         for (int nKey = 0; nKey < 25; ++nKey) {
@@ -227,9 +229,10 @@ public:
 class ModelSearchTest : public localtest::LocalModelFixture {
 protected:
     void SetUp() override {
-        m_root.WriteFile(kContactFile, ContactFileXml(ContactElement("Anna", 2, "mobile_number=\"0551\"") +
-                                                      ContactElement("Annabel", 3) + ContactElement("Bert", 0) +
-                                                      ContactElement("Hanna", 1, "mobile_number=\"0552\"")));
+        m_root.WriteFile(kContactFile,
+                         ContactFileXml(ContactElement("Anna", 2, "mobile_number=\"0551\"") +
+                                        ContactElement("Annabel", 3) + ContactElement("Bert", 0) +
+                                        ContactElement("Hanna", 1, "mobile_number=\"0552\"")));
     }
 };
 

@@ -178,9 +178,11 @@ public:
     // ---- type-ahead search (group from a "local_contact_x" click action). Synchronous searches answer in
     // the record; background ones answer through the receiver's OnTaskActionCallback with the search
     // action, whose GetSearchResult() holds page, key and total. A background request made while the
-    // previous one still runs replaces any request waiting behind it: only the newest waiting one runs when
-    // the current one ends, and the answer it replaces is never delivered.
-    bool Search(ContactGeneralSearchItemListData* pData, const std::string& strAction, const std::string& strKey);
+    // previous one still runs waits, replacing any request already waiting; when the running search ends
+    // with a request waiting, its answer is dropped and only the newest key is answered. Answers pass
+    // through the model, and a receiver destroyed meanwhile gets none.
+    bool Search(ContactGeneralSearchItemListData* pData, const std::string& strAction,
+                const std::string& strKey);
     bool SearchWithMutlNumber(ContactGeneralSearchItemListData* pData, const std::string& strAction,
                               const std::string& strKey);
     bool SearchAsync(const std::string& strAction, const std::string& strKey, int nBeginIndex, int nCount,
@@ -248,7 +250,8 @@ public:
     static bool MyIsGroupReadOnly(int nId);
     bool MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const;
     // MyID2CGID with the group name already known.
-    static bool MyFillContactRecord(ContactGeneralItemData* pOut, const ItemData& in, const std::string& strGroupName);
+    static bool MyFillContactRecord(ContactGeneralItemData* pOut, const ItemData& in,
+                                    const std::string& strGroupName);
     const ItemList& MyGetItemList() const { return m_listItem; }
     static bool MyCGID2ID(ItemData* pOut, int nGroupId, const ContactGeneralItemData& in, bool bFavorate);
     static bool MyGD2CGD(ContactGroupData* pOut, const GroupData& in);
@@ -324,8 +327,8 @@ private:
     void MyResetSearchKeys();
 
     // ---- search internals
-    bool MySearchIn(ContactGeneralSearchItemListData* pData, const std::string& strAction, const std::string& strKey,
-                    bool bShowMutlNumber);
+    bool MySearchIn(ContactGeneralSearchItemListData* pData, const std::string& strAction,
+                    const std::string& strKey, bool bShowMutlNumber);
     bool MyRequestSearch(const SearchRequest& request);
     bool MyStartSearch(const SearchRequest& request);
     void MyTakeSearchAnswer(NS_TA::CTaskAction* pAction);

@@ -108,7 +108,8 @@ void CContactGeneralModel::MyLoadGroupFromTaskAction(CContactLocalSaveAction* pA
         m_listGroup.push_back(std::move(pGroup));
     }
     if (MyFindGroupById(kAllContactsGroupId) == nullptr) {
-        m_listGroup.insert(m_listGroup.begin(), std::make_unique<GroupData>(BuiltInGroup(kAllContactsGroupId)));
+        m_listGroup.insert(m_listGroup.begin(),
+                           std::make_unique<GroupData>(BuiltInGroup(kAllContactsGroupId)));
     }
     if (MyFindGroupById(kBlacklistGroupId) == nullptr) {
         m_listGroup.push_back(std::make_unique<GroupData>(BuiltInGroup(kBlacklistGroupId)));

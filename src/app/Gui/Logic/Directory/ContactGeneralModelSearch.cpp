@@ -34,8 +34,9 @@ bool CContactGeneralModel::MySearchIn(ContactGeneralSearchItemListData* pData, c
     return m_pSearchHelper->Search(pData, nGroupId, strKey, bShowMutlNumber);
 }
 
-bool CContactGeneralModel::SearchAsync(const std::string& strAction, const std::string& strKey, int nBeginIndex,
-                                       int nCount, NS_TA::CTaskActionCallbackBase* pReceiver) {
+bool CContactGeneralModel::SearchAsync(const std::string& strAction, const std::string& strKey,
+                                       int nBeginIndex, int nCount,
+                                       NS_TA::CTaskActionCallbackBase* pReceiver) {
     if (MyRefuseWhenBusy()) {
         return false;
     }
@@ -57,7 +58,8 @@ bool CContactGeneralModel::SearchAsync(const std::string& strAction, const std::
 }
 
 bool CContactGeneralModel::SearchWithMutlNumberAsync(ContactGeneralSearchItemListData* pData,
-                                                     const std::string& strGroupName, const std::string& strKey,
+                                                     const std::string& strGroupName,
+                                                     const std::string& strKey,
                                                      NS_TA::CTaskActionCallbackBase* pReceiver) {
     if (MyRefuseWhenBusy()) {
         return false;
@@ -124,7 +126,8 @@ std::shared_ptr<const CContactSearchSnapshot> CContactGeneralModel::MyGetSearchS
     for (const auto& pGroup : m_listGroup) {
         listGroupNames.emplace_back(pGroup->m_nId, pGroup->m_strDisplayName);
     }
-    m_pSearchSnapshot = std::make_shared<const CContactSearchSnapshot>(std::move(listItem), std::move(listGroupNames));
+    m_pSearchSnapshot =
+        std::make_shared<const CContactSearchSnapshot>(std::move(listItem), std::move(listGroupNames));
     return m_pSearchSnapshot;
 }
 

@@ -79,8 +79,9 @@ bool CContactGeneralSearchHelper::Search(ContactGeneralSearchItemListData* pOut,
     return Search(CStoreSource(*pModel), pOut, nGroupId, strKey, bShowMultNumber);
 }
 
-bool CContactGeneralSearchHelper::Search(const CContactSearchSource& source, ContactGeneralSearchItemListData* pOut,
-                                         int nGroupId, const std::string& strKey, bool bShowMultNumber) {
+bool CContactGeneralSearchHelper::Search(const CContactSearchSource& source,
+                                         ContactGeneralSearchItemListData* pOut, int nGroupId,
+                                         const std::string& strKey, bool bShowMultNumber) {
     if (pOut == nullptr || nGroupId < 0) {
         return false;
     }
@@ -125,13 +126,14 @@ bool CContactGeneralSearchHelper::MyIsMatch(const CContactGeneralModel::ItemData
     if (m_nSearchType == SEARCH_TYPE_T9) {
         return FieldMatches(item.m_strOfficeNumber, strLowerKey) ||
                FieldMatches(item.m_strMobileNumber, strLowerKey) ||
-               FieldMatches(item.m_strOtherNumber, strLowerKey) || FieldMatches(item.m_strNameIndex, strLowerKey);
+               FieldMatches(item.m_strOtherNumber, strLowerKey) ||
+               FieldMatches(item.m_strNameIndex, strLowerKey);
     }
     return FieldMatches(item.m_strDisplayName, strLowerKey);
 }
 
-bool CContactGeneralSearchHelper::MyPageWindow(const ContactGeneralSearchItemListData& out, bool bShowMultNumber,
-                                               int* pFrom, int* pTo) const {
+bool CContactGeneralSearchHelper::MyPageWindow(const ContactGeneralSearchItemListData& out,
+                                               bool bShowMultNumber, int* pFrom, int* pTo) const {
     const int nCandidates = static_cast<int>(m_listMatches.size()) * (bShowMultNumber ? 3 : 1);
     if (out.m_nIndexFrom > 0 && out.m_nIndexFrom >= nCandidates) {
         return false;

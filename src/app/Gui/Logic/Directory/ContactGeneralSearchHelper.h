@@ -34,7 +34,9 @@ public:
                            std::vector<std::pair<int, std::string>> listGroupNames);
 
     size_t GetContactCount() const override { return m_listItem.size(); }
-    const CContactGeneralModel::ItemData& GetContact(size_t nIndex) const override { return m_listItem[nIndex]; }
+    const CContactGeneralModel::ItemData& GetContact(size_t nIndex) const override {
+        return m_listItem[nIndex];
+    }
     bool Convert(ContactGeneralItemData* pOut, const CContactGeneralModel::ItemData& item) const override;
 
 private:
@@ -65,10 +67,11 @@ private:
                     const std::string& strLowerKey, bool bShowMultNumber);
     bool MySearchFromResult(const CContactSearchSource& source, ContactGeneralSearchItemListData* pOut,
                             int nGroupId, const std::string& strLowerKey, bool bShowMultNumber);
-    bool MyCopyResult(const CContactSearchSource& source, ContactGeneralSearchItemListData* pOut, int nGroupId,
-                      const std::string& strLowerKey, bool bShowMultNumber);
+    bool MyCopyResult(const CContactSearchSource& source, ContactGeneralSearchItemListData* pOut,
+                      int nGroupId, const std::string& strLowerKey, bool bShowMultNumber);
     bool MyCanNarrow(const std::string& strLowerKey, int nGroupId) const;
-    bool MyIsMatch(const CContactGeneralModel::ItemData& item, int nGroupId, const std::string& strLowerKey) const;
+    bool MyIsMatch(const CContactGeneralModel::ItemData& item, int nGroupId,
+                   const std::string& strLowerKey) const;
     bool MyPageWindow(const ContactGeneralSearchItemListData& out, bool bShowMultNumber, int* pFrom,
                       int* pTo) const;
 

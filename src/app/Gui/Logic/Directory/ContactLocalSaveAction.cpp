@@ -119,7 +119,8 @@ bool LoadDocument(pugi::xml_document& doc, const std::string& strPath) {
 
 }  // namespace
 
-CContactLocalSaveAction::CContactLocalSaveAction() : NS_TA::CTaskAction(NS_TA::TA_REQUEST_LOCAL_CONTACT_SAVE) {}
+CContactLocalSaveAction::CContactLocalSaveAction()
+    : NS_TA::CTaskAction(NS_TA::TA_REQUEST_LOCAL_CONTACT_SAVE) {}
 
 bool CContactLocalSaveAction::Exec() {
     return IsRead() ? Load() : Save();
@@ -147,8 +148,8 @@ bool CContactLocalSaveAction::Load() {
     } else if (IsOperationSucceed()) {
         SetTaskActionErrorType(NS_TA::TA_FILE_LOAD_FAILED);  // a file that took no part is no success either
     }
-    app_log(6, APP_LOG_INFO, "CContactLocalSaveAction::Load isGroupSucc[%d] isItemSucc[%d]\n", bGroupSucc ? 1 : 0,
-            bItemSucc ? 1 : 0);
+    app_log(6, APP_LOG_INFO, "CContactLocalSaveAction::Load isGroupSucc[%d] isItemSucc[%d]\n",
+            bGroupSucc ? 1 : 0, bItemSucc ? 1 : 0);
     return bGroupSucc && bItemSucc;
 }
 
@@ -158,7 +159,8 @@ bool CContactLocalSaveAction::LoadGroup() {
     if (!m_bGroupDirty) {
         return false;
     }
-    app_log(6, APP_LOG_INFO, "CContactLocalSaveAction::LoadGroup GroupFile[%s]\n", m_strGroupFilePath.c_str());
+    app_log(6, APP_LOG_INFO, "CContactLocalSaveAction::LoadGroup GroupFile[%s]\n",
+            m_strGroupFilePath.c_str());
     try {
         return MyReadGroups(m_strGroupFilePath);
     } catch (const std::bad_alloc&) {
@@ -174,7 +176,8 @@ bool CContactLocalSaveAction::LoadGroup() {
 bool CContactLocalSaveAction::MyReadGroups(const std::string& strPath) {
     pugi::xml_document doc;
     if (!LoadDocument(doc, strPath)) {
-        app_log(6, APP_LOG_WARNING, "CContactLocalSaveAction::LoadGroup Fail to load file[%s]\n", strPath.c_str());
+        app_log(6, APP_LOG_WARNING, "CContactLocalSaveAction::LoadGroup Fail to load file[%s]\n",
+                strPath.c_str());
         SetTaskActionErrorType(NS_TA::TA_FILE_LOAD_FAILED);
         return false;
     }
@@ -240,7 +243,8 @@ bool CContactLocalSaveAction::LoadItem() {
 bool CContactLocalSaveAction::MyReadItems(const std::string& strPath) {
     pugi::xml_document doc;
     if (!LoadDocument(doc, strPath)) {
-        app_log(6, APP_LOG_WARNING, "CContactLocalSaveAction::LoadItem Fail to load file[%s]\n", strPath.c_str());
+        app_log(6, APP_LOG_WARNING, "CContactLocalSaveAction::LoadItem Fail to load file[%s]\n",
+                strPath.c_str());
         SetTaskActionErrorType(NS_TA::TA_FILE_LOAD_FAILED);
         return false;
     }

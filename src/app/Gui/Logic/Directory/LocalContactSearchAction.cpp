@@ -7,7 +7,9 @@
 namespace NS_DIRECTORY {
 
 CLocalContactSearchAction::CLocalContactSearchAction()
-    : NS_TA::CTaskAction(NS_TA::TA_REQUEST_LOCAL_CONTACT_SEARCH), m_pSearchHelper(nullptr), m_pResult(nullptr) {
+    : NS_TA::CTaskAction(NS_TA::TA_REQUEST_LOCAL_CONTACT_SEARCH),
+      m_pSearchHelper(nullptr),
+      m_pResult(nullptr) {
     auto pHelper = std::make_unique<CContactGeneralSearchHelper>();
     auto pResult = std::make_unique<ContactGeneralSearchItemListData>();
     m_pSearchHelper = pHelper.release();

@@ -18,19 +18,21 @@ const std::string& CXPortBase::DefaultFilePath() {
 
 int CXPortBase::Import(const char* pPath, bool bKeepContacts, bool bKeepGroups, bool bCheckLimits) {
     try {
-        const std::string strPath = pPath == nullptr || *pPath == '\0' ? DefaultFilePath() : std::string(pPath);
+        const std::string strPath =
+            pPath == nullptr || *pPath == '\0' ? DefaultFilePath() : std::string(pPath);
         if (bCheckLimits) {
             const CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
-            const int nCode = CommonAPI_CanContactFileImported(
-                strPath, pModel != nullptr ? pModel->GetMaxGroupCount() : 0,
-                pModel != nullptr ? pModel->GetMaxContactCount() : 0,
-                pModel != nullptr ? pModel->GetMaxBlackCount() : 0);
+            const int nCode =
+                CommonAPI_CanContactFileImported(strPath, pModel != nullptr ? pModel->GetMaxGroupCount() : 0,
+                                                 pModel != nullptr ? pModel->GetMaxContactCount() : 0,
+                                                 pModel != nullptr ? pModel->GetMaxBlackCount() : 0);
             if (nCode != 0) {
                 return nCode;
             }
         }
         if (CommonAPI_ParseContactFileType(strPath) != m_nFileType) {
-            app_log(6, APP_LOG_WARNING, "Local contact: %s is no contact file of this kind, nothing imported.\n",
+            app_log(6, APP_LOG_WARNING,
+                    "Local contact: %s is no contact file of this kind, nothing imported.\n",
                     strPath.c_str());
             return XPORT_RESULT_INVALID_FILE;
         }

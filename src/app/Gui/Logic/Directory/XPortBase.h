@@ -14,7 +14,7 @@
 namespace pugi {
 class xml_document;
 class xml_node;
-}
+}  // namespace pugi
 
 namespace NS_DIRECTORY {
 
@@ -51,11 +51,13 @@ protected:
     static void MyLoadDocument(pugi::xml_document& doc, const std::string& strPath);
     // A group the model does not have yet, with a fresh id drawn first (a refused group still uses it up).
     // Its id, or -1 when the model refused it.
-    static int MyInsertNewGroup(CContactGeneralModel& model, const std::string& strName, const std::string& strRing);
+    static int MyInsertNewGroup(CContactGeneralModel& model, const std::string& strName,
+                                const std::string& strRing);
     // The group of that name, made when missing; 0 when it cannot be made.
     static int MyGroupIdForName(CContactGeneralModel& model, const std::string& strName);
     // Fills the digit-key name, clears the favourite mark and inserts without saving.
     static void MyInsertContact(CContactGeneralModel& model, CContactGeneralModel::ItemData& item);
+
 private:
     const int m_nFileType;
 };

@@ -36,10 +36,11 @@ std::string CXPortKestrel::ResolveRing(const std::string& strValue) {
         return CommonUnits_IsRingExist(strValue) ? strValue : std::string();
     }
     const size_t nNameEnd = strValue.find_first_of(" \t\r\n\f\v", nColon + 1);
-    const std::string strName = strValue.substr(nColon + 1, nNameEnd == std::string::npos ? std::string::npos
-                                                                                           : nNameEnd - nColon - 1);
+    const std::string strName = strValue.substr(
+        nColon + 1, nNameEnd == std::string::npos ? std::string::npos : nNameEnd - nColon - 1);
     const bool bUserRing = strValue.compare(0, 7, "Config:") == 0;
-    std::string strFolder = bUserRing ? CommonUnits_GetUserUploadRingFolder() : CommonUnits_GetDefaultRingFolder();
+    std::string strFolder =
+        bUserRing ? CommonUnits_GetUserUploadRingFolder() : CommonUnits_GetDefaultRingFolder();
     if (!strFolder.empty() && strFolder.back() != '/') {
         strFolder += '/';
     }
@@ -87,7 +88,8 @@ void CXPortKestrel::MyImportContacts(CContactGeneralModel& model, const pugi::xm
         item.m_strOfficeNumber = node.attribute("sOfficeNumber").as_string("");
         item.m_strMobileNumber = node.attribute("sMobilNumber").as_string("");
         item.m_strOtherNumber = node.attribute("sOtherNumber").as_string("");
-        item.m_strRing = MyRealPath(ResolveRing(node.attribute("sRing").as_string("")).c_str(), PHFILE_TYPE_RING);
+        item.m_strRing =
+            MyRealPath(ResolveRing(node.attribute("sRing").as_string("")).c_str(), PHFILE_TYPE_RING);
         item.m_strDefaultPhoto = PhotoOf(node);
         const std::string strGroup = node.attribute("group").as_string("");
         item.m_nGroupId = strGroup.empty() ? kAllContactsGroupId : MyGroupIdForName(model, strGroup);

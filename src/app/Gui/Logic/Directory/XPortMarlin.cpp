@@ -45,7 +45,8 @@ int CXPortMarlin::Import(const char* pPath) {
                 item.m_strMobileNumber = node.attribute("sMobilNumber").as_string("");
                 item.m_strOtherNumber = node.attribute("sOtherNumber").as_string("");
                 item.m_strRing = MyRealPath(node.attribute("sRingFile").as_string(""), PHFILE_TYPE_RING);
-                item.m_strDefaultPhoto = MyRealPath(node.attribute("sImagePath").as_string(""), PHFILE_TYPE_PHOTO);
+                item.m_strDefaultPhoto =
+                    MyRealPath(node.attribute("sImagePath").as_string(""), PHFILE_TYPE_PHOTO);
                 item.m_nGroupId = nGroupId;
                 MyInsertContact(*pModel, item);
             }
@@ -65,8 +66,8 @@ int CXPortMarlin::MyGroupIdOf(CContactGeneralModel& model, const pugi::xml_node&
     if (std::strcmp(pName, "Black List") == 0) {
         return kBlacklistGroupId;
     }
-    const int nId =
-        MyInsertNewGroup(model, pName, MyRealPath(group.attribute("sGroupRing").as_string(""), PHFILE_TYPE_RING));
+    const int nId = MyInsertNewGroup(
+        model, pName, MyRealPath(group.attribute("sGroupRing").as_string(""), PHFILE_TYPE_RING));
     return nId >= 0 ? nId : kAllContactsGroupId;
 }
 
