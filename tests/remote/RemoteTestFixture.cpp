@@ -12,8 +12,9 @@ namespace NS_DIRECTORY {
 namespace {
 
 using Lock = std::lock_guard<ETL_BaseHelper::chCriticalSection>;
+using TinyNode = CContactRemoteModel::RemoteTree::TinyNode;
 
-RemoteNodeView MakeView(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
+RemoteNodeView MakeView(TinyNode* pNode) {
     RemoteNodeView view;
     CContactRemoteModel::ItemData& data = pNode->GetData();
     view.strKey = pNode->GetKey();
@@ -25,91 +26,73 @@ RemoteNodeView MakeView(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
     }
     if (const ContactRemoteMenu* pMenu = Base2Menu(data.m_pItem)) {
         view.strName = pMenu->m_strName;
-        view.strUrl = pMenu->m_strUrl;
     } else if (const ContactRemoteUnit* pUnit = Base2Unit(data.m_pItem)) {
         view.strName = pUnit->m_strName;
         view.vecNumbers.assign(pUnit->m_listNumber.begin(), pUnit->m_listNumber.end());
     } else if (const ContactRemoteHotKey* pHotKey = Base2HotKey(data.m_pItem)) {
         view.strName = pHotKey->m_strName;
-        view.strUrl = pHotKey->m_strUrl;
     } else if (const ContactRemotePageKey* pPageKey = Base2PageKey(data.m_pItem)) {
         view.strName = pPageKey->m_strName;
-        view.strUrl = pPageKey->m_strUrl;
     }
     return view;
 }
 
 }  // namespace
 
+template <typename Visit>
+void RemoteModelPeer::WithModel(Visit visit) {
+    if (CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance()) {
+        Lock lock(pModel->m_csLock);
+        visit(pModel);
+    }
+}
+
 bool RemoteModelPeer::Node(const std::string& strKey, RemoteNodeView* pView) {
-    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
-    if (pModel == nullptr) {
-        return false;
-    }
-    Lock lock(pModel->m_csLock);
-    CContactRemoteModel::RemoteTree::TinyNode* pNode = pModel->m_treeContact.Find(strKey);
-    if (pNode == nullptr) {
-        return false;
-    }
-    *pView = MakeView(pNode);
-    return true;
+    bool bFound = false;
+    WithModel([&](CContactRemoteModel* pModel) {
+        if (TinyNode* pNode = pModel->m_treeContact.Find(strKey)) {
+            *pView = MakeView(pNode);
+            bFound = true;
+        }
+    });
+    return bFound;
 }
 
 std::vector<RemoteNodeView> RemoteModelPeer::Children(const std::string& strKey) {
     std::vector<RemoteNodeView> vecViews;
-    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
-    if (pModel == nullptr) {
-        return vecViews;
-    }
-    Lock lock(pModel->m_csLock);
-    CContactRemoteModel::RemoteTree::TinyNode* pNode = pModel->m_treeContact.Find(strKey);
-    if (pNode != nullptr) {
-        for (CContactRemoteModel::RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
-            vecViews.push_back(MakeView(pChild));
+    WithModel([&](CContactRemoteModel* pModel) {
+        if (TinyNode* pNode = pModel->m_treeContact.Find(strKey)) {
+            for (TinyNode* pChild : pNode->GetChildren()) {
+                vecViews.push_back(MakeView(pChild));
+            }
         }
-    }
+    });
     return vecViews;
 }
 
 int RemoteModelPeer::UnitCount() {
-    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
-    if (pModel == nullptr) {
-        return -1;
-    }
-    Lock lock(pModel->m_csLock);
-    return pModel->m_nUnitCount;
-}
-
-std::size_t RemoteModelPeer::NodeCount() {
-    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
-    if (pModel == nullptr) {
-        return 0;
-    }
-    Lock lock(pModel->m_csLock);
-    return pModel->m_treeContact.size();
+    int nCount = -1;
+    WithModel([&](CContactRemoteModel* pModel) { nCount = pModel->m_nUnitCount; });
+    return nCount;
 }
 
 std::vector<int> RemoteModelPeer::AllStatuses() {
     std::vector<int> vecStatuses;
-    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
-    if (pModel != nullptr) {
-        Lock lock(pModel->m_csLock);
+    WithModel([&](CContactRemoteModel* pModel) {
         for (auto it = pModel->m_treeContact.begin(); it != pModel->m_treeContact.end(); ++it) {
             vecStatuses.push_back((*it).m_eStatus);
         }
-    }
+    });
     return vecStatuses;
 }
 
 int RemoteModelPeer::UnitNodeCount() {
     int nCount = 0;
-    CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance();
-    if (pModel != nullptr) {
-        Lock lock(pModel->m_csLock);
+    WithModel([&](CContactRemoteModel* pModel) {
         for (auto it = pModel->m_treeContact.begin(); it != pModel->m_treeContact.end(); ++it) {
             nCount += Base2Unit((*it).m_pItem) != nullptr ? 1 : 0;
         }
-    }
+    });
     return nCount;
 }
 
@@ -118,9 +101,8 @@ void RemoteModelPeer::SetCurUrl(const std::string& strKey) {
 }
 
 void RemoteModelPeer::SetSearchKey(const std::string& strKey) {
-    CContactRemoteModel* pModel = CContactRemoteModel::GetInstance();
-    Lock lock(pModel->m_csLock);
-    pModel->m_strSearchKey = strKey;
+    CContactRemoteModel::GetInstance();
+    WithModel([&](CContactRemoteModel* pModel) { pModel->m_strSearchKey = strKey; });
 }
 
 }  // namespace NS_DIRECTORY
@@ -162,8 +144,15 @@ void RemoteFixture::ServeData(const std::string& strName) {
     m_server.Serve("/" + strName, DataDoc(strName));
 }
 
+void RemoteFixture::ServeCompany() {
+    for (const char* pName : {"company-menu.xml", "sales.xml", "north.xml", "depot.xml", "night.xml",
+                              "accounts.xml", "reception.xml", "help.xml"}) {
+        ServeData(pName);
+    }
+}
+
 NS_DIRECTORY::CContactRemoteModel* RemoteFixture::StartModel() {
-    NS_DIRECTORY::CContactRemoteModel* pModel = NS_DIRECTORY::CContactRemoteModel::GetInstance();
+    NS_DIRECTORY::CContactRemoteModel* pModel = Model();
     WaitIdle();
     return pModel;
 }
@@ -189,9 +178,7 @@ int RemoteFixture::TempFileCount() const {
     int nCount = 0;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(m_root.Path("/tmp"), ec)) {
-        if (entry.path().filename().string().rfind("RemoteDirectory.", 0) == 0) {
-            ++nCount;
-        }
+        nCount += entry.path().filename().string().rfind("RemoteDirectory.", 0) == 0 ? 1 : 0;
     }
     return nCount;
 }

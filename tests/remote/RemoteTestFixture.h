@@ -19,7 +19,6 @@ struct RemoteNodeView {
     int nLevel = -1;
     int nType = 0;  // item type, 0 without item
     std::string strName;
-    std::string strUrl;
     std::vector<std::string> vecNumbers;
 };
 
@@ -29,12 +28,16 @@ public:
     static bool Node(const std::string& strKey, RemoteNodeView* pView);
     static std::vector<RemoteNodeView> Children(const std::string& strKey);
     static int UnitCount();
-    static std::size_t NodeCount();
     // The state of every node, and how many nodes hold a directory entry.
     static std::vector<int> AllStatuses();
     static int UnitNodeCount();
     static void SetCurUrl(const std::string& strKey);
     static void SetSearchKey(const std::string& strKey);
+
+private:
+    // Calls visit(model) under the model's lock when a model exists.
+    template <typename Visit>
+    static void WithModel(Visit visit);
 };
 
 }  // namespace NS_DIRECTORY
@@ -52,6 +55,10 @@ protected:
     // A document of tests/data/remote with "@BASE@" replaced by the server's base URL.
     std::string DataDoc(const std::string& strName) const;
     void ServeData(const std::string& strName);
+    // The documents of the company tree: company-menu.xml down to night.xml at level five.
+    void ServeCompany();
+    std::string Url(const std::string& strName) const { return m_server.Url("/" + strName); }
+    NS_DIRECTORY::CContactRemoteModel* Model() { return NS_DIRECTORY::CContactRemoteModel::GetInstance(); }
     // Creates the model (which starts every download) and waits until all work is done.
     NS_DIRECTORY::CContactRemoteModel* StartModel();
     void WaitIdle();
