@@ -2,6 +2,7 @@
 // leave the store alone, and the save action's own round trip.
 
 #include <functional>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,15 @@
 
 namespace {
 
+using localtest::CContactGeneralModel;
 using localtest::Contact;
 using localtest::ContactElement;
 using localtest::ContactFileXml;
-using localtest::ContactGeneralModelTestPeer;
 using localtest::GroupElement;
 using localtest::GroupFileXml;
 using localtest::kContactFile;
 using localtest::kGroupFile;
+using localtest::Strings;
 using NS_DIRECTORY::CContactLocalSaveAction;
 using NS_DIRECTORY::ContactGeneralSearchItemListData;
 using NS_DIRECTORY::ContactGroupData;
@@ -29,6 +31,8 @@ class NullReceiver : public NS_TA::CTaskActionCallbackBase {
 public:
     void OnTaskActionCallback(NS_TA::CTaskAction*) override {}
 };
+
+using Notes = std::vector<std::pair<int, int>>;
 
 class BackgroundReloadTest : public localtest::LocalModelFixture {
 protected:
@@ -41,109 +45,71 @@ protected:
         DropRecords();
     }
 
-    std::vector<HostControl::Notification> Reloads() {
-        std::vector<HostControl::Notification> listNotes;
+    // The change (1720) and reload (1722) notifications as id and parameter.
+    Notes Reloads() {
+        Notes listNotes;
         for (const auto& note : HostControl::TakeNotifications()) {
             if (note.id == 1720 || note.id == 1722) {
-                listNotes.push_back(note);
+                listNotes.emplace_back(note.id, note.lParam);
             }
         }
         return listNotes;
     }
-
-    std::vector<std::string> GroupNames() {
-        std::vector<std::string> listNames;
-        for (int nIndex = 0; nIndex < Model().GetCurrentGroupCount(); ++nIndex) {
-            listNames.push_back(Model().GetGroupNameByIndex(nIndex));
-        }
-        return listNames;
-    }
 };
-
-using Notes = std::vector<std::pair<int, int>>;
-
-Notes IdsAndParams(const std::vector<HostControl::Notification>& listNotes) {
-    Notes listOut;
-    for (const auto& note : listNotes) {
-        listOut.emplace_back(note.id, note.lParam);
-    }
-    return listOut;
-}
 
 TEST_F(BackgroundReloadTest, EveryEditAndSearchIsRefusedUntilTheCallbackRan) {
     ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
     EXPECT_TRUE(Model().IsReloadGroupAndItemByHttp());
-    EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1722, 1}}));
+    EXPECT_EQ(Reloads(), (Notes{{1722, 1}}));
 
     NullReceiver receiver;
     ContactGeneralSearchItemListData data;
     data.m_nCountToGet = 10;
-    auto names = [] { return Names({"Alice"}); };
-    const std::vector<std::pair<const char*, std::function<bool()>>> kRefusals = {
-        {"AddContact", [&] { return Model().AddContact(Contact("Bob", "Work")) == -1; }},
-        {"AddContactById", [&] { return Model().AddContactById(2, Contact("Bob", "")) == -1; }},
-        {"AddBlackContact", [&] { return Model().AddBlackContact(Contact("Bob", "")) == -1; }},
-        {"UpdateContactData",
-         [&] { return Model().UpdateContactData("Alice", Contact("Alice", "Work", "1")) == -1; }},
-        {"RemoveContact", [&] { return !Model().RemoveContact("Alice"); }},
-        {"RemoveContactList",
-         [&] {
-             auto l = names();
-             return !Model().RemoveContactList(l);
-         }},
+    std::list<std::string> listNames = Names({"Alice"});
+    CContactGeneralModel& m = Model();
+    const std::vector<std::pair<const char*, std::function<int()>>> kChanges = {
+        {"AddContact", [&] { return m.AddContact(Contact("Bob", "Work")); }},
+        {"AddContactById", [&] { return m.AddContactById(2, Contact("Bob", "")); }},
+        {"AddBlackContact", [&] { return m.AddBlackContact(Contact("Bob", "")); }},
+        {"UpdateContactData", [&] { return m.UpdateContactData("Alice", Contact("Alice", "Work", "1")); }},
+        {"RemoveContact", [&] { return m.RemoveContact("Alice") ? 0 : -1; }},
+        {"RemoveContactList", [&] { return m.RemoveContactList(listNames) ? 0 : -1; }},
         {"RemoveAllContactsByClickAction",
-         [&] { return !Model().RemoveAllContactsByClickAction("local_contact_x0"); }},
-        {"SetContactGroupId", [&] { return !Model().SetContactGroupId("Alice", 0); }},
-        {"Local2Black", [&] { return !Model().Local2Black("Alice"); }},
-        {"Black2Local", [&] { return !Model().Black2Local("Spam"); }},
-        {"IsListCanMove",
-         [&] {
-             auto l = names();
-             return Model().IsListCanMove(l, "Blacklist") == -1;
-         }},
-        {"MoveListToGroup",
-         [&] {
-             auto l = names();
-             return Model().MoveListToGroup(l, "Blacklist") == -1;
-         }},
-        {"ToFavorateList",
-         [&] {
-             auto l = names();
-             return !Model().ToFavorateList(l);
-         }},
-        {"RemoveFavorateList",
-         [&] {
-             auto l = names();
-             return !Model().RemoveFavorateList(l);
-         }},
-        {"RemoveAllFavorates", [&] { return !Model().RemoveAllFavorates(); }},
+         [&] { return m.RemoveAllContactsByClickAction("local_contact_x0") ? 0 : -1; }},
+        {"SetContactGroupId", [&] { return m.SetContactGroupId("Alice", 0) ? 0 : -1; }},
+        {"Local2Black", [&] { return m.Local2Black("Alice") ? 0 : -1; }},
+        {"Black2Local", [&] { return m.Black2Local("Spam") ? 0 : -1; }},
+        {"IsListCanMove", [&] { return m.IsListCanMove(listNames, "Blacklist"); }},
+        {"MoveListToGroup", [&] { return m.MoveListToGroup(listNames, "Blacklist"); }},
+        {"ToFavorateList", [&] { return m.ToFavorateList(listNames) ? 0 : -1; }},
+        {"RemoveFavorateList", [&] { return m.RemoveFavorateList(listNames) ? 0 : -1; }},
+        {"RemoveAllFavorates", [&] { return m.RemoveAllFavorates() ? 0 : -1; }},
         {"AddGroup",
          [&] {
-             return Model().AddGroup(ContactGroupData{"Home", ""}) == -1;
+             return m.AddGroup(ContactGroupData{"Home", ""});
          }},
         {"UpdateGroupData",
          [&] {
-             return Model().UpdateGroupData("Work", ContactGroupData{"Job", ""}) == -1;
+             return m.UpdateGroupData("Work", ContactGroupData{"Job", ""});
          }},
-        {"RemoveGroup", [&] { return !Model().RemoveGroup("Work"); }},
-        {"RemoveAllGroup", [&] { return !Model().RemoveAllGroup(); }},
-        {"Search", [&] { return !Model().Search(&data, "local_contact_x0", "a"); }},
+        {"RemoveGroup", [&] { return m.RemoveGroup("Work") ? 0 : -1; }},
+        {"RemoveAllGroup", [&] { return m.RemoveAllGroup() ? 0 : -1; }},
+        {"Search", [&] { return m.Search(&data, "local_contact_x0", "a") ? 0 : -1; }},
         {"SearchWithMutlNumber",
-         [&] { return !Model().SearchWithMutlNumber(&data, "local_contact_x0", "1"); }},
-        {"SearchAsync", [&] { return !Model().SearchAsync("local_contact_x0", "a", 0, 10, &receiver); }},
+         [&] { return m.SearchWithMutlNumber(&data, "local_contact_x0", "1") ? 0 : -1; }},
+        {"SearchAsync", [&] { return m.SearchAsync("local_contact_x0", "a", 0, 10, &receiver) ? 0 : -1; }},
         {"SearchWithMutlNumberAsync",
-         [&] { return !Directory_SearchWithMutlNumberAsync(&data, "All Contacts", "1", &receiver); }},
+         [&] { return Directory_SearchWithMutlNumberAsync(&data, "All Contacts", "1", &receiver) ? 0 : -1; }},
     };
-    for (const auto& refusal : kRefusals) {
-        CommonUnits_SetErrorId(0);
-        EXPECT_TRUE(refusal.second()) << refusal.first;
-        EXPECT_EQ(CommonUnits_GetErrorId(), -13) << refusal.first;
+    for (const auto& change : kChanges) {
+        SCOPED_TRACE(change.first);
+        ExpectRefused(change.second, -1, -13);
     }
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice", "Spam"}));
+    EXPECT_TRUE(data.m_listData.empty());
 
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
-    EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1720, 0}, {1722, 2}}));
+    EXPECT_EQ(Reloads(), (Notes{{1720, 0}, {1722, 2}}));
     EXPECT_GE(Model().AddContact(Contact("Bob", "Work")), 0);
     EXPECT_TRUE(Model().Search(&data, "local_contact_x0", "b"));
 }
@@ -166,12 +132,11 @@ TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten
     ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
 
-    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Family", "Zoo", "Blacklist"}));
+    EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Family", "Zoo", "Blacklist"}));
     NS_DIRECTORY::ContactGroupData group;
     ASSERT_TRUE(Model().GetGroupDataById(&group, 7));
     EXPECT_EQ(Model().GetGroupIdByGroupName("Blacklist"), 1);
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
-              (std::vector<std::string>{"anna", "Anna", "Bob", "Carl"}));
+    EXPECT_EQ(AllNames(), (Strings{"anna", "Anna", "Bob", "Carl"}));
     EXPECT_EQ(Model().GetCurrentBlackCount(), 1);
     EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
     ExpectCountersInStep();
@@ -186,7 +151,7 @@ TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten
     for (const auto& item : listDispNames[0]) {
         listPairs.push_back(item.m_strDisplayName + "=" + item.m_strNumber);
     }
-    EXPECT_EQ(listPairs, (std::vector<std::string>{"anna=200", "anna=201", "anna=202", "Bob=300"}));
+    EXPECT_EQ(listPairs, (Strings{"anna=200", "anna=201", "anna=202", "Bob=300"}));
 
     EXPECT_EQ(m_root.ReadFile(kGroupFile), strGroups);
     EXPECT_EQ(m_root.ReadFile(kContactFile), strContacts);
@@ -212,11 +177,9 @@ TEST_F(BackgroundReloadTest, AFileThatCannotBeReadLeavesTheStoreAsItWas) {
         ASSERT_TRUE(Model().ReloadGroupAndItemByHttp()) << entry.pWhat;
         ASSERT_TRUE(HostControl::RunUntilIdle(5000));
         EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
-        EXPECT_EQ(IdsAndParams(Reloads()), (Notes{{1722, 1}, {1722, 2}})) << entry.pWhat;
-        EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Work", "Blacklist"}))
-            << entry.pWhat;
-        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice", "Spam"}))
-            << entry.pWhat;
+        EXPECT_EQ(Reloads(), (Notes{{1722, 1}, {1722, 2}})) << entry.pWhat;
+        EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Work", "Blacklist"})) << entry.pWhat;
+        EXPECT_EQ(AllNames(), (Strings{"Alice", "Spam"})) << entry.pWhat;
     }
 }
 

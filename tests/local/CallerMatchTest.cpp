@@ -18,7 +18,7 @@ protected:
     }
 };
 
-TEST_F(CallerMatchTest, OnlyTheWholeNumberMatches) {
+TEST_F(CallerMatchTest, OnlyTheWholeNumberMatchesAndOnlyBlacklistedNumbersAreBlack) {
     struct Case {
         const char* pNumber;
         const char* pName;
@@ -37,9 +37,8 @@ TEST_F(CallerMatchTest, OnlyTheWholeNumberMatches) {
     }
     EXPECT_EQ(Model().GetContactNameByPhoneNumber(nullptr), "");
     EXPECT_EQ(Model().MyFindContactByNumber("+4930999", "anything"), Model().MyFindContact("Mia"));
-}
 
-TEST_F(CallerMatchTest, OnlyBlacklistedNumbersAreBlack) {
+    // Only blacklisted numbers are black.
     EXPECT_TRUE(Model().IsBlackContactNumber("0900666"));
     EXPECT_FALSE(Model().IsBlackContactNumber("030123456"));
     EXPECT_FALSE(Model().IsBlackContactNumber(""));  // Spam's office number is empty

@@ -15,7 +15,7 @@
 namespace {
 
 using localtest::Contact;
-using localtest::ContactGeneralModelTestPeer;
+using localtest::Strings;
 using NS_DIRECTORY::ContactGeneralItemData;
 using NS_DIRECTORY::ContactGroupData;
 using NS_DIRECTORY::CXPortKestrel;
@@ -36,14 +36,6 @@ protected:
     int Import(const std::string& strXml, bool bKeep = false, bool bCheckLimits = false) {
         m_root.WriteFile(kImportFile, strXml);
         return XPortFactory::ImportByPath(nullptr, bKeep, bKeep, bCheckLimits);
-    }
-
-    std::vector<std::string> GroupNames() {
-        std::vector<std::string> listNames;
-        for (int nIndex = 0; nIndex < Model().GetCurrentGroupCount(); ++nIndex) {
-            listNames.push_back(Model().GetGroupNameByIndex(nIndex));
-        }
-        return listNames;
     }
 
     ContactGeneralItemData Get(const std::string& strName) {
@@ -78,9 +70,8 @@ TEST_F(ImportExportTest, TheNewestFormatImportsWithOrWithoutItsWrapper) {
     for (const std::string& strXml : {std::string("<?xml version=\"1.0\"?>") + kOspreyBody,
                                       "<vp_contact>" + std::string(kOspreyBody) + "</vp_contact>"}) {
         ASSERT_EQ(Import(strXml), 0);
-        EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Nowhere", "Work", "Blacklist"}));
-        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
-                  (std::vector<std::string>{"Bea", "Cid", "Dan", "Eve"}));
+        EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Nowhere", "Work", "Blacklist"}));
+        EXPECT_EQ(AllNames(), (Strings{"Bea", "Cid", "Dan", "Eve"}));
         const ContactGeneralItemData bea = Get("Bea");
         EXPECT_EQ(bea.m_strGroupName, "Work");
         EXPECT_EQ(bea.m_strMobileNumber + bea.m_strOfficeNumber + bea.m_strOtherNumber, "200201202");
@@ -111,7 +102,7 @@ TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
                "<contact sLocalRename=\"\"/></group>"
                "</contactData>"),
         0);
-    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Friends", "Blacklist"}));
+    EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Friends", "Blacklist"}));
     EXPECT_EQ(Get("Ann").m_strGroupName, "All Contacts");
     EXPECT_EQ(Get("Ann").m_strOtherNumber, "3");
     EXPECT_EQ(Get("Spam").m_strGroupName, "Blacklist");
@@ -135,9 +126,8 @@ TEST_F(ImportExportTest, TheOldestFormatResolvesRingsAndPhotos) {
                      "<contact sDisplayName=\"Di\" sRing=\"/nowhere.wav\" photoSelect=\"0\"/>"
                      "</group><group><contact sDisplayName=\"Ignored\"/></group></contactData>"),
               0);
-    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Club", "Work", "Blacklist"}));
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()),
-              (std::vector<std::string>{"Ada", "Bo", "Cy", "Di"}));
+    EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Club", "Work", "Blacklist"}));
+    EXPECT_EQ(AllNames(), (Strings{"Ada", "Bo", "Cy", "Di"}));
     EXPECT_EQ(StoredRing("Ada"), CommonUnits_GetUserUploadRingFolder() + "ada.wav");
     EXPECT_EQ(StoredRing("Bo"), CommonUnits_GetDefaultRingFolder() + "bo.wav");
     EXPECT_EQ(StoredRing("Cy"), "/phone/resource/ring/old.wav");
@@ -177,15 +167,14 @@ TEST_F(ImportExportTest, AppendingKeepsContactsAndReusesGroupsOfTheSameName) {
                      "<contact display_name=\"ALICE\" group_id_name=\"Family\"/></root_contact>",
                      true),
               0);
-    EXPECT_EQ(GroupNames(),
-              (std::vector<std::string>{"All Contacts", "Company", "Family", "Friend", "Blacklist"}));
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice", "Bob"}));
+    EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Company", "Family", "Friend", "Blacklist"}));
+    EXPECT_EQ(AllNames(), (Strings{"Alice", "Bob"}));
     EXPECT_EQ(Get("Alice").m_strGroupName, "Company");
     EXPECT_EQ(Get("Bob").m_strGroupName, "Company");
 
     ASSERT_EQ(Import("<root_contact><contact display_name=\"Cat\"/></root_contact>"), 0);
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Cat"}));
-    EXPECT_EQ(GroupNames(), (std::vector<std::string>{"All Contacts", "Blacklist"}));
+    EXPECT_EQ(AllNames(), (Strings{"Cat"}));
+    EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Blacklist"}));
 }
 
 TEST_F(ImportExportTest, AFileOverTheLimitsIsRefusedWithItsCode) {
@@ -202,10 +191,10 @@ TEST_F(ImportExportTest, AFileOverTheLimitsIsRefusedWithItsCode) {
     };
     for (const auto& entry : kCases) {
         EXPECT_EQ(Import("<root_contact>" + entry.strContacts + "</root_contact>", false, true), entry.nCode);
-        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice"}));
+        EXPECT_EQ(AllNames(), (Strings{"Alice"}));
     }
     EXPECT_EQ(Import("<root_contact><contact display_name=\"A\"/></root_contact>", false, true), 0);
-    EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"A"}));
+    EXPECT_EQ(AllNames(), (Strings{"A"}));
 }
 
 // A file that is missing, unreadable or of another format used to empty the phone book before its reader
@@ -243,13 +232,12 @@ TEST_F(ImportExportTest, AFileThatCannotBeImportedLeavesThePhoneBookAlone) {
     for (const auto& entry : kCases) {
         DropRecords();
         EXPECT_EQ(entry.import(), 1) << entry.pWhat;
-        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), (std::vector<std::string>{"Alice"}))
-            << entry.pWhat;
+        EXPECT_EQ(AllNames(), (Strings{"Alice"})) << entry.pWhat;
         EXPECT_EQ(GroupNames(), listBefore) << entry.pWhat;
         EXPECT_EQ(CountOf(1720), 0) << entry.pWhat;
     }
     EXPECT_EQ(Import("<vp_contact/>"), 0);
-    EXPECT_TRUE(ContactGeneralModelTestPeer::AllNames(Model()).empty());
+    EXPECT_TRUE(AllNames().empty());
 }
 
 TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships) {
@@ -260,7 +248,7 @@ TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships)
     std::list<std::string> listFavourites{"Bob"};
     ASSERT_TRUE(Model().ToFavorateList(listFavourites));
     const std::vector<std::string> listGroups = GroupNames();
-    const std::vector<std::string> listNames = ContactGeneralModelTestPeer::AllNames(Model());
+    const std::vector<std::string> listNames = AllNames();
     std::vector<ContactGeneralItemData> listBefore;
     for (const std::string& strName : listNames) {
         listBefore.push_back(Get(strName));
@@ -271,7 +259,7 @@ TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships)
     ASSERT_EQ(XPortFactory::ImportByPath(nullptr, false, false, false), 0);
 
     EXPECT_EQ(GroupNames(), listGroups);
-    ASSERT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), listNames);
+    ASSERT_EQ(AllNames(), listNames);
     for (const ContactGeneralItemData& before : listBefore) {
         const ContactGeneralItemData after = Get(before.m_strDisplayName);
         EXPECT_EQ(after.m_strGroupName, before.m_strGroupName) << before.m_strDisplayName;

@@ -2,6 +2,8 @@
 // A fresh local phone book on a fresh temporary root for each test, with helpers to write its files,
 // add contacts and read back what it wrote and told the phone.
 
+#include <algorithm>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -21,22 +23,10 @@ namespace NS_DIRECTORY {
 // Reaches the state no public operation shows directly.
 class ContactGeneralModelTestPeer {
 public:
-    static void SetReloading(CContactGeneralModel& model, bool bReloading) {
-        model.m_bReloadByHttp = bReloading;
-    }
-    static int CountBlack(const CContactGeneralModel& model) {
-        int nCount = 0;
-        for (const auto& pItem : model.m_listItem) {
-            nCount += pItem->m_nGroupId == kBlacklistGroupId ? 1 : 0;
-        }
-        return nCount;
-    }
-    static int CountFavorates(const CContactGeneralModel& model) {
-        int nCount = 0;
-        for (const auto& pItem : model.m_listItem) {
-            nCount += pItem->m_bFavorate ? 1 : 0;
-        }
-        return nCount;
+    template <class Pred>
+    static int CountIf(const CContactGeneralModel& model, Pred pred) {
+        return static_cast<int>(std::count_if(model.m_listItem.begin(), model.m_listItem.end(),
+                                              [&](const auto& p) { return pred(*p); }));
     }
     static std::vector<std::string> AllNames(const CContactGeneralModel& model) {
         std::vector<std::string> listNames;
@@ -54,6 +44,8 @@ namespace localtest {
 using NS_DIRECTORY::CContactGeneralModel;
 using NS_DIRECTORY::ContactGeneralItemData;
 using NS_DIRECTORY::ContactGeneralModelTestPeer;
+
+using Strings = std::vector<std::string>;
 
 constexpr const char* kGroupFile = "/config/data/contact_group_list.xml";
 constexpr const char* kContactFile = "/config/data/contact_list.xml";
@@ -147,10 +139,40 @@ protected:
 
     // The counters agree with the store.
     void ExpectCountersInStep() {
-        EXPECT_EQ(Model().GetCurrentBlackCount(), ContactGeneralModelTestPeer::CountBlack(Model()));
-        EXPECT_EQ(Model().GetCurrentFavorateCount(), ContactGeneralModelTestPeer::CountFavorates(Model()));
+        EXPECT_EQ(Model().GetCurrentBlackCount(),
+                  ContactGeneralModelTestPeer::CountIf(Model(), [](const auto& item) {
+                      return item.m_nGroupId == NS_DIRECTORY::kBlacklistGroupId;
+                  }));
+        EXPECT_EQ(
+            Model().GetCurrentFavorateCount(),
+            ContactGeneralModelTestPeer::CountIf(Model(), [](const auto& item) { return item.m_bFavorate; }));
         EXPECT_EQ(Model().GetCurrentContactCount() + Model().GetCurrentBlackCount(),
                   Model().MyGetContactCountByGroupId(0));
+    }
+
+    Strings AllNames() { return ContactGeneralModelTestPeer::AllNames(Model()); }
+
+    std::vector<std::string> GroupNames() {
+        std::vector<std::string> listNames;
+        for (int nIndex = 0; nIndex < Model().GetCurrentGroupCount(); ++nIndex) {
+            listNames.push_back(Model().GetGroupNameByIndex(nIndex));
+        }
+        return listNames;
+    }
+
+    // Expects op to refuse with its failure value and code, changing neither the store nor its files.
+    void ExpectRefused(const std::function<int()>& op, int nFailure, int nCode) {
+        const std::vector<std::string> listBefore = ContactGeneralModelTestPeer::AllNames(Model());
+        const std::vector<std::string> listGroupsBefore = GroupNames();
+        const std::string strFilesBefore = m_root.ReadFile(kContactFile) + m_root.ReadFile(kGroupFile);
+        const int nBlackBefore = Model().GetCurrentBlackCount();
+        CommonUnits_SetErrorId(0);
+        EXPECT_EQ(op(), nFailure);
+        EXPECT_EQ(CommonUnits_GetErrorId(), nCode);
+        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), listBefore);
+        EXPECT_EQ(GroupNames(), listGroupsBefore);
+        EXPECT_EQ(m_root.ReadFile(kContactFile) + m_root.ReadFile(kGroupFile), strFilesBefore);
+        EXPECT_EQ(Model().GetCurrentBlackCount(), nBlackBefore);
     }
 
     static std::list<std::string> Names(std::initializer_list<const char*> names) {

@@ -17,6 +17,7 @@ using localtest::Contact;
 using localtest::ContactElement;
 using localtest::ContactFileXml;
 using localtest::kContactFile;
+using localtest::Strings;
 using NS_DIRECTORY::CContactGeneralSearchHelper;
 using NS_DIRECTORY::CContactSearchSnapshot;
 using NS_DIRECTORY::CContactSearchSource;
@@ -99,29 +100,29 @@ protected:
 TEST_F(SearchHelperTest, OnlyAKeyOneCharacterLongerNarrowsAndTheSameKeyOnlyPages) {
     ASSERT_TRUE(Run("5"));  // "Jill" and "Kim" match by their digit-key names (5455, 546)
     EXPECT_EQ(m_source.m_nReads, 7);
-    EXPECT_EQ(NamesOf(m_answer), (std::vector<std::string>{"Alma", "Ann", "Bert", "Jill", "Kim"}));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Alma", "Ann", "Bert", "Jill", "Kim"}));
 
     ASSERT_TRUE(Run("55"));
     EXPECT_EQ(m_source.m_nReads, 0);
     EXPECT_EQ(m_source.m_nConverts, 4);
-    EXPECT_EQ(NamesOf(m_answer), (std::vector<std::string>{"Alma", "Ann", "Bert", "Jill"}));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Alma", "Ann", "Bert", "Jill"}));
 
     ASSERT_TRUE(Run("556"));
     EXPECT_EQ(m_source.m_nReads, 0);
-    EXPECT_EQ(NamesOf(m_answer), (std::vector<std::string>{"Ann", "Bert"}));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Bert"}));
     EXPECT_EQ(m_answer.m_nTotalCount, 2);
 
     ASSERT_TRUE(Run("556", 0, 1, 1));
     EXPECT_EQ(m_source.m_nReads, 0);
     EXPECT_EQ(m_source.m_nConverts, 1);
-    EXPECT_EQ(NamesOf(m_answer), (std::vector<std::string>{"Bert"}));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Bert"}));
     EXPECT_EQ(m_answer.m_nTotalCount, 2);
     EXPECT_EQ(m_answer.m_strSearchKey, "556");
 
     // Another group, or a key that does not add one character, scans again.
     ASSERT_TRUE(Run("55", 2));
     EXPECT_EQ(m_source.m_nReads, 7);
-    EXPECT_EQ(NamesOf(m_answer), (std::vector<std::string>{"Ann", "Jill"}));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Jill"}));
 
     ASSERT_TRUE(Run("556", 2));
     ASSERT_TRUE(Run("5", 2));
@@ -132,7 +133,7 @@ TEST_F(SearchHelperTest, OnlyAKeyOneCharacterLongerNarrowsAndTheSameKeyOnlyPages
 
 TEST_F(SearchHelperTest, LetterCaseDoesNotMatterAndTheSecondAskComesFromMemory) {
     ASSERT_TRUE(Run("ANN"));
-    EXPECT_EQ(NamesOf(m_answer), (std::vector<std::string>{"Ann", "Anna"}));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Anna"}));
     EXPECT_EQ(m_helper.GetSearchType(), CContactGeneralSearchHelper::SEARCH_TYPE_NAME);
     ASSERT_TRUE(Run("ANN"));
     EXPECT_EQ(m_source.m_nReads, 0);
@@ -239,17 +240,17 @@ protected:
 TEST_F(ModelSearchTest, SearchesTheClickActionsGroupAndForgetsItsMatchesOnEveryEdit) {
     ContactGeneralSearchItemListData data = Request();
     ASSERT_TRUE(Model().SearchWithMutlNumber(&data, "local_contact_x1", "ann"));
-    EXPECT_EQ(NamesOf(data), (std::vector<std::string>{"Hanna"}));
+    EXPECT_EQ(NamesOf(data), (Strings{"Hanna"}));
     EXPECT_FALSE(Model().Search(&data, "OpenSubPage(remote_phonebook_x0)", "ann"));
     data = Request();
     ASSERT_TRUE(Model().Search(&data, "OpenSubPage(local_contact_x0)", "ann"));
-    EXPECT_EQ(NamesOf(data), (std::vector<std::string>{"Anna", "Annabel"}));
+    EXPECT_EQ(NamesOf(data), (Strings{"Anna", "Annabel"}));
     EXPECT_EQ(data.m_listData[0].m_strGroupName, "Company");
     ASSERT_TRUE(Model().RemoveContact("Anna"));
     ASSERT_GE(Model().AddContact(Contact("Joanna", "Family")), 0);
     data = Request();
     ASSERT_TRUE(Model().Search(&data, "local_contact_x0", "ann"));
-    EXPECT_EQ(NamesOf(data), (std::vector<std::string>{"Annabel", "Joanna"}));
+    EXPECT_EQ(NamesOf(data), (Strings{"Annabel", "Joanna"}));
 }
 
 TEST_F(ModelSearchTest, ABackgroundSearchDeliversItsPageToTheReceiver) {
@@ -258,7 +259,7 @@ TEST_F(ModelSearchTest, ABackgroundSearchDeliversItsPageToTheReceiver) {
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     ASSERT_EQ(receiver.m_listAnswers.size(), 1u);
     EXPECT_TRUE(receiver.m_listAnswers[0].bSucceeded);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (std::vector<std::string>{"Annabel"}));
+    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (Strings{"Annabel"}));
     EXPECT_EQ(receiver.m_listAnswers[0].result.m_nTotalCount, 2);
     EXPECT_EQ(receiver.m_listAnswers[0].result.m_strSearchKey, "an");
 
@@ -266,7 +267,7 @@ TEST_F(ModelSearchTest, ABackgroundSearchDeliversItsPageToTheReceiver) {
     ASSERT_TRUE(Directory_SearchWithMutlNumberAsync(&window, "Blacklist", "055", &receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     ASSERT_EQ(receiver.m_listAnswers.size(), 2u);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[1].result), (std::vector<std::string>{"Hanna"}));
+    EXPECT_EQ(NamesOf(receiver.m_listAnswers[1].result), (Strings{"Hanna"}));
     EXPECT_TRUE(window.m_listData.empty());
 }
 
@@ -278,7 +279,7 @@ TEST_F(ModelSearchTest, OnlyTheNewestWaitingRequestIsAnswered) {
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     ASSERT_EQ(receiver.m_listAnswers.size(), 1u);
     EXPECT_EQ(receiver.m_listAnswers[0].result.m_strSearchKey, "anna");
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (std::vector<std::string>{"Anna", "Annabel"}));
+    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (Strings{"Anna", "Annabel"}));
 }
 
 TEST_F(ModelSearchTest, ARunningSearchSeesTheStoreAsItWasAndAGoneReceiverGetsNothing) {
@@ -292,12 +293,12 @@ TEST_F(ModelSearchTest, ARunningSearchSeesTheStoreAsItWasAndAGoneReceiverGetsNot
     ASSERT_TRUE(Model().RemoveContact("Annabel"));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     ASSERT_EQ(receiver.m_listAnswers.size(), 1u);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (std::vector<std::string>{"Anna", "Annabel"}));
+    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (Strings{"Anna", "Annabel"}));
 
     ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, &receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     ASSERT_EQ(receiver.m_listAnswers.size(), 2u);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[1].result), (std::vector<std::string>{"Anna"}));
+    EXPECT_EQ(NamesOf(receiver.m_listAnswers[1].result), (Strings{"Anna"}));
 }
 
 TEST_F(ModelSearchTest, RefusedRequestsAnswerFalse) {
