@@ -85,24 +85,20 @@ TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
     EXPECT_THAT(unit.m_listNumber, ElementsAre(" 2 ", "3"));
 }
 
-TEST(ContactRemoteParserTest, ParsersRefuseWithoutAModel) {
-    ASSERT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
-    pugi::xml_document doc;
-    const pugi::xml_node root =
-        Load(doc, "<AcmeIPPhoneMenu><MenuItem><Name>x</Name></MenuItem></AcmeIPPhoneMenu>");
-    EXPECT_FALSE(CContactRemoteMenuParser().Parse("f", "<URL>All", root));
-    EXPECT_FALSE(CContactRemoteUnitParser().Parse("f", "<URL>All", root));
-    EXPECT_FALSE(CContactRemoteMixedParser().Parse("f", "<URL>All", root));
-}
-
+// Without a model the parsers refuse; with one, an item for an unknown parent is freed and refused.
 class ContactRemoteParserModelTest : public remotetest::RemoteFixture {};
 
-TEST_F(ContactRemoteParserModelTest, ItemAddedToAnUnknownParentIsFreedAndRefused) {
-    WriteSlots("", {});
-    CContactRemoteModel::GetInstance();
+TEST_F(ContactRemoteParserModelTest, ParsersNeedAModelAndAKnownParent) {
     pugi::xml_document doc;
     const pugi::xml_node root = Load(
         doc, "<AcmeIPPhoneDirectory><DirectoryEntry><Name>a</Name></DirectoryEntry></AcmeIPPhoneDirectory>");
+    ASSERT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
+    EXPECT_FALSE(CContactRemoteMenuParser().Parse("f", REMOTE_ROOT_KEY, root));
+    EXPECT_FALSE(CContactRemoteUnitParser().Parse("f", REMOTE_ROOT_KEY, root));
+    EXPECT_FALSE(CContactRemoteMixedParser().Parse("f", REMOTE_ROOT_KEY, root));
+
+    WriteSlots("", {});
+    CContactRemoteModel::GetInstance();
     EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", "no such node", root));
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 0);
     EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", REMOTE_ROOT_KEY, root));

@@ -30,15 +30,16 @@ TEST(TinyTreeTest, StrHashMultipliesByFiveAndAddsEachByte) {
     for (const auto& test : kCases) {
         EXPECT_EQ(NS_DIRECTORY::str_hash()(test.pKey), test.nHash) << test.pKey;
     }
-    // Wraps in 32 bits.
-    EXPECT_LE(NS_DIRECTORY::str_hash()(std::string(200, 'z')), 0xffffffffu);
+    EXPECT_LE(NS_DIRECTORY::str_hash()(std::string(200, 'z')), 0xffffffffu) << "wraps in 32 bits";
 }
 
-TEST(TinyTreeTest, EveryNodeIsFoundByKeyWithItsParentAndLevelOfData) {
+TEST(TinyTreeTest, NodesAreFoundByKeyWithParentChildrenAncestryAndIteration) {
     Tree tree;
     EXPECT_EQ(tree.GetRoot(), nullptr);
     Build(tree);
     EXPECT_EQ(tree.size(), 6u);
+    Tree::TinyNode* pRoot = tree.GetRoot();
+    Tree::TinyNode* pA = tree.Find("a");
     Tree::TinyNode* pA21 = tree.Find("a21");
     ASSERT_NE(pA21, nullptr);
     EXPECT_EQ(pA21->GetData(), 121);
@@ -46,34 +47,42 @@ TEST(TinyTreeTest, EveryNodeIsFoundByKeyWithItsParentAndLevelOfData) {
     EXPECT_EQ(tree.Find("missing"), nullptr);
     pA21->GetData() = 7;
     EXPECT_EQ(tree.Find("a21")->GetData(), 7);
-}
 
-TEST(TinyTreeTest, ChildAccessIsBoundsChecked) {
-    Tree tree;
-    Build(tree);
-    Tree::TinyNode* pA = tree.Find("a");
     EXPECT_EQ(pA->GetChildCount(), 2);
     EXPECT_EQ(pA->GetChild(0), tree.Find("a1"));
     EXPECT_EQ(pA->GetChild(-1), nullptr);
     EXPECT_EQ(pA->GetChild(pA->GetChildCount()), nullptr);
-}
 
-TEST(TinyTreeTest, IsChildMeansProperAncestor) {
-    Tree tree;
-    Build(tree);
-    Tree::TinyNode* pRoot = tree.GetRoot();
-    EXPECT_TRUE(pRoot->IsChild(tree.Find("a21")));
-    EXPECT_TRUE(tree.Find("a")->IsChild(tree.Find("a21")));
-    EXPECT_FALSE(tree.Find("a21")->IsChild(tree.Find("a21")));
-    EXPECT_FALSE(tree.Find("b")->IsChild(tree.Find("a21")));
-    EXPECT_FALSE(tree.Find("a21")->IsChild(tree.Find("a")));
+    // IsChild means proper ancestor.
+    EXPECT_TRUE(pRoot->IsChild(pA21));
+    EXPECT_TRUE(pA->IsChild(pA21));
+    EXPECT_FALSE(pA21->IsChild(pA21));
+    EXPECT_FALSE(tree.Find("b")->IsChild(pA21));
+    EXPECT_FALSE(pA21->IsChild(pA));
     EXPECT_FALSE(pRoot->IsChild(nullptr));
     EXPECT_FALSE(pRoot->IsChild(pRoot));
+
+    std::multiset<int> seen;
+    for (Tree::iterator it = tree.begin(); it != tree.end(); ++it) {
+        seen.insert(*it);
+        EXPECT_EQ(tree.Find(it->GetKey()), it.operator->());
+    }
+    EXPECT_EQ(seen, (std::multiset<int>{0, 1, 2, 11, 12, 7}));
+
+    std::vector<Tree::TinyNode*>& children = pA->GetChildren();
+    std::swap(children[0], children[1]);
+    EXPECT_EQ(pA->GetChild(0), tree.Find("a2"));
 }
 
-TEST(TinyTreeTest, RemoveChildrenDropsTheWholeSubtreeFromTheIndex) {
+TEST(TinyTreeTest, RemovedSubtreesLeaveTheIndexButAnOlderDuplicateStays) {
     Tree tree;
     Build(tree);
+    Tree::TinyNode* pOld = tree.Find("a1");
+    tree.Find("b")->AddChild(99, "a1");
+    EXPECT_EQ(tree.Find("a1"), pOld);
+    tree.Find("b")->RemoveChildren();
+    EXPECT_EQ(tree.Find("a1"), pOld) << "removing the newer duplicate must not unindex the older node";
+
     tree.Find("a21")->RemoveChildren();  // a leaf: nothing happens
     EXPECT_EQ(tree.size(), 6u);
     tree.Find("a")->RemoveChildren();
@@ -83,6 +92,14 @@ TEST(TinyTreeTest, RemoveChildrenDropsTheWholeSubtreeFromTheIndex) {
     tree.GetRoot()->RemoveChildren();
     EXPECT_EQ(tree.size(), 1u);
     EXPECT_EQ(tree.Find("root"), tree.GetRoot());
+
+    Build(tree);
+    tree.SetRoot(100, "new");
+    EXPECT_EQ(tree.size(), 1u);
+    for (const char* pKey : {"root", "a", "b", "a1", "a2", "a21"}) {
+        EXPECT_EQ(tree.Find(pKey), nullptr) << pKey;
+    }
+    EXPECT_EQ(tree.Find("new")->GetData(), 100);
 }
 
 TEST(TinyTreeTest, DetachedChildrenLeaveTheIndexAndBelongToTheCaller) {
@@ -99,46 +116,6 @@ TEST(TinyTreeTest, DetachedChildrenLeaveTheIndexAndBelongToTheCaller) {
         delete pNode;  // leaves the new "a2" indexed
     }
     EXPECT_EQ(tree.Find("a2")->GetData(), 5);
-}
-
-TEST(TinyTreeTest, SetRootReplacesTheOldTree) {
-    Tree tree;
-    Build(tree);
-    tree.SetRoot(100, "new");
-    EXPECT_EQ(tree.size(), 1u);
-    for (const char* pKey : {"root", "a", "b", "a1", "a2", "a21"}) {
-        EXPECT_EQ(tree.Find(pKey), nullptr) << pKey;
-    }
-    EXPECT_EQ(tree.Find("new")->GetData(), 100);
-}
-
-TEST(TinyTreeTest, DuplicateKeyKeepsTheOlderNodeIndexedAfterRemoval) {
-    Tree tree;
-    Build(tree);
-    Tree::TinyNode* pOld = tree.Find("a1");
-    tree.Find("b")->AddChild(99, "a1");
-    EXPECT_EQ(tree.Find("a1"), pOld);
-    tree.Find("b")->RemoveChildren();
-    EXPECT_EQ(tree.Find("a1"), pOld) << "removing the newer duplicate must not unindex the older node";
-}
-
-TEST(TinyTreeTest, IteratorVisitsEveryNodeOnce) {
-    Tree tree;
-    Build(tree);
-    std::multiset<int> seen;
-    for (Tree::iterator it = tree.begin(); it != tree.end(); ++it) {
-        seen.insert(*it);
-        EXPECT_EQ(tree.Find(it->GetKey()), it.operator->());
-    }
-    EXPECT_EQ(seen, (std::multiset<int>{0, 1, 2, 11, 12, 121}));
-}
-
-TEST(TinyTreeTest, ChildrenCanBeReordered) {
-    Tree tree;
-    Build(tree);
-    std::vector<Tree::TinyNode*>& children = tree.Find("a")->GetChildren();
-    std::swap(children[0], children[1]);
-    EXPECT_EQ(tree.Find("a")->GetChild(0), tree.Find("a2"));
 }
 
 #ifndef NDEBUG
