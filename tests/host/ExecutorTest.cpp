@@ -1,5 +1,4 @@
-// The task-action executor: where Exec and the callback run, reference counts, refusal, postponed and
-// dropped callbacks, and the loop's wait for workers.
+// The task-action executor: threads, reference counts, refusal, postponed and dropped callbacks.
 
 #include <gtest/gtest.h>
 
@@ -44,15 +43,20 @@ private:
 };
 
 std::atomic<int> g_nDestroyed{0};
+constexpr int kThrows = -99;
 
 class CProbeAction : public NS_TA::CTaskAction {
 public:
-    explicit CProbeAction(int nTag, Gate* pGate = nullptr) : CTaskAction(NS_TA::TA_REQUEST_NONE), m_nTag(nTag), m_pGate(pGate) {}
+    explicit CProbeAction(int nTag, Gate* pGate = nullptr)
+        : CTaskAction(NS_TA::TA_REQUEST_NONE), m_nTag(nTag), m_pGate(pGate) {}
     bool Exec() override {
         if (m_pGate != nullptr) {
             m_pGate->Wait();
         }
         m_execThread = std::this_thread::get_id();
+        if (m_nTag == kThrows) {
+            throw std::runtime_error("parser gave up");
+        }
         SetTaskActionErrorType(m_nTag < 0 ? NS_TA::TA_SEARCH_FAILED : NS_TA::TA_NO_ERROR);
         return true;
     }
@@ -68,6 +72,21 @@ private:
     std::thread::id m_execThread;
 };
 
+// Each link queues the next one from its worker; the loop must not call the chain idle in between.
+class CChainAction : public CProbeAction {
+public:
+    using CProbeAction::CProbeAction;
+    bool Exec() override {
+        if (Tag() > 0) {
+            auto* pNext = new CChainAction(Tag() - 1);
+            pNext->SetCallback(GetCallback());
+            TaskAction_ExecAction(pNext);
+        }
+        HostControl::PostMessage(600, Tag(), 0);
+        return CProbeAction::Exec();
+    }
+};
+
 class CProbeReceiver : public NS_TA::CTaskActionCallbackBase {
 public:
     bool TryThreadMessage() override { return m_bAccept; }
@@ -76,7 +95,7 @@ public:
         m_tags.push_back(pProbe->Tag());
         m_execThreads.push_back(pProbe->ExecThread());
         m_callbackThreads.push_back(std::this_thread::get_id());
-        m_bSucceeded.push_back(pAction->IsOperationSucceed());
+        m_errors.push_back(pAction->GetTaskActionErrorType());
         m_nRefsInCallback = pAction->GetRefCount();
     }
 
@@ -84,7 +103,7 @@ public:
     std::vector<int> m_tags;
     std::vector<std::thread::id> m_execThreads;
     std::vector<std::thread::id> m_callbackThreads;
-    std::vector<bool> m_bSucceeded;
+    std::vector<NS_TA::TaskActionErrorType> m_errors;
     int m_nRefsInCallback = 0;
 };
 
@@ -92,7 +111,6 @@ class ExecutorTest : public testsupport::HostFixture {
 protected:
     ExecutorTest() { g_nDestroyed = 0; }
 
-    // An action owned by the test the way module factories own theirs: one reference.
     CProbeAction* NewAction(int nTag, Gate* pGate = nullptr, bool bSync = false) {
         auto* pAction = new CProbeAction(nTag, pGate);
         pAction->AddRef();
@@ -104,20 +122,28 @@ protected:
     CProbeReceiver m_receiver;
 };
 
-TEST_F(ExecutorTest, ExecRunsOnWorkerAndCallbackOnGuiThread) {
-    for (int nTag : {1, -1}) {
+// A throwing Exec must end with a host error instead of killing the worker.
+TEST_F(ExecutorTest, ExecRunsOnWorkerCallbackOnGuiThreadAndLastReleaseDeletes) {
+    for (int nTag : {1, -1, kThrows}) {
         CProbeAction* pAction = NewAction(nTag);
         ASSERT_TRUE(TaskAction_ExecAction(pAction));
         ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+        EXPECT_EQ(m_receiver.m_nRefsInCallback, 2);
+        EXPECT_EQ(pAction->GetRefCount(), 1);
+        EXPECT_EQ(pAction->IsOperationSucceed(), nTag == 1);
+        EXPECT_EQ(g_nDestroyed, 0);
         pAction->Release();
+        EXPECT_EQ(g_nDestroyed, 1);
+        g_nDestroyed = 0;
     }
-    EXPECT_EQ(m_receiver.m_tags, (std::vector<int>{1, -1}));
-    EXPECT_EQ(m_receiver.m_bSucceeded, (std::vector<bool>{true, false}));
+    EXPECT_EQ(m_receiver.m_tags, (std::vector<int>{1, -1, kThrows}));
+    using NS_TA::TaskActionErrorType;
+    EXPECT_EQ(m_receiver.m_errors, (std::vector<TaskActionErrorType>{NS_TA::TA_NO_ERROR, NS_TA::TA_SEARCH_FAILED,
+                                                                     NS_TA::TA_NETWORK_OTHER_ERROR}));
     for (std::size_t i = 0; i < m_receiver.m_tags.size(); ++i) {
         EXPECT_NE(m_receiver.m_execThreads[i], std::this_thread::get_id());
         EXPECT_EQ(m_receiver.m_callbackThreads[i], std::this_thread::get_id());
     }
-    EXPECT_EQ(g_nDestroyed, 2);
 }
 
 TEST_F(ExecutorTest, SyncActionRunsInsideExecButCallsBackFromTheLoop) {
@@ -125,37 +151,22 @@ TEST_F(ExecutorTest, SyncActionRunsInsideExecButCallsBackFromTheLoop) {
     ASSERT_TRUE(TaskAction_ExecAction(pAction));
     EXPECT_EQ(pAction->ExecThread(), std::this_thread::get_id());
     EXPECT_TRUE(m_receiver.m_tags.empty());
-
     ASSERT_TRUE(HostControl::RunUntilIdle(1000));
     EXPECT_EQ(m_receiver.m_tags, std::vector<int>{7});
     pAction->Release();
 }
 
-TEST_F(ExecutorTest, ActionIsDeletedOnceAfterBothCallbackAndOwnerReleased) {
-    CProbeAction* pAction = NewAction(1);
-    ASSERT_TRUE(TaskAction_ExecAction(pAction));
-    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    EXPECT_EQ(m_receiver.m_nRefsInCallback, 2);
-    EXPECT_EQ(g_nDestroyed, 0);
-    EXPECT_EQ(pAction->GetRefCount(), 1);
-    pAction->Release();
-    EXPECT_EQ(g_nDestroyed, 1);
-}
-
-TEST_F(ExecutorTest, OwnerReleasingInsideCallbackStillLeavesExecutorReferenceValid) {
+TEST_F(ExecutorTest, ReceiverMayReleaseTheOwnerReferenceOrBeDestroyedBeforeTheCallback) {
     class CReleasingReceiver : public NS_TA::CTaskActionCallbackBase {
-    public:
         void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override { pAction->Release(); }
-    } receiver;
-    auto* pAction = new CProbeAction(1);
-    pAction->AddRef();
-    pAction->SetCallback(&receiver);
-    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    } releasing;
+    auto* pReleased = new CProbeAction(1);
+    pReleased->AddRef();
+    pReleased->SetCallback(&releasing);
+    ASSERT_TRUE(TaskAction_ExecAction(pReleased));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     EXPECT_EQ(g_nDestroyed, 1);
-}
 
-TEST_F(ExecutorTest, DestroyedReceiverGetsNoCallbackAndActionIsFreed) {
     Gate gate;
     auto pReceiver = std::make_unique<CProbeReceiver>();
     auto* pAction = new CProbeAction(3, &gate);
@@ -163,13 +174,11 @@ TEST_F(ExecutorTest, DestroyedReceiverGetsNoCallbackAndActionIsFreed) {
     ASSERT_TRUE(TaskAction_ExecAction(pAction));
     gate.WaitForWaiters(1);
     pReceiver.reset();
-    // A new receiver may well reuse the old one's address; it must not get the old callback.
-    CProbeReceiver successor;
+    CProbeReceiver successor;  // may reuse the old address; must not get the old callback
     gate.Open();
-
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     EXPECT_TRUE(successor.m_tags.empty());
-    EXPECT_EQ(g_nDestroyed, 1);
+    EXPECT_EQ(g_nDestroyed, 2);
 }
 
 TEST_F(ExecutorTest, RefusedActionsNeverRunAndAFullQueueRefuses) {
@@ -180,7 +189,6 @@ TEST_F(ExecutorTest, RefusedActionsNeverRunAndAFullQueueRefuses) {
     EXPECT_FALSE(TaskAction_ExecAction(pAction));
     EXPECT_EQ(pAction->GetRefCount(), 1);
     HostControl::SetRefuseTaskActions(false);
-
     ASSERT_TRUE(HostControl::RunUntilIdle(1000));
     EXPECT_TRUE(m_receiver.m_tags.empty());
     EXPECT_EQ(pAction->ExecThread(), std::thread::id());
@@ -207,30 +215,27 @@ TEST_F(ExecutorTest, RefusedActionsNeverRunAndAFullQueueRefuses) {
     EXPECT_EQ(g_nDestroyed, nAccepted + 1);
 }
 
-TEST_F(ExecutorTest, RunUntilIdleTimesOutWhileAnActionIsStillRunning) {
+TEST_F(ExecutorTest, RunUntilIdleTimesOutWhileAnActionRunsOrItsCallbackIsPostponed) {
     Gate gate;
-    CProbeAction* pAction = NewAction(1, &gate);
-    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    CProbeAction* pRunning = NewAction(1, &gate);
+    ASSERT_TRUE(TaskAction_ExecAction(pRunning));
     gate.WaitForWaiters(1);
     EXPECT_FALSE(HostControl::RunUntilIdle(30));
     EXPECT_EQ(HostControl::PendingActionCount(), 1);
     gate.Open();
     EXPECT_TRUE(HostControl::RunUntilIdle(5000));
     EXPECT_EQ(m_receiver.m_tags, std::vector<int>{1});
-    pAction->Release();
-}
+    pRunning->Release();
 
-TEST_F(ExecutorTest, PostponedCallbackIsDeliveredOnceTheReceiverAccepts) {
     m_receiver.m_bAccept = false;
-    CProbeAction* pAction = NewAction(5);
-    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    CProbeAction* pPostponed = NewAction(5);
+    ASSERT_TRUE(TaskAction_ExecAction(pPostponed));
     EXPECT_FALSE(HostControl::RunUntilIdle(20));
-    EXPECT_TRUE(m_receiver.m_tags.empty());
-
+    EXPECT_EQ(m_receiver.m_tags, std::vector<int>{1});
     m_receiver.m_bAccept = true;
     ASSERT_TRUE(HostControl::RunUntilIdle(1000));
-    EXPECT_EQ(m_receiver.m_tags, std::vector<int>{5});
-    pAction->Release();
+    EXPECT_EQ(m_receiver.m_tags, (std::vector<int>{1, 5}));
+    pPostponed->Release();
 }
 
 TEST_F(ExecutorTest, ResetLetsRunningActionsFinishDropsCallbacksAndReleasesActions) {
@@ -244,7 +249,6 @@ TEST_F(ExecutorTest, ResetLetsRunningActionsFinishDropsCallbacksAndReleasesActio
     std::thread opener([&gate] { gate.Open(); });
     HostControl::Reset();
     opener.join();
-
     EXPECT_EQ(g_nDestroyed, 6);
     EXPECT_EQ(HostControl::PendingActionCount(), 0);
     EXPECT_TRUE(HostControl::RunUntilIdle(1000));
@@ -257,56 +261,14 @@ TEST_F(ExecutorTest, ResetLetsRunningActionsFinishDropsCallbacksAndReleasesActio
     pAfter->Release();
 }
 
-// Each link queues the next one from its worker; the loop must not call the chain idle in between.
-class CChainAction : public NS_TA::CTaskAction {
-public:
-    CChainAction(int nLeft, NS_TA::CTaskActionCallbackBase* pReceiver)
-        : CTaskAction(NS_TA::TA_REQUEST_NONE), m_nLeft(nLeft), m_pReceiver(pReceiver) {}
-    bool Exec() override {
-        if (m_nLeft > 0) {
-            auto* pNext = new CChainAction(m_nLeft - 1, m_pReceiver);
-            pNext->SetCallback(m_pReceiver);
-            TaskAction_ExecAction(pNext);
-        }
-        HostControl::PostMessage(600, m_nLeft, 0);
-        return true;
-    }
-
-private:
-    const int m_nLeft;
-    NS_TA::CTaskActionCallbackBase* m_pReceiver;
-};
-
 TEST_F(ExecutorTest, RunUntilIdleWaitsForActionsQueuedByWorkers) {
-    class CCountingReceiver : public NS_TA::CTaskActionCallbackBase {
-    public:
-        void OnTaskActionCallback(NS_TA::CTaskAction*) override { ++m_nCallbacks; }
-        int m_nCallbacks = 0;
-    } receiver;
-    auto* pFirst = new CChainAction(50, &receiver);
-    pFirst->SetCallback(&receiver);
+    auto* pFirst = new CChainAction(50);
+    pFirst->SetCallback(&m_receiver);
     ASSERT_TRUE(TaskAction_ExecAction(pFirst));
     ASSERT_TRUE(HostControl::RunUntilIdle(10000));
-    EXPECT_EQ(receiver.m_nCallbacks, 51);
+    EXPECT_EQ(m_receiver.m_tags.size(), 51U);
     EXPECT_EQ(HostControl::PendingActionCount(), 0);
-}
-
-TEST_F(ExecutorTest, ThrowingExecEndsWithHostErrorInsteadOfKillingTheWorker) {
-    class CThrowingAction : public NS_TA::CTaskAction {
-    public:
-        CThrowingAction() : CTaskAction(NS_TA::TA_REQUEST_NONE) {}
-        bool Exec() override { throw std::runtime_error("parser gave up"); }
-    };
-    class CErrorReceiver : public NS_TA::CTaskActionCallbackBase {
-    public:
-        void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override { m_eError = pAction->GetTaskActionErrorType(); }
-        NS_TA::TaskActionErrorType m_eError = NS_TA::TA_NO_ERROR;
-    } receiver;
-    auto* pAction = new CThrowingAction;
-    pAction->SetCallback(&receiver);
-    ASSERT_TRUE(TaskAction_ExecAction(pAction));
-    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    EXPECT_EQ(receiver.m_eError, NS_TA::TA_NETWORK_OTHER_ERROR);
+    EXPECT_EQ(g_nDestroyed, 51);
 }
 
 TEST_F(ExecutorTest, ProcessCallbackCountsActions) {

@@ -1,5 +1,4 @@
-// HTTP transfers of the host's network file action against a loopback server: downloads, uploads and
-// deletes, credentials, error codes, limits, and that failures never leave partial files behind.
+// The host's network file action against a loopback server; failures never leave partial files behind.
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -22,7 +21,6 @@
 namespace {
 
 using NS_TA::CNetworkFileAction;
-using NS_TA::CTaskAction;
 
 constexpr const char* kTarget = "/config/data/phonebook.xml";
 constexpr const char* kBody = "<list><entry>Alice</entry></list>";
@@ -32,7 +30,7 @@ struct ActionRelease {
 };
 using ActionPtr = std::unique_ptr<CNetworkFileAction, ActionRelease>;
 
-// A network file action that notes the thread its download ran on.
+// Notes the thread its download ran on.
 class ThreadNotingAction : public CNetworkFileAction {
 public:
     ThreadNotingAction(const std::string& strLocal, const std::string& strUrl)
@@ -44,17 +42,7 @@ public:
     std::atomic<std::thread::id> m_readThread{};
 };
 
-class RecordingReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(CTaskAction* pAction) override {
-        m_actions.push_back(pAction);
-        m_threads.push_back(std::this_thread::get_id());
-    }
-    std::vector<CTaskAction*> m_actions;
-    std::vector<std::thread::id> m_threads;
-};
-
-// A loopback port that refuses connections: bound, never listening, held for the test's lifetime.
+// A loopback port that is bound but never listens, so connections are refused.
 class RefusingPort {
 public:
     RefusingPort() : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
@@ -67,9 +55,6 @@ public:
         m_nPort = ntohs(address.sin_port);
     }
     ~RefusingPort() { close(m_fd); }
-    int Port() const { return m_nPort; }
-
-private:
     int m_fd;
     int m_nPort = 0;
 };
@@ -113,6 +98,15 @@ protected:
         EXPECT_EQ(FilesBeside(kTarget), std::vector<std::string>{"phonebook.xml"});
     }
 
+    void ExpectFailureKeepsOldFile(const std::string& strPath, NS_TA::TaskActionErrorType eError) {
+        SCOPED_TRACE(strPath);
+        m_root.WriteFile(kTarget, "old");
+        auto action = Download(m_server.Url(strPath));
+        EXPECT_FALSE(action->Exec());
+        EXPECT_EQ(action->GetTaskActionErrorType(), eError);
+        ExpectOldFileUntouched();
+    }
+
     testsupport::LoopbackHttpServer m_server;
 };
 
@@ -131,66 +125,47 @@ TEST_F(NetworkFileActionTest, DownloadRunsOnWorkerAndReplacesFileInNewFolders) {
     m_server.Serve("/phonebook.xml", kBody);
     auto* pAction = new ThreadNotingAction(strLocal, m_server.Url("/phonebook.xml"));
     pAction->AddRef();
-    RecordingReceiver receiver;
     pAction->SetRead(true);
-    pAction->SetCallback(&receiver);
 
     ASSERT_TRUE(TaskAction_ExecAction(pAction));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
 
-    ASSERT_EQ(receiver.m_actions, std::vector<CTaskAction*>{pAction});
-    EXPECT_EQ(receiver.m_threads[0], std::this_thread::get_id());
     EXPECT_NE(pAction->m_readThread.load(), std::this_thread::get_id());
     EXPECT_EQ(pAction->GetTaskActionErrorType(), NS_TA::TA_NO_ERROR);
     EXPECT_EQ(pAction->GetHttpStatus(), 200);
     EXPECT_EQ(m_root.ReadFile(strLocal), kBody);
-    EXPECT_EQ(FilesBeside(strLocal), std::vector<std::string>{"phonebook.xml"});
     pAction->Release();
 
     m_server.Serve("/phonebook.xml", "<list/>");
-    auto again = Download(m_server.Url("/phonebook.xml"), strLocal);
-    EXPECT_TRUE(again->Exec());
+    EXPECT_TRUE(Download(m_server.Url("/phonebook.xml"), strLocal)->Exec());
     EXPECT_EQ(m_root.ReadFile(strLocal), "<list/>");
     EXPECT_EQ(FilesBeside(strLocal), std::vector<std::string>{"phonebook.xml"});
 }
 
-TEST_F(NetworkFileActionTest, UploadPostsTheFileAsXml) {
-    m_root.WriteFile("/config/data/personal.xml", "<personal/>");
+TEST_F(NetworkFileActionTest, UploadPostsXmlDeleteSendsNoBodyAndMissingFileSendsNothing) {
     m_server.Serve("/directory/personal", "", "text/plain", 201);
-    auto action = Send(m_server.Url("/directory/personal?user=5"), "/config/data/personal.xml", false);
+    m_server.Serve("/directory/personal/Bob", "");
+    auto missing = Send(m_server.Url("/directory/personal"), "/config/data/absent.xml", false);
+    EXPECT_FALSE(missing->Exec());
+    EXPECT_EQ(missing->GetTaskActionErrorType(), NS_TA::TA_LOCAL_FILE_ERROR);
+    EXPECT_EQ(m_server.RequestCount(), 0U);
 
-    EXPECT_TRUE(action->Exec());
+    m_root.WriteFile("/config/data/personal.xml", "<personal/>");
+    auto upload = Send(m_server.Url("/directory/personal?user=5"), "/config/data/personal.xml", false);
+    EXPECT_TRUE(upload->Exec());
+    EXPECT_EQ(upload->GetHttpStatus(), 201);
+    EXPECT_TRUE(Send(m_server.Url("/directory/personal/Bob"), "xxx", true)->Exec());
 
     const auto requests = m_server.Requests();
-    ASSERT_EQ(requests.size(), 1U);
+    ASSERT_EQ(requests.size(), 2U);
     EXPECT_EQ(requests[0].strMethod, "POST");
     EXPECT_EQ(requests[0].strPath, "/directory/personal");
     EXPECT_EQ(requests[0].strQuery, "user=5");
     EXPECT_EQ(requests[0].strBody, "<personal/>");
     EXPECT_EQ(requests[0].Header("Content-Type"), "application/xml; charset=UTF-8");
-    EXPECT_EQ(action->GetHttpStatus(), 201);
-}
-
-TEST_F(NetworkFileActionTest, UploadOfMissingFileSendsNothing) {
-    m_server.Serve("/directory/personal", "");
-    auto action = Send(m_server.Url("/directory/personal"), "/config/data/absent.xml", false);
-
-    EXPECT_FALSE(action->Exec());
-    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_LOCAL_FILE_ERROR);
-    EXPECT_EQ(m_server.RequestCount(), 0U);
-}
-
-TEST_F(NetworkFileActionTest, DeleteSendsDeleteWithoutBody) {
-    m_server.Serve("/directory/personal/Bob", "");
-    auto action = Send(m_server.Url("/directory/personal/Bob"), "xxx", true);
-
-    EXPECT_TRUE(action->Exec());
-
-    const auto requests = m_server.Requests();
-    ASSERT_EQ(requests.size(), 1U);
-    EXPECT_EQ(requests[0].strMethod, "DELETE");
-    EXPECT_EQ(requests[0].strPath, "/directory/personal/Bob");
-    EXPECT_EQ(requests[0].strBody, "");
+    EXPECT_EQ(requests[1].strMethod, "DELETE");
+    EXPECT_EQ(requests[1].strPath, "/directory/personal/Bob");
+    EXPECT_EQ(requests[1].strBody, "");
 }
 
 TEST_F(NetworkFileActionTest, CredentialsDecideBetween401AndSuccess) {
@@ -227,125 +202,78 @@ TEST_F(NetworkFileActionTest, ErrorStatusFailsAndLeavesNoFile) {
         EXPECT_FALSE(action->Exec());
         EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_HTTP_STATUS_ERROR);
         EXPECT_EQ(action->GetHttpStatus(), nStatus);
-        EXPECT_FALSE(m_root.Exists(kTarget));
         EXPECT_TRUE(FilesBeside(kTarget).empty());
     }
-}
-
-TEST_F(NetworkFileActionTest, StallPastTotalTimeoutKeepsOldFile) {
-    SetLimits(1024, 150);
-    m_root.WriteFile(kTarget, "old");
-    m_server.Stall("/slow", 30000, kBody);
-    auto action = Download(m_server.Url("/slow"));
-
-    EXPECT_FALSE(action->Exec());
-
-    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_NETWORK_TIMEOUT);
-    ExpectOldFileUntouched();
 }
 
 TEST_F(NetworkFileActionTest, BodyPastTheCapFailsAndKeepsOldFile) {
     constexpr std::size_t nCap = 40000;
     SetLimits(static_cast<long long>(nCap));
-    const struct {
-        std::size_t bytes;
-        bool chunked;
-        NS_TA::TaskActionErrorType error;
-    } cases[] = {
-        {nCap, false, NS_TA::TA_NO_ERROR},           {nCap, true, NS_TA::TA_NO_ERROR},
-        {nCap + 1, false, NS_TA::TA_FILE_TOO_LARGE}, {nCap + 1, true, NS_TA::TA_FILE_TOO_LARGE},
-        {10 * nCap, true, NS_TA::TA_FILE_TOO_LARGE},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.bytes) + (c.chunked ? " chunked" : " with length"));
+    for (const bool bChunked : {false, true}) {
+        SCOPED_TRACE(bChunked ? "chunked" : "with length");
         m_root.WriteFile(kTarget, "old");
-        m_server.ServeOversized("/big", c.bytes, c.chunked);
-        auto action = Download(m_server.Url("/big"));
-        action->Exec();
-        EXPECT_EQ(action->GetTaskActionErrorType(), c.error);
-        if (c.error == NS_TA::TA_NO_ERROR) {
-            const std::string strContent = m_root.ReadFile(kTarget);
-            EXPECT_TRUE(strContent == std::string(c.bytes, 'x'))
-                << "the target holds " << strContent.size() << " bytes";
-        } else {
-            ExpectOldFileUntouched();
-        }
+        m_server.ServeOversized("/big", nCap, bChunked);
+        EXPECT_TRUE(Download(m_server.Url("/big"))->Exec());
+        EXPECT_TRUE(m_root.ReadFile(kTarget) == std::string(nCap, 'x')) << "the body was cut or padded";
+
+        m_server.ServeOversized("/big", nCap + 1, bChunked);
+        ExpectFailureKeepsOldFile("/big", NS_TA::TA_FILE_TOO_LARGE);
     }
+    m_server.ServeOversized("/big", 10 * nCap, true);
+    ExpectFailureKeepsOldFile("/big", NS_TA::TA_FILE_TOO_LARGE);
+
+    SetLimits(0);  // falls back to the default cap
+    const auto nDefaultCap = static_cast<std::size_t>(HostControl::TransferLimits().nMaxDownloadBytes);
+    m_server.ServeOversized("/big", nDefaultCap + 1, true);
+    ExpectFailureKeepsOldFile("/big", NS_TA::TA_FILE_TOO_LARGE);
 }
 
-TEST_F(NetworkFileActionTest, CapOfZeroFallsBackToTheDefaultCap) {
-    const long long nDefaultCap = HostControl::TransferLimits().nMaxDownloadBytes;
-    SetLimits(0);
-    m_root.WriteFile(kTarget, "old");
-    m_server.ServeOversized("/big", static_cast<std::size_t>(nDefaultCap) + 1, true);
-    auto action = Download(m_server.Url("/big"));
-
-    EXPECT_FALSE(action->Exec());
-
-    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_FILE_TOO_LARGE);
-    ExpectOldFileUntouched();
-}
-
-TEST_F(NetworkFileActionTest, TruncatedBodyKeepsOldFile) {
-    m_root.WriteFile(kTarget, "old");
+TEST_F(NetworkFileActionTest, TruncatedBodyAndStallPastTotalTimeoutKeepOldFile) {
     m_server.ServeTruncated("/cut", 1000, "<list><entry>Al");
-    auto action = Download(m_server.Url("/cut"));
+    ExpectFailureKeepsOldFile("/cut", NS_TA::TA_NETWORK_OTHER_ERROR);
 
-    EXPECT_FALSE(action->Exec());
-
-    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_NETWORK_OTHER_ERROR);
-    ExpectOldFileUntouched();
-}
-
-TEST_F(NetworkFileActionTest, RefusedConnectionIsAConnectFailure) {
-    RefusingPort port;
-    auto action = Download("http://127.0.0.1:" + std::to_string(port.Port()) + "/phonebook.xml");
-
-    EXPECT_FALSE(action->Exec());
-
-    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_NETWORK_CONNECT_FAILED);
-    EXPECT_EQ(action->GetHttpStatus(), 0);
-    EXPECT_FALSE(m_root.Exists(kTarget));
+    SetLimits(1024, 150);
+    m_server.Stall("/slow", 30000, kBody);
+    ExpectFailureKeepsOldFile("/slow", NS_TA::TA_NETWORK_TIMEOUT);
 }
 
 TEST_F(NetworkFileActionTest, OnlyHttpSchemesAreFetched) {
+    const std::string strFile = "file://" + m_root.Path("/config/data/secret.txt");
+    const std::string strFtp = "ftp://127.0.0.1:" + std::to_string(m_server.Port()) + "/phonebook.xml";
     m_root.WriteFile("/config/data/secret.txt", "secret");
     m_server.Serve("/phonebook.xml", kBody);
-    m_server.Redirect("/to-file", "file://" + m_root.Path("/config/data/secret.txt"));
-    m_server.Redirect("/to-ftp", "ftp://127.0.0.1:" + std::to_string(m_server.Port()) + "/phonebook.xml");
+    m_server.Redirect("/to-file", strFile);
+    m_server.Redirect("/to-ftp", strFtp);
     m_server.Redirect("/to-http", "/phonebook.xml");
-    const struct {
-        std::string url;
-        NS_TA::TaskActionErrorType error;
-    } cases[] = {
-        {"file://" + m_root.Path("/config/data/secret.txt"), NS_TA::TA_URL_REFUSED},
-        {"ftp://127.0.0.1:" + std::to_string(m_server.Port()) + "/phonebook.xml", NS_TA::TA_URL_REFUSED},
-        {"gopher://127.0.0.1/phonebook.xml", NS_TA::TA_URL_REFUSED},
-        {"http://", NS_TA::TA_URL_REFUSED},
-        {m_server.Url("/to-file"), NS_TA::TA_URL_REFUSED},
-        {m_server.Url("/to-ftp"), NS_TA::TA_URL_REFUSED},
-        {m_server.Url("/to-http"), NS_TA::TA_NO_ERROR},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.url);
-        auto action = Download(c.url);
-        action->Exec();
-        EXPECT_EQ(action->GetTaskActionErrorType(), c.error);
-        EXPECT_EQ(m_root.ReadFile(kTarget), c.error == NS_TA::TA_NO_ERROR ? kBody : "");
+    const std::string strGopher = "gopher://127.0.0.1/phonebook.xml";
+    for (const std::string& strUrl :
+         {strFile, strFtp, strGopher, std::string("http://"), m_server.Url("/to-file"), m_server.Url("/to-ftp")}) {
+        SCOPED_TRACE(strUrl);
+        auto action = Download(strUrl);
+        EXPECT_FALSE(action->Exec());
+        EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_URL_REFUSED);
+        EXPECT_FALSE(m_root.Exists(kTarget));
     }
     for (const bool bDelete : {false, true}) {
-        auto action = Send(cases[0].url, "/config/data/secret.txt", bDelete);
+        auto action = Send(strFile, "/config/data/secret.txt", bDelete);
         EXPECT_FALSE(action->Exec());
         EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_URL_REFUSED);
     }
     EXPECT_EQ(m_root.ReadFile("/config/data/secret.txt"), "secret");
+    EXPECT_TRUE(Download(m_server.Url("/to-http"))->Exec());
+    EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
 }
 
-TEST_F(NetworkFileActionTest, SelfSignedTlsIsRefusedUnlessVerificationIsOff) {
+TEST_F(NetworkFileActionTest, RefusedConnectionAndSelfSignedTlsAreConnectFailures) {
+    RefusingPort port;
+    auto refused = Download("http://127.0.0.1:" + std::to_string(port.m_nPort) + "/phonebook.xml");
+    EXPECT_FALSE(refused->Exec());
+    EXPECT_EQ(refused->GetTaskActionErrorType(), NS_TA::TA_NETWORK_CONNECT_FAILED);
+    EXPECT_EQ(refused->GetHttpStatus(), 0);
+
     testsupport::LoopbackHttpServer tlsServer(testsupport::LoopbackHttpServer::Scheme::Https);
     tlsServer.Serve("/phonebook.xml", kBody);
     auto verified = Download(tlsServer.Url("/phonebook.xml"));
-
     EXPECT_FALSE(verified->Exec());
     EXPECT_EQ(verified->GetTaskActionErrorType(), NS_TA::TA_NETWORK_CONNECT_FAILED);
     EXPECT_EQ(tlsServer.RequestCount(), 0U);
@@ -354,8 +282,7 @@ TEST_F(NetworkFileActionTest, SelfSignedTlsIsRefusedUnlessVerificationIsOff) {
     HostControl::TransferLimits limits;
     limits.bVerifyTls = false;
     HostControl::SetTransferLimits(limits);
-    auto unverified = Download(tlsServer.Url("/phonebook.xml"));
-    EXPECT_TRUE(unverified->Exec());
+    EXPECT_TRUE(Download(tlsServer.Url("/phonebook.xml"))->Exec());
     EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
 }
 
@@ -365,8 +292,7 @@ TEST_F(NetworkFileActionTest, RedirectsStopAfterTheLimit) {
         m_server.Redirect("/hop" + std::to_string(nHop),
                           nHop == 4 ? "/phonebook.xml" : "/hop" + std::to_string(nHop + 1));
     }
-    auto withinLimit = Download(m_server.Url("/hop2"));
-    EXPECT_TRUE(withinLimit->Exec());
+    EXPECT_TRUE(Download(m_server.Url("/hop2"))->Exec());
     EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
 
     auto pastLimit = Download(m_server.Url("/hop1"), "/config/data/other.xml");
