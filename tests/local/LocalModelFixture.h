@@ -175,6 +175,16 @@ protected:
         EXPECT_EQ(Model().GetCurrentBlackCount(), nBlackBefore);
     }
 
+    // The call log updates since the last take, as "number1,number2,number3=name".
+    static Strings CallLog() {
+        Strings listOut;
+        for (const CallLogUpdateData& update : HostControl::TakeCallLogUpdates()) {
+            listOut.push_back(update.m_strNumber1 + "," + update.m_strNumber2 + "," + update.m_strNumber3 +
+                              "=" + update.m_strDisplayName);
+        }
+        return listOut;
+    }
+
     static std::list<std::string> Names(std::initializer_list<const char*> names) {
         return std::list<std::string>(names.begin(), names.end());
     }
