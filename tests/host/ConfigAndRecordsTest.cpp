@@ -29,41 +29,33 @@ TEST_F(ConfigAndRecordsTest, IntValuesParseOnlyWholeNumbers) {
     EXPECT_EQ(configParser_GetConfigString("unset"), "");
     EXPECT_EQ(configParser_GetConfigInt("unset"), 0);
     EXPECT_FALSE(configParser_SetConfigString("", "x"));
+    EXPECT_EQ(configParser_GetAccountConfigName("account.user", 0), "account.user");
+    EXPECT_EQ(configParser_GetAccountConfigName("account.user", 2), "account.user.2");
+    EXPECT_EQ(configParser_GetAccountConfigName("account.user", -1), "");
     HostControl::Reset();
     EXPECT_EQ(configParser_GetConfigString("BSFTActive"), "");
 }
 
-TEST_F(ConfigAndRecordsTest, AccountKeyNames) {
-    EXPECT_EQ(configParser_GetAccountConfigName("account.user", 0), "account.user");
-    EXPECT_EQ(configParser_GetAccountConfigName("account.user", 2), "account.user.2");
-    EXPECT_EQ(configParser_GetAccountConfigName("account.user", -1), "");
-}
-
-TEST_F(ConfigAndRecordsTest, LogLinesAreKeptExactlyAsFormatted) {
+TEST_F(ConfigAndRecordsTest, LogLinesAreKeptExactlyAndEchoedToStderrOnlyWhenEnabled) {
     const std::string strLong(5000, 'n');
+    testing::internal::CaptureStderr();
     app_log(6, APP_LOG_INFO, "loaded %d contacts from %s\n", 12, "contact_list.xml");
     app_log(6, APP_LOG_INFO, "%s|\n", strLong.c_str());
     ETL_TraceHelper::etlWarningMessage("ContactRemoteModel.cpp", "Prase Fail %d", 3);
-
-    const auto lines = HostControl::TakeLogLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "loaded 12 contacts from contact_list.xml\n");
-    EXPECT_EQ(lines[1], strLong + "|\n");
-    EXPECT_EQ(lines[2], "[ContactRemoteModel.cpp] Prase Fail 3");
-    EXPECT_TRUE(HostControl::TakeLogLines().empty());
-}
-
-TEST_F(ConfigAndRecordsTest, EchoCopiesLinesToStderrOnlyWhenEnabled) {
-    HostControl::SetLogEcho(false);
-    testing::internal::CaptureStderr();
-    app_log(6, APP_LOG_INFO, "quiet line\n");
     HostControl::SetLogEcho(true);
     app_log(6, APP_LOG_WARNING, "echoed line %d\n", 2);
     HostControl::SetLogEcho(false);
     const std::string strErr = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(strErr.find("quiet line"), std::string::npos);
+    EXPECT_EQ(strErr.find("loaded 12"), std::string::npos);
     EXPECT_NE(strErr.find("echoed line 2\n"), std::string::npos);
-    EXPECT_EQ(HostControl::TakeLogLines().size(), 2u);
+
+    const auto lines = HostControl::TakeLogLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "loaded 12 contacts from contact_list.xml\n");
+    EXPECT_EQ(lines[1], strLong + "|\n");
+    EXPECT_EQ(lines[2], "[ContactRemoteModel.cpp] Prase Fail 3");
+    EXPECT_EQ(lines[3], "echoed line 2\n");
+    EXPECT_TRUE(HostControl::TakeLogLines().empty());
 }
 
 TEST_F(ConfigAndRecordsTest, LoggingFromManyThreadsKeepsEveryLine) {
@@ -75,9 +67,7 @@ TEST_F(ConfigAndRecordsTest, LoggingFromManyThreadsKeepsEveryLine) {
             }
         });
     }
-    for (auto& thread : threads) {
-        thread.join();
-    }
+    for (auto& thread : threads) thread.join();
     EXPECT_EQ(HostControl::TakeLogLines().size(), 1000u);
 }
 

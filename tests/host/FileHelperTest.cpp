@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BaseHelper.h"
@@ -28,11 +29,7 @@ std::vector<std::string> FilesIn(const std::string& strFolder) {
 
 TEST_F(FileHelperTest, PathsMapUnderTheRoot) {
     const std::string strRoot = m_root.Dir();
-    struct Case {
-        std::string strIn;
-        std::string strOut;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {
         {"/config/data/contact_list.xml", strRoot + "/config/data/contact_list.xml"},
         {"/tmp/RemotePage.xml", strRoot + "/tmp/RemotePage.xml"},
         {"relative/file.xml", "relative/file.xml"},
@@ -42,43 +39,35 @@ TEST_F(FileHelperTest, PathsMapUnderTheRoot) {
         {"/config/../../../etc/passwd", strRoot + "/etc/passwd"},
         {"/tmp/./a/../b", strRoot + "/tmp/b"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ETL_MiscHelper::pathMapToRoot(c.strIn), c.strOut) << c.strIn;
-        EXPECT_EQ(ETL_MiscHelper::pathMapToRoot(c.strOut), c.strOut) << "mapping twice: " << c.strIn;
+    for (const auto& c : cases) {
+        EXPECT_EQ(ETL_MiscHelper::pathMapToRoot(c.first), c.second) << c.first;
+        EXPECT_EQ(ETL_MiscHelper::pathMapToRoot(c.second), c.second) << "mapping twice: " << c.first;
     }
     EXPECT_EQ(HostControl::MapPath("/tmp/y"), strRoot + "/tmp/y");
-}
 
-TEST_F(FileHelperTest, EmptyRootLeavesPathsAlone) {
-    HostControl::SetRootDir("");
-    EXPECT_EQ(ETL_MiscHelper::pathMapToRoot("/config/data/x.xml"), "/config/data/x.xml");
-    HostControl::SetRootDir(m_root.Dir() + "/");
-    EXPECT_EQ(HostControl::GetRootDir(), m_root.Dir());
-}
-
-TEST_F(FileHelperTest, SetRootDirCreatesThePhoneFolders) {
-    EXPECT_TRUE(fs::is_directory(m_root.Dir() + "/config/data"));
-    EXPECT_TRUE(fs::is_directory(m_root.Dir() + "/tmp"));
+    EXPECT_TRUE(fs::is_directory(strRoot + "/config/data")) << "setting the root creates the phone folders";
+    EXPECT_TRUE(fs::is_directory(strRoot + "/tmp"));
     EXPECT_TRUE(ETL_MiscHelper::pathFileExist("/config/data"));
     EXPECT_FALSE(ETL_MiscHelper::pathFileExist("/config/data/none.xml"));
     EXPECT_FALSE(ETL_MiscHelper::pathFileExist(""));
+
+    HostControl::SetRootDir("");
+    EXPECT_EQ(ETL_MiscHelper::pathMapToRoot("/config/data/x.xml"), "/config/data/x.xml");
+    HostControl::SetRootDir(strRoot + "/");
+    EXPECT_EQ(HostControl::GetRootDir(), strRoot);
 }
 
-TEST_F(FileHelperTest, AtomicWriteReplacesContentAndCreatesFolders) {
-    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/new/deeper/list.xml", "first"));
-    EXPECT_EQ(m_root.ReadFile("/config/data/new/deeper/list.xml"), "first");
+TEST_F(FileHelperTest, AtomicWriteReplacesContentCreatesFoldersAndKeepsPermissions) {
+    const std::string strPath = "/config/data/new/deeper/list.xml";
+    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic(strPath, "first"));
+    EXPECT_EQ(m_root.ReadFile(strPath), "first");
+    ASSERT_EQ(::chmod(m_root.Path(strPath).c_str(), 0640), 0);
     const std::string strBig(3 * 1024 * 1024, 'x');
-    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/new/deeper/list.xml", strBig));
-    EXPECT_EQ(m_root.ReadFile("/config/data/new/deeper/list.xml"), strBig);
+    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic(strPath, strBig));
+    EXPECT_TRUE(m_root.ReadFile(strPath) == strBig);
     EXPECT_EQ(FilesIn(m_root.Path("/config/data/new/deeper")), std::vector<std::string>{"list.xml"});
-}
-
-TEST_F(FileHelperTest, AtomicWriteKeepsThePermissionsOfTheReplacedFile) {
-    m_root.WriteFile("/config/data/shared.xml", "old");
-    ASSERT_EQ(::chmod(m_root.Path("/config/data/shared.xml").c_str(), 0640), 0);
-    ASSERT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/shared.xml", "new"));
     struct stat info {};
-    ASSERT_EQ(::stat(m_root.Path("/config/data/shared.xml").c_str(), &info), 0);
+    ASSERT_EQ(::stat(m_root.Path(strPath).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
