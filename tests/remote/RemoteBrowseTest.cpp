@@ -1,8 +1,7 @@
 // Browsing downloaded remote phonebooks level by level: lists and windows, entering and leaving nodes, soft
-// keys, and copying entries into the local phone book, against a loopback server.
+// keys, copying entries into the local phone book, and the paging road, against a loopback server.
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,17 +20,15 @@ namespace {
 
 using NS_DIRECTORY::CContactGeneralModel;
 using NS_DIRECTORY::CContactRemoteModel;
-using NS_DIRECTORY::ContactGeneralItemData;
 using NS_DIRECTORY::ContactRemoteItemData;
 using NS_DIRECTORY::ContactRemoteListData;
 using NS_DIRECTORY::REMOTE_ROOT_KEY;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
 using testsupport::BuildRemoteDirectory;
 using testsupport::BuildRemoteMenu;
-
-constexpr int kMenu = NS_DIRECTORY::REMOTE_ITEM_MENU;
-constexpr int kEntry = NS_DIRECTORY::REMOTE_ITEM_ENTRY;
+using testsupport::RemoteEntry;
 
 // "Name:type" for each listed item, in list order.
 std::vector<std::string> Listed(const ContactRemoteListData& list) {
@@ -57,15 +54,17 @@ protected:
         RemoteFixture::TearDown();
     }
 
-    std::string Url(const std::string& strName) const { return m_server.Url("/" + strName); }
-
     // Parses a document into the node with that key, as a download for it would.
     void ParseInto(const std::string& strKey, const std::string& strDocument) {
         m_root.WriteFile("/tmp/parse-into.xml", strDocument);
         ASSERT_TRUE(Model()->ParseDownloadedFile("/tmp/parse-into.xml", strKey, ""));
     }
 
-    CContactRemoteModel* Model() { return CContactRemoteModel::GetInstance(); }
+    int OpenSlot(int nSlot) {
+        ContactRemoteListData list = Window(0, 10);
+        return Model()->GetContactListByClickAction(&list, "remote_phonebook_x" + std::to_string(nSlot), "",
+                                                    false);
+    }
 
     // Slot 0 "Company": a top menu with three menus and two soft keys, into which a directory page with ten
     // entries, a soft key and a page key is parsed as well, so the top node holds every kind of child.
@@ -75,13 +74,12 @@ protected:
                                                     {"Alpha", Url("alpha.xml")},
                                                     {"Gamma", Url("gamma.xml")}},
                                                    {{"Reception", Url("reception.xml")}, {"help", ""}}));
-        m_server.Serve("/alpha.xml", BuildRemoteDirectory("Alpha team", {{"Al", {"501"}}, {"Amy", {"502"}}},
-                                                          {{"Back", Url("top.xml")}}));
+        m_server.Serve("/alpha.xml", BuildRemoteDirectory("Alpha team", {{"Al", {"501"}}, {"Amy", {"502"}}}));
         m_server.Serve("/beta.xml", BuildRemoteDirectory("Beta team", {}));
         m_server.Serve("/reception.xml", BuildRemoteDirectory("Reception", {{"Front desk", {"100"}}}));
         WriteSlots("Company DIR", {{"Company", Url("top.xml")}, {"Empty", ""}});
         StartModel();
-        std::vector<testsupport::RemoteEntry> vecEntries;
+        std::vector<RemoteEntry> vecEntries;
         for (const char* pName : {"Zed", "Ann", "Bob", "Cid", "Dee", "Eve", "Fay", "Gus", "Hal", "Ivy"}) {
             vecEntries.push_back({pName, {std::string("1") + pName}});
         }
@@ -91,7 +89,7 @@ protected:
     }
 };
 
-TEST_F(RemoteBrowseTest, ClickActionListsMenusAndEntriesInSortedOrderWithoutKeys) {
+TEST_F(RemoteBrowseTest, ClickActionListsMenusAndEntriesSortedInWindowsWithStatusCodes) {
     StartMixedCompany();
     ContactRemoteListData list = Window(0, 100);
     ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
@@ -100,30 +98,25 @@ TEST_F(RemoteBrowseTest, ClickActionListsMenusAndEntriesInSortedOrderWithoutKeys
     const std::vector<std::string> vecAll = Listed(list);
     EXPECT_THAT(vecAll, ElementsAre("Alpha:1", "Ann:2", "Beta:1", "Bob:2", "Cid:2", "Dee:2", "Eve:2", "Fay:2",
                                     "Gamma:1", "Gus:2", "Hal:2", "Ivy:2", "Zed:2"));
-    EXPECT_THAT(list.m_listData.begin()->m_listNumber, ::testing::IsEmpty());
+    EXPECT_THAT(list.m_listData.front().m_listNumber, IsEmpty());
     EXPECT_THAT(std::next(list.m_listData.begin())->m_listNumber, ElementsAre("1Ann"));
     EXPECT_EQ(Model()->GetTitle(), "Company");
-
     const struct {
         int nFrom;
         int nCount;
-        std::size_t nFirst;
         std::size_t nListed;
-    } kWindows[] = {{2, 4, 2, 4}, {12, 5, 12, 1}, {13, 3, 13, 0}, {0, 0, 0, 0}};
+    } kWindows[] = {{2, 4, 4}, {12, 5, 1}, {13, 3, 0}, {0, 0, 0}};
     for (const auto& window : kWindows) {
         ContactRemoteListData page = Window(window.nFrom, window.nCount);
         ASSERT_EQ(Model()->GetContactList(&page, ""), 0) << window.nFrom;
         EXPECT_EQ(page.m_nTotalCount, 13) << window.nFrom;
-        EXPECT_THAT(Listed(page), ElementsAreArray(vecAll.begin() + window.nFirst,
-                                                   vecAll.begin() + window.nFirst + window.nListed))
+        EXPECT_THAT(Listed(page), ElementsAreArray(vecAll.begin() + window.nFrom,
+                                                   vecAll.begin() + window.nFrom + window.nListed))
             << window.nFrom;
     }
     ContactRemoteListData bad = Window(-1, 3);
     EXPECT_EQ(Model()->GetContactList(&bad, ""), 11);
-}
 
-TEST_F(RemoteBrowseTest, ListStatusCodesForActionsNodesAndStates) {
-    StartMixedCompany();
     const struct {
         const char* pAction;
         int nStatus;
@@ -134,20 +127,16 @@ TEST_F(RemoteBrowseTest, ListStatusCodesForActionsNodesAndStates) {
                     {"local_contact_x0", 4},
                     {"OpenSubPage(remote_phonebook_x0)", 0}};
     for (const auto& action : kActions) {
-        ContactRemoteListData list = Window(0, 10);
         EXPECT_EQ(Model()->GetContactListByClickAction(&list, action.pAction, "", true), action.nStatus)
             << action.pAction;
     }
     EXPECT_EQ(Model()->GetContactListByClickAction(nullptr, "remote_phonebook_x0", "", false), 11);
-
-    ContactRemoteListData list = Window(0, 10);
     EXPECT_EQ(Model()->GetContactList(nullptr, Url("top.xml")), 11);
     EXPECT_EQ(Model()->GetContactList(&list, Url("nowhere.xml")), 11);
     EXPECT_EQ(Model()->GetContactList(&list, Url("gamma.xml")), 2) << "404: download failed";
     EXPECT_EQ(Model()->GetContactList(&list, Url("op.xml")), 2);
     Model()->LeaveOut();
     EXPECT_EQ(Model()->GetContactList(&list, ""), 5);
-
     const int kStatusOfState[] = {11, 11, 1, 0, 2, 8, 9, 3};
     for (int nState = 0; nState < 8; ++nState) {
         EXPECT_EQ(CContactRemoteModel::FileDownStatus2GetListStatus(
@@ -156,12 +145,13 @@ TEST_F(RemoteBrowseTest, ListStatusCodesForActionsNodesAndStates) {
     }
 }
 
-TEST_F(RemoteBrowseTest, EnteringMenusEntriesKeysAndNodesStillDownloading) {
+TEST_F(RemoteBrowseTest, EnteringAndLeavingNodesAndSoftKeys) {
     StartMixedCompany();
     remotetest::HeldAnswer slow(m_server, "/slow.xml", BuildRemoteDirectory("Slow", {{"Late", {"9"}}}));
     ParseInto(Url("alpha.xml"), BuildRemoteMenu("Alpha team", {{"Slow", Url("slow.xml")}}));
-    ContactRemoteListData list = Window(0, 100);
-    ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
+    ContactRemoteListData list = Window(0, 10);
+    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'R'), 5) << "no current node yet";
+    ASSERT_EQ(OpenSlot(0), 0);
 
     // Children in stored order: page key, Alpha, Ann, Beta, ..., Gamma, ..., Zed, Reception, help, Operator.
     HostControl::TakeLogLines();
@@ -174,7 +164,6 @@ TEST_F(RemoteBrowseTest, EnteringMenusEntriesKeysAndNodesStillDownloading) {
     EXPECT_EQ(Model()->EnterContactByIndex(17, &nStatus, ""), 2) << "past the end";
     EXPECT_EQ(Model()->EnterContactByIndex(-1, &nStatus, ""), 0);
     EXPECT_EQ(nStatus, -1) << "only a shut menu reports a status";
-
     EXPECT_EQ(Model()->EnterContactByIndex(9, &nStatus, ""), 0) << "Gamma failed to download";
     EXPECT_EQ(nStatus, 2);
     EXPECT_EQ(Model()->GetTitle(), "Company");
@@ -187,13 +176,27 @@ TEST_F(RemoteBrowseTest, EnteringMenusEntriesKeysAndNodesStillDownloading) {
     WaitIdle();
     EXPECT_EQ(Model()->EnterContactByIndex(2, &nStatus, ""), 1);
     EXPECT_EQ(Model()->GetTitle(), "Slow");
-
     EXPECT_TRUE(Model()->LeaveBack(0));
     EXPECT_EQ(Model()->GetTitle(), "Alpha team");
     EXPECT_TRUE(Model()->LeaveBack(0));
     EXPECT_EQ(Model()->GetTitle(), "Company");
     EXPECT_FALSE(Model()->LeaveBack(0)) << "the parent of a top node is the root";
     EXPECT_EQ(Model()->GetTitle(), "Company");
+
+    // Soft keys enter the first hot key with that initial.
+    EXPECT_EQ(Model()->GetContactListBySoftkey(nullptr, 'R'), 5);
+    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'r'), 5) << "the byte compares exactly";
+    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'A'), 5) << "Alpha is a menu, not a hot key";
+    EXPECT_EQ(Model()->GetTitle(), "Company");
+    ContactRemoteListData reception = Window(0, 10);
+    ASSERT_EQ(Model()->GetContactListBySoftkey(&reception, 'R'), 0);
+    EXPECT_THAT(Listed(reception), ElementsAre("Front desk:2"));
+    EXPECT_EQ(Model()->GetTitle(), "Reception");
+    ASSERT_TRUE(Model()->LeaveBack(0));
+    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'h'), 3) << "a hot key without URL has nothing";
+    EXPECT_TRUE(Model()->LeaveBack(0)) << "its own key keeps the way back";
+    EXPECT_EQ(Model()->GetTitle(), "Company");
+
     EXPECT_TRUE(Model()->LeaveBack(1));
     EXPECT_EQ(Model()->GetTitle(), "");
     EXPECT_EQ(Model()->GetContactList(&list, ""), 0) << "the root lists no items";
@@ -203,14 +206,10 @@ TEST_F(RemoteBrowseTest, EnteringMenusEntriesKeysAndNodesStillDownloading) {
 }
 
 TEST_F(RemoteBrowseTest, MenusBelowLevelFourAreNeverEnteredAndReportTooDeep) {
-    for (const char* pName : {"company-menu.xml", "sales.xml", "north.xml", "depot.xml", "night.xml",
-                              "accounts.xml", "reception.xml", "help.xml"}) {
-        ServeData(pName);
-    }
+    ServeCompany();
     WriteSlots("", {{"Company", Url("company-menu.xml")}});
     StartModel();
-    ContactRemoteListData list = Window(0, 10);
-    ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
+    ASSERT_EQ(OpenSlot(0), 0);
     // Accounts, Coming soon, Sales, Reception: Sales leads down to North, Depot and Night shift.
     int nStatus = -1;
     EXPECT_EQ(Model()->EnterContactByIndex(1, &nStatus, ""), 0);
@@ -219,34 +218,11 @@ TEST_F(RemoteBrowseTest, MenusBelowLevelFourAreNeverEnteredAndReportTooDeep) {
         ASSERT_EQ(Model()->EnterContactByIndex(pTitle[0] == 'S' ? 2 : 0, &nStatus, ""), 1) << pTitle;
         EXPECT_EQ(Model()->GetTitle(), pTitle);
     }
-    nStatus = -1;
     EXPECT_EQ(Model()->EnterContactByIndex(0, &nStatus, ""), 0);
     EXPECT_EQ(nStatus, 9);
     EXPECT_EQ(Model()->GetTitle(), "Depot");
-    EXPECT_EQ(Model()->GetContactList(&list, Url("night.xml")), 9);
-}
-
-TEST_F(RemoteBrowseTest, SoftKeysEnterTheFirstHotKeyWithThatInitial) {
-    StartMixedCompany();
     ContactRemoteListData list = Window(0, 10);
-    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'R'), 5) << "no current node yet";
-    ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
-
-    EXPECT_EQ(Model()->GetContactListBySoftkey(nullptr, 'R'), 5);
-    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'r'), 5) << "the byte compares exactly";
-    EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'A'), 5) << "Alpha is a menu, not a hot key";
-    EXPECT_EQ(Model()->GetTitle(), "Company");
-
-    ContactRemoteListData reception = Window(0, 10);
-    ASSERT_EQ(Model()->GetContactListBySoftkey(&reception, 'R'), 0);
-    EXPECT_THAT(Listed(reception), ElementsAre("Front desk:2"));
-    EXPECT_EQ(Model()->GetTitle(), "Reception");
-
-    ASSERT_TRUE(Model()->LeaveBack(0));
-    ContactRemoteListData help = Window(0, 10);
-    EXPECT_EQ(Model()->GetContactListBySoftkey(&help, 'h'), 3) << "a hot key without URL has nothing";
-    EXPECT_TRUE(Model()->LeaveBack(0)) << "its own key keeps the way back";
-    EXPECT_EQ(Model()->GetTitle(), "Company");
+    EXPECT_EQ(Model()->GetContactList(&list, Url("night.xml")), 9);
 }
 
 TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
@@ -256,12 +232,10 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
                        {{"Back", Url("top.xml")}}));
     WriteSlots("", {{"Staff", Url("dir.xml")}});
     StartModel();
-    ContactRemoteListData list = Window(0, 10);
-    ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
-
+    ASSERT_EQ(OpenSlot(0), 0);
     ContactRemoteItemData item;
     ASSERT_TRUE(Model()->GetUnitContactByIndex(&item, 0));
-    EXPECT_EQ(item.m_eType, kEntry);
+    EXPECT_EQ(item.m_eType, NS_DIRECTORY::REMOTE_ITEM_ENTRY);
     EXPECT_EQ(item.m_strDisplayName, "Four Numbers");
     EXPECT_THAT(item.m_listNumber, ElementsAre("101", "102", "103", "104"));
     NS_DIRECTORY::ContactRemoteUnit unit;
@@ -272,17 +246,15 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
 
     ASSERT_GE(Model()->Remote2Local(0), 0);
     CContactGeneralModel* pLocal = CContactGeneralModel::GetInstance();
-    ContactGeneralItemData copied;
+    NS_DIRECTORY::ContactGeneralItemData copied;
     ASSERT_TRUE(pLocal->GetContactData(&copied, "Four Numbers"));
     EXPECT_EQ(copied.m_strMobileNumber, "101");
     EXPECT_EQ(copied.m_strOfficeNumber, "102");
     EXPECT_EQ(copied.m_strOtherNumber, "103");
     EXPECT_EQ(pLocal->GetContactGroupId("Four Numbers"), 0);
-
     EXPECT_EQ(Model()->Remote2Local(0), -1);
     EXPECT_EQ(CommonUnits_GetErrorId(), NS_DIRECTORY::CONTACT_RESULT_NAME_EXISTS);
     EXPECT_EQ(Model()->Remote2Local(2), -1) << "not an entry";
-
     pLocal->SetMaxBlackCount(0);
     EXPECT_EQ(Model()->Remote2Black(1), -1);
     EXPECT_EQ(CommonUnits_GetErrorId(), NS_DIRECTORY::CONTACT_RESULT_BLACKLIST_FULL);
@@ -297,6 +269,131 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
     EXPECT_EQ(vecCalls[0].strNumber, "101");
     EXPECT_EQ(vecCalls[0].strName, "Four Numbers");
     EXPECT_EQ(vecCalls[0].nAccount, 1);
+}
+
+std::vector<RemoteEntry> Entries(const std::string& strPrefix, int nCount) {
+    std::vector<RemoteEntry> vecEntries;
+    for (int i = 0; i < nCount; ++i) {
+        vecEntries.push_back(
+            {strPrefix + std::to_string(i), {std::to_string(100 + i), " " + std::to_string(i)}});
+    }
+    return vecEntries;
+}
+
+std::vector<std::string> Names(const ContactRemoteListData& list) {
+    std::vector<std::string> vecNames;
+    for (const ContactRemoteItemData& item : list.m_listData) {
+        vecNames.push_back(item.m_strDisplayName);
+    }
+    return vecNames;
+}
+
+// The paging road: page 1 is the slot's document (the tree); pages 2 and 3 are reached only through paging.
+class RemotePagingTest : public remotetest::RemoteFixture {
+protected:
+    void SetUp() override {
+        RemoteFixture::SetUp();
+        m_server.Serve("/p1.xml",
+                       BuildRemoteDirectory("Book", Entries("First ", 3), {},
+                                            {{"next-page", Url("p2.xml")}, {"previous-page", ""}}));
+        m_server.Serve("/p2.xml", BuildRemoteDirectory(
+                                      "Book", Entries("Second ", 10), {{"Help", Url("h.xml")}},
+                                      {{"previous-page", Url("p1.xml")}, {"next-page", Url("p3.xml")}}));
+        m_server.Serve("/p3.xml", BuildRemoteDirectory(
+                                      "Book", Entries("Third ", 1), {},
+                                      {{"first-page", Url("p1.xml")}, {"previous-page", Url("p2.xml")}}));
+        WriteSlots("", {{"Book", Url("p1.xml")}});
+        StartModel();
+        ContactRemoteListData list;
+        list.m_nCountToGet = 10;
+        ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
+        HostControl::TakeNotifications();
+    }
+
+    // lParam of every page notification since the last call.
+    std::vector<int> PageResults() {
+        std::vector<int> vecResults;
+        for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
+            if (note.id == NS_DIRECTORY::REMOTE_MSG_PAGE_RESULT) {
+                vecResults.push_back(note.lParam);
+            }
+        }
+        return vecResults;
+    }
+
+    ContactRemoteListData Page(int nFrom, int nCount) {
+        ContactRemoteListData list = Window(nFrom, nCount);
+        EXPECT_TRUE(Model()->GetPageListData(&list));
+        return list;
+    }
+};
+
+TEST_F(RemotePagingTest, NextAndPreviousPagesReplaceThePageListAndOutliveTreeFailures) {
+    EXPECT_FALSE(Model()->ReqPagingList(false)) << "page 1 has no previous page";
+    ASSERT_TRUE(Model()->ReqPagingList(true));
+    EXPECT_FALSE(Model()->ReqPagingList(true)) << "one page load at a time";
+    WaitIdle();
+    EXPECT_THAT(PageResults(), ElementsAre(0));
+    EXPECT_FALSE(m_root.Exists("/tmp/RemotePage.xml"));
+    ContactRemoteListData page2 = Page(0, 100);
+    EXPECT_EQ(page2.m_nTotalCount, 10);
+    EXPECT_TRUE(page2.m_bHasNextPage);
+    EXPECT_TRUE(page2.m_bHasPrevPage);
+    ASSERT_EQ(page2.m_listData.size(), 10u);
+    EXPECT_EQ(page2.m_listData.front().m_eType, NS_DIRECTORY::REMOTE_ITEM_ENTRY);
+    EXPECT_EQ(page2.m_listData.front().m_strDisplayName, "Second 0");
+    EXPECT_THAT(page2.m_listData.front().m_listNumber, ElementsAre("100", "0"));
+    ContactRemoteListData tail = Page(8, 5);
+    EXPECT_EQ(tail.m_nTotalCount, 10);
+    EXPECT_THAT(Names(tail), ElementsAre("Second 8", "Second 9"));
+    EXPECT_THAT(Names(Page(3, 2)), ElementsAre("Second 3", "Second 4"));
+
+    ASSERT_TRUE(Model()->ReqPagingList(true));
+    WaitIdle();
+    EXPECT_THAT(PageResults(), ElementsAre(0));
+    ContactRemoteListData page3 = Page(0, 100);
+    EXPECT_THAT(Names(page3), ElementsAre("Third 0"));
+    EXPECT_EQ(page3.m_nTotalCount, 1) << "a page key of another name is neither listed nor counted";
+    EXPECT_FALSE(page3.m_bHasNextPage);
+    EXPECT_TRUE(page3.m_bHasPrevPage);
+    EXPECT_FALSE(Model()->ReqPagingList(true)) << "the last page";
+
+    ASSERT_TRUE(Model()->ReqPagingList(false));
+    WaitIdle();
+    EXPECT_THAT(PageResults(), ElementsAre(0));
+    EXPECT_EQ(Page(0, 100).m_nTotalCount, 10);
+    EXPECT_EQ(m_server.RequestsTo("/p2.xml").size(), 2u);
+    EXPECT_EQ(m_server.RequestsTo("/p3.xml").size(), 1u);
+
+    // The page on show outlives failed downloads of the tree.
+    m_server.Fail("/p1.xml", 500);
+    ASSERT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
+    WaitIdle();
+    EXPECT_EQ(Page(0, 100).m_nTotalCount, 10);
+    EXPECT_THAT(PageResults(), IsEmpty());
+}
+
+TEST_F(RemotePagingTest, FailedAndCanceledLoadsLeaveNoPage) {
+    m_server.Fail("/p2.xml", 500);
+    ASSERT_TRUE(Model()->ReqPagingList(true));
+    WaitIdle();
+    EXPECT_THAT(PageResults(), ElementsAre(1));
+    ContactRemoteListData list;
+    EXPECT_FALSE(Model()->GetPageListData(&list));
+    EXPECT_FALSE(Model()->GetPageListData(nullptr));
+
+    remotetest::HeldAnswer late(m_server, "/p2.xml", BuildRemoteDirectory("Book", Entries("Late ", 2)));
+    ASSERT_TRUE(Model()->ReqPagingList(true));
+    Model()->CancelDownload("");
+    late.Open();
+    WaitIdle();
+    EXPECT_THAT(PageResults(), IsEmpty()) << "a canceled page is dropped silently";
+    EXPECT_FALSE(Model()->GetPageListData(&list));
+
+    HostControl::SetRefuseTaskActions(true);
+    EXPECT_FALSE(Model()->ReqPagingList(true));
+    HostControl::SetRefuseTaskActions(false);
+    EXPECT_FALSE(Model()->GetPageListData(&list));
 }
 
 }  // namespace
