@@ -47,6 +47,9 @@ protected:
 private:
     bool MyReadGroups(const std::string& strPath);
     bool MyReadItems(const std::string& strPath);
+    // Writes one file from the records; error 40 when it cannot be built or written.
+    template <class TList, class TAppend>
+    bool MyWriteFile(const char* pRootName, const TList& listRecords, TAppend pAppend, const std::string& strPath);
 
     ItemValueList m_listItem;
     GroupValueList m_listGroup;

@@ -1,0 +1,188 @@
+#include "ContactFileFormat.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string_view>
+
+#include "BaseHelper.h"
+#include "CommonUnits.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+class StringWriter : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& strOut) : m_strOut(strOut) {}
+    void write(const void* pData, size_t nSize) override {
+        m_strOut.append(static_cast<const char*>(pData), nSize);
+    }
+
+private:
+    std::string& m_strOut;
+};
+
+using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGeneralModel::ItemData&,
+                                        CContactFileFormat&);
+
+struct ContactAttribute {
+    std::string_view name;
+    ContactAttributeReader read;
+};
+
+using Item = CContactGeneralModel::ItemData;
+using Format = CContactFileFormat;
+
+// In the order the contact file is written, so a file written here is read with one name test per attribute.
+const ContactAttribute kContactAttributes[] = {
+    {"display_name", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strDisplayName = a.value(); }},
+    {"office_number", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOfficeNumber = a.value(); }},
+    {"mobile_number", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strMobileNumber = a.value(); }},
+    {"other_number", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOtherNumber = a.value(); }},
+    {"line", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nLine = Format::ParseInt(a.value()); }},
+    {"ring", [](const pugi::xml_attribute& a, Item& item, Format& f) { item.m_strRing = f.ConvertRing(a.value()); }},
+    {"group_id_name",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nGroupId = Format::ParseInt(a.value()); }},
+    {"default_photo",
+     [](const pugi::xml_attribute& a, Item& item, Format& f) { item.m_strDefaultPhoto = f.ConvertPhoto(a.value()); }},
+    {"selected_photo",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nSelectedPhoto = Format::ParseInt(a.value()); }},
+    {"is_favorate", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_bFavorate = Format::IsFlagSet(a); }},
+    {"name_index", [](const pugi::xml_attribute&, Item&, Format&) {}},
+};
+constexpr size_t kContactAttributeCount = sizeof(kContactAttributes) / sizeof(kContactAttributes[0]);
+
+// The attribute name test: a length check first, so most mismatches cost no byte comparison.
+inline bool SameName(const char* pName, size_t nNameLength, const ContactAttribute& attribute) {
+    return nNameLength == attribute.name.size() && std::memcmp(pName, attribute.name.data(), nNameLength) == 0;
+}
+
+const ContactAttribute* FindContactAttribute(const char* pName, size_t nExpected) {
+    const size_t nNameLength = std::strlen(pName);
+    if (nExpected < kContactAttributeCount && SameName(pName, nNameLength, kContactAttributes[nExpected])) {
+        return &kContactAttributes[nExpected];
+    }
+    for (const ContactAttribute& attribute : kContactAttributes) {
+        if (SameName(pName, nNameLength, attribute)) {
+            return &attribute;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CContactFileFormat::CContactFileFormat(Direction eDirection)
+    : m_ring(PHFILE_TYPE_RING, eDirection == READING), m_photo(PHFILE_TYPE_PHOTO, eDirection == READING) {}
+
+const std::string& CContactFileFormat::PathForms::Convert(const char* pPath) {
+    if (*pPath == '\0') {
+        return m_strEmpty;
+    }
+    if (m_pLast != nullptr && m_pLast->first == pPath) {
+        return m_pLast->second;
+    }
+    auto found = m_mapConverted.find(pPath);
+    if (found == m_mapConverted.end()) {
+        std::string strConverted = pPath;
+        if (m_bToReal) {
+            CommonUnits_Hide2Real(strConverted, m_nFileType);
+        } else {
+            CommonUnits_Real2Hide(strConverted, m_nFileType);
+        }
+        found = m_mapConverted.emplace(pPath, std::move(strConverted)).first;
+    }
+    m_pLast = &*found;
+    return found->second;
+}
+
+CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_node& node) {
+    CContactGeneralModel::GroupData group;
+    if (pugi::xml_attribute attr = node.attribute("id_name")) {
+        group.m_nId = ParseInt(attr.value());
+    }
+    group.m_strDisplayName = node.attribute("display_name").value();
+    group.m_strRing = ConvertRing(node.attribute("ring").value());
+    group.m_bReadOnly = IsFlagSet(node.attribute("read_only"));
+    return group;
+}
+
+void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item) {
+    size_t nExpected = 0;
+    for (const pugi::xml_attribute& attr : node.attributes()) {
+        const ContactAttribute* pAttribute = FindContactAttribute(attr.name(), nExpected);
+        if (pAttribute != nullptr) {
+            pAttribute->read(attr, item, *this);
+            nExpected = static_cast<size_t>(pAttribute - kContactAttributes) + 1;
+        }
+    }
+    item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
+}
+
+void CContactFileFormat::AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group) {
+    pugi::xml_node node = root.append_child("group");
+    node.append_attribute("id_name").set_value(group.m_nId);
+    node.append_attribute("display_name").set_value(group.m_strDisplayName.c_str());
+    node.append_attribute("ring").set_value(m_ring.Convert(group.m_strRing.c_str()).c_str());
+    node.append_attribute("read_only").set_value(Flag(group.m_bReadOnly));
+}
+
+void CContactFileFormat::AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item) {
+    pugi::xml_node node = root.append_child("contact");
+    node.append_attribute("display_name").set_value(item.m_strDisplayName.c_str());
+    node.append_attribute("office_number").set_value(item.m_strOfficeNumber.c_str());
+    node.append_attribute("mobile_number").set_value(item.m_strMobileNumber.c_str());
+    node.append_attribute("other_number").set_value(item.m_strOtherNumber.c_str());
+    node.append_attribute("line").set_value(item.m_nLine);
+    node.append_attribute("ring").set_value(m_ring.Convert(item.m_strRing.c_str()).c_str());
+    node.append_attribute("group_id_name").set_value(item.m_nGroupId);
+    node.append_attribute("default_photo").set_value(m_photo.Convert(item.m_strDefaultPhoto.c_str()).c_str());
+    node.append_attribute("selected_photo").set_value(item.m_nSelectedPhoto);
+    node.append_attribute("is_favorate").set_value(Flag(item.m_bFavorate));
+    node.append_attribute("name_index").set_value(item.m_strNameIndex.c_str());
+}
+
+bool CContactFileFormat::LoadDocument(pugi::xml_document& doc, const std::string& strPath) {
+    return static_cast<bool>(doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str()));
+}
+
+bool CContactFileFormat::WriteDocument(const pugi::xml_document& doc, const std::string& strPath,
+                                       std::string& strBuffer) {
+    strBuffer.clear();
+    StringWriter writer(strBuffer);
+    doc.save(writer, "\t", pugi::format_indent, pugi::encoding_auto);
+    return ETL_MiscHelper::fileWriteAtomic(ETL_MiscHelper::pathMapToRoot(strPath), strBuffer);
+}
+
+pugi::xml_node CContactFileFormat::AppendRoot(pugi::xml_document& doc, const char* pRootName) {
+    pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("utf-8");
+    return doc.append_child(pRootName);
+}
+
+int CContactFileFormat::ParseInt(const char* pText) {
+    while (*pText == ' ' || (*pText >= '\t' && *pText <= '\r')) {
+        ++pText;
+    }
+    const bool bNegative = *pText == '-';
+    if (*pText == '-' || *pText == '+') {
+        ++pText;
+    }
+    long long nValue = 0;
+    for (; *pText >= '0' && *pText <= '9'; ++pText) {
+        nValue = nValue * 10 + (*pText - '0');
+        if (nValue > static_cast<long long>(INT_MAX) + 1) {
+            break;
+        }
+    }
+    nValue = bNegative ? -nValue : nValue;
+    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, nValue)));
+}
+
+bool CContactFileFormat::IsFlagSet(const pugi::xml_attribute& attr) {
+    return std::strcmp(attr.value(), "1") == 0;
+}
+
+}  // namespace NS_DIRECTORY

@@ -1,0 +1,60 @@
+#pragma once
+// The element and attribute layout of the two local files ("root_group"/"group", "root_contact"/"contact"),
+// shared by the synchronous load and save, the background reload and export. One object serves one load or
+// save: it remembers each ring and photo path conversion, since a phone book repeats a handful of them.
+
+#include <string>
+#include <unordered_map>
+
+#include <pugixml.hpp>
+
+#include "ContactGeneralModel.h"
+
+namespace NS_DIRECTORY {
+
+class CContactFileFormat {
+public:
+    // Reading turns stored paths into real ones; writing does the reverse.
+    enum Direction { READING, WRITING };
+    explicit CContactFileFormat(Direction eDirection);
+
+    // Missing attributes keep their reset values.
+    CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
+    // The digit-key name is always recomputed from the name, never read.
+    void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item);
+    void AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group);
+    void AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item);
+
+    const std::string& ConvertRing(const char* pPath) { return m_ring.Convert(pPath); }
+    const std::string& ConvertPhoto(const char* pPath) { return m_photo.Convert(pPath); }
+
+    // A file that does not parse to its end counts as unreadable as a whole.
+    static bool LoadDocument(pugi::xml_document& doc, const std::string& strPath);
+    // Serialises with one tab per level into strBuffer (kept for reuse) and replaces the file atomically.
+    static bool WriteDocument(const pugi::xml_document& doc, const std::string& strPath, std::string& strBuffer);
+    // Adds the declaration (version "1.0", encoding "utf-8") and the named root element.
+    static pugi::xml_node AppendRoot(pugi::xml_document& doc, const char* pRootName);
+    // atoi (leading blanks, a sign, then digits), clamped to the int range instead of overflowing.
+    static int ParseInt(const char* pText);
+    static const char* Flag(bool bSet) { return bSet ? "1" : "0"; }
+    static bool IsFlagSet(const pugi::xml_attribute& attr);
+
+private:
+    class PathForms {
+    public:
+        PathForms(int nFileType, bool bToReal) : m_nFileType(nFileType), m_bToReal(bToReal) {}
+        const std::string& Convert(const char* pPath);
+
+    private:
+        const int m_nFileType;
+        const bool m_bToReal;
+        const std::string m_strEmpty;
+        std::unordered_map<std::string, std::string> m_mapConverted;
+        const std::pair<const std::string, std::string>* m_pLast = nullptr;  // map nodes stay put
+    };
+
+    PathForms m_ring;
+    PathForms m_photo;
+};
+
+}  // namespace NS_DIRECTORY
