@@ -1,34 +1,23 @@
 // Contact import in the three file formats, append versus replace, the limit check, files that must not
 // empty the phone book, and export read back by import.
 
-#include <functional>
-#include <list>
-#include <string>
-#include <vector>
-
 #include "LocalModelFixture.h"
 #include "XPortFactory.h"
 #include "XPortKestrel.h"
 #include "XPortMarlin.h"
 #include "XPortOsprey.h"
 
+namespace localtest {
 namespace {
 
-using localtest::Contact;
-using localtest::Strings;
-using NS_DIRECTORY::ContactGeneralItemData;
-using NS_DIRECTORY::ContactGroupData;
 using NS_DIRECTORY::CXPortKestrel;
-using NS_DIRECTORY::CXPortMarlin;
-using NS_DIRECTORY::CXPortOsprey;
 using NS_DIRECTORY::XPortFactory;
 
 constexpr const char* kImportFile = "/config/data/contact_xported.xml";
 
-class ImportExportTest : public localtest::LocalModelFixture {
+class ImportExportTest : public LocalModelFixture {
 protected:
     void SetUp() override {
-        Model();
         ASSERT_GE(Model().AddContact(Contact("Alice", "Company", "100")), 0);
         DropRecords();
     }
@@ -44,6 +33,15 @@ protected:
         return data;
     }
 
+    // Every contact as name=group, in store order.
+    Strings Memberships() {
+        Strings listOut;
+        for (const std::string& strName : AllNames()) {
+            listOut.push_back(strName + "=" + Get(strName).m_strGroupName);
+        }
+        return listOut;
+    }
+
     // Ring and photo as stored, not as a page shows them (a page hides files that do not exist).
     std::string StoredRing(const std::string& strName) {
         return Model().MyFindContact(strName) ? Model().MyFindContact(strName)->m_strRing : "?";
@@ -56,59 +54,49 @@ protected:
 const char* const kOspreyBody =
     "<root_group><group display_name=\"Work\" ring=\"Config:work.wav\"/><group "
     "display_name=\"\"/></root_group>"
-    "<root_contact>"
-    "<contact display_name=\"Bea\" mobile_number=\"200\" office_number=\"201\" other_number=\"202\" "
-    "line=\"2\""
-    " ring=\"Config:bea.wav\" group_id_name=\"Work\" default_photo=\"Config:bea.png\" is_favorate=\"1\"/>"
+    "<root_contact><contact display_name=\"Bea\" mobile_number=\"200\" office_number=\"201\" "
+    "other_number=\"202\""
+    " line=\"2\" ring=\"Config:bea.wav\" group_id_name=\"Work\" default_photo=\"Config:bea.png\" "
+    "is_favorate=\"1\"/>"
     "<contact display_name=\"Cid\" line=\"\" group_id_name=\"Nowhere\" selected_photo=\"3\"/>"
-    "<contact display_name=\"Dan\" group_id_name=\"Blacklist\"/>"
-    "<contact display_name=\"Eve\"/>"
-    "<contact display_name=\"\" mobile_number=\"999\"/>"
-    "</root_contact>";
+    "<contact display_name=\"Dan\" group_id_name=\"Blacklist\"/><contact display_name=\"Eve\"/>"
+    "<contact display_name=\"\" mobile_number=\"999\"/></root_contact>";
 
 TEST_F(ImportExportTest, TheNewestFormatImportsWithOrWithoutItsWrapper) {
     for (const std::string& strXml : {std::string("<?xml version=\"1.0\"?>") + kOspreyBody,
                                       "<vp_contact>" + std::string(kOspreyBody) + "</vp_contact>"}) {
         ASSERT_EQ(Import(strXml), 0);
         EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Nowhere", "Work", "Blacklist"}));
-        EXPECT_EQ(AllNames(), (Strings{"Bea", "Cid", "Dan", "Eve"}));
+        EXPECT_EQ(Memberships(), (Strings{"Bea=Work", "Cid=Nowhere", "Dan=Blacklist", "Eve=All Contacts"}));
         const ContactGeneralItemData bea = Get("Bea");
-        EXPECT_EQ(bea.m_strGroupName, "Work");
         EXPECT_EQ(bea.m_strMobileNumber + bea.m_strOfficeNumber + bea.m_strOtherNumber, "200201202");
         EXPECT_EQ(bea.m_nLine, 2);
         EXPECT_EQ(StoredRing("Bea"), CommonUnits_GetUserUploadRingFolder() + "bea.wav");
         EXPECT_EQ(StoredPhoto("Bea"), CommonUnits_GetUserUploadPhotoFolder() + "bea.png");
         EXPECT_EQ(Get("Cid").m_nLine, -1);
-        EXPECT_EQ(Get("Cid").m_strGroupName, "Nowhere");
         EXPECT_EQ(StoredPhoto("Cid"), CommonUnits_GetImagePathByIndex(3));
-        EXPECT_EQ(Get("Dan").m_strGroupName, "Blacklist");
-        EXPECT_EQ(Get("Eve").m_strGroupName, "All Contacts");
         EXPECT_EQ(Model().GetCurrentFavorateCount(), 0);
         ExpectCountersInStep();
     }
-    EXPECT_NE(m_root.ReadFile(localtest::kContactFile).find("Bea"), std::string::npos);
+    EXPECT_NE(m_root.ReadFile(kContactFile).find("Bea"), std::string::npos);
 }
 
 TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
     ASSERT_EQ(
-        Import("<contactData>"
-               "<group sGroupName=\"Anonymous\" sGroupRing=\"Config:none.wav\">"
+        Import("<contactData><group sGroupName=\"Anonymous\" sGroupRing=\"Config:none.wav\">"
                "<contact sLocalRename=\"Ann\" sMobilNumber=\"1\" sOfficeNumber=\"2\" "
                "sOtherNumber=\"3\"/></group>"
                "<group sGroupName=\"Black List\"><contact sLocalRename=\"Spam\"/>"
-               "<contact sLocalRename=\"Scam\"/></group>"
-               "<group sGroupName=\"Friends\" sGroupRing=\"Config:f.wav\">"
+               "<contact sLocalRename=\"Scam\"/></group><group sGroupName=\"Friends\" "
+               "sGroupRing=\"Config:f.wav\">"
                "<contact sLocalRename=\"Flo\" sRingFile=\"Config:flo.wav\" sImagePath=\"Config:flo.png\"/>"
-               "<contact sLocalRename=\"\"/></group>"
-               "</contactData>"),
+               "<contact sLocalRename=\"\"/></group></contactData>"),
         0);
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Friends", "Blacklist"}));
-    EXPECT_EQ(Get("Ann").m_strGroupName, "All Contacts");
+    EXPECT_EQ(Memberships(),
+              (Strings{"Ann=All Contacts", "Flo=Friends", "Scam=Blacklist", "Spam=Blacklist"}));
     EXPECT_EQ(Get("Ann").m_strOtherNumber, "3");
-    EXPECT_EQ(Get("Spam").m_strGroupName, "Blacklist");
-    EXPECT_EQ(Get("Scam").m_strGroupName, "Blacklist");
     EXPECT_EQ(Model().GetCurrentBlackCount(), 2);
-    EXPECT_EQ(Get("Flo").m_strGroupName, "Friends");
     EXPECT_EQ(StoredRing("Flo"), CommonUnits_GetUserUploadRingFolder() + "flo.wav");
     EXPECT_EQ(StoredPhoto("Flo"), CommonUnits_GetUserUploadPhotoFolder() + "flo.png");
     EXPECT_EQ(Model().MyFindGroupByDisplayName("Friends")->m_strRing,
@@ -117,8 +105,7 @@ TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
 
 TEST_F(ImportExportTest, TheOldestFormatResolvesRingsAndPhotos) {
     m_root.WriteFile("/phone/resource/ring/old.wav", "RIFF");
-    ASSERT_EQ(Import("<contactData><groupinfo><group name=\"Work\" Ring=\"Config:w.wav\"/></groupinfo>"
-                     "<group>"
+    ASSERT_EQ(Import("<contactData><groupinfo><group name=\"Work\" Ring=\"Config:w.wav\"/></groupinfo><group>"
                      "<contact sDisplayName=\"Ada\" sRing=\"Config:ada.wav  trailing\" photoSelect=\"3\" "
                      "group=\"Work\"/>"
                      "<contact sDisplayName=\"Bo\" sRing=\"Resource:bo.wav\" group=\"\"/>"
@@ -127,50 +114,44 @@ TEST_F(ImportExportTest, TheOldestFormatResolvesRingsAndPhotos) {
                      "</group><group><contact sDisplayName=\"Ignored\"/></group></contactData>"),
               0);
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Club", "Work", "Blacklist"}));
-    EXPECT_EQ(AllNames(), (Strings{"Ada", "Bo", "Cy", "Di"}));
+    EXPECT_EQ(Memberships(), (Strings{"Ada=Work", "Bo=All Contacts", "Cy=Club", "Di=All Contacts"}));
     EXPECT_EQ(StoredRing("Ada"), CommonUnits_GetUserUploadRingFolder() + "ada.wav");
     EXPECT_EQ(StoredRing("Bo"), CommonUnits_GetDefaultRingFolder() + "bo.wav");
     EXPECT_EQ(StoredRing("Cy"), "/phone/resource/ring/old.wav");
     EXPECT_EQ(StoredRing("Di"), "");
     EXPECT_EQ(StoredPhoto("Ada"), CommonUnits_GetImagePathByIndex(3));
     EXPECT_EQ(StoredPhoto("Di"), CommonUnits_GetDefaultContactImage());
-    EXPECT_EQ(Get("Ada").m_strGroupName, "Work");
-    EXPECT_EQ(Get("Bo").m_strGroupName, "All Contacts");
-    EXPECT_EQ(Get("Cy").m_strGroupName, "Club");
 }
 
 TEST(KestrelRing, ValuesOfAnyLengthFollowTheRingRule) {
     testsupport::TempRoot root;
     const std::string strLong(400, 'r');
-    const struct {
-        std::string strValue;
-        std::string strRing;
-    } kCases[] = {
+    const std::string strUser = CommonUnits_GetUserUploadRingFolder();
+    const std::string strDefault = CommonUnits_GetDefaultRingFolder();
+    const std::pair<std::string, std::string> kCases[] = {
         {"", ""},
-        {"Config:a.wav", CommonUnits_GetUserUploadRingFolder() + "a.wav"},
-        {"Config:a.wav\tb", CommonUnits_GetUserUploadRingFolder() + "a.wav"},
-        {"Other:a.wav", CommonUnits_GetDefaultRingFolder() + "a.wav"},
-        {"config:a.wav", CommonUnits_GetDefaultRingFolder() + "a.wav"},
-        {"Config:" + strLong, CommonUnits_GetUserUploadRingFolder() + strLong},
-        {strLong + ":" + strLong + " x", CommonUnits_GetDefaultRingFolder() + strLong},
+        {"Config:a.wav", strUser + "a.wav"},
+        {"Config:a.wav\tb", strUser + "a.wav"},
+        {"Other:a.wav", strDefault + "a.wav"},
+        {"config:a.wav", strDefault + "a.wav"},
+        {"Config:" + strLong, strUser + strLong},
+        {strLong + ":" + strLong + " x", strDefault + strLong},
         {"/no/such/ring.wav", ""},
         {strLong, ""},
     };
     for (const auto& entry : kCases) {
-        EXPECT_EQ(CXPortKestrel::ResolveRing(entry.strValue), entry.strRing) << entry.strValue.substr(0, 40);
+        EXPECT_EQ(CXPortKestrel::ResolveRing(entry.first), entry.second) << entry.first.substr(0, 40);
     }
 }
 
-TEST_F(ImportExportTest, AppendingKeepsContactsAndReusesGroupsOfTheSameName) {
-    ASSERT_EQ(Import("<root_group><group display_name=\"Company\"/></root_group>"
-                     "<root_contact><contact display_name=\"Bob\" group_id_name=\"Company\"/>"
+TEST_F(ImportExportTest, AppendingKeepsContactsAndReusesGroupsWhileReplacingEmptiesFirst) {
+    ASSERT_EQ(Import("<root_group><group display_name=\"Company\"/></root_group><root_contact>"
+                     "<contact display_name=\"Bob\" group_id_name=\"Company\"/>"
                      "<contact display_name=\"ALICE\" group_id_name=\"Family\"/></root_contact>",
                      true),
               0);
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Company", "Family", "Friend", "Blacklist"}));
-    EXPECT_EQ(AllNames(), (Strings{"Alice", "Bob"}));
-    EXPECT_EQ(Get("Alice").m_strGroupName, "Company");
-    EXPECT_EQ(Get("Bob").m_strGroupName, "Company");
+    EXPECT_EQ(Memberships(), (Strings{"Alice=Company", "Bob=Company"}));
 
     ASSERT_EQ(Import("<root_contact><contact display_name=\"Cat\"/></root_contact>"), 0);
     EXPECT_EQ(AllNames(), (Strings{"Cat"}));
@@ -180,17 +161,14 @@ TEST_F(ImportExportTest, AppendingKeepsContactsAndReusesGroupsOfTheSameName) {
 TEST_F(ImportExportTest, AFileOverTheLimitsIsRefusedWithItsCode) {
     Model().SetMaxContactCount(2);
     Model().SetMaxBlackCount(1);
-    const struct {
-        std::string strContacts;
-        int nCode;
-    } kCases[] = {
+    const std::pair<std::string, int> kCases[] = {
         {"<contact display_name=\"A\"/><contact display_name=\"B\"/><contact display_name=\"C\"/>", -7},
         {"<contact display_name=\"A\" group_id_name=\"Blacklist\"/>"
          "<contact display_name=\"B\" group_id_name=\"Blacklist\"/>",
          -8},
     };
     for (const auto& entry : kCases) {
-        EXPECT_EQ(Import("<root_contact>" + entry.strContacts + "</root_contact>", false, true), entry.nCode);
+        EXPECT_EQ(Import("<root_contact>" + entry.first + "</root_contact>", false, true), entry.second);
         EXPECT_EQ(AllNames(), (Strings{"Alice"}));
     }
     EXPECT_EQ(Import("<root_contact><contact display_name=\"A\"/></root_contact>", false, true), 0);
@@ -200,76 +178,66 @@ TEST_F(ImportExportTest, AFileOverTheLimitsIsRefusedWithItsCode) {
 // A file that is missing, unreadable or of another format used to empty the phone book before its reader
 // gave up; now it is refused before anything is emptied.
 TEST_F(ImportExportTest, AFileThatCannotBeImportedLeavesThePhoneBookAlone) {
-    const std::string strMarlinFile = "<contactData><group sGroupName=\"Anonymous\"/></contactData>";
-    const std::string strOspreyFile = "<root_contact><contact display_name=\"X\"/></root_contact>";
-    const std::vector<std::string> listBefore = GroupNames();
-    const struct {
-        const char* pWhat;
-        std::function<int()> import;
-    } kCases[] = {
+    const Strings listBefore = GroupNames();
+    const auto withFile = [&](const char* pXml, auto reader) {
+        return [this, pXml, reader] {
+            m_root.WriteFile(kImportFile, pXml);
+            return decltype(reader)().Import(nullptr, false, false, false);
+        };
+    };
+    const std::pair<const char*, std::function<int()>> kCases[] = {
         {"missing file",
          [] { return XPortFactory::ImportByPath("/config/data/none.xml", false, false, false); }},
         {"unparsable file", [&] { return Import("<root_contact><contact display_name=\"X\">"); }},
         {"unknown root", [&] { return Import("<contacts/>"); }},
         {"newest reader, missing file",
-         [] { return CXPortOsprey().Import("/config/data/none.xml", false, false, false); }},
+         [] { return NS_DIRECTORY::CXPortOsprey().Import("/config/data/none.xml", false, false, false); }},
         {"newest reader, oldest format",
-         [&] {
-             m_root.WriteFile(kImportFile, "<contactData><groupinfo/></contactData>");
-             return CXPortOsprey().Import(nullptr, false, false, false);
-         }},
+         withFile("<contactData><groupinfo/></contactData>", NS_DIRECTORY::CXPortOsprey())},
         {"middle reader, newest format",
-         [&] {
-             m_root.WriteFile(kImportFile, strOspreyFile);
-             return CXPortMarlin().Import(nullptr, false, false, false);
-         }},
+         withFile("<root_contact><contact display_name=\"X\"/></root_contact>",
+                  NS_DIRECTORY::CXPortMarlin())},
         {"oldest reader, middle format",
-         [&] {
-             m_root.WriteFile(kImportFile, strMarlinFile);
-             return CXPortKestrel().Import(nullptr, false, false, false);
-         }},
+         withFile("<contactData><group sGroupName=\"Anonymous\"/></contactData>", CXPortKestrel())},
     };
     for (const auto& entry : kCases) {
         DropRecords();
-        EXPECT_EQ(entry.import(), 1) << entry.pWhat;
-        EXPECT_EQ(AllNames(), (Strings{"Alice"})) << entry.pWhat;
-        EXPECT_EQ(GroupNames(), listBefore) << entry.pWhat;
-        EXPECT_EQ(CountOf(1720), 0) << entry.pWhat;
+        EXPECT_EQ(entry.second(), 1) << entry.first;
+        EXPECT_EQ(AllNames(), (Strings{"Alice"})) << entry.first;
+        EXPECT_EQ(GroupNames(), listBefore) << entry.first;
+        EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 0) << entry.first;
     }
     EXPECT_EQ(Import("<vp_contact/>"), 0);
     EXPECT_TRUE(AllNames().empty());
 }
 
 TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships) {
-    ASSERT_GE(Model().AddGroup(ContactGroupData{"Club", ""}), 0);
+    ASSERT_GE(Model().AddGroup({"Club", ""}), 0);
     ASSERT_GE(Model().AddContact(Contact("Bob", "Club", "200", "201", "202")), 0);
     ASSERT_GE(Model().AddContact(Contact("Cleo", "All Contacts")), 0);
     ASSERT_GE(Model().AddBlackContact(Contact("Spam", "", "666")), 0);
     std::list<std::string> listFavourites{"Bob"};
     ASSERT_TRUE(Model().ToFavorateList(listFavourites));
-    const std::vector<std::string> listGroups = GroupNames();
-    const std::vector<std::string> listNames = AllNames();
-    std::vector<ContactGeneralItemData> listBefore;
-    for (const std::string& strName : listNames) {
-        listBefore.push_back(Get(strName));
-    }
+    const auto contents = [&] {
+        Strings listOut = GroupNames();
+        for (const std::string& strName : AllNames()) {
+            const ContactGeneralItemData data = Get(strName);
+            listOut.push_back(strName + "=" + data.m_strGroupName + "/" + data.m_strMobileNumber + "/" +
+                              data.m_strOfficeNumber + "/" + data.m_strOtherNumber + "/" +
+                              std::to_string(data.m_nLine));
+        }
+        return listOut;
+    };
+    const Strings listBefore = contents();
 
     ASSERT_EQ(XPortFactory::ExportToPath(""), 0);
     ASSERT_TRUE(m_root.Exists(kImportFile));
     ASSERT_EQ(XPortFactory::ImportByPath(nullptr, false, false, false), 0);
-
-    EXPECT_EQ(GroupNames(), listGroups);
-    ASSERT_EQ(AllNames(), listNames);
-    for (const ContactGeneralItemData& before : listBefore) {
-        const ContactGeneralItemData after = Get(before.m_strDisplayName);
-        EXPECT_EQ(after.m_strGroupName, before.m_strGroupName) << before.m_strDisplayName;
-        EXPECT_EQ(after.m_strMobileNumber + "/" + after.m_strOfficeNumber + "/" + after.m_strOtherNumber,
-                  before.m_strMobileNumber + "/" + before.m_strOfficeNumber + "/" + before.m_strOtherNumber);
-        EXPECT_EQ(after.m_nLine, before.m_nLine);
-    }
+    EXPECT_EQ(contents(), listBefore);
     EXPECT_EQ(Model().GetCurrentBlackCount(), 1);
     EXPECT_EQ(Model().GetCurrentFavorateCount(), 0);
     ExpectCountersInStep();
 }
 
 }  // namespace
+}  // namespace localtest

@@ -3,26 +3,18 @@
 
 #include <memory>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "ContactGeneralSearchHelper.h"
 #include "DirectoryEntry.h"
 #include "LocalContactSearchAction.h"
 #include "LocalModelFixture.h"
 
+namespace localtest {
 namespace {
 
-using localtest::Contact;
-using localtest::ContactElement;
-using localtest::ContactFileXml;
-using localtest::kContactFile;
-using localtest::Strings;
 using NS_DIRECTORY::CContactGeneralSearchHelper;
 using NS_DIRECTORY::CContactSearchSnapshot;
-using NS_DIRECTORY::CContactSearchSource;
 using NS_DIRECTORY::CLocalContactSearchAction;
-using NS_DIRECTORY::ContactGeneralItemData;
 using NS_DIRECTORY::ContactGeneralSearchItemListData;
 using ItemData = NS_DIRECTORY::CContactGeneralModel::ItemData;
 
@@ -45,7 +37,7 @@ std::shared_ptr<CContactSearchSnapshot> Snapshot(std::vector<ItemData> listItem)
 
 // Tells how a search walked the source: a full scan reads every contact, narrowing converts every
 // remaining match, paging from memory converts only the page.
-class CountingSource : public CContactSearchSource {
+class CountingSource : public NS_DIRECTORY::CContactSearchSource {
 public:
     explicit CountingSource(std::shared_ptr<CContactSearchSnapshot> pInner) : m_pInner(std::move(pInner)) {}
     size_t GetContactCount() const override { return m_pInner->GetContactCount(); }
@@ -57,7 +49,6 @@ public:
         ++m_nConverts;
         return m_pInner->Convert(pOut, item);
     }
-    void Clear() { m_nReads = m_nConverts = 0; }
 
     mutable int m_nReads = 0;
     mutable int m_nConverts = 0;
@@ -73,8 +64,8 @@ ContactGeneralSearchItemListData Request(int nFrom = 0, int nCount = 20) {
     return data;
 }
 
-std::vector<std::string> NamesOf(const ContactGeneralSearchItemListData& data) {
-    std::vector<std::string> listNames;
+Strings NamesOf(const ContactGeneralSearchItemListData& data) {
+    Strings listNames;
     for (const auto& record : data.m_listData) {
         listNames.push_back(record.m_strDisplayName);
     }
@@ -84,7 +75,7 @@ std::vector<std::string> NamesOf(const ContactGeneralSearchItemListData& data) {
 class SearchHelperTest : public ::testing::Test {
 protected:
     bool Run(const std::string& strKey, int nGroupId = 0, int nFrom = 0, int nCount = 20) {
-        m_source.Clear();
+        m_source.m_nReads = m_source.m_nConverts = 0;
         m_answer = Request(nFrom, nCount);
         return m_helper.Search(m_source, &m_answer, nGroupId, strKey, false);
     }
@@ -101,17 +92,13 @@ TEST_F(SearchHelperTest, OnlyAKeyOneCharacterLongerNarrowsAndTheSameKeyOnlyPages
     ASSERT_TRUE(Run("5"));  // "Jill" and "Kim" match by their digit-key names (5455, 546)
     EXPECT_EQ(m_source.m_nReads, 7);
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Alma", "Ann", "Bert", "Jill", "Kim"}));
-
     ASSERT_TRUE(Run("55"));
     EXPECT_EQ(m_source.m_nReads, 0);
     EXPECT_EQ(m_source.m_nConverts, 4);
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Alma", "Ann", "Bert", "Jill"}));
-
     ASSERT_TRUE(Run("556"));
     EXPECT_EQ(m_source.m_nReads, 0);
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Bert"}));
-    EXPECT_EQ(m_answer.m_nTotalCount, 2);
-
     ASSERT_TRUE(Run("556", 0, 1, 1));
     EXPECT_EQ(m_source.m_nReads, 0);
     EXPECT_EQ(m_source.m_nConverts, 1);
@@ -123,15 +110,11 @@ TEST_F(SearchHelperTest, OnlyAKeyOneCharacterLongerNarrowsAndTheSameKeyOnlyPages
     ASSERT_TRUE(Run("55", 2));
     EXPECT_EQ(m_source.m_nReads, 7);
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Jill"}));
-
     ASSERT_TRUE(Run("556", 2));
     ASSERT_TRUE(Run("5", 2));
     EXPECT_EQ(m_source.m_nReads, 7);
-    ASSERT_TRUE(Run("5", 2));
-    EXPECT_EQ(m_source.m_nReads, 0);
-}
 
-TEST_F(SearchHelperTest, LetterCaseDoesNotMatterAndTheSecondAskComesFromMemory) {
+    // Letter case does not matter, and asking again comes from memory.
     ASSERT_TRUE(Run("ANN"));
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Anna"}));
     EXPECT_EQ(m_helper.GetSearchType(), CContactGeneralSearchHelper::SEARCH_TYPE_NAME);
@@ -141,33 +124,22 @@ TEST_F(SearchHelperTest, LetterCaseDoesNotMatterAndTheSecondAskComesFromMemory) 
     EXPECT_EQ(m_helper.GetLastKey(), "ann");
 }
 
-TEST_F(SearchHelperTest, GroupZeroLeavesTheBlacklistOutAndGroupOneHoldsOnlyIt) {
-    const struct {
-        int nGroupId;
-        std::vector<std::string> listNames;
-    } kCases[] = {
-        {0, {"Alma", "Ann", "Bert"}},
-        {1, {"Cleo"}},
-        {2, {"Ann"}},
-    };
-    for (const auto& entry : kCases) {
-        CContactGeneralSearchHelper helper;
-        ContactGeneralSearchItemListData answer = Request();
-        ASSERT_TRUE(helper.Search(m_source, &answer, entry.nGroupId, "055", false)) << entry.nGroupId;
-        EXPECT_EQ(NamesOf(answer), entry.listNames) << entry.nGroupId;
-    }
-}
+TEST_F(SearchHelperTest, GroupsSplitTheBlacklistAndPagesPastTheMatchesAreRefused) {
+    ASSERT_TRUE(Run("055", 0));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Alma", "Ann", "Bert"}));
+    ASSERT_TRUE(Run("055", 1));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Cleo"}));
+    ASSERT_TRUE(Run("055", 2));
+    EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann"}));
 
-TEST_F(SearchHelperTest, APagePastTheMatchesIsRefusedAndAnEmptyKeyChangesNothing) {
     EXPECT_FALSE(Run("anna", 0, 1));
     EXPECT_TRUE(Run("zzz", 0, 0));
     EXPECT_EQ(m_answer.m_nTotalCount, 0);
     EXPECT_FALSE(Run("zzz", 0, 1));
     EXPECT_FALSE(Run("5", -1));
-
     m_answer.m_nTotalCount = 42;
     m_answer.m_strSearchKey = "old";
-    ASSERT_TRUE(m_helper.Search(m_source, &m_answer, 0, "", false));
+    ASSERT_TRUE(m_helper.Search(m_source, &m_answer, 0, "", false));  // an empty key changes nothing
     EXPECT_EQ(m_answer.m_nTotalCount, 42);
     EXPECT_EQ(m_answer.m_strSearchKey, "old");
 }
@@ -212,22 +184,16 @@ TEST(SearchProperty, EveryNarrowedAnswerEqualsAFreshScan) {
     }
 }
 
-// ---- the model's searches
-
 class SearchReceiver : public NS_TA::CTaskActionCallbackBase {
 public:
-    struct Answer {
-        ContactGeneralSearchItemListData result;
-        bool bSucceeded;
-    };
     void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override {
-        const auto* pSearch = static_cast<CLocalContactSearchAction*>(pAction);
-        m_listAnswers.push_back({*pSearch->GetSearchResult(), pAction->IsOperationSucceed()});
+        EXPECT_TRUE(pAction->IsOperationSucceed());
+        m_listAnswers.push_back(*static_cast<CLocalContactSearchAction*>(pAction)->GetSearchResult());
     }
-    std::vector<Answer> m_listAnswers;
+    std::vector<ContactGeneralSearchItemListData> m_listAnswers;
 };
 
-class ModelSearchTest : public localtest::LocalModelFixture {
+class ModelSearchTest : public LocalModelFixture {
 protected:
     void SetUp() override {
         m_root.WriteFile(kContactFile,
@@ -235,6 +201,7 @@ protected:
                                         ContactElement("Annabel", 3) + ContactElement("Bert", 0) +
                                         ContactElement("Hanna", 1, "mobile_number=\"0552\"")));
     }
+    SearchReceiver m_receiver;
 };
 
 TEST_F(ModelSearchTest, SearchesTheClickActionsGroupAndForgetsItsMatchesOnEveryEdit) {
@@ -253,33 +220,28 @@ TEST_F(ModelSearchTest, SearchesTheClickActionsGroupAndForgetsItsMatchesOnEveryE
     EXPECT_EQ(NamesOf(data), (Strings{"Annabel", "Joanna"}));
 }
 
-TEST_F(ModelSearchTest, ABackgroundSearchDeliversItsPageToTheReceiver) {
-    SearchReceiver receiver;
-    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "an", 1, 1, &receiver));
+TEST_F(ModelSearchTest, ABackgroundSearchDeliversItsPageAndOnlyTheNewestWaitingRequestIsAnswered) {
+    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "an", 1, 1, &m_receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    ASSERT_EQ(receiver.m_listAnswers.size(), 1u);
-    EXPECT_TRUE(receiver.m_listAnswers[0].bSucceeded);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (Strings{"Annabel"}));
-    EXPECT_EQ(receiver.m_listAnswers[0].result.m_nTotalCount, 2);
-    EXPECT_EQ(receiver.m_listAnswers[0].result.m_strSearchKey, "an");
+    ASSERT_EQ(m_receiver.m_listAnswers.size(), 1u);
+    EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[0]), (Strings{"Annabel"}));
+    EXPECT_EQ(m_receiver.m_listAnswers[0].m_nTotalCount, 2);
+    EXPECT_EQ(m_receiver.m_listAnswers[0].m_strSearchKey, "an");
 
     ContactGeneralSearchItemListData window = Request(0, 5);
-    ASSERT_TRUE(Directory_SearchWithMutlNumberAsync(&window, "Blacklist", "055", &receiver));
+    ASSERT_TRUE(Directory_SearchWithMutlNumberAsync(&window, "Blacklist", "055", &m_receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    ASSERT_EQ(receiver.m_listAnswers.size(), 2u);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[1].result), (Strings{"Hanna"}));
+    ASSERT_EQ(m_receiver.m_listAnswers.size(), 2u);
+    EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[1]), (Strings{"Hanna"}));
     EXPECT_TRUE(window.m_listData.empty());
-}
 
-TEST_F(ModelSearchTest, OnlyTheNewestWaitingRequestIsAnswered) {
-    SearchReceiver receiver;
-    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "a", 0, 20, &receiver));
-    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "an", 0, 20, &receiver));
-    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "anna", 0, 20, &receiver));
+    for (const char* pKey : {"a", "an", "anna"}) {
+        ASSERT_TRUE(Model().SearchAsync("local_contact_x0", pKey, 0, 20, &m_receiver));
+    }
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    ASSERT_EQ(receiver.m_listAnswers.size(), 1u);
-    EXPECT_EQ(receiver.m_listAnswers[0].result.m_strSearchKey, "anna");
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (Strings{"Anna", "Annabel"}));
+    ASSERT_EQ(m_receiver.m_listAnswers.size(), 3u);
+    EXPECT_EQ(m_receiver.m_listAnswers[2].m_strSearchKey, "anna");
+    EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[2]), (Strings{"Anna", "Annabel"}));
 }
 
 TEST_F(ModelSearchTest, ARunningSearchSeesTheStoreAsItWasAndAGoneReceiverGetsNothing) {
@@ -288,34 +250,30 @@ TEST_F(ModelSearchTest, ARunningSearchSeesTheStoreAsItWasAndAGoneReceiverGetsNot
     pGone.reset();
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
 
-    SearchReceiver receiver;
-    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, &receiver));
+    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, &m_receiver));
     ASSERT_TRUE(Model().RemoveContact("Annabel"));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    ASSERT_EQ(receiver.m_listAnswers.size(), 1u);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[0].result), (Strings{"Anna", "Annabel"}));
-
-    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, &receiver));
+    ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, &m_receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    ASSERT_EQ(receiver.m_listAnswers.size(), 2u);
-    EXPECT_EQ(NamesOf(receiver.m_listAnswers[1].result), (Strings{"Anna"}));
+    ASSERT_EQ(m_receiver.m_listAnswers.size(), 2u);
+    EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[0]), (Strings{"Anna", "Annabel"}));
+    EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[1]), (Strings{"Anna"}));
 }
 
 TEST_F(ModelSearchTest, RefusedRequestsAnswerFalse) {
-    SearchReceiver receiver;
     ContactGeneralSearchItemListData data = Request();
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(nullptr, "Company", "a", &receiver));
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, nullptr, "a", &receiver));
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "Company", nullptr, &receiver));
+    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(nullptr, "Company", "a", &m_receiver));
+    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, nullptr, "a", &m_receiver));
+    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "Company", nullptr, &m_receiver));
     EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "Company", "a", nullptr));
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "No such group", "a", &receiver));
-    EXPECT_FALSE(Model().SearchAsync("local_contact_x", "a", 0, 20, &receiver));
+    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "No such group", "a", &m_receiver));
+    EXPECT_FALSE(Model().SearchAsync("local_contact_x", "a", 0, 20, &m_receiver));
     HostControl::SetRefuseTaskActions(true);
-    EXPECT_FALSE(Model().SearchAsync("local_contact_x0", "a", 0, 20, &receiver));
+    EXPECT_FALSE(Model().SearchAsync("local_contact_x0", "a", 0, 20, &m_receiver));
     HostControl::SetRefuseTaskActions(false);
-    EXPECT_TRUE(Model().SearchAsync("local_contact_x0", "a", 0, 20, &receiver));
+    EXPECT_TRUE(Model().SearchAsync("local_contact_x0", "a", 0, 20, &m_receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-    EXPECT_EQ(receiver.m_listAnswers.size(), 1u);
+    EXPECT_EQ(m_receiver.m_listAnswers.size(), 1u);
 }
 
 TEST(LocalSearchAction, WithoutASourceOrForWritingItFails) {
@@ -337,3 +295,4 @@ TEST(LocalSearchAction, WithoutASourceOrForWritingItFails) {
 }
 
 }  // namespace
+}  // namespace localtest
