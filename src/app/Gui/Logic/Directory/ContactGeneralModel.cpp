@@ -27,10 +27,32 @@ bool IsInContactPage(const CContactGeneralModel::ItemData& item, int nGroupId) {
     return item.m_nGroupId == nGroupId;
 }
 
-template <class TRecord>
-void AppendRecords(std::vector<TRecord>& listOut, std::vector<TRecord>& listPage) {
-    listOut.insert(listOut.end(), std::make_move_iterator(listPage.begin()),
-                   std::make_move_iterator(listPage.end()));
+// One page of a list request: numbers the entries of source that keep() accepts from 0 and appends to the
+// request the records convert() makes of those numbered inside the host's window. Nothing is appended when
+// the window is refused or a record cannot be made for lack of memory. Answers how many entries were
+// numbered, or -1 when the window was refused.
+template <class TList, class TSource, class TKeep, class TConvert>
+int CopyPage(TList* pList, const TSource& source, int nCandidates, TKeep keep, TConvert convert) {
+    int nFrom = -1;
+    int nTo = -1;
+    if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet, nCandidates)) {
+        return -1;
+    }
+    decltype(pList->m_listData) listPage;
+    int nNumber = 0;
+    for (const auto& pEntry : source) {
+        if (!keep(*pEntry)) {
+            continue;
+        }
+        typename decltype(listPage)::value_type record;
+        if (nNumber >= nFrom && nNumber < nTo && convert(&record, *pEntry)) {
+            listPage.push_back(std::move(record));
+        }
+        ++nNumber;
+    }
+    pList->m_listData.insert(pList->m_listData.end(), std::make_move_iterator(listPage.begin()),
+                             std::make_move_iterator(listPage.end()));
+    return nNumber;
 }
 
 }  // namespace
@@ -380,28 +402,21 @@ bool CContactGeneralModel::GetContactListById(ContactGeneralItemListData* pList,
         return false;
     }
     return MyNoThrow(false, [&]() -> bool {
-        int nFrom = -1;
-        int nTo = -1;
-        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
-                                         static_cast<int>(m_listItem.size()))) {
+        const std::string strIcon = Directory_GetDefaultIcon(DDIT_LOCAL_CONTACT_ITEM);
+        const int nTotal = CopyPage(
+            pList, m_listItem, static_cast<int>(m_listItem.size()),
+            [nGroupId](const ItemData& item) { return IsInContactPage(item, nGroupId); },
+            [&](ContactGeneralItemData* pRecord, const ItemData& item) {
+                if (!MyID2CGID(pRecord, item)) {
+                    return false;
+                }
+                pRecord->m_strDefaultPhoto = strIcon;
+                return true;
+            });
+        if (nTotal < 0) {
             return false;
         }
-        const std::string strIcon = Directory_GetDefaultIcon(DDIT_LOCAL_CONTACT_ITEM);
-        std::vector<ContactGeneralItemData> listPage;
-        int nNumber = 0;
-        for (const auto& pItem : m_listItem) {
-            if (!IsInContactPage(*pItem, nGroupId)) {
-                continue;
-            }
-            ContactGeneralItemData record;
-            if (nNumber >= nFrom && nNumber < nTo && MyID2CGID(&record, *pItem)) {
-                record.m_strDefaultPhoto = strIcon;
-                listPage.push_back(std::move(record));
-            }
-            ++nNumber;
-        }
-        AppendRecords(pList->m_listData, listPage);
-        pList->m_nTotalCount = nNumber;
+        pList->m_nTotalCount = nTotal;
         return true;
     });
 }
@@ -429,25 +444,13 @@ bool CContactGeneralModel::GetFavorateList(ContactGeneralItemListData* pList) co
         return false;
     }
     return MyNoThrow(false, [&]() -> bool {
-        int nFrom = -1;
-        int nTo = -1;
-        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
-                                         static_cast<int>(m_listItem.size()))) {
+        const int nNumbered = CopyPage(
+            pList, m_listItem, static_cast<int>(m_listItem.size()),
+            [](const ItemData& item) { return item.m_bFavorate; },
+            [this](ContactGeneralItemData* pRecord, const ItemData& item) { return MyID2CGID(pRecord, item); });
+        if (nNumbered < 0) {
             return false;
         }
-        std::vector<ContactGeneralItemData> listPage;
-        int nNumber = 0;
-        for (auto it = m_listItem.begin(); it != m_listItem.end() && nNumber < nTo; ++it) {
-            if (!(*it)->m_bFavorate) {
-                continue;
-            }
-            ContactGeneralItemData record;
-            if (nNumber >= nFrom && MyID2CGID(&record, **it)) {
-                listPage.push_back(std::move(record));
-            }
-            ++nNumber;
-        }
-        AppendRecords(pList->m_listData, listPage);
         pList->m_nTotalCount = m_nCurrentFavorateCount;
         return true;
     });
@@ -458,25 +461,13 @@ bool CContactGeneralModel::GetGroupList(ContactGroupListData* pList, bool bWithB
         return false;
     }
     return MyNoThrow(false, [&]() -> bool {
-        int nFrom = -1;
-        int nTo = -1;
-        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
-                                         GetCurrentGroupCount())) {
+        const int nNumbered = CopyPage(
+            pList, m_listGroup, GetCurrentGroupCount(),
+            [bWithBlacklist](const GroupData& group) { return bWithBlacklist || group.m_nId != kBlacklistGroupId; },
+            [](ContactGroupData* pRecord, const GroupData& group) { return MyGD2CGD(pRecord, group); });
+        if (nNumbered < 0) {
             return false;
         }
-        std::vector<ContactGroupData> listPage;
-        int nNumber = 0;
-        for (auto it = m_listGroup.begin(); it != m_listGroup.end() && nNumber < nTo; ++it) {
-            if (!bWithBlacklist && (*it)->m_nId == kBlacklistGroupId) {
-                continue;
-            }
-            ContactGroupData record;
-            if (nNumber >= nFrom && MyGD2CGD(&record, **it)) {
-                listPage.push_back(std::move(record));
-            }
-            ++nNumber;
-        }
-        AppendRecords(pList->m_listData, listPage);
         pList->m_nTotalCount = GetCurrentGroupCount() - (bWithBlacklist ? 0 : 1);
         return true;
     });
@@ -487,27 +478,17 @@ bool CContactGeneralModel::GetGroupSimpleList(ContactGroupSimpleListData* pList)
         return false;
     }
     return MyNoThrow(false, [&]() -> bool {
-        int nFrom = -1;
-        int nTo = -1;
-        if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
-                                         GetCurrentGroupCount())) {
+        const int nNumbered = CopyPage(
+            pList, m_listGroup, GetCurrentGroupCount(),
+            [](const GroupData& group) { return group.m_nId != kBlacklistGroupId; },
+            [](ContactGroupSimpleData* pRecord, const GroupData& group) {
+                pRecord->m_strDisplayName = group.m_strDisplayName;
+                pRecord->m_nGroupId = group.m_nId;
+                return true;
+            });
+        if (nNumbered < 0) {
             return false;
         }
-        std::vector<ContactGroupSimpleData> listPage;
-        int nNumber = 0;
-        for (auto it = m_listGroup.begin(); it != m_listGroup.end() && nNumber < nTo; ++it) {
-            if ((*it)->m_nId == kBlacklistGroupId) {
-                continue;
-            }
-            if (nNumber >= nFrom) {
-                ContactGroupSimpleData record;
-                record.m_strDisplayName = (*it)->m_strDisplayName;
-                record.m_nGroupId = (*it)->m_nId;
-                listPage.push_back(std::move(record));
-            }
-            ++nNumber;
-        }
-        AppendRecords(pList->m_listData, listPage);
         pList->m_nTotalCount = GetCurrentGroupCount() - 1;
         return true;
     });
