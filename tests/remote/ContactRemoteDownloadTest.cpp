@@ -236,26 +236,6 @@ TEST_F(ContactRemoteDownloadTest, FullRefreshSkipsTheSearchSlotAndDuplicateUrls)
     EXPECT_THAT(NotificationIds(), IsEmpty());
 }
 
-TEST_F(ContactRemoteDownloadTest, SearchSlotRequestCarriesTheEncodedKeyAndKeepsTheSlotTitle) {
-    HostControl::SetWanIP("10.1.2.3");
-    HostControl::SetMacAddress("001565aabbcc");
-    m_server.Serve("/search.php", testsupport::BuildRemoteDirectory("Found", {{"Ann Key", {"555"}}}));
-    WriteSlots("", {{"Search", Url("search.php?key=#SEARCH&ip=#IP&mac=#MAC")}});
-    CContactRemoteModel* pModel = StartModel();
-    EXPECT_TRUE(m_server.Requests().empty());
-
-    RemoteModelPeer::SetSearchKey("a b&c#d");
-    EXPECT_EQ(pModel->ReDownload(Url("search.php")), kDownloading);
-    WaitIdle();
-    const std::vector<testsupport::RecordedRequest> requests = m_server.RequestsTo("/search.php");
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].strQuery, "key=a%20b%26c%23d&ip=10.1.2.3&mac=001565aabbcc");
-    EXPECT_THAT(ChildNames(Url("search.php")), ElementsAre("Ann Key"));
-    RemoteNodeView slot;
-    ASSERT_TRUE(RemoteModelPeer::Node(Url("search.php"), &slot));
-    EXPECT_EQ(slot.strTitle, "Search") << "the answer's title has no node of its own";
-}
-
 TEST_F(ContactRemoteDownloadTest, FiveThousandEntriesAndThousandsOfLinksEndCleanly) {
     std::vector<testsupport::RemoteEntry> vecEntries;
     for (int i = 0; i < 5100; ++i) {

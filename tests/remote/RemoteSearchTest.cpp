@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <iterator>
 #include <random>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -25,7 +23,6 @@ namespace {
 
 using NS_DIRECTORY::CContactRemoteModel;
 using NS_DIRECTORY::CContactRemoteSearchAction;
-using NS_DIRECTORY::CContactRemoteSearchHelper;
 using NS_DIRECTORY::ContactRemoteListData;
 using NS_DIRECTORY::REMOTE_ROOT_KEY;
 using NS_DIRECTORY::RemoteSearchItemData;
@@ -34,11 +31,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using testsupport::BuildRemoteDirectory;
-using testsupport::BuildRemoteMenu;
 
-const char* const kFreshSearchLine = "CContactRemoteSearchHelper::MyReSearchLocal begin\n";
-
-RemoteSearchListData Request(const std::string& strKey, int nFrom, int nCount) {
+RemoteSearchListData Request(const std::string& strKey, int nFrom = 0, int nCount = 10) {
     RemoteSearchListData data;
     data.m_strKey = strKey;
     data.m_nIndexFrom = nFrom;
@@ -54,7 +48,7 @@ std::vector<std::string> Names(const std::list<RemoteSearchItemData>& listItems)
     return vecNames;
 }
 
-// "name=number,number" for each result, in result order.
+// "name/type=number,number," for each result, in result order.
 std::vector<std::string> Described(const std::list<RemoteSearchItemData>& listItems) {
     std::vector<std::string> vecItems;
     for (const RemoteSearchItemData& item : listItems) {
@@ -69,7 +63,8 @@ std::vector<std::string> Described(const std::list<RemoteSearchItemData>& listIt
 
 int FreshSearches() {
     const std::vector<std::string> vecLines = HostControl::TakeLogLines();
-    return static_cast<int>(std::count(vecLines.begin(), vecLines.end(), kFreshSearchLine));
+    return static_cast<int>(
+        std::count(vecLines.begin(), vecLines.end(), "CContactRemoteSearchHelper::MyReSearchLocal begin\n"));
 }
 
 // Keeps what every answered background search delivered.
@@ -86,9 +81,6 @@ public:
 
 class RemoteSearchTest : public remotetest::RemoteFixture {
 protected:
-    std::string Url(const std::string& strName) const { return m_server.Url("/" + strName); }
-    CContactRemoteModel* Model() { return CContactRemoteModel::GetInstance(); }
-
     void ServeStaff(const std::vector<testsupport::RemoteEntry>& vecExtra = {}) {
         std::vector<testsupport::RemoteEntry> vecStaff = {{"Zoe Walker", {"4001", "4002"}},
                                                           {"Ann Lee", {"1001", "*77"}},
@@ -102,7 +94,7 @@ protected:
     // Slot 0 a directory, slot 1 a menu leading to a directory, slot 2 a server-side search service.
     void StartCompany() {
         ServeStaff();
-        m_server.Serve("/sales.xml", BuildRemoteMenu("Sales", {{"North", Url("north.xml")}}));
+        m_server.Serve("/sales.xml", testsupport::BuildRemoteMenu("Sales", {{"North", Url("north.xml")}}));
         m_server.Serve("/north.xml", BuildRemoteDirectory("North", {{"Annette North", {"5001"}},
                                                                     {"Carl Dunn", {"6001", "10015"}}}));
         m_server.Serve("/search.php", BuildRemoteDirectory("Results", {{"M\xC3\xBCller & co", {"777"}}}));
@@ -112,35 +104,32 @@ protected:
         StartModel();
         HostControl::TakeLogLines();
     }
+
+    RemoteSearchListData Search(const std::string& strKey, int nScope, bool bAll, int nFrom = 0,
+                                int nCount = 10) {
+        RemoteSearchListData data = Request(strKey, nFrom, nCount);
+        EXPECT_TRUE(Model()->Search(&data, nScope, bAll)) << strKey;
+        return data;
+    }
 };
 
 TEST_F(RemoteSearchTest, EngineSearchesScopesInTreeOrderAndCopiesWindows) {
     StartCompany();
-    RemoteSearchListData all = Request("ann", 0, 10);
-    ASSERT_TRUE(Model()->Search(&all, -1, true));
+    const RemoteSearchListData all = Search("ann", -1, true);
     EXPECT_THAT(Described(all.m_listData), ElementsAre("Ann Lee/2=1001,*77,", "Anna Bell/2=1002,",
                                                        "Bob Annis/2=2001,1001,", "Annette North/2=5001,"));
     EXPECT_EQ(all.m_nTotalCount, 4);
-
-    RemoteSearchListData staff = Request("ann", 1, 1);
-    ASSERT_TRUE(Model()->Search(&staff, 0, false));
+    const RemoteSearchListData staff = Search("ann", 0, false, 1, 1);
     EXPECT_THAT(Names(staff.m_listData), ElementsAre("Anna Bell"));
     EXPECT_EQ(staff.m_nTotalCount, 3);
-
-    RemoteSearchListData sales = Request("ANN", 0, 10);
-    ASSERT_TRUE(Model()->Search(&sales, 1, false));
-    EXPECT_THAT(Names(sales.m_listData), ElementsAre("Annette North")) << "found through the menu";
-
-    RemoteSearchListData digits = Request("266", 0, 10);
-    ASSERT_TRUE(Model()->Search(&digits, -1, true));
-    EXPECT_EQ(digits.m_nTotalCount, 4) << "digit keys match the names' key digits";
-    RemoteSearchListData numbers = Request("100", 0, 10);
-    ASSERT_TRUE(Model()->Search(&numbers, -1, true));
-    EXPECT_THAT(Names(numbers.m_listData), ElementsAre("Ann Lee", "Anna Bell", "Bob Annis", "Carl Dunn"));
+    EXPECT_THAT(Names(Search("ANN", 1, false).m_listData), ElementsAre("Annette North"))
+        << "through the menu";
+    EXPECT_EQ(Search("266", -1, true).m_nTotalCount, 4) << "digit keys match the names' key digits";
+    EXPECT_THAT(Names(Search("100", -1, true).m_listData),
+                ElementsAre("Ann Lee", "Anna Bell", "Bob Annis", "Carl Dunn"));
 
     ASSERT_TRUE(Model()->LeaveOut());
-    RemoteSearchListData nowhere = Request("ann", 0, 10), empty = Request("", 0, 10),
-                         bad = Request("a", -1, 9);
+    RemoteSearchListData nowhere = Request("ann"), empty = Request(""), bad = Request("a", -1, 9);
     EXPECT_FALSE(Model()->Search(&nowhere, -1, false)) << "no slot and no current node";
     EXPECT_FALSE(Model()->Search(&empty, -1, true));
     EXPECT_FALSE(Model()->Search(&bad, -1, true));
@@ -148,35 +137,25 @@ TEST_F(RemoteSearchTest, EngineSearchesScopesInTreeOrderAndCopiesWindows) {
 
 TEST_F(RemoteSearchTest, EngineNarrowsGrowingKeysAndAnswersRepeatsFromMemory) {
     StartCompany();
-    RemoteSearchListData first = Request("a", 0, 10);
-    ASSERT_TRUE(Model()->Search(&first, -1, true));
+    Search("a", -1, true);
     EXPECT_EQ(FreshSearches(), 1);
     for (const char* pKey : {"an", "ann", "anna"}) {
-        RemoteSearchListData data = Request(pKey, 0, 10);
-        ASSERT_TRUE(Model()->Search(&data, -1, true)) << pKey;
+        Search(pKey, -1, true);
         EXPECT_EQ(FreshSearches(), 0) << pKey;
     }
-    RemoteSearchListData again = Request("ANNA", 0, 10);
-    ASSERT_TRUE(Model()->Search(&again, -1, true));
+    EXPECT_THAT(Names(Search("ANNA", -1, true).m_listData), ElementsAre("Anna Bell"));
     EXPECT_EQ(FreshSearches(), 0) << "the same key in another case";
-    EXPECT_THAT(Names(again.m_listData), ElementsAre("Anna Bell"));
-
-    RemoteSearchListData shorter = Request("ann", 0, 10);
-    ASSERT_TRUE(Model()->Search(&shorter, -1, true));
+    EXPECT_EQ(Search("ann", -1, true).m_nTotalCount, 4);
     EXPECT_EQ(FreshSearches(), 1) << "a shorter key";
-    EXPECT_EQ(shorter.m_nTotalCount, 4);
-    RemoteSearchListData otherScope = Request("ann", 0, 10);
-    ASSERT_TRUE(Model()->Search(&otherScope, 0, false));
+    Search("ann", 0, false);
     EXPECT_EQ(FreshSearches(), 1) << "another scope";
-    RemoteSearchListData jump = Request("annxy", 0, 10);
-    ASSERT_TRUE(Model()->Search(&jump, 0, false));
+    Search("annxy", 0, false);
     EXPECT_EQ(FreshSearches(), 1) << "two more characters";
 
     ASSERT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
     WaitIdle();
     HostControl::TakeLogLines();
-    RemoteSearchListData afterRefresh = Request("annxyz", 0, 10);
-    ASSERT_TRUE(Model()->Search(&afterRefresh, 0, false));
+    Search("annxyz", 0, false);
     EXPECT_EQ(FreshSearches(), 1) << "a refresh forgets the remembered results";
 }
 
@@ -200,17 +179,17 @@ TEST_F(RemoteSearchTest, NarrowingAgreesWithFreshSearchesForRandomKeys) {
     HostControl::TakeLogLines();
 
     const std::string kAlphabet = "anbolimorcedu2667#*15";
-    CContactRemoteSearchHelper fresh(Model());
+    NS_DIRECTORY::CContactRemoteSearchHelper fresh(Model());
     int nNarrowed = 0;
     for (int nRound = 0; nRound < 150; ++nRound) {
         std::string strKey;
         const bool bAll = nRound % 3 != 0;
         for (int nLength = 1 + static_cast<int>(random() % 4); nLength > 0; --nLength) {
             strKey += kAlphabet[random() % kAlphabet.size()];
-            RemoteSearchListData typed =
+            RemoteSearchListData expected =
                 Request(strKey, static_cast<int>(random() % 5), 1 + static_cast<int>(random() % 30));
-            RemoteSearchListData expected = typed;
-            ASSERT_TRUE(Model()->Search(&typed, 0, bAll)) << strKey;
+            const RemoteSearchListData typed =
+                Search(strKey, 0, bAll, expected.m_nIndexFrom, expected.m_nCountToGet);
             nNarrowed += strKey.size() > 1 && FreshSearches() == 0 ? 1 : 0;
             fresh.ResetKey();
             ASSERT_TRUE(fresh.SearchLocal(&expected, bAll ? REMOTE_ROOT_KEY : Url("big.xml"))) << strKey;
@@ -253,56 +232,42 @@ TEST_F(RemoteSearchTest, BackgroundSearchesAnswerTheWaitingReceiverWithACopy) {
     ASSERT_EQ(receiver.m_vecAnswers.size(), 3u);
     EXPECT_THAT(Names(receiver.m_vecAnswers[2].m_listData), ElementsAre("Annette North", "Carl Dunn"))
         << "the node the user is in";
-
     HostControl::SetRefuseTaskActions(true);
     EXPECT_FALSE(Model()->SearchAsync("ann", 0, 10, &receiver, strNoAction, true));
     HostControl::SetRefuseTaskActions(false);
-    WaitIdle();
-    EXPECT_EQ(receiver.m_vecAnswers.size(), 3u);
-}
 
-TEST_F(RemoteSearchTest, BackgroundSearchesSeeTheTreeAfterARefresh) {
-    StartCompany();
-    SearchReceiver receiver;
-    std::string strNoAction;
-    ASSERT_TRUE(Model()->SearchAsync("zoe", 0, 10, &receiver, strNoAction, true));
-    WaitIdle();
+    // A later search sees the tree of a refresh.
     ServeStaff({{"Zoe Two", {"4003"}}});
     ASSERT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
     WaitIdle();
+    ASSERT_EQ(receiver.m_vecAnswers.size(), 3u);
     ASSERT_TRUE(Model()->SearchAsync("zoe", 0, 10, &receiver, strNoAction, true));
     WaitIdle();
-    ASSERT_EQ(receiver.m_vecAnswers.size(), 2u);
-    EXPECT_EQ(receiver.m_vecAnswers[0].m_nTotalCount, 1);
-    EXPECT_THAT(Names(receiver.m_vecAnswers[1].m_listData), ElementsAre("Zoe Two", "Zoe Walker"));
-}
+    ASSERT_EQ(receiver.m_vecAnswers.size(), 4u);
+    EXPECT_THAT(Names(receiver.m_vecAnswers[3].m_listData), ElementsAre("Zoe Two", "Zoe Walker"));
 
-TEST_F(RemoteSearchTest, SearchActionRefusesWrites) {
     CContactRemoteSearchAction* pAction = TaskAction_CreateRemoteContactSearchAction();
     ASSERT_NE(pAction, nullptr);
     EXPECT_EQ(pAction->GetRequestType(), NS_TA::TA_REQUEST_REMOTE_CONTACT_SEARCH);
     pAction->SetRead(false);
-    EXPECT_FALSE(pAction->Exec());
+    EXPECT_FALSE(pAction->Exec()) << "the search action refuses writes";
     EXPECT_EQ(pAction->GetTaskActionErrorType(), NS_TA::TA_WRITE_UNSUPPORTED);
     TaskAction_DestroyRemoteContactSearchAction(pAction);
 }
 
 TEST_F(RemoteSearchTest, WholeTreeSearchesByNumberOrName) {
     StartCompany();
-    RemoteSearchListData byNumber = Request("1001", 0, 10);
+    RemoteSearchListData byNumber = Request("1001");
     ASSERT_TRUE(Directory_SearchRemoteWithOneNumber(&byNumber));
     EXPECT_THAT(Described(byNumber.m_listData),
                 UnorderedElementsAre("Ann Lee/0=1001,", "Bob Annis/0=1001,", "Carl Dunn/0=10015,"));
     EXPECT_EQ(byNumber.m_nTotalCount, 3);
-
-    RemoteSearchListData star = Request("*7", 0, 10);
+    RemoteSearchListData star = Request("*7"), byName = Request("ann"), everything = Request("", 2, 3);
     ASSERT_TRUE(Model()->SearchWithOneNumber(&star));
     EXPECT_THAT(Described(star.m_listData), ElementsAre("Ann Lee/0=*77,")) << "a number key";
-    RemoteSearchListData byName = Request("ann", 0, 10);
     ASSERT_TRUE(Model()->SearchWithOneNumber(&byName));
     EXPECT_THAT(Described(byName.m_listData),
                 UnorderedElementsAre("Ann Lee/0=,", "Anna Bell/0=,", "Bob Annis/0=,", "Annette North/0=,"));
-    RemoteSearchListData everything = Request("", 2, 3);
     ASSERT_TRUE(Model()->SearchWithOneNumber(&everything));
     EXPECT_EQ(everything.m_nTotalCount, 7);
     EXPECT_EQ(everything.m_listData.size(), 3u) << "the window";
@@ -312,12 +277,9 @@ TEST_F(RemoteSearchTest, WholeTreeSearchesByNumberOrName) {
     EXPECT_EQ(multi.m_nTotalCount, 4);
     EXPECT_THAT(Names(multi.m_listData),
                 UnorderedElementsAre("Ann Lee", "Anna Bell", "Bob Annis", "Annette North"));
-    const auto nWithNumbers =
-        std::count_if(multi.m_listData.begin(), multi.m_listData.end(),
-                      [](const RemoteSearchItemData& item) { return !item.m_vecNumber.empty(); });
-    EXPECT_EQ(nWithNumbers, 2);
-    EXPECT_TRUE(std::all_of(multi.m_listData.begin(), std::next(multi.m_listData.begin(), 2),
-                            [](const RemoteSearchItemData& item) { return !item.m_vecNumber.empty(); }))
+    const auto HasNumbers = [](const RemoteSearchItemData& item) { return !item.m_vecNumber.empty(); };
+    EXPECT_EQ(std::count_if(multi.m_listData.begin(), multi.m_listData.end(), HasNumbers), 2);
+    EXPECT_TRUE(std::all_of(multi.m_listData.begin(), std::next(multi.m_listData.begin(), 2), HasNumbers))
         << "the first two in walk order carry their numbers";
 
     EXPECT_FALSE(Directory_SearchRemoteWithOneNumber(nullptr));
@@ -372,13 +334,16 @@ TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
     EXPECT_TRUE(m_server.RequestsTo("/search.php").empty());
 
     HostControl::TakeNotifications();
-    ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "M\xC3\xBCller & co", true),
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "M\xC3\xBCller & co#1", true),
               1);
     WaitIdle();
     const std::vector<testsupport::RecordedRequest> vecRequests = m_server.RequestsTo("/search.php");
     ASSERT_EQ(vecRequests.size(), 1u);
-    EXPECT_EQ(vecRequests[0].strQuery, "name=M%C3%BCller%20%26%20co&mac=001565aabbcc&ip=203.0.113.7");
+    EXPECT_EQ(vecRequests[0].strQuery, "name=M%C3%BCller%20%26%20co%231&mac=001565aabbcc&ip=203.0.113.7");
     EXPECT_THAT(NotificationIds(), ::testing::Contains(NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT));
+    NS_DIRECTORY::RemoteNodeView slot;
+    ASSERT_TRUE(NS_DIRECTORY::RemoteModelPeer::Node(Url("search.php"), &slot));
+    EXPECT_EQ(slot.strTitle, "Find") << "the answer's title has no node of its own";
 
     ContactRemoteListData answer;
     answer.m_nCountToGet = 10;

@@ -100,11 +100,6 @@ void RemoteModelPeer::SetCurUrl(const std::string& strKey) {
     CContactRemoteModel::GetInstance()->m_strCurUrl = strKey;
 }
 
-void RemoteModelPeer::SetSearchKey(const std::string& strKey) {
-    CContactRemoteModel::GetInstance();
-    WithModel([&](CContactRemoteModel* pModel) { pModel->m_strSearchKey = strKey; });
-}
-
 }  // namespace NS_DIRECTORY
 
 namespace remotetest {

@@ -32,7 +32,6 @@ public:
     static std::vector<int> AllStatuses();
     static int UnitNodeCount();
     static void SetCurUrl(const std::string& strKey);
-    static void SetSearchKey(const std::string& strKey);
 
 private:
     // Calls visit(model) under the model's lock when a model exists.
