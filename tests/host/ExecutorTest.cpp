@@ -91,18 +91,15 @@ class CProbeReceiver : public NS_TA::CTaskActionCallbackBase {
 public:
     bool TryThreadMessage() override { return m_bAccept; }
     void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override {
-        auto* pProbe = static_cast<CProbeAction*>(pAction);
-        m_tags.push_back(pProbe->Tag());
-        m_execThreads.push_back(pProbe->ExecThread());
-        m_callbackThreads.push_back(std::this_thread::get_id());
+        m_tags.push_back(static_cast<CProbeAction*>(pAction)->Tag());
+        m_callbackThread = std::this_thread::get_id();
         m_errors.push_back(pAction->GetTaskActionErrorType());
         m_nRefsInCallback = pAction->GetRefCount();
     }
 
     bool m_bAccept = true;
     std::vector<int> m_tags;
-    std::vector<std::thread::id> m_execThreads;
-    std::vector<std::thread::id> m_callbackThreads;
+    std::thread::id m_callbackThread;
     std::vector<NS_TA::TaskActionErrorType> m_errors;
     int m_nRefsInCallback = 0;
 };
@@ -128,6 +125,8 @@ TEST_F(ExecutorTest, ExecRunsOnWorkerCallbackOnGuiThreadAndLastReleaseDeletes) {
         CProbeAction* pAction = NewAction(nTag);
         ASSERT_TRUE(TaskAction_ExecAction(pAction));
         ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+        EXPECT_NE(pAction->ExecThread(), std::this_thread::get_id());
+        EXPECT_EQ(m_receiver.m_callbackThread, std::this_thread::get_id());
         EXPECT_EQ(m_receiver.m_nRefsInCallback, 2);
         EXPECT_EQ(pAction->GetRefCount(), 1);
         EXPECT_EQ(pAction->IsOperationSucceed(), nTag == 1);
@@ -140,19 +139,21 @@ TEST_F(ExecutorTest, ExecRunsOnWorkerCallbackOnGuiThreadAndLastReleaseDeletes) {
     using NS_TA::TaskActionErrorType;
     EXPECT_EQ(m_receiver.m_errors, (std::vector<TaskActionErrorType>{NS_TA::TA_NO_ERROR, NS_TA::TA_SEARCH_FAILED,
                                                                      NS_TA::TA_NETWORK_OTHER_ERROR}));
-    for (std::size_t i = 0; i < m_receiver.m_tags.size(); ++i) {
-        EXPECT_NE(m_receiver.m_execThreads[i], std::this_thread::get_id());
-        EXPECT_EQ(m_receiver.m_callbackThreads[i], std::this_thread::get_id());
-    }
 }
 
-TEST_F(ExecutorTest, SyncActionRunsInsideExecButCallsBackFromTheLoop) {
+TEST_F(ExecutorTest, SyncActionRunsInsideExecButCallsBackFromTheLoopAndProcessCallbackCounts) {
     CProbeAction* pAction = NewAction(7, nullptr, true);
     ASSERT_TRUE(TaskAction_ExecAction(pAction));
     EXPECT_EQ(pAction->ExecThread(), std::this_thread::get_id());
     EXPECT_TRUE(m_receiver.m_tags.empty());
     ASSERT_TRUE(HostControl::RunUntilIdle(1000));
     EXPECT_EQ(m_receiver.m_tags, std::vector<int>{7});
+
+    EXPECT_FALSE(CBaseHelper::ProcessCallback(nullptr));
+    EXPECT_TRUE(CBaseHelper::ProcessCallback(pAction));
+    EXPECT_TRUE(CBaseHelper::ProcessCallback(pAction));
+    EXPECT_EQ(HostControl::TakeProcessedCallbacks(), 2);
+    EXPECT_EQ(HostControl::TakeProcessedCallbacks(), 0);
     pAction->Release();
 }
 
@@ -269,16 +270,6 @@ TEST_F(ExecutorTest, RunUntilIdleWaitsForActionsQueuedByWorkers) {
     EXPECT_EQ(m_receiver.m_tags.size(), 51U);
     EXPECT_EQ(HostControl::PendingActionCount(), 0);
     EXPECT_EQ(g_nDestroyed, 51);
-}
-
-TEST_F(ExecutorTest, ProcessCallbackCountsActions) {
-    CProbeAction* pAction = NewAction(1);
-    EXPECT_FALSE(CBaseHelper::ProcessCallback(nullptr));
-    EXPECT_TRUE(CBaseHelper::ProcessCallback(pAction));
-    EXPECT_TRUE(CBaseHelper::ProcessCallback(pAction));
-    EXPECT_EQ(HostControl::TakeProcessedCallbacks(), 2);
-    EXPECT_EQ(HostControl::TakeProcessedCallbacks(), 0);
-    pAction->Release();
 }
 
 }  // namespace

@@ -4,11 +4,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -29,18 +27,6 @@ struct ActionRelease {
     void operator()(CNetworkFileAction* pAction) const { TaskAction_DestroyNetworkFileAction(pAction); }
 };
 using ActionPtr = std::unique_ptr<CNetworkFileAction, ActionRelease>;
-
-// Notes the thread its download ran on.
-class ThreadNotingAction : public CNetworkFileAction {
-public:
-    ThreadNotingAction(const std::string& strLocal, const std::string& strUrl)
-        : CNetworkFileAction(NS_TA::TA_REQUEST_NETWORK_FILE, strLocal, strUrl) {}
-    bool Read() override {
-        m_readThread = std::this_thread::get_id();
-        return CNetworkFileAction::Read();
-    }
-    std::atomic<std::thread::id> m_readThread{};
-};
 
 // A loopback port that is bound but never listens, so connections are refused.
 class RefusingPort {
@@ -91,50 +77,37 @@ protected:
         return names;
     }
 
-    // The target still holds the older file and nothing else was left beside it.
-    void ExpectOldFileUntouched() const {
-        const std::string strContent = m_root.ReadFile(kTarget);
-        EXPECT_TRUE(strContent == "old") << "the target holds " << strContent.size() << " bytes";
-        EXPECT_EQ(FilesBeside(kTarget), std::vector<std::string>{"phonebook.xml"});
-    }
-
+    // The download fails, the target still holds the older file and nothing else was left beside it.
     void ExpectFailureKeepsOldFile(const std::string& strPath, NS_TA::TaskActionErrorType eError) {
         SCOPED_TRACE(strPath);
         m_root.WriteFile(kTarget, "old");
         auto action = Download(m_server.Url(strPath));
         EXPECT_FALSE(action->Exec());
         EXPECT_EQ(action->GetTaskActionErrorType(), eError);
-        ExpectOldFileUntouched();
+        const std::string strContent = m_root.ReadFile(kTarget);
+        EXPECT_TRUE(strContent == "old") << "the target holds " << strContent.size() << " bytes";
+        EXPECT_EQ(FilesBeside(kTarget), std::vector<std::string>{"phonebook.xml"});
     }
 
     testsupport::LoopbackHttpServer m_server;
 };
 
-TEST_F(NetworkFileActionTest, FactoryRefusesEmptyUrlAndHandsOutOneReference) {
+TEST_F(NetworkFileActionTest, FactoryHandsOutOneReferenceAndDownloadThroughExecutorReplacesFile) {
     EXPECT_EQ(TaskAction_CreateNetworkFileAction(kTarget, ""), nullptr);
-    ActionPtr action(TaskAction_CreateNetworkFileAction(kTarget, m_server.Url("/x")));
+    TaskAction_DestroyNetworkFileAction(nullptr);
+    const std::string strLocal = "/config/data/remote/sub/phonebook.xml";
+    m_server.Serve("/phonebook.xml", kBody);
+    ActionPtr action = Download(m_server.Url("/phonebook.xml"), strLocal);
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->GetRefCount(), 1);
     EXPECT_EQ(action->GetRequestType(), NS_TA::TA_REQUEST_NETWORK_FILE);
-    EXPECT_EQ(action->GetFilePathRemote(), m_server.Url("/x"));
-    TaskAction_DestroyNetworkFileAction(nullptr);
-}
+    EXPECT_EQ(action->GetFilePathRemote(), m_server.Url("/phonebook.xml"));
 
-TEST_F(NetworkFileActionTest, DownloadRunsOnWorkerAndReplacesFileInNewFolders) {
-    const std::string strLocal = "/config/data/remote/sub/phonebook.xml";
-    m_server.Serve("/phonebook.xml", kBody);
-    auto* pAction = new ThreadNotingAction(strLocal, m_server.Url("/phonebook.xml"));
-    pAction->AddRef();
-    pAction->SetRead(true);
-
-    ASSERT_TRUE(TaskAction_ExecAction(pAction));
+    ASSERT_TRUE(TaskAction_ExecAction(action.get()));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-
-    EXPECT_NE(pAction->m_readThread.load(), std::this_thread::get_id());
-    EXPECT_EQ(pAction->GetTaskActionErrorType(), NS_TA::TA_NO_ERROR);
-    EXPECT_EQ(pAction->GetHttpStatus(), 200);
+    EXPECT_EQ(action->GetTaskActionErrorType(), NS_TA::TA_NO_ERROR);
+    EXPECT_EQ(action->GetHttpStatus(), 200);
     EXPECT_EQ(m_root.ReadFile(strLocal), kBody);
-    pAction->Release();
 
     m_server.Serve("/phonebook.xml", "<list/>");
     EXPECT_TRUE(Download(m_server.Url("/phonebook.xml"), strLocal)->Exec());

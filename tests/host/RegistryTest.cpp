@@ -12,54 +12,35 @@ const char* const kMarkFile = "/tmp/contact_update_mark.ini";
 
 using RegistryTest = testsupport::HostFixture;
 
-TEST_F(RegistryTest, ValuesSurviveFlushAndReopen) {
+TEST_F(RegistryTest, ValuesSurviveFlushAndReopenBesideOtherSections) {
+    m_root.WriteFile(kMarkFile, "; written by another process\n[other]\nkeep = yes\n\n[update]\ntype=1\n");
     RegistryHandle hUpdate = registryOpen(kMarkFile, "update");
     ASSERT_NE(hUpdate, REGISTRY_INVALID_HANDLE);
-    EXPECT_EQ(registryGetInt(hUpdate, "type", 0), 0);
-    EXPECT_TRUE(registrySetInt(hUpdate, "type", 3));
+    EXPECT_TRUE(registrySetInt(hUpdate, "type", registryGetInt(hUpdate, "type", 0) | 2));
     EXPECT_TRUE(registrySetString(hUpdate, "who", "gui"));
     ASSERT_TRUE(registryFlush(hUpdate));
-    EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=3\nwho=gui\n");
 
     HostControl::Reset();
     hUpdate = registryOpen(kMarkFile, "update");
     EXPECT_EQ(registryGetInt(hUpdate, "type", 0), 3);
     EXPECT_EQ(registryGetString(hUpdate, "who", ""), "gui");
     EXPECT_EQ(registryGetString(hUpdate, "missing", "dflt"), "dflt");
-}
-
-TEST_F(RegistryTest, FlushKeepsOtherSectionsOfTheFile) {
-    m_root.WriteFile(kMarkFile, "; written by another process\n[other]\nkeep = yes\n\n[update]\ntype=1\n");
-    const RegistryHandle hUpdate = registryOpen(kMarkFile, "update");
-    registrySetInt(hUpdate, "type", registryGetInt(hUpdate, "type", 0) | 2);
-    ASSERT_TRUE(registryFlush(hUpdate));
-
-    HostControl::Reset();
     EXPECT_EQ(registryGetString(registryOpen(kMarkFile, "other"), "keep", ""), "yes");
-    EXPECT_EQ(registryGetInt(registryOpen(kMarkFile, "update"), "type", 0), 3);
 }
 
-TEST_F(RegistryTest, SameFileAndSectionGiveTheSameHandle) {
-    const RegistryHandle hFirst = registryOpen(kMarkFile, "update");
-    EXPECT_EQ(registryOpen(kMarkFile, "update"), hFirst);
-    EXPECT_NE(registryOpen(kMarkFile, "other"), hFirst);
-    EXPECT_NE(registryOpen("/tmp/another.ini", "update"), hFirst);
+TEST_F(RegistryTest, SameFileAndSectionShareAHandleThatSeesUnsavedAndOutsideChanges) {
+    const RegistryHandle hUpdate = registryOpen(kMarkFile, "update");
+    EXPECT_NE(registryOpen(kMarkFile, "other"), hUpdate);
+    EXPECT_NE(registryOpen("/tmp/another.ini", "update"), hUpdate);
     EXPECT_EQ(registryOpen("", "update"), REGISTRY_INVALID_HANDLE);
     EXPECT_EQ(registryOpen(kMarkFile, ""), REGISTRY_INVALID_HANDLE);
-}
-
-TEST_F(RegistryTest, UnsavedChangesStayInMemoryUntilFlush) {
-    const RegistryHandle hUpdate = registryOpen(kMarkFile, "update");
-    registrySetInt(hUpdate, "type", 1);
-    EXPECT_FALSE(m_root.Exists(kMarkFile));
-    EXPECT_EQ(registryGetInt(registryOpen(kMarkFile, "update"), "type", 0), 1);
-}
-
-TEST_F(RegistryTest, ReopenSeesChangesOtherProcessesMade) {
-    const RegistryHandle hUpdate = registryOpen(kMarkFile, "update");
     registrySetInt(hUpdate, "type", 3);
+    EXPECT_FALSE(m_root.Exists(kMarkFile)) << "nothing is written before a flush";
+    EXPECT_EQ(registryOpen(kMarkFile, "update"), hUpdate);
+    EXPECT_EQ(registryGetInt(hUpdate, "type", 0), 3);
+
     registryFlush(hUpdate);
-    m_root.WriteFile(kMarkFile, "[update]\ntype=0\n");
+    m_root.WriteFile(kMarkFile, "[update]\ntype=0\n");  // another process
     EXPECT_EQ(registryGetInt(registryOpen(kMarkFile, "update"), "type", 7), 0);
 }
 
@@ -85,8 +66,9 @@ TEST_F(RegistryTest, FlushFailsAndKeepsTheOldFileWhenTheWriteFails) {
     EXPECT_FALSE(registryFlush(hUpdate));
     EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=1\n");
     HostControl::SetAtomicWriteFault(false);
+    registrySetString(hUpdate, "who", "gui");
     EXPECT_TRUE(registryFlush(hUpdate));
-    EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=2\n");
+    EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=2\nwho=gui\n");
 }
 
 }  // namespace
