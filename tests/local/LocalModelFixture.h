@@ -2,10 +2,11 @@
 // A fresh local phone book on a fresh temporary root for each test, with helpers to write its files,
 // add contacts and read back what it wrote and told the phone.
 
-#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -20,21 +21,10 @@
 
 namespace NS_DIRECTORY {
 
-// Reaches the state no public operation shows directly.
+// Reaches the store no public operation shows whole.
 class ContactGeneralModelTestPeer {
 public:
-    template <class Pred>
-    static int CountIf(const CContactGeneralModel& model, Pred pred) {
-        return static_cast<int>(std::count_if(model.m_listItem.begin(), model.m_listItem.end(),
-                                              [&](const auto& p) { return pred(*p); }));
-    }
-    static std::vector<std::string> AllNames(const CContactGeneralModel& model) {
-        std::vector<std::string> listNames;
-        for (const auto& pItem : model.m_listItem) {
-            listNames.push_back(pItem->m_strDisplayName);
-        }
-        return listNames;
-    }
+    static const auto& Items(const CContactGeneralModel& model) { return model.m_listItem; }
 };
 
 }  // namespace NS_DIRECTORY
@@ -44,7 +34,6 @@ namespace localtest {
 using NS_DIRECTORY::CContactGeneralModel;
 using NS_DIRECTORY::ContactGeneralItemData;
 using NS_DIRECTORY::ContactGeneralModelTestPeer;
-
 using Strings = std::vector<std::string>;
 
 constexpr const char* kGroupFile = "/config/data/contact_group_list.xml";
@@ -68,6 +57,14 @@ inline std::string ContactElement(const std::string& strName, int nGroupId,
                                   const std::string& strAttrs = "") {
     return "<contact display_name=\"" + strName + "\" group_id_name=\"" + std::to_string(nGroupId) + "\" " +
            strAttrs + "/>";
+}
+
+// Every field of a contact in one line.
+inline std::string Describe(const ContactGeneralItemData& data) {
+    return data.m_strDisplayName + "|" + data.m_strGroupName + "|" + data.m_strMobileNumber + "|" +
+           data.m_strOfficeNumber + "|" + data.m_strOtherNumber + "|" + data.m_strRing + "|" +
+           data.m_strDefaultPhoto + "|" + std::to_string(data.m_nLine) + "|" +
+           std::to_string(data.m_nSelectedPhoto);
 }
 
 inline std::string ContactFileXml(const std::string& strElements) {
@@ -106,19 +103,19 @@ protected:
                            const std::string& strMore = "") {
         std::string strElements;
         for (int nIndex = 0; nIndex < nCount; ++nIndex) {
-            char szName[32];
+            char szName[16];
             std::snprintf(szName, sizeof(szName), "%04d", nIndex);
             strElements += ContactElement(strPrefix + szName, nGroupId);
         }
         m_root.WriteFile(kContactFile, ContactFileXml(strElements + strMore));
     }
 
-    std::vector<std::string> PageNames(int nGroupId, int nFrom = 0, int nCount = 10000) {
+    Strings PageNames(int nGroupId, int nFrom = 0, int nCount = 10000) {
         NS_DIRECTORY::ContactGeneralItemListData page;
         page.m_nIndexFrom = nFrom;
         page.m_nCountToGet = nCount;
         EXPECT_TRUE(Model().GetContactListById(&page, nGroupId));
-        std::vector<std::string> listNames;
+        Strings listNames;
         for (const auto& record : page.m_listData) {
             listNames.push_back(record.m_strDisplayName);
         }
@@ -139,21 +136,27 @@ protected:
 
     // The counters agree with the store.
     void ExpectCountersInStep() {
-        EXPECT_EQ(Model().GetCurrentBlackCount(),
-                  ContactGeneralModelTestPeer::CountIf(Model(), [](const auto& item) {
-                      return item.m_nGroupId == NS_DIRECTORY::kBlacklistGroupId;
-                  }));
-        EXPECT_EQ(
-            Model().GetCurrentFavorateCount(),
-            ContactGeneralModelTestPeer::CountIf(Model(), [](const auto& item) { return item.m_bFavorate; }));
-        EXPECT_EQ(Model().GetCurrentContactCount() + Model().GetCurrentBlackCount(),
-                  Model().MyGetContactCountByGroupId(0));
+        int nBlack = 0;
+        int nFavourites = 0;
+        for (const auto& pItem : ContactGeneralModelTestPeer::Items(Model())) {
+            nBlack += pItem->m_nGroupId == NS_DIRECTORY::kBlacklistGroupId ? 1 : 0;
+            nFavourites += pItem->m_bFavorate ? 1 : 0;
+        }
+        EXPECT_EQ(Model().GetCurrentBlackCount(), nBlack);
+        EXPECT_EQ(Model().GetCurrentFavorateCount(), nFavourites);
+        EXPECT_EQ(Model().GetCurrentContactCount() + nBlack, Model().MyGetContactCountByGroupId(0));
     }
 
-    Strings AllNames() { return ContactGeneralModelTestPeer::AllNames(Model()); }
+    Strings AllNames() {
+        Strings listNames;
+        for (const auto& pItem : ContactGeneralModelTestPeer::Items(Model())) {
+            listNames.push_back(pItem->m_strDisplayName);
+        }
+        return listNames;
+    }
 
-    std::vector<std::string> GroupNames() {
-        std::vector<std::string> listNames;
+    Strings GroupNames() {
+        Strings listNames;
         for (int nIndex = 0; nIndex < Model().GetCurrentGroupCount(); ++nIndex) {
             listNames.push_back(Model().GetGroupNameByIndex(nIndex));
         }
@@ -162,17 +165,15 @@ protected:
 
     // Expects op to refuse with its failure value and code, changing neither the store nor its files.
     void ExpectRefused(const std::function<int()>& op, int nFailure, int nCode) {
-        const std::vector<std::string> listBefore = ContactGeneralModelTestPeer::AllNames(Model());
-        const std::vector<std::string> listGroupsBefore = GroupNames();
-        const std::string strFilesBefore = m_root.ReadFile(kContactFile) + m_root.ReadFile(kGroupFile);
-        const int nBlackBefore = Model().GetCurrentBlackCount();
+        const auto state = [&] {
+            return std::make_tuple(AllNames(), GroupNames(), Model().GetCurrentBlackCount(),
+                                   m_root.ReadFile(kContactFile), m_root.ReadFile(kGroupFile));
+        };
+        const auto before = state();
         CommonUnits_SetErrorId(0);
         EXPECT_EQ(op(), nFailure);
         EXPECT_EQ(CommonUnits_GetErrorId(), nCode);
-        EXPECT_EQ(ContactGeneralModelTestPeer::AllNames(Model()), listBefore);
-        EXPECT_EQ(GroupNames(), listGroupsBefore);
-        EXPECT_EQ(m_root.ReadFile(kContactFile) + m_root.ReadFile(kGroupFile), strFilesBefore);
-        EXPECT_EQ(Model().GetCurrentBlackCount(), nBlackBefore);
+        EXPECT_EQ(state(), before);
     }
 
     // The call log updates since the last take, as "number1,number2,number3=name".
