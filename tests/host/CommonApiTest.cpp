@@ -16,9 +16,12 @@ TEST(CommonApiTest, TrimConvertTranslateAndFormat) {
         int type;
         const char* expected;
     } cases[] = {
-        {"  Bob  ", " ", TRIM_LEFT, "Bob  "}, {"  Bob  ", " ", TRIM_RIGHT, "  Bob"},
-        {"  Bob  ", " ", TRIM_BOTH, "Bob"},   {",Doe, John,", ",", TRIM_BOTH, "Doe, John"},
-        {"    ", " ", TRIM_BOTH, ""},         {"", " ", TRIM_BOTH, ""},
+        {"  Bob  ", " ", TRIM_LEFT, "Bob  "},
+        {"  Bob  ", " ", TRIM_RIGHT, "  Bob"},
+        {"  Bob  ", " ", TRIM_BOTH, "Bob"},
+        {",Doe, John,", ",", TRIM_BOTH, "Doe, John"},
+        {"    ", " ", TRIM_BOTH, ""},
+        {"", " ", TRIM_BOTH, ""},
         {"abc", " ", 7, "abc"},
     };
     for (const auto& c : cases) {
@@ -47,10 +50,14 @@ TEST(CommonApiTest, ParseIdByClickActionAndDigitKeys) {
         const char* pattern;
         int expected;
     } cases[] = {
-        {"local_contact_x3", "local_contact_x", 3},         {"OpenSubPage(local_contact_x12)", "local_contact_x", 12},
-        {"remote_phonebook_x0", "remote_phonebook_x", 0},   {"remote_phonebook_x", "remote_phonebook_x", -1},
-        {"local_contact_x3", "remote_phonebook_x", -1},     {"broadsoft_phonebook_xABC", "broadsoft_phonebook_x", -1},
-        {"local_contact_x99999999999", "local_contact_x", -1}, {"", "local_contact_x", -1},
+        {"local_contact_x3", "local_contact_x", 3},
+        {"OpenSubPage(local_contact_x12)", "local_contact_x", 12},
+        {"remote_phonebook_x0", "remote_phonebook_x", 0},
+        {"remote_phonebook_x", "remote_phonebook_x", -1},
+        {"local_contact_x3", "remote_phonebook_x", -1},
+        {"broadsoft_phonebook_xABC", "broadsoft_phonebook_x", -1},
+        {"local_contact_x99999999999", "local_contact_x", -1},
+        {"", "local_contact_x", -1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CommonAPI_ParseIdByClickAction(c.action, c.pattern), c.expected) << c.action;
@@ -69,8 +76,8 @@ TEST(CommonApiTest, PageWindowIsHalfOpenAndClipped) {
         bool ok;
         int from, to;
     } cases[] = {
-        {0, 10, 25, true, 0, 10},  {20, 10, 25, true, 20, 25}, {30, 10, 25, true, 25, 25},
-        {0, 0, 25, true, 0, 0},    {0, 10, 0, true, 0, 0},     {5, 2147483647, 16777215, true, 5, 16777215},
+        {0, 10, 25, true, 0, 10},    {20, 10, 25, true, 20, 25}, {30, 10, 25, true, 25, 25},
+        {0, 0, 25, true, 0, 0},      {0, 10, 0, true, 0, 0},     {5, 2147483647, 16777215, true, 5, 16777215},
         {-1, 10, 25, false, -7, -7}, {0, -1, 25, false, -7, -7}, {0, 10, -1, false, -7, -7},
     };
     for (const auto& c : cases) {
@@ -91,11 +98,13 @@ TEST(CommonApiTest, StringMatchIgnoresCaseAndAccents) {
         bool fromStart;
         bool expected;
     } cases[] = {
-        {"Müller", "MÜ", false, true},      {"Müller", "ller", false, true},  {"Müller", "ller", true, false},
-        {"Mueller", "mü", false, true},     {"Ångström", "angs", true, true}, {"Łukasz Żak", "zak", false, true},
-        {"ÉMILE", "émile", true, true},     {"Straße", "strasse", false, true}, {"Иван", "ив", true, true},
-        {"+4930123", "301", false, true},   {"0301", "", true, true},         {"ab", "abc", false, false},
-        {"", "a", false, false},            {"John Smith", "SMI", false, true},
+        {"Müller", "MÜ", false, true},    {"Müller", "ller", false, true},
+        {"Müller", "ller", true, false},  {"Mueller", "mü", false, true},
+        {"Ångström", "angs", true, true}, {"Łukasz Żak", "zak", false, true},
+        {"ÉMILE", "émile", true, true},   {"Straße", "strasse", false, true},
+        {"Иван", "ив", true, true},       {"+4930123", "301", false, true},
+        {"0301", "", true, true},         {"ab", "abc", false, false},
+        {"", "a", false, false},          {"John Smith", "SMI", false, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CommonAPI_StringMatch(c.field, c.key, c.fromStart, STRING_MATCH_CONTAIN), c.expected)
@@ -107,15 +116,18 @@ TEST(CommonApiTest, StringMatchIgnoresCaseAndAccents) {
 // Incremental search narrows its previous answer; that is sound only because every prefix of a matching
 // key matches too.
 TEST(CommonApiTest, MatchIsClosedUnderKeyPrefixes) {
-    const std::vector<std::string> fields{"Müller-Lüdenscheidt", "Åsa Öberg", "0049 (30) 1234-567", "Zoë",
-                                          "ÆTHELRED", "Ирина"};
+    const std::vector<std::string> fields{
+        "Müller-Lüdenscheidt", "Åsa Öberg", "0049 (30) 1234-567", "Zoë", "ÆTHELRED", "Ирина"};
     const std::vector<std::string> keys{"lüdens", "ÅSA Ö", "(30) 12", "ZOË", "æth", "ири", "ller-l"};
     for (const std::string& field : fields) {
         for (const std::string& key : keys) {
-            if (!CommonAPI_StringMatch(field, key, false, 1)) continue;
+            if (!CommonAPI_StringMatch(field, key, false, 1))
+                continue;
             for (size_t n = 0; n < key.size(); ++n) {
-                if ((static_cast<unsigned char>(key[n]) & 0xC0) == 0x80) continue;  // inside a UTF-8 character
-                EXPECT_TRUE(CommonAPI_StringMatch(field, key.substr(0, n), false, 1)) << field << " / " << key;
+                if ((static_cast<unsigned char>(key[n]) & 0xC0) == 0x80)
+                    continue;  // inside a UTF-8 character
+                EXPECT_TRUE(CommonAPI_StringMatch(field, key.substr(0, n), false, 1))
+                    << field << " / " << key;
             }
         }
     }

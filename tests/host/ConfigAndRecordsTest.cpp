@@ -18,7 +18,8 @@ using ConfigAndRecordsTest = testsupport::HostFixture;
 
 TEST_F(ConfigAndRecordsTest, IntValuesParseOnlyWholeNumbers) {
     const std::vector<std::pair<std::string, int>> cases = {
-        {"42", 42}, {" -7 ", -7}, {"+3", 3}, {"", 0}, {"abc", 0}, {"12abc", 0}, {"99999999999", 0}, {"1 2", 0},
+        {"42", 42}, {" -7 ", -7}, {"+3", 3},          {"", 0},
+        {"abc", 0}, {"12abc", 0}, {"99999999999", 0}, {"1 2", 0},
     };
     for (const auto& c : cases) {
         configParser_SetConfigString("BstDirUpdateInterVal", c.first);
@@ -110,7 +111,8 @@ TEST_F(ConfigAndRecordsTest, CallsToThePhoneAreRecordedUntilTaken) {
 
     const auto callOuts = HostControl::TakeCallOuts();
     ASSERT_EQ(callOuts.size(), 1u);
-    EXPECT_EQ(callOuts[0].strNumber + "/" + callOuts[0].strName + "/" + std::to_string(callOuts[0].nAccount), "1001/Ann/-1");
+    EXPECT_EQ(callOuts[0].strNumber + "/" + callOuts[0].strName + "/" + std::to_string(callOuts[0].nAccount),
+              "1001/Ann/-1");
     EXPECT_EQ(HostControl::TakeCallLogUpdates().at(0).m_strDisplayName, "Ann");
     EXPECT_EQ(HostControl::TakeCallLogResets(), 1);
     EXPECT_EQ(HostControl::TakeCallLogDispNames().at(0).at(0).m_strNumber, "1001");

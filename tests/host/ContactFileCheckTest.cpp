@@ -12,20 +12,14 @@ namespace {
 const char* const kPath = "/config/data/contact_xported.xml";
 
 const char* const kRootGroupFile = R"(<?xml version="1.0" encoding="utf-8"?>
-<root_group>
-	<group display_name="All Contacts" ring="" />
-	<group display_name="Friends" ring="" />
-	<group display_name="Blacklist" ring="" />
+<root_group><group display_name="All Contacts" /><group display_name="Friends" /><group display_name="Blacklist" />
 </root_group>
-<root_contact>
-	<contact display_name="Ann" office_number="1" group_id_name="Friends" />
-	<contact display_name="Bob" office_number="2" group_id_name="Work" />
-	<contact display_name="bob" office_number="3" group_id_name="" />
-	<contact display_name="Spam" office_number="4" group_id_name="Blacklist" />
-</root_contact>
+<root_contact><contact display_name="Ann" group_id_name="Friends" /><contact display_name="Bob" group_id_name="Work" />
+<contact display_name="bob" group_id_name="" /><contact display_name="Spam" group_id_name="Blacklist" /></root_contact>
 )";
 
-const char* const kWrappedFile = R"(<vp_contact><root_contact><contact display_name="Ann" /></root_contact></vp_contact>)";
+const char* const kWrappedFile =
+    R"(<vp_contact><root_contact><contact display_name="Ann" /></root_contact></vp_contact>)";
 
 const char* const kGroupNameFile = R"(<contactData>
 	<group sGroupName="Anonymous"><contact sLocalRename="Ann" /></group>

@@ -108,10 +108,12 @@ class ExecutorTest : public testsupport::HostFixture {
 protected:
     ExecutorTest() { g_nDestroyed = 0; }
 
-    CProbeAction* NewAction(int nTag, Gate* pGate = nullptr, bool bSync = false) {
+    // bOwned: the test keeps one reference, the way module factories hand actions out.
+    CProbeAction* NewAction(int nTag, Gate* pGate = nullptr, bool bOwned = true) {
         auto* pAction = new CProbeAction(nTag, pGate);
-        pAction->AddRef();
-        pAction->SetSync(bSync);
+        if (bOwned) {
+            pAction->AddRef();
+        }
         pAction->SetCallback(&m_receiver);
         return pAction;
     }
@@ -137,12 +139,14 @@ TEST_F(ExecutorTest, ExecRunsOnWorkerCallbackOnGuiThreadAndLastReleaseDeletes) {
     }
     EXPECT_EQ(m_receiver.m_tags, (std::vector<int>{1, -1, kThrows}));
     using NS_TA::TaskActionErrorType;
-    EXPECT_EQ(m_receiver.m_errors, (std::vector<TaskActionErrorType>{NS_TA::TA_NO_ERROR, NS_TA::TA_SEARCH_FAILED,
-                                                                     NS_TA::TA_NETWORK_OTHER_ERROR}));
+    EXPECT_EQ(m_receiver.m_errors,
+              (std::vector<TaskActionErrorType>{NS_TA::TA_NO_ERROR, NS_TA::TA_SEARCH_FAILED,
+                                                NS_TA::TA_NETWORK_OTHER_ERROR}));
 }
 
 TEST_F(ExecutorTest, SyncActionRunsInsideExecButCallsBackFromTheLoopAndProcessCallbackCounts) {
-    CProbeAction* pAction = NewAction(7, nullptr, true);
+    CProbeAction* pAction = NewAction(7);
+    pAction->SetSync(true);
     ASSERT_TRUE(TaskAction_ExecAction(pAction));
     EXPECT_EQ(pAction->ExecThread(), std::this_thread::get_id());
     EXPECT_TRUE(m_receiver.m_tags.empty());
@@ -161,8 +165,7 @@ TEST_F(ExecutorTest, ReceiverMayReleaseTheOwnerReferenceOrBeDestroyedBeforeTheCa
     class CReleasingReceiver : public NS_TA::CTaskActionCallbackBase {
         void OnTaskActionCallback(NS_TA::CTaskAction* pAction) override { pAction->Release(); }
     } releasing;
-    auto* pReleased = new CProbeAction(1);
-    pReleased->AddRef();
+    auto* pReleased = NewAction(1);
     pReleased->SetCallback(&releasing);
     ASSERT_TRUE(TaskAction_ExecAction(pReleased));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
@@ -170,7 +173,7 @@ TEST_F(ExecutorTest, ReceiverMayReleaseTheOwnerReferenceOrBeDestroyedBeforeTheCa
 
     Gate gate;
     auto pReceiver = std::make_unique<CProbeReceiver>();
-    auto* pAction = new CProbeAction(3, &gate);
+    auto* pAction = NewAction(3, &gate, false);
     pAction->SetCallback(pReceiver.get());
     ASSERT_TRUE(TaskAction_ExecAction(pAction));
     gate.WaitForWaiters(1);
@@ -184,7 +187,6 @@ TEST_F(ExecutorTest, ReceiverMayReleaseTheOwnerReferenceOrBeDestroyedBeforeTheCa
 
 TEST_F(ExecutorTest, RefusedActionsNeverRunAndAFullQueueRefuses) {
     EXPECT_FALSE(TaskAction_ExecAction(nullptr));
-
     HostControl::SetRefuseTaskActions(true);
     CProbeAction* pAction = NewAction(1);
     EXPECT_FALSE(TaskAction_ExecAction(pAction));
@@ -200,7 +202,7 @@ TEST_F(ExecutorTest, RefusedActionsNeverRunAndAFullQueueRefuses) {
     Gate gate;
     int nAccepted = 0;
     for (int i = 0; i < 5000; ++i) {
-        auto* pAction = new CProbeAction(i, &gate);
+        auto* pAction = NewAction(i, &gate, false);
         if (!TaskAction_ExecAction(pAction)) {
             pAction->Release();
             break;
@@ -242,9 +244,7 @@ TEST_F(ExecutorTest, RunUntilIdleTimesOutWhileAnActionRunsOrItsCallbackIsPostpon
 TEST_F(ExecutorTest, ResetLetsRunningActionsFinishDropsCallbacksAndReleasesActions) {
     Gate gate;
     for (int i = 0; i < 6; ++i) {
-        auto* pAction = new CProbeAction(i, &gate);
-        pAction->SetCallback(&m_receiver);
-        ASSERT_TRUE(TaskAction_ExecAction(pAction));
+        ASSERT_TRUE(TaskAction_ExecAction(NewAction(i, &gate, false)));
     }
     gate.WaitForWaiters(4);
     std::thread opener([&gate] { gate.Open(); });

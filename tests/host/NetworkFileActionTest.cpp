@@ -219,8 +219,8 @@ TEST_F(NetworkFileActionTest, OnlyHttpSchemesAreFetched) {
     m_server.Redirect("/to-ftp", strFtp);
     m_server.Redirect("/to-http", "/phonebook.xml");
     const std::string strGopher = "gopher://127.0.0.1/phonebook.xml";
-    for (const std::string& strUrl :
-         {strFile, strFtp, strGopher, std::string("http://"), m_server.Url("/to-file"), m_server.Url("/to-ftp")}) {
+    for (const std::string& strUrl : {strFile, strFtp, strGopher, std::string("http://"),
+                                      m_server.Url("/to-file"), m_server.Url("/to-ftp")}) {
         SCOPED_TRACE(strUrl);
         auto action = Download(strUrl);
         EXPECT_FALSE(action->Exec());

@@ -18,7 +18,9 @@ using ETL_MsgQueueHelper::msgObject;
 std::vector<std::pair<int, long long>> g_expiries;
 long long g_nStartMs = 0;
 
-long long Elapsed() { return HostControl::NowMs() - g_nStartMs; }
+long long Elapsed() {
+    return HostControl::NowMs() - g_nStartMs;
+}
 
 int RecordExpiry(msgObject& msg) {
     if (msg.message == TM_TIMER) {
@@ -66,7 +68,8 @@ TEST_F(TimerTest, ExpiriesOfSeveralTimersComeInTimeOrder) {
     timerSetThreadTimer(1, 300);
     timerSetThreadTimer(2, 200);
     HostControl::AdvanceClock(600);
-    EXPECT_EQ(g_expiries, (std::vector<std::pair<int, long long>>{{2, 200}, {1, 300}, {2, 400}, {1, 600}, {2, 600}}));
+    EXPECT_EQ(g_expiries,
+              (std::vector<std::pair<int, long long>>{{2, 200}, {1, 300}, {2, 400}, {1, 600}, {2, 600}}));
 }
 
 TEST_F(TimerTest, SettingAnArmedTimerRestartsItWithTheNewPeriod) {
