@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <list>
 #include <string>
+#include <utility>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,9 +18,8 @@
 
 namespace {
 
-using NS_DIRECTORY::CContactRemoteModel;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
+using namespace NS_DIRECTORY;
+using namespace ::testing;
 
 const char* const kSettings = "/config/data/remote_phonebook_list.xml";
 
@@ -112,21 +112,18 @@ protected:
 };
 
 TEST_F(ContactRemoteTimerTest, RefreshPeriodIsNeverBelowTwoMinutes) {
-    const struct {
-        int nSetting;
-        int nPeriod;
-    } kCases[] = {{0, 120}, {30, 120}, {600, 600}};
-    for (const auto& test : kCases) {
+    const std::pair<int, int> kCases[] = {{0, 120}, {30, 120}, {600, 600}};  // setting, period
+    for (const auto& [nSetting, nPeriod] : kCases) {
         CContactRemoteModel::ReleaseInstance();
-        configParser_SetConfigInt("SRemoteNameFlashTime", test.nSetting);
+        configParser_SetConfigInt("SRemoteNameFlashTime", nSetting);
         StartModel();
         const std::size_t nStart = Fetches();
-        Advance(test.nPeriod - 1);
-        EXPECT_EQ(Fetches(), nStart) << test.nSetting;
+        Advance(nPeriod - 1);
+        EXPECT_EQ(Fetches(), nStart) << nSetting;
         Advance(1);
-        EXPECT_EQ(Fetches(), nStart + 1) << test.nSetting;
-        Advance(test.nPeriod);
-        EXPECT_EQ(Fetches(), nStart + 2) << test.nSetting;
+        EXPECT_EQ(Fetches(), nStart + 1) << nSetting;
+        Advance(nPeriod);
+        EXPECT_EQ(Fetches(), nStart + 2) << nSetting;
     }
 }
 

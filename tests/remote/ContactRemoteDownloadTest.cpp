@@ -1,13 +1,20 @@
-// Downloading, parsing into the tree, refresh, cancel and failures, against a loopback server.
+// Format recognition, downloading and parsing into the tree, refresh, cancel and failures, against a
+// loopback server.
 
 #include <list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
+#include "ContactRemoteMenuParser.h"
+#include "ContactRemoteMixedParser.h"
 #include "ContactRemoteModel.h"
+#include "ContactRemoteParserDelegator.h"
+#include "ContactRemoteUnitParser.h"
 #include "HeldAnswer.h"
 #include "HostControl.h"
 #include "RemoteDocBuilder.h"
@@ -15,10 +22,7 @@
 
 namespace {
 
-using NS_DIRECTORY::CContactRemoteModel;
-using NS_DIRECTORY::REMOTE_ROOT_KEY;
-using NS_DIRECTORY::RemoteModelPeer;
-using NS_DIRECTORY::RemoteNodeView;
+using namespace NS_DIRECTORY;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -29,6 +33,60 @@ constexpr int kCanceled = CContactRemoteModel::FILE_DOWNLOAD_CANCELED;
 constexpr int kNoUrl = CContactRemoteModel::FILE_DOWNLOAD_NO_URL;
 
 using ContactRemoteDownloadTest = remotetest::RemoteFixture;
+
+pugi::xml_node Load(pugi::xml_document& doc, const char* pText) {
+    EXPECT_TRUE(doc.load_string(pText));
+    return doc.first_child();
+}
+
+TEST(ContactRemoteParserTest, RootIsRecognisedByTheEndOfItsNameAndTheFirstRecognisedNodeIsParsed) {
+    const std::tuple<const char*, const char*, const char*> kMasks[] = {
+        // document, mask, root found
+        {"<IPPhoneDirectory/>", "IPPhoneDirectory", "IPPhoneDirectory"},
+        {"<AcmeIPPhoneDirectory/>", "IPPhoneDirectory", "AcmeIPPhoneDirectory"},
+        {"<AcmeIPPhoneDirectoryX/>", "IPPhoneDirectory", ""},
+        {"<acmeipphonedirectory/>", "IPPhoneDirectory", ""},
+        {"<Menu/>", "IPPhoneMenu", ""},
+        {"<Other/><AcmeIPPhoneMenu/>", "IPPhoneMenu", "AcmeIPPhoneMenu"},
+        {"<AcmeIPPhoneBook><AcmeIPPhoneMenu/></AcmeIPPhoneBook>", "IPPhoneMenu", ""},
+    };
+    for (const auto& [pDoc, pMask, pFound] : kMasks) {
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string(pDoc)) << pDoc;
+        EXPECT_STREQ(FindRootNodeByMask(doc, pMask).name(), pFound) << pDoc;
+    }
+    const std::pair<const char*, const char*> kRoots[] = {
+        {"<X/><AcmeIPPhoneBook/><AcmeIPPhoneMenu/>", "AcmeIPPhoneBook"},
+        {"<!-- c --><AcmeIPPhoneDirectory/>", "AcmeIPPhoneDirectory"},
+        {"<X/><Y/>", ""}};
+    for (const auto& [pDoc, pRoot] : kRoots) {
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string(pDoc)) << pDoc;
+        CContactRemoteParserDelegator delegator;
+        EXPECT_STREQ(delegator.ChooseParserFor(doc).name(), pRoot) << pDoc;
+        EXPECT_FALSE(delegator.Parse("f", "k", pugi::xml_node()));
+    }
+}
+
+TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
+    const std::tuple<const char*, bool, const char*> kMenus[] = {
+        {"<Menu Name=\" Sales \"/>", true, " Sales "},
+        {"<Menu/>", true, ""},
+        {"<Menu Name=\"\"/>", false, ""}};
+    for (const auto& [pDoc, bResult, pName] : kMenus) {
+        pugi::xml_document doc;
+        ContactRemoteMenu menu;
+        EXPECT_EQ(CContactRemoteMixedParser::MyParseMenuNode(&menu, Load(doc, pDoc)), bResult) << pDoc;
+        EXPECT_EQ(menu.m_strName, pName);
+        EXPECT_EQ(menu.m_strUrl, pName);
+    }
+    pugi::xml_document doc;
+    ContactRemoteUnit unit;
+    EXPECT_TRUE(CContactRemoteMixedParser::MyParseUnitNode(
+        &unit, Load(doc, "<Unit Name=\" Bo \" Phone1=\"\" Phone3=\"3\" Phone2=\" 2 \" Phone4=\"4\"/>")));
+    EXPECT_EQ(unit.m_strName, " Bo ");
+    EXPECT_THAT(unit.m_listNumber, ElementsAre(" 2 ", "3"));
+}
 
 TEST_F(ContactRemoteDownloadTest, CompanyTreeIsFetchedDownToLevelFourWithEntriesAndKeys) {
     ServeCompany();
@@ -44,19 +102,16 @@ TEST_F(ContactRemoteDownloadTest, CompanyTreeIsFetchedDownToLevelFourWithEntries
     EXPECT_THAT(ChildNames(Url("company-menu.xml")),
                 ElementsAre("Accounts", "Coming soon", "Sales", "Reception"));
     EXPECT_EQ(RemoteModelPeer::Children(Url("company-menu.xml"))[1].nStatus, kNoUrl);
-    const struct {
-        const char* pName;
-        int nLevel;
-        int nStatus;
-    } kLevels[] = {{"sales.xml", 2, kOk},
-                   {"north.xml", 3, kOk},
-                   {"depot.xml", 4, kOk},
-                   {"night.xml", 5, CContactRemoteModel::FILE_DOWNLOAD_MAX_LEVEL}};
-    for (const auto& level : kLevels) {
+    const std::tuple<const char*, int, int> kLevels[] = {
+        {"sales.xml", 2, kOk},
+        {"north.xml", 3, kOk},
+        {"depot.xml", 4, kOk},
+        {"night.xml", 5, CContactRemoteModel::FILE_DOWNLOAD_MAX_LEVEL}};
+    for (const auto& [pName, nLevel, nStatus] : kLevels) {
         RemoteNodeView view;
-        ASSERT_TRUE(RemoteModelPeer::Node(Url(level.pName), &view)) << level.pName;
-        EXPECT_EQ(view.nLevel, level.nLevel) << level.pName;
-        EXPECT_EQ(view.nStatus, level.nStatus) << level.pName;
+        ASSERT_TRUE(RemoteModelPeer::Node(Url(pName), &view)) << pName;
+        EXPECT_EQ(view.nLevel, nLevel) << pName;
+        EXPECT_EQ(view.nStatus, nStatus) << pName;
     }
     EXPECT_TRUE(m_server.RequestsTo("/night.xml").empty());
     EXPECT_EQ(m_server.RequestsTo("/company-menu.xml").size(), 1u);
@@ -234,6 +289,24 @@ TEST_F(ContactRemoteDownloadTest, FullRefreshSkipsTheSearchSlotAndDuplicateUrls)
     HostControl::SetNetworkReady(false);
     EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), -14);
     EXPECT_THAT(NotificationIds(), IsEmpty());
+}
+
+// Without a model the parsers refuse; with one, an item for an unknown parent is freed and refused.
+TEST_F(ContactRemoteDownloadTest, ParsersNeedAModelAndAKnownParent) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = Load(
+        doc, "<AcmeIPPhoneDirectory><DirectoryEntry><Name>a</Name></DirectoryEntry></AcmeIPPhoneDirectory>");
+    ASSERT_EQ(CContactRemoteModel::PeekInstance(), nullptr);
+    EXPECT_FALSE(CContactRemoteMenuParser().Parse("f", REMOTE_ROOT_KEY, root));
+    EXPECT_FALSE(CContactRemoteUnitParser().Parse("f", REMOTE_ROOT_KEY, root));
+    EXPECT_FALSE(CContactRemoteMixedParser().Parse("f", REMOTE_ROOT_KEY, root));
+
+    WriteSlots("", {});
+    CContactRemoteModel::GetInstance();
+    EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", "no such node", root));
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 0);
+    EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", REMOTE_ROOT_KEY, root));
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 1);
 }
 
 TEST_F(ContactRemoteDownloadTest, FiveThousandEntriesAndThousandsOfLinksEndCleanly) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -18,14 +19,8 @@
 
 namespace {
 
-using NS_DIRECTORY::CContactGeneralModel;
-using NS_DIRECTORY::CContactRemoteModel;
-using NS_DIRECTORY::ContactRemoteItemData;
-using NS_DIRECTORY::ContactRemoteListData;
-using NS_DIRECTORY::REMOTE_ROOT_KEY;
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
+using namespace NS_DIRECTORY;
+using namespace ::testing;
 using testsupport::BuildRemoteDirectory;
 using testsupport::BuildRemoteMenu;
 using testsupport::RemoteEntry;
@@ -101,34 +96,26 @@ TEST_F(RemoteBrowseTest, ClickActionListsMenusAndEntriesSortedInWindowsWithStatu
     EXPECT_THAT(list.m_listData.front().m_listNumber, IsEmpty());
     EXPECT_THAT(std::next(list.m_listData.begin())->m_listNumber, ElementsAre("1Ann"));
     EXPECT_EQ(Model()->GetTitle(), "Company");
-    const struct {
-        int nFrom;
-        int nCount;
-        std::size_t nListed;
-    } kWindows[] = {{2, 4, 4}, {12, 5, 1}, {13, 3, 0}, {0, 0, 0}};
-    for (const auto& window : kWindows) {
-        ContactRemoteListData page = Window(window.nFrom, window.nCount);
-        ASSERT_EQ(Model()->GetContactList(&page, ""), 0) << window.nFrom;
-        EXPECT_EQ(page.m_nTotalCount, 13) << window.nFrom;
-        EXPECT_THAT(Listed(page), ElementsAreArray(vecAll.begin() + window.nFrom,
-                                                   vecAll.begin() + window.nFrom + window.nListed))
-            << window.nFrom;
+    const std::tuple<int, int, int> kWindows[] = {
+        {2, 4, 4}, {12, 5, 1}, {13, 3, 0}, {0, 0, 0}};  // from, count, listed
+    for (const auto& [nFrom, nCount, nListed] : kWindows) {
+        ContactRemoteListData page = Window(nFrom, nCount);
+        ASSERT_EQ(Model()->GetContactList(&page, ""), 0) << nFrom;
+        EXPECT_EQ(page.m_nTotalCount, 13) << nFrom;
+        EXPECT_THAT(Listed(page), ElementsAreArray(vecAll.begin() + nFrom, vecAll.begin() + nFrom + nListed))
+            << nFrom;
     }
     ContactRemoteListData bad = Window(-1, 3);
     EXPECT_EQ(Model()->GetContactList(&bad, ""), 11);
 
-    const struct {
-        const char* pAction;
-        int nStatus;
-    } kActions[] = {{"", 11},
-                    {"remote_phonebook_x1", 5},
-                    {"remote_phonebook_x4", 5},
-                    {"remote_phonebook_x5", 4},
-                    {"local_contact_x0", 4},
-                    {"OpenSubPage(remote_phonebook_x0)", 0}};
-    for (const auto& action : kActions) {
-        EXPECT_EQ(Model()->GetContactListByClickAction(&list, action.pAction, "", true), action.nStatus)
-            << action.pAction;
+    const std::pair<const char*, int> kActions[] = {{"", 11},
+                                                    {"remote_phonebook_x1", 5},
+                                                    {"remote_phonebook_x4", 5},
+                                                    {"remote_phonebook_x5", 4},
+                                                    {"local_contact_x0", 4},
+                                                    {"OpenSubPage(remote_phonebook_x0)", 0}};
+    for (const auto& [pAction, nStatus] : kActions) {
+        EXPECT_EQ(Model()->GetContactListByClickAction(&list, pAction, "", true), nStatus) << pAction;
     }
     EXPECT_EQ(Model()->GetContactListByClickAction(nullptr, "remote_phonebook_x0", "", false), 11);
     EXPECT_EQ(Model()->GetContactList(nullptr, Url("top.xml")), 11);
@@ -235,10 +222,10 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
     ASSERT_EQ(OpenSlot(0), 0);
     ContactRemoteItemData item;
     ASSERT_TRUE(Model()->GetUnitContactByIndex(&item, 0));
-    EXPECT_EQ(item.m_eType, NS_DIRECTORY::REMOTE_ITEM_ENTRY);
+    EXPECT_EQ(item.m_eType, REMOTE_ITEM_ENTRY);
     EXPECT_EQ(item.m_strDisplayName, "Four Numbers");
     EXPECT_THAT(item.m_listNumber, ElementsAre("101", "102", "103", "104"));
-    NS_DIRECTORY::ContactRemoteUnit unit;
+    ContactRemoteUnit unit;
     EXPECT_TRUE(Model()->GetUnitContactByIndex(&unit, 1, Url("dir.xml")));
     EXPECT_EQ(unit.m_strName, "One Number");
     EXPECT_FALSE(Model()->GetUnitContactByIndex(&unit, 2, "")) << "a hot key";
@@ -246,21 +233,21 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
 
     ASSERT_GE(Model()->Remote2Local(0), 0);
     CContactGeneralModel* pLocal = CContactGeneralModel::GetInstance();
-    NS_DIRECTORY::ContactGeneralItemData copied;
+    ContactGeneralItemData copied;
     ASSERT_TRUE(pLocal->GetContactData(&copied, "Four Numbers"));
     EXPECT_EQ(copied.m_strMobileNumber, "101");
     EXPECT_EQ(copied.m_strOfficeNumber, "102");
     EXPECT_EQ(copied.m_strOtherNumber, "103");
     EXPECT_EQ(pLocal->GetContactGroupId("Four Numbers"), 0);
     EXPECT_EQ(Model()->Remote2Local(0), -1);
-    EXPECT_EQ(CommonUnits_GetErrorId(), NS_DIRECTORY::CONTACT_RESULT_NAME_EXISTS);
+    EXPECT_EQ(CommonUnits_GetErrorId(), CONTACT_RESULT_NAME_EXISTS);
     EXPECT_EQ(Model()->Remote2Local(2), -1) << "not an entry";
     pLocal->SetMaxBlackCount(0);
     EXPECT_EQ(Model()->Remote2Black(1), -1);
-    EXPECT_EQ(CommonUnits_GetErrorId(), NS_DIRECTORY::CONTACT_RESULT_BLACKLIST_FULL);
+    EXPECT_EQ(CommonUnits_GetErrorId(), CONTACT_RESULT_BLACKLIST_FULL);
     pLocal->SetMaxBlackCount(30);
     ASSERT_GE(Model()->Remote2Black(1), 0);
-    EXPECT_EQ(pLocal->GetContactGroupId("One Number"), NS_DIRECTORY::kBlacklistGroupId);
+    EXPECT_EQ(pLocal->GetContactGroupId("One Number"), kBlacklistGroupId);
 
     EXPECT_EQ(Model()->CallOut("101", "Four Numbers", 1), 1);
     EXPECT_EQ(Model()->CallOut("", "Nobody", 0), 0);
@@ -314,7 +301,7 @@ protected:
     std::vector<int> PageResults() {
         std::vector<int> vecResults;
         for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
-            if (note.id == NS_DIRECTORY::REMOTE_MSG_PAGE_RESULT) {
+            if (note.id == REMOTE_MSG_PAGE_RESULT) {
                 vecResults.push_back(note.lParam);
             }
         }
@@ -340,7 +327,7 @@ TEST_F(RemotePagingTest, NextAndPreviousPagesReplaceThePageListAndOutliveTreeFai
     EXPECT_TRUE(page2.m_bHasNextPage);
     EXPECT_TRUE(page2.m_bHasPrevPage);
     ASSERT_EQ(page2.m_listData.size(), 10u);
-    EXPECT_EQ(page2.m_listData.front().m_eType, NS_DIRECTORY::REMOTE_ITEM_ENTRY);
+    EXPECT_EQ(page2.m_listData.front().m_eType, REMOTE_ITEM_ENTRY);
     EXPECT_EQ(page2.m_listData.front().m_strDisplayName, "Second 0");
     EXPECT_THAT(page2.m_listData.front().m_listNumber, ElementsAre("100", "0"));
     ContactRemoteListData tail = Page(8, 5);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -21,15 +22,8 @@
 
 namespace {
 
-using NS_DIRECTORY::CContactRemoteModel;
-using NS_DIRECTORY::CContactRemoteSearchAction;
-using NS_DIRECTORY::ContactRemoteListData;
-using NS_DIRECTORY::REMOTE_ROOT_KEY;
-using NS_DIRECTORY::RemoteSearchItemData;
-using NS_DIRECTORY::RemoteSearchListData;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::UnorderedElementsAre;
+using namespace NS_DIRECTORY;
+using namespace ::testing;
 using testsupport::BuildRemoteDirectory;
 
 RemoteSearchListData Request(const std::string& strKey, int nFrom = 0, int nCount = 10) {
@@ -179,7 +173,7 @@ TEST_F(RemoteSearchTest, NarrowingAgreesWithFreshSearchesForRandomKeys) {
     HostControl::TakeLogLines();
 
     const std::string kAlphabet = "anbolimorcedu2667#*15";
-    NS_DIRECTORY::CContactRemoteSearchHelper fresh(Model());
+    CContactRemoteSearchHelper fresh(Model());
     int nNarrowed = 0;
     for (int nRound = 0; nRound < 150; ++nRound) {
         std::string strKey;
@@ -293,17 +287,14 @@ TEST_F(RemoteSearchTest, CallerLookupComparesWholeNumbersWhileSwitchedOn) {
     EXPECT_EQ(Directory_GetRemoteContactNameByNumber("3003"), "");
     configParser_SetConfigInt("SearchNameFromRemoteSwitch", 1);
     EXPECT_TRUE(Model()->IsSearchOn());
-    const struct {
-        const char* pNumber;
-        const char* pName;
-    } kCallers[] = {{"3003", "M\xC3\xBCller Hans"},
-                    {"10015", "Carl Dunn"},
-                    {"4002", "Zoe Walker"},
-                    {"300", ""},
-                    {"30031", ""},
-                    {"", ""}};
-    for (const auto& caller : kCallers) {
-        EXPECT_EQ(Directory_GetRemoteContactNameByNumber(caller.pNumber), caller.pName) << caller.pNumber;
+    const std::pair<const char*, const char*> kCallers[] = {{"3003", "M\xC3\xBCller Hans"},
+                                                            {"10015", "Carl Dunn"},
+                                                            {"4002", "Zoe Walker"},
+                                                            {"300", ""},
+                                                            {"30031", ""},
+                                                            {"", ""}};
+    for (const auto& [pNumber, pName] : kCallers) {
+        EXPECT_EQ(Directory_GetRemoteContactNameByNumber(pNumber), pName) << pNumber;
     }
     configParser_SetConfigInt("SearchNameFromRemoteSwitch", 2);
     EXPECT_EQ(Model()->GetContactNameByNumber("3003"), "");
@@ -320,14 +311,10 @@ TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
 
     ContactRemoteListData list;
     list.m_nCountToGet = 10;
-    const struct {
-        const char* pAction;
-        int nStatus;
-    } kRefused[] = {
+    const std::pair<const char*, int> kRefused[] = {
         {"", 11}, {"remote_phonebook_x0", 11}, {"remote_phonebook_x3", 5}, {"remote_phonebook_x7", 4}};
-    for (const auto& refused : kRefused) {
-        EXPECT_EQ(Model()->GetSearchListByClickAction(&list, refused.pAction, "k", true), refused.nStatus)
-            << refused.pAction;
+    for (const auto& [pAction, nStatus] : kRefused) {
+        EXPECT_EQ(Model()->GetSearchListByClickAction(&list, pAction, "k", true), nStatus) << pAction;
     }
     EXPECT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "", false), 0);
     EXPECT_THAT(list.m_listData, IsEmpty());
@@ -340,9 +327,9 @@ TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
     const std::vector<testsupport::RecordedRequest> vecRequests = m_server.RequestsTo("/search.php");
     ASSERT_EQ(vecRequests.size(), 1u);
     EXPECT_EQ(vecRequests[0].strQuery, "name=M%C3%BCller%20%26%20co%231&mac=001565aabbcc&ip=203.0.113.7");
-    EXPECT_THAT(NotificationIds(), ::testing::Contains(NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT));
-    NS_DIRECTORY::RemoteNodeView slot;
-    ASSERT_TRUE(NS_DIRECTORY::RemoteModelPeer::Node(Url("search.php"), &slot));
+    EXPECT_THAT(NotificationIds(), ::testing::Contains(REMOTE_MSG_DOWNLOAD_RESULT));
+    RemoteNodeView slot;
+    ASSERT_TRUE(RemoteModelPeer::Node(Url("search.php"), &slot));
     EXPECT_EQ(slot.strTitle, "Find") << "the answer's title has no node of its own";
 
     ContactRemoteListData answer;

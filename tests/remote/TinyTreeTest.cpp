@@ -23,12 +23,10 @@ void Build(Tree& tree) {
 }
 
 TEST(TinyTreeTest, StrHashMultipliesByFiveAndAddsEachByte) {
-    const struct {
-        const char* pKey;
-        std::size_t nHash;
-    } kCases[] = {{"", 0}, {"a", 97}, {"ab", 97 * 5 + 98}, {"\xff", 255}};
-    for (const auto& test : kCases) {
-        EXPECT_EQ(NS_DIRECTORY::str_hash()(test.pKey), test.nHash) << test.pKey;
+    const std::pair<const char*, std::size_t> kCases[] = {
+        {"", 0}, {"a", 97}, {"ab", 97 * 5 + 98}, {"\xff", 255}};
+    for (const auto& [pKey, nHash] : kCases) {
+        EXPECT_EQ(NS_DIRECTORY::str_hash()(pKey), nHash) << pKey;
     }
     EXPECT_LE(NS_DIRECTORY::str_hash()(std::string(200, 'z')), 0xffffffffu) << "wraps in 32 bits";
 }
