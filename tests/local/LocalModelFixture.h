@@ -59,6 +59,16 @@ inline std::string ContactElement(const std::string& strName, int nGroupId,
            strAttrs + "/>";
 }
 
+// The display names of a page or a search answer.
+template <class Data>
+Strings NamesOf(const Data& data) {
+    Strings listNames;
+    for (const auto& record : data.m_listData) {
+        listNames.push_back(record.m_strDisplayName);
+    }
+    return listNames;
+}
+
 // Every field of a contact in one line.
 inline std::string Describe(const ContactGeneralItemData& data) {
     return data.m_strDisplayName + "|" + data.m_strGroupName + "|" + data.m_strMobileNumber + "|" +
@@ -115,11 +125,7 @@ protected:
         page.m_nIndexFrom = nFrom;
         page.m_nCountToGet = nCount;
         EXPECT_TRUE(Model().GetContactListById(&page, nGroupId));
-        Strings listNames;
-        for (const auto& record : page.m_listData) {
-            listNames.push_back(record.m_strDisplayName);
-        }
-        return listNames;
+        return NamesOf(page);
     }
 
     int CountOf(int nMsg) {

@@ -64,14 +64,6 @@ ContactGeneralSearchItemListData Request(int nFrom = 0, int nCount = 20) {
     return data;
 }
 
-Strings NamesOf(const ContactGeneralSearchItemListData& data) {
-    Strings listNames;
-    for (const auto& record : data.m_listData) {
-        listNames.push_back(record.m_strDisplayName);
-    }
-    return listNames;
-}
-
 class SearchHelperTest : public ::testing::Test {
 protected:
     bool Run(const std::string& strKey, int nGroupId = 0, int nFrom = 0, int nCount = 20) {
