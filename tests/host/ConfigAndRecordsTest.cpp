@@ -72,14 +72,9 @@ TEST_F(ConfigAndRecordsTest, LoggingFromManyThreadsKeepsEveryLine) {
     EXPECT_EQ(HostControl::TakeLogLines().size(), 1000u);
 }
 
-TEST_F(ConfigAndRecordsTest, PhoneStateComesFromTheControlSetters) {
-    EXPECT_TRUE(netIsNetworkReady());
-    EXPECT_EQ(netGetWanIP(), "192.168.0.10");
+TEST_F(ConfigAndRecordsTest, PhoneStateComesFromTheControlSettersUntilReset) {
     PhoneStatusData status;
-    ASSERT_TRUE(NS_SETTING::CStatusController::GetPhoneStatusData(&status));
-    EXPECT_EQ(status.m_strMac, "001565000001");
     EXPECT_FALSE(NS_SETTING::CStatusController::GetPhoneStatusData(nullptr));
-
     HostControl::SetNetworkReady(false);
     HostControl::SetWanIP("10.1.2.3");
     HostControl::SetMacAddress("0015650a0b0c");
@@ -87,13 +82,16 @@ TEST_F(ConfigAndRecordsTest, PhoneStateComesFromTheControlSetters) {
     HostControl::SetLdapOn(true);
     EXPECT_FALSE(netIsNetworkReady());
     EXPECT_EQ(netGetWanIP(), "10.1.2.3");
-    NS_SETTING::CStatusController::GetPhoneStatusData(&status);
+    ASSERT_TRUE(NS_SETTING::CStatusController::GetPhoneStatusData(&status));
     EXPECT_EQ(status.m_strMac, "0015650a0b0c");
     EXPECT_TRUE(talkLogic_SessionExist(false));
     EXPECT_TRUE(Ldap_IsOn());
 
     HostControl::Reset();
     EXPECT_TRUE(netIsNetworkReady());
+    EXPECT_EQ(netGetWanIP(), "192.168.0.10");
+    NS_SETTING::CStatusController::GetPhoneStatusData(&status);
+    EXPECT_EQ(status.m_strMac, "001565000001");
     EXPECT_FALSE(talkLogic_SessionExist(false));
     EXPECT_FALSE(Ldap_IsOn());
 }

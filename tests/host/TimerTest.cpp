@@ -29,11 +29,6 @@ int RecordExpiry(msgObject& msg) {
     return 0;
 }
 
-int KillSelf(msgObject& msg) {
-    timerKillThreadTimer(msg.wParam);
-    return 0;
-}
-
 class TimerTest : public testsupport::HostFixture {
 protected:
     TimerTest() {
@@ -64,20 +59,14 @@ TEST_F(TimerTest, PeriodicTimerFiresOncePerPeriodPassedOnTheManualClockOnly) {
     EXPECT_EQ(Elapsed(), 360000);
 }
 
-TEST_F(TimerTest, ExpiriesOfSeveralTimersComeInTimeOrder) {
+TEST_F(TimerTest, ExpiriesComeInTimeOrderAndSettingAnArmedTimerRestartsIt) {
     timerSetThreadTimer(1, 300);
     timerSetThreadTimer(2, 200);
-    HostControl::AdvanceClock(600);
-    EXPECT_EQ(g_expiries,
-              (std::vector<std::pair<int, long long>>{{2, 200}, {1, 300}, {2, 400}, {1, 600}, {2, 600}}));
-}
-
-TEST_F(TimerTest, SettingAnArmedTimerRestartsItWithTheNewPeriod) {
-    timerSetThreadTimer(5, 1000);
-    HostControl::AdvanceClock(900);
-    timerSetThreadTimer(5, 500);
-    HostControl::AdvanceClock(1100);
-    EXPECT_EQ(ExpiryTimesOf(5), (std::vector<long long>{1400, 1900}));
+    HostControl::AdvanceClock(500);
+    timerSetThreadTimer(1, 250);
+    HostControl::AdvanceClock(300);
+    EXPECT_EQ(g_expiries, (std::vector<std::pair<int, long long>>{
+                              {2, 200}, {1, 300}, {2, 400}, {2, 600}, {1, 750}, {2, 800}}));
 }
 
 TEST_F(TimerTest, KilledTimerStopsEvenFromItsOwnHandlerAndUnknownIdIsIgnored) {
@@ -86,7 +75,10 @@ TEST_F(TimerTest, KilledTimerStopsEvenFromItsOwnHandlerAndUnknownIdIsIgnored) {
     EXPECT_TRUE(timerKillThreadTimer(6));
     EXPECT_TRUE(timerKillThreadTimer(12345));
     EXPECT_FALSE(timerSetThreadTimer(7, 0));
-    EtlMsgHandler_RegisterMsgHandle(TM_TIMER, TM_TIMER, KillSelf);
+    EtlMsgHandler_RegisterMsgHandle(TM_TIMER, TM_TIMER, [](msgObject& msg) {
+        timerKillThreadTimer(msg.wParam);  // a handler may kill its own timer
+        return 0;
+    });
     timerSetThreadTimer(8, 100);
     HostControl::AdvanceClock(1000);
     EXPECT_EQ(ExpiryTimesOf(6), (std::vector<long long>{100, 200}));
