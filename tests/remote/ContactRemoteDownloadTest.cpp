@@ -123,20 +123,17 @@ TEST_F(ContactRemoteDownloadTest, CompanyTreeIsFetchedDownToLevelFourWithEntries
     EXPECT_FALSE(pModel->GetFailedMissonList(nullptr));
 
     // The directory: page keys first, entries by name, the soft key last.
+    EXPECT_THAT(
+        ChildNames(Url("accounts.xml")),
+        ElementsAre("next-page", "previous-page", "Adam Brook", "Zoe Walker",
+                    "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xbe\xd0\xb2\xd0\xb0 \xd0\x9b.\xd0\x90.", "Help"));
     const std::vector<RemoteNodeView> children = RemoteModelPeer::Children(Url("accounts.xml"));
     ASSERT_EQ(children.size(), 6u);
-    EXPECT_EQ(children[0].nType, NS_DIRECTORY::CRIT_PAGEKEY);
-    EXPECT_EQ(children[0].strName, "next-page");
+    EXPECT_EQ(children[0].nType, CRIT_PAGEKEY);
+    EXPECT_EQ(children[5].nType, CRIT_HOTKEY);
     EXPECT_EQ(children[0].nStatus, kOk);
-    EXPECT_EQ(children[1].strName, "previous-page");
     EXPECT_EQ(children[1].nStatus, kNoUrl);
-    EXPECT_EQ(children[2].strName, "Adam Brook");
-    EXPECT_EQ(children[3].strName, "Zoe Walker");
     EXPECT_THAT(children[3].vecNumbers, ElementsAre("4001", "4002"));
-    EXPECT_EQ(children[4].strName,
-              "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\xd0\xbe\xd0\xb2\xd0\xb0 \xd0\x9b.\xd0\x90.");
-    EXPECT_EQ(children[5].nType, NS_DIRECTORY::CRIT_HOTKEY);
-    EXPECT_EQ(children[5].strName, "Help");
     RemoteNodeView accounts;
     ASSERT_TRUE(RemoteModelPeer::Node(Url("accounts.xml"), &accounts));
     EXPECT_EQ(accounts.strTitle, "Accounts ");
@@ -204,7 +201,7 @@ TEST_F(ContactRemoteDownloadTest, ServerErrorUnparsableAndOversizedDocumentsFail
     }
     int nFailedNotes = 0;
     for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
-        if (note.id == NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT) {
+        if (note.id == REMOTE_MSG_DOWNLOAD_RESULT) {
             EXPECT_EQ(note.lParam, 1);
             ++nFailedNotes;
         }
@@ -276,7 +273,7 @@ TEST_F(ContactRemoteDownloadTest, FullRefreshSkipsTheSearchSlotAndDuplicateUrls)
 
     EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), kDownloading);
     EXPECT_EQ(Status(Url("search.php")), kOk);
-    EXPECT_THAT(NotificationIds(), ElementsAre(NS_DIRECTORY::REMOTE_MSG_REFRESH_STARTED));
+    EXPECT_THAT(NotificationIds(), ElementsAre(REMOTE_MSG_REFRESH_STARTED));
     WaitIdle();
     EXPECT_EQ(m_server.RequestCount(), 2u);
     EXPECT_TRUE(m_server.RequestsTo("/search.php").empty());
@@ -285,7 +282,7 @@ TEST_F(ContactRemoteDownloadTest, FullRefreshSkipsTheSearchSlotAndDuplicateUrls)
     HostControl::SetRefuseTaskActions(true);
     EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), kFailed);
     EXPECT_EQ(Status(Url("help.xml")), kFailed);
-    EXPECT_THAT(NotificationIds(), ElementsAre(NS_DIRECTORY::REMOTE_MSG_DOWNLOAD_RESULT));
+    EXPECT_THAT(NotificationIds(), ElementsAre(REMOTE_MSG_DOWNLOAD_RESULT));
     HostControl::SetNetworkReady(false);
     EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), -14);
     EXPECT_THAT(NotificationIds(), IsEmpty());

@@ -12,17 +12,14 @@ namespace remotetest {
 class HeldAnswer {
 public:
     HeldAnswer(testsupport::LoopbackHttpServer& server, const std::string& strPath,
-               const std::string& strBody)
-        : m_opened(m_gate.get_future().share()) {
-        std::shared_future<void> opened = m_opened;
+               const std::string& strBody) {
+        std::shared_future<void> opened = m_gate.get_future().share();
         server.Handle(strPath, [opened, strBody](const httplib::Request&, httplib::Response& response) {
             opened.wait();
             response.set_content(strBody, "application/xml");
         });
     }
     ~HeldAnswer() { Open(); }
-    HeldAnswer(const HeldAnswer&) = delete;
-    HeldAnswer& operator=(const HeldAnswer&) = delete;
 
     void Open() {
         if (!m_bOpen) {
@@ -33,7 +30,6 @@ public:
 
 private:
     std::promise<void> m_gate;
-    std::shared_future<void> m_opened;
     bool m_bOpen = false;
 };
 

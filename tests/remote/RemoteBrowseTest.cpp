@@ -42,6 +42,12 @@ ContactRemoteListData Window(int nFrom, int nCount) {
     return list;
 }
 
+int OpenSlot(int nSlot) {
+    ContactRemoteListData list = Window(0, 10);
+    const std::string strAction = "remote_phonebook_x" + std::to_string(nSlot);
+    return CContactRemoteModel::GetInstance()->GetContactListByClickAction(&list, strAction, "", false);
+}
+
 class RemoteBrowseTest : public remotetest::RemoteFixture {
 protected:
     void TearDown() override {
@@ -53,12 +59,6 @@ protected:
     void ParseInto(const std::string& strKey, const std::string& strDocument) {
         m_root.WriteFile("/tmp/parse-into.xml", strDocument);
         ASSERT_TRUE(Model()->ParseDownloadedFile("/tmp/parse-into.xml", strKey, ""));
-    }
-
-    int OpenSlot(int nSlot) {
-        ContactRemoteListData list = Window(0, 10);
-        return Model()->GetContactListByClickAction(&list, "remote_phonebook_x" + std::to_string(nSlot), "",
-                                                    false);
     }
 
     // Slot 0 "Company": a top menu with three menus and two soft keys, into which a directory page with ten
@@ -222,8 +222,7 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
     ASSERT_EQ(OpenSlot(0), 0);
     ContactRemoteItemData item;
     ASSERT_TRUE(Model()->GetUnitContactByIndex(&item, 0));
-    EXPECT_EQ(item.m_eType, REMOTE_ITEM_ENTRY);
-    EXPECT_EQ(item.m_strDisplayName, "Four Numbers");
+    EXPECT_EQ(item.m_strDisplayName + ":" + std::to_string(item.m_eType), "Four Numbers:2");
     EXPECT_THAT(item.m_listNumber, ElementsAre("101", "102", "103", "104"));
     ContactRemoteUnit unit;
     EXPECT_TRUE(Model()->GetUnitContactByIndex(&unit, 1, Url("dir.xml")));
@@ -235,9 +234,7 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
     CContactGeneralModel* pLocal = CContactGeneralModel::GetInstance();
     ContactGeneralItemData copied;
     ASSERT_TRUE(pLocal->GetContactData(&copied, "Four Numbers"));
-    EXPECT_EQ(copied.m_strMobileNumber, "101");
-    EXPECT_EQ(copied.m_strOfficeNumber, "102");
-    EXPECT_EQ(copied.m_strOtherNumber, "103");
+    EXPECT_EQ(copied.m_strMobileNumber + copied.m_strOfficeNumber + copied.m_strOtherNumber, "101102103");
     EXPECT_EQ(pLocal->GetContactGroupId("Four Numbers"), 0);
     EXPECT_EQ(Model()->Remote2Local(0), -1);
     EXPECT_EQ(CommonUnits_GetErrorId(), CONTACT_RESULT_NAME_EXISTS);
@@ -253,9 +250,8 @@ TEST_F(RemoteBrowseTest, EntriesAreCopiedWithTheirFirstThreeNumbersAndDialled) {
     EXPECT_EQ(Model()->CallOut("", "Nobody", 0), 0);
     const std::vector<HostControl::CallOutRecord> vecCalls = HostControl::TakeCallOuts();
     ASSERT_EQ(vecCalls.size(), 1u);
-    EXPECT_EQ(vecCalls[0].strNumber, "101");
-    EXPECT_EQ(vecCalls[0].strName, "Four Numbers");
-    EXPECT_EQ(vecCalls[0].nAccount, 1);
+    EXPECT_EQ(vecCalls[0].strNumber + "|" + vecCalls[0].strName + "|" + std::to_string(vecCalls[0].nAccount),
+              "101|Four Numbers|1");
 }
 
 std::vector<RemoteEntry> Entries(const std::string& strPrefix, int nCount) {
@@ -265,14 +261,6 @@ std::vector<RemoteEntry> Entries(const std::string& strPrefix, int nCount) {
             {strPrefix + std::to_string(i), {std::to_string(100 + i), " " + std::to_string(i)}});
     }
     return vecEntries;
-}
-
-std::vector<std::string> Names(const ContactRemoteListData& list) {
-    std::vector<std::string> vecNames;
-    for (const ContactRemoteItemData& item : list.m_listData) {
-        vecNames.push_back(item.m_strDisplayName);
-    }
-    return vecNames;
 }
 
 // The paging road: page 1 is the slot's document (the tree); pages 2 and 3 are reached only through paging.
@@ -291,9 +279,7 @@ protected:
                                       {{"first-page", Url("p1.xml")}, {"previous-page", Url("p2.xml")}}));
         WriteSlots("", {{"Book", Url("p1.xml")}});
         StartModel();
-        ContactRemoteListData list;
-        list.m_nCountToGet = 10;
-        ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
+        ASSERT_EQ(OpenSlot(0), 0);
         HostControl::TakeNotifications();
     }
 
@@ -327,19 +313,18 @@ TEST_F(RemotePagingTest, NextAndPreviousPagesReplaceThePageListAndOutliveTreeFai
     EXPECT_TRUE(page2.m_bHasNextPage);
     EXPECT_TRUE(page2.m_bHasPrevPage);
     ASSERT_EQ(page2.m_listData.size(), 10u);
-    EXPECT_EQ(page2.m_listData.front().m_eType, REMOTE_ITEM_ENTRY);
-    EXPECT_EQ(page2.m_listData.front().m_strDisplayName, "Second 0");
+    EXPECT_EQ(Listed(page2)[0], "Second 0:2");
     EXPECT_THAT(page2.m_listData.front().m_listNumber, ElementsAre("100", "0"));
     ContactRemoteListData tail = Page(8, 5);
     EXPECT_EQ(tail.m_nTotalCount, 10);
-    EXPECT_THAT(Names(tail), ElementsAre("Second 8", "Second 9"));
-    EXPECT_THAT(Names(Page(3, 2)), ElementsAre("Second 3", "Second 4"));
+    EXPECT_THAT(Listed(tail), ElementsAre("Second 8:2", "Second 9:2"));
+    EXPECT_THAT(Listed(Page(3, 2)), ElementsAre("Second 3:2", "Second 4:2"));
 
     ASSERT_TRUE(Model()->ReqPagingList(true));
     WaitIdle();
     EXPECT_THAT(PageResults(), ElementsAre(0));
     ContactRemoteListData page3 = Page(0, 100);
-    EXPECT_THAT(Names(page3), ElementsAre("Third 0"));
+    EXPECT_THAT(Listed(page3), ElementsAre("Third 0:2"));
     EXPECT_EQ(page3.m_nTotalCount, 1) << "a page key of another name is neither listed nor counted";
     EXPECT_FALSE(page3.m_bHasNextPage);
     EXPECT_TRUE(page3.m_bHasPrevPage);
