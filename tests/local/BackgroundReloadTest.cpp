@@ -47,7 +47,6 @@ TEST_F(BackgroundReloadTest, EveryEditAndSearchIsRefusedUntilTheCallbackRan) {
     ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
     EXPECT_TRUE(Model().IsReloadGroupAndItemByHttp());
     EXPECT_EQ(Reloads(), (Notes{{1722, 1}}));
-
     NullReceiver receiver;
     ContactGeneralSearchItemListData data;
     data.m_nCountToGet = 10;
@@ -92,7 +91,6 @@ TEST_F(BackgroundReloadTest, EveryEditAndSearchIsRefusedUntilTheCallbackRan) {
         ExpectRefused(change.second, -1, -13);
     }
     EXPECT_TRUE(data.m_listData.empty());
-
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
     EXPECT_EQ(Reloads(), (Notes{{1720, 0}, {1722, 2}}));
@@ -114,10 +112,8 @@ TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten
     m_root.WriteFile(kGroupFile, strGroups);
     m_root.WriteFile(kContactFile, strContacts);
     HostControl::TakeCallLogDispNames();
-
     ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Family", "Zoo", "Blacklist"}));
     EXPECT_EQ(Model().GetGIdByGName("Zoo"), 7);
     EXPECT_EQ(Model().GetGroupIdByGroupName("Blacklist"), 1);
@@ -129,7 +125,6 @@ TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten
     ASSERT_TRUE(Model().GetContactData(&carl, "Carl"));
     EXPECT_EQ(carl.m_nLine, 2);
     EXPECT_EQ(carl.m_nSelectedPhoto, 4);
-
     const auto listDispNames = HostControl::TakeCallLogDispNames();
     ASSERT_EQ(listDispNames.size(), 1u);
     Strings listPairs;
@@ -137,7 +132,6 @@ TEST_F(BackgroundReloadTest, AProvisionedPairOfFilesIsTakenAsItIsAndNotRewritten
         listPairs.push_back(item.m_strDisplayName + "=" + item.m_strNumber);
     }
     EXPECT_EQ(listPairs, (Strings{"anna=200", "anna=201", "anna=202", "Bob=300"}));
-
     EXPECT_EQ(m_root.ReadFile(kGroupFile), strGroups);
     EXPECT_EQ(m_root.ReadFile(kContactFile), strContacts);
     EXPECT_EQ(Model().AddGroup({"Friends", ""}), 2);
@@ -150,7 +144,6 @@ TEST_F(BackgroundReloadTest, ARefusedReloadOrAFileThatCannotBeReadLeavesTheStore
     EXPECT_FALSE(Model().IsReloadGroupAndItemByHttp());
     EXPECT_TRUE(Reloads().empty());
     HostControl::SetRefuseTaskActions(false);
-
     const struct {
         const char* pWhat;
         const char* pPath;

@@ -1,6 +1,7 @@
 // Caller matching: exact numbers only, the first contact in name order wins, blacklist, ring and photo.
 
 #include <cstdio>
+#include <utility>
 
 #include "LocalModelFixture.h"
 
@@ -10,19 +11,17 @@ namespace {
 class CallerMatchTest : public LocalModelFixture {
 protected:
     void SetUp() override {
-        ASSERT_GE(Model().AddContact(Contact("Zoe", "Family", "030123456", "", "")), 0);
-        ASSERT_GE(Model().AddContact(Contact("Adam", "Friend", "", "030123456", "")), 0);
+        ASSERT_GE(Model().AddContact(Contact("Zoe", "Family", "030123456")), 0);
+        ASSERT_GE(Model().AddContact(Contact("Adam", "Friend", "", "030123456")), 0);
         ASSERT_GE(Model().AddContact(Contact("Mia", "Company", "", "", "+4930999")), 0);
         ASSERT_GE(Model().AddBlackContact(Contact("Spam", "", "0900666")), 0);
-        ASSERT_GE(Model().AddContact(Contact("Empty", "Friend", "", "", "")), 0);
+        ASSERT_GE(Model().AddContact(Contact("Empty", "Friend")), 0);
     }
 };
 
 TEST_F(CallerMatchTest, OnlyTheWholeNumberMatchesAndOnlyBlacklistedNumbersAreBlack) {
-    struct Case {
-        const char* pNumber;
-        const char* pName;
-    } const cases[] = {
+    const std::pair<const char*, const char*> kCases[] = {
+        // number, name found
         {"030123456", "Adam"},  // office of Adam sorts before mobile of Zoe
         {"+4930123456", ""},    // international form of a national number
         {"123456", ""},         // last digits only
@@ -32,12 +31,11 @@ TEST_F(CallerMatchTest, OnlyTheWholeNumberMatchesAndOnlyBlacklistedNumbersAreBla
         {"0900666", "Spam"},    // blacklisted contacts are still found
         {"", ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Model().GetContactNameByPhoneNumber(c.pNumber), c.pName) << c.pNumber;
+    for (const auto& c : kCases) {
+        EXPECT_EQ(Model().GetContactNameByPhoneNumber(c.first), c.second) << c.first;
     }
     EXPECT_EQ(Model().GetContactNameByPhoneNumber(nullptr), "");
     EXPECT_EQ(Model().MyFindContactByNumber("+4930999", "anything"), Model().MyFindContact("Mia"));
-
     // Only blacklisted numbers are black.
     EXPECT_TRUE(Model().IsBlackContactNumber("0900666"));
     EXPECT_FALSE(Model().IsBlackContactNumber("030123456"));
@@ -55,13 +53,11 @@ TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroup) {
     ASSERT_GE(Model().UpdateGroupData("Family", {"Family", "/config/data/ring/group.wav"}), 0);
     ASSERT_GE(Model().AddContact(Contact("Yan", "Family", "555")), 0);
     HostControl::TakeLogLines();
-
     EXPECT_EQ(Model().GetContactRingByNumber("030123456", nullptr), "");  // Adam: no ring, Friend has none
     EXPECT_EQ(Model().GetContactRingByNumber("555", "x"), "/config/data/ring/group.wav");
     const std::vector<std::string> lines = HostControl::TakeLogLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "After locate ring, the path is: /config/data/ring/group.wav\n");
-
     std::list<std::string> listAdam = Names({"Adam"});
     ASSERT_TRUE(Model().RemoveContactList(listAdam));
     EXPECT_EQ(Model().GetContactRingByNumber("030123456", nullptr), "/config/data/ring/own.wav");
@@ -82,7 +78,6 @@ TEST_F(CallerMatchTest, ImageIsTheStoredPathWhileContactDataReportsTheDefault) {
     EXPECT_EQ(Model().GetContactImageByNumber("+4930999", nullptr), "/config/data/photo/gone.png");
     EXPECT_EQ(Model().GetContactImageByNumber("000", nullptr), "");
     EXPECT_EQ(Model().GetContactImageByNumber(nullptr, nullptr), "");
-
     ContactGeneralItemData out;
     ASSERT_TRUE(Model().GetContactDataByNumber(&out, "+4930999"));
     EXPECT_EQ(out.m_strDisplayName, "Mia");

@@ -76,7 +76,6 @@ TEST_F(ContactEditTest, UpdateKeepsTheStoredCaseRefilesRenamesAndMovesNumbersInT
     ASSERT_GE(Model().UpdateContactData("Alice", Contact("Alice", "Friend", "333")), 0);
     EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 0);  // nothing changed, nothing saved
     HostControl::TakeCallLogUpdates();
-
     // A rename refiles the contact, keeps its favourite mark and takes the old name out of the call log.
     EXPECT_EQ(Model().UpdateContactData("Alice", Contact("Dora", "Company", "444")), 2);
     EXPECT_EQ(AllNames(), (Strings{"Bob", "Carl", "Dora"}));
@@ -102,7 +101,6 @@ TEST_F(ContactEditTest, RemovalMatchesExactNamesAndKeepsTheCountersInStep) {
     std::list<std::string> listFavourites = Names({"Alice", "Bob"});
     ASSERT_TRUE(Model().ToFavorateList(listFavourites));
     ExpectRefused([&] { return Model().RemoveContact("alice") ? 1 : 0; }, 0, -5);
-
     DropRecords();
     ASSERT_TRUE(Model().RemoveContact("Spam"));
     EXPECT_EQ(CallLog(), (Strings{"666,777,="}));
@@ -140,7 +138,6 @@ TEST_F(ContactEditTest, BlacklistMovesKeepTheirCountAndRespectTheLimit) {
     ASSERT_TRUE(Model().Black2Local("Alice"));
     EXPECT_EQ(Model().GetCurrentBlackCount(), 0);
     EXPECT_EQ(Model().GetContactGroupId("Alice"), 0);
-
     Model().SetMaxBlackCount(0);
     ExpectRefused([&] { return Model().Local2Black("Bob") ? 1 : 0; }, 0, -8);
     ExpectRefused([&] { return Model().SetContactGroupId("Bob", 7) ? 1 : 0; }, 0, -4);
@@ -157,7 +154,6 @@ TEST_F(ContactEditTest, MovingAListChecksTheRoomFirstAndMovesAllOrNothing) {
     EXPECT_EQ(model.IsListCanMove(listFive, "Blacklist"), -8);
     ExpectRefused([&] { return model.MoveListToGroup(listFive, "Blacklist"); }, -8, -8);
     EXPECT_EQ(model.IsListCanMove(listFive, "Nowhere"), -4);
-
     std::list<std::string> listTwo = Names({"n1", "n2", "b0000", "nobody"});
     EXPECT_EQ(model.IsListCanMove(listTwo, "Blacklist"), 0);
     ASSERT_EQ(model.MoveListToGroup(listTwo, "Blacklist"), 0);
@@ -170,12 +166,19 @@ TEST_F(ContactEditTest, MovingAListChecksTheRoomFirstAndMovesAllOrNothing) {
     ExpectCountersInStep();
 }
 
-TEST_F(ContactEditTest, FavouriteMarksCountOncePerContact) {
-    AddToCompany({"Alice", "Bob", "Carl"});
-    std::list<std::string> listNames = Names({"Alice", "Bob", "Bob", "carl"});
+TEST_F(ContactEditTest, FavouriteMarksCountOncePerContactAndArePagedInNameOrder) {
+    AddToCompany({"Carl", "Bob", "Alice"});
+    std::list<std::string> listNames = Names({"Bob", "Alice", "Bob", "carl", "nobody"});
     ASSERT_TRUE(Model().ToFavorateList(listNames));
     ASSERT_TRUE(Model().ToFavorateList(listNames));
     EXPECT_EQ(Model().GetCurrentFavorateCount(), 2);
+    NS_DIRECTORY::ContactGeneralItemListData page;
+    page.m_nIndexFrom = 1;
+    page.m_nCountToGet = 5;
+    ASSERT_TRUE(Model().GetFavorateList(&page));
+    EXPECT_EQ(NamesOf(page), (Strings{"Bob"}));
+    EXPECT_EQ(page.m_nTotalCount, 2);
+    EXPECT_FALSE(Model().GetFavorateList(nullptr));
     std::list<std::string> listBob = Names({"Bob"});
     ASSERT_TRUE(Model().RemoveFavorateList(listBob));
     EXPECT_EQ(Model().GetCurrentFavorateCount(), 1);
@@ -195,7 +198,6 @@ TEST_F(ContactEditTest, CallOutAndTheEditorFacadeReachThePhoneAndTheStore) {
     ASSERT_GE(calls.size(), 1u);
     EXPECT_EQ(calls[0].strNumber + "/" + calls[0].strName, "123/Alice");
     EXPECT_EQ(calls[0].nAccount, 2);
-
     NS_DIRECTORY::CContactEditorController* pEditor = NS_DIRECTORY::CContactEditorController::GetInstance();
     ASSERT_NE(pEditor, nullptr);
     EXPECT_EQ(pEditor->AddContact(Contact("Alice", "Family", "1")), 0);

@@ -68,7 +68,6 @@ TEST_F(ContactFilesTest, GroupsWithoutAUsableIdOrNameAreDroppedAndAnUnreadableFi
     m_root.WriteFile(kGroupFile, "<root_group><group id_name=");
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Blacklist"}));
     EXPECT_EQ(m_root.ReadFile(kGroupFile), "<root_group><group id_name=");
-
     m_root.WriteFile(kGroupFile, strFile);
     EXPECT_FALSE(Model().ReloadGroupXml());
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Kept", "Work", "Blacklist"}));
@@ -88,7 +87,6 @@ TEST_F(ContactFilesTest, EveryFieldSurvivesASaveAndALoad) {
     std::list<std::string> listNames = Names({"Jürgen Çelik 李"});
     ASSERT_TRUE(Model().ToFavorateList(listNames));
     ASSERT_EQ(Model().UpdateGroupData("Work", {"Work", "/config/data/ring/tone.wav"}), 4);
-
     EXPECT_THAT(
         Rows(kContactFile),
         ::testing::Contains(
@@ -97,7 +95,6 @@ TEST_F(ContactFilesTest, EveryFieldSurvivesASaveAndALoad) {
             "is_favorate=1 name_index=58743623545"));
     EXPECT_THAT(Rows(kGroupFile),
                 ::testing::Contains("id_name=5 display_name=Work ring=Config:tone.wav read_only=0"));
-
     CContactGeneralModel::ReleaseInstance();
     ContactGeneralItemData loaded;
     ASSERT_TRUE(Model().GetContactData(&loaded, "Jürgen Çelik 李"));
@@ -139,11 +136,9 @@ TEST_F(ContactFilesTest, EveryChangeIsWrittenThroughMarkedAndAnnounced) {
     EXPECT_FALSE(Model().MyGetContactDirty());
     EXPECT_EQ(MarkBits(), 5);
     EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 1);
-
     ASSERT_TRUE(Model().RemoveContact("Anna"));
     EXPECT_EQ(m_root.ReadFile(kContactFile).find("Anna"), std::string::npos);
     EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 1);
-
     ASSERT_GE(Model().AddGroup({"Work", ""}), 0);
     EXPECT_NE(m_root.ReadFile(kGroupFile).find("Work"), std::string::npos);
     EXPECT_EQ(MarkBits(), 7);
@@ -155,7 +150,6 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
     const std::string strBefore = m_root.ReadFile(kContactFile);
     m_root.WriteFile(kMarkFile, "[update]\ntype=0\n");
     DropRecords();
-
     HostControl::SetAtomicWriteFault(true);
     ASSERT_EQ(Model().AddContact(Contact("Bert", "Family", "456")), 1);
     EXPECT_EQ(m_root.ReadFile(kContactFile), strBefore);
@@ -167,7 +161,6 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
     EXPECT_TRUE(std::any_of(listLines.begin(), listLines.end(), [](const std::string& strLine) {
         return strLine.find("contact_list.xml") != std::string::npos;
     }));
-
     HostControl::SetAtomicWriteFault(false);
     EXPECT_FALSE(Model().OnTimeoutSaveContact(91110));
     EXPECT_TRUE(Model().MyGetContactDirty());
@@ -175,7 +168,6 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
     EXPECT_FALSE(Model().MyGetContactDirty());
     EXPECT_NE(m_root.ReadFile(kContactFile).find("Bert"), std::string::npos);
     EXPECT_EQ(MarkBits(), 1);
-
     // A failed save is also retried by the next change.
     HostControl::SetAtomicWriteFault(true);
     ASSERT_GE(Model().AddGroup({"Work", ""}), 0);
@@ -201,7 +193,6 @@ TEST_F(ContactFilesTest, EverySaveStopsThePendingSaveTimer) {
     timerSetThreadTimer(NS_DIRECTORY::kLocalSaveTimerId, 1000);
     HostControl::AdvanceClock(1500);
     ASSERT_EQ(g_nSaveTimerExpiries, 1);
-
     ASSERT_EQ(Model().AddContact(Contact("Anna", "Family")), 0);
     HostControl::AdvanceClock(5000);
     EXPECT_EQ(g_nSaveTimerExpiries, 1);

@@ -21,7 +21,6 @@ TEST_F(GroupEditTest, NewGroupsTakeFreshIdsAndTheirPlaceInNameOrderOrAreRefusedW
     EXPECT_EQ(Model().AddGroup({"Gym", ""}), 5);
     EXPECT_EQ(Model().GetGIdByGName("Gym"), 8);
     EXPECT_NE(m_root.ReadFile(kGroupFile).find("display_name=\"Gym\""), std::string::npos);
-
     ExpectRefused([&] { return Model().AddGroup({"Blacklist", ""}); }, -1, -1);
     ExpectRefused([&] { return Model().AddGroup({"All Contacts", ""}); }, -1, -1);
     ExpectRefused([&] { return Model().AddGroup({"Family", ""}); }, -1, -1);
@@ -48,13 +47,11 @@ TEST_F(GroupEditTest, UpdateChangesTheRingInPlaceOrRefilesUnderTheNewName) {
     EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 1);
     EXPECT_EQ(Model().UpdateGroupData("Family", {"Family", "/config/data/ring/a.wav"}), 2);
     EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 0);
-
     EXPECT_EQ(Model().UpdateGroupData("Family", {"family", ""}), 2);
     EXPECT_EQ(Model().GetGIdByGName("family"), 3);
     EXPECT_EQ(Model().GetContactGroupId("Anna"), 3);
     EXPECT_EQ(Model().UpdateGroupData("family", {"Acme", ""}), 1);
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Acme", "Company", "Friend", "Blacklist"}));
-
     ExpectRefused([&] { return Model().UpdateGroupData("Acme", {"Friend", ""}); }, -1, -1);
     ExpectRefused([&] { return Model().UpdateGroupData("Acme", {"FRIEND", ""}); }, -1, -1);
     ExpectRefused([&] { return Model().UpdateGroupData("Acme", {"", ""}); }, -1, -100);
@@ -76,7 +73,6 @@ TEST_F(GroupEditTest, RemovingAGroupMovesItsContactsToAllContacts) {
     EXPECT_NE(m_root.ReadFile(kContactFile).find("group_id_name=\"0\""), std::string::npos);
     EXPECT_EQ(m_root.ReadFile(kGroupFile).find("Family"), std::string::npos);
     EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 2);  // contact file, then group file
-
     ASSERT_TRUE(Model().RemoveAllGroup());
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Blacklist"}));
     EXPECT_EQ(Model().GetContactGroupId("Bert"), 0);
@@ -103,14 +99,12 @@ TEST_F(GroupEditTest, TheGroupFacadeForwardsToTheStore) {
     EXPECT_EQ(pGroups->GetMaxGroupCount(), 6);
     EXPECT_EQ(pGroups->AddGroup({"Full", ""}), -1);
     EXPECT_EQ(pGroups->UpdateGroupData("Band", {"Bend", ""}), 1);
-
     ContactGroupData data;
     EXPECT_TRUE(pGroups->GetGroupDataByClickAction(&data, "OpenSubPage(local_contact_x5)"));
     EXPECT_EQ(data.m_strDisplayName, "Bend");
     EXPECT_FALSE(pGroups->GetGroupDataByClickAction(&data, "OpenSubPage(local_contact_x99)"));
     EXPECT_FALSE(pGroups->GetGroupDataByClickAction(&data, "broadsoft_phonebook_x1"));
     EXPECT_FALSE(pGroups->GetGroupDataByClickAction(nullptr, "local_contact_x5"));
-
     NS_DIRECTORY::ContactGroupListData list;
     list.m_nCountToGet = 10;
     EXPECT_TRUE(pGroups->GetGroupList(&list, false));

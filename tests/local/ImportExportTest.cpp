@@ -152,7 +152,6 @@ TEST_F(ImportExportTest, AppendingKeepsContactsAndReusesGroupsWhileReplacingEmpt
               0);
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Company", "Family", "Friend", "Blacklist"}));
     EXPECT_EQ(Memberships(), (Strings{"Alice=Company", "Bob=Company"}));
-
     ASSERT_EQ(Import("<root_contact><contact display_name=\"Cat\"/></root_contact>"), 0);
     EXPECT_EQ(AllNames(), (Strings{"Cat"}));
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Blacklist"}));
@@ -229,7 +228,6 @@ TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships)
         return listOut;
     };
     const Strings listBefore = contents();
-
     ASSERT_EQ(XPortFactory::ExportToPath(""), 0);
     ASSERT_TRUE(m_root.Exists(kImportFile));
     ASSERT_EQ(XPortFactory::ImportByPath(nullptr, false, false, false), 0);

@@ -62,7 +62,6 @@ TEST_F(LocalSearchStressTest, SearchesAndEditsOverlapWithoutSharingData) {
     ASSERT_TRUE(HostControl::RunUntilIdle(10000));
     EXPECT_GT(receiver.m_nAnswers, 0);
     EXPECT_LE(receiver.m_nAnswers, 300);
-
     ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "name01", 0, 50, &receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(10000));
     ContactGeneralSearchItemListData expected;

@@ -97,7 +97,6 @@ TEST_F(SearchHelperTest, OnlyAKeyOneCharacterLongerNarrowsAndTheSameKeyOnlyPages
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Bert"}));
     EXPECT_EQ(m_answer.m_nTotalCount, 2);
     EXPECT_EQ(m_answer.m_strSearchKey, "556");
-
     // Another group, or a key that does not add one character, scans again.
     ASSERT_TRUE(Run("55", 2));
     EXPECT_EQ(m_source.m_nReads, 7);
@@ -105,7 +104,6 @@ TEST_F(SearchHelperTest, OnlyAKeyOneCharacterLongerNarrowsAndTheSameKeyOnlyPages
     ASSERT_TRUE(Run("556", 2));
     ASSERT_TRUE(Run("5", 2));
     EXPECT_EQ(m_source.m_nReads, 7);
-
     // Letter case does not matter, and asking again comes from memory.
     ASSERT_TRUE(Run("ANN"));
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann", "Anna"}));
@@ -123,7 +121,6 @@ TEST_F(SearchHelperTest, GroupsSplitTheBlacklistAndPagesPastTheMatchesAreRefused
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Cleo"}));
     ASSERT_TRUE(Run("055", 2));
     EXPECT_EQ(NamesOf(m_answer), (Strings{"Ann"}));
-
     EXPECT_FALSE(Run("anna", 0, 1));
     EXPECT_TRUE(Run("zzz", 0, 0));
     EXPECT_EQ(m_answer.m_nTotalCount, 0);
@@ -219,14 +216,12 @@ TEST_F(ModelSearchTest, ABackgroundSearchDeliversItsPageAndOnlyTheNewestWaitingR
     EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[0]), (Strings{"Annabel"}));
     EXPECT_EQ(m_receiver.m_listAnswers[0].m_nTotalCount, 2);
     EXPECT_EQ(m_receiver.m_listAnswers[0].m_strSearchKey, "an");
-
     ContactGeneralSearchItemListData window = Request(0, 5);
     ASSERT_TRUE(Directory_SearchWithMutlNumberAsync(&window, "Blacklist", "055", &m_receiver));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
     ASSERT_EQ(m_receiver.m_listAnswers.size(), 2u);
     EXPECT_EQ(NamesOf(m_receiver.m_listAnswers[1]), (Strings{"Hanna"}));
     EXPECT_TRUE(window.m_listData.empty());
-
     for (const char* pKey : {"a", "an", "anna"}) {
         ASSERT_TRUE(Model().SearchAsync("local_contact_x0", pKey, 0, 20, &m_receiver));
     }
@@ -241,7 +236,6 @@ TEST_F(ModelSearchTest, ARunningSearchSeesTheStoreAsItWasAndAGoneReceiverGetsNot
     ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, pGone.get()));
     pGone.reset();
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
-
     ASSERT_TRUE(Model().SearchAsync("local_contact_x0", "ann", 0, 20, &m_receiver));
     ASSERT_TRUE(Model().RemoveContact("Annabel"));
     ASSERT_TRUE(HostControl::RunUntilIdle(5000));
