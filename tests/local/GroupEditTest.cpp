@@ -21,9 +21,9 @@ TEST_F(GroupEditTest, NewGroupsTakeFreshIdsAndTheirPlaceInNameOrderOrAreRefusedW
     EXPECT_EQ(Model().AddGroup({"Gym", ""}), 5);
     EXPECT_EQ(Model().GetGIdByGName("Gym"), 8);
     EXPECT_NE(m_root.ReadFile(kGroupFile).find("display_name=\"Gym\""), std::string::npos);
-    ExpectRefused([&] { return Model().AddGroup({"Blacklist", ""}); }, -1, -1);
-    ExpectRefused([&] { return Model().AddGroup({"All Contacts", ""}); }, -1, -1);
-    ExpectRefused([&] { return Model().AddGroup({"Family", ""}); }, -1, -1);
+    for (const char* pTaken : {"Blacklist", "All Contacts", "Family"}) {
+        ExpectRefused([&] { return Model().AddGroup({pTaken, ""}); }, -1, -1);
+    }
     ExpectRefused([&] { return Model().AddGroup({"", ""}); }, -1, -100);
     ExpectRefused([&] { return Model().MyAddGroup({"Other", ""}, 3); }, -1, -1);
     for (int nIndex = Model().GetCurrentGroupCount(); nIndex < 50; ++nIndex) {

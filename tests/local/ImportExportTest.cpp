@@ -220,10 +220,7 @@ TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships)
     const auto contents = [&] {
         Strings listOut = GroupNames();
         for (const std::string& strName : AllNames()) {
-            const ContactGeneralItemData data = Get(strName);
-            listOut.push_back(strName + "=" + data.m_strGroupName + "/" + data.m_strMobileNumber + "/" +
-                              data.m_strOfficeNumber + "/" + data.m_strOtherNumber + "/" +
-                              std::to_string(data.m_nLine));
+            listOut.push_back(Describe(Get(strName)));
         }
         return listOut;
     };
