@@ -349,7 +349,7 @@ TEST_F(ContactRemoteDownloadTest, ReleasingTheModelWhileDownloadsRunLeavesNothin
     m_server.ReleaseStalls();
     WaitIdle();
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 4);
-    EXPECT_EQ(RemoteModelPeer::UnitNodeCount(), 4);
+    EXPECT_EQ(RemoteModelPeer::CountNodes(true), 4);
 }
 
 }  // namespace

@@ -76,21 +76,11 @@ int RemoteModelPeer::UnitCount() {
     return nCount;
 }
 
-std::vector<int> RemoteModelPeer::AllStatuses() {
-    std::vector<int> vecStatuses;
-    WithModel([&](CContactRemoteModel* pModel) {
-        for (auto it = pModel->m_treeContact.begin(); it != pModel->m_treeContact.end(); ++it) {
-            vecStatuses.push_back((*it).m_eStatus);
-        }
-    });
-    return vecStatuses;
-}
-
-int RemoteModelPeer::UnitNodeCount() {
+int RemoteModelPeer::CountNodes(bool bUnits, int nStatus) {
     int nCount = 0;
     WithModel([&](CContactRemoteModel* pModel) {
         for (auto it = pModel->m_treeContact.begin(); it != pModel->m_treeContact.end(); ++it) {
-            nCount += Base2Unit((*it).m_pItem) != nullptr ? 1 : 0;
+            nCount += bUnits ? Base2Unit((*it).m_pItem) != nullptr : (*it).m_eStatus == nStatus;
         }
     });
     return nCount;

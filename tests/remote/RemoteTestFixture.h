@@ -28,9 +28,8 @@ public:
     static bool Node(const std::string& strKey, RemoteNodeView* pView);
     static std::vector<RemoteNodeView> Children(const std::string& strKey);
     static int UnitCount();
-    // The state of every node, and how many nodes hold a directory entry.
-    static std::vector<int> AllStatuses();
-    static int UnitNodeCount();
+    // How many nodes hold a directory entry (bUnits), or else are in the state nStatus.
+    static int CountNodes(bool bUnits, int nStatus = -1);
     static void SetCurUrl(const std::string& strKey);
 
 private:
