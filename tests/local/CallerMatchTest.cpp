@@ -45,7 +45,7 @@ TEST_F(CallerMatchTest, OnlyTheWholeNumberMatchesAndOnlyBlacklistedNumbersAreBla
     EXPECT_FALSE(Model().IsBlackContactNumber("0900666"));
 }
 
-TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroup) {
+TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroupAndImageIsTheStoredPath) {
     m_root.WriteFile("/config/data/ring/own.wav", "RIFF");
     ContactGeneralItemData zoe = Contact("Zoe", "Family", "030123456");
     zoe.m_strRing = "/config/data/ring/own.wav";
@@ -69,9 +69,7 @@ TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroup) {
     EXPECT_EQ(Model().GetContactRingByNumber(nullptr, nullptr), "");
     EXPECT_EQ(Model().GetGroupRingByContact("yan"), "/config/data/ring/group.wav");
     EXPECT_EQ(Model().GetGroupRingByContact("nobody"), "");
-}
-
-TEST_F(CallerMatchTest, ImageIsTheStoredPathWhileContactDataReportsTheDefault) {
+    // The image is the stored path while the contact data reports the default for a missing file.
     ContactGeneralItemData mia = Contact("Mia", "Company", "", "", "+4930999");
     mia.m_strDefaultPhoto = "/config/data/photo/gone.png";
     ASSERT_GE(Model().UpdateContactData("Mia", mia), 0);

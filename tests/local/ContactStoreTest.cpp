@@ -11,7 +11,7 @@ using NS_DIRECTORY::ContactGroupListData;
 
 class ContactStoreTest : public LocalModelFixture {};
 
-TEST_F(ContactStoreTest, FreshStoreHoldsTheDefaultGroupsBetweenTheBuiltInOnes) {
+TEST_F(ContactStoreTest, FreshStoreHoldsTheDefaultGroupsBetweenTheBuiltInOnesAndMenusAndPagesThem) {
     CContactGeneralModel& model = Model();
     EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Company", "Family", "Friend", "Blacklist"}));
     EXPECT_EQ(model.GetGroupNameByIndex(-1), "");
@@ -26,9 +26,17 @@ TEST_F(ContactStoreTest, FreshStoreHoldsTheDefaultGroupsBetweenTheBuiltInOnes) {
     EXPECT_EQ(model.GetGroupIdByGroupName("family"), -1);
     EXPECT_TRUE(model.IsGroupExist("Friend"));
     EXPECT_FALSE(model.IsGroupExist("friend"));
-}
-
-TEST_F(ContactStoreTest, GroupPagesLeaveOutTheBlacklistUnlessAsked) {
+    // The group menu names every group but the blacklist.
+    CContactGeneralModel::MenuItemList* pMenu = Model().MyGenLocalMenuList();
+    ASSERT_NE(pMenu, nullptr);
+    ASSERT_EQ(Model().MyGenLocalMenuList(), pMenu);  // rebuilt in place, not appended to
+    ASSERT_EQ(pMenu->size(), 4u);
+    EXPECT_EQ((*pMenu)[0]->m_strIdName, "local_contact_x0");
+    EXPECT_EQ((*pMenu)[0]->m_strDisplayName, "All Contacts");
+    EXPECT_EQ((*pMenu)[2]->m_strClickAction, "OpenSubPage(local_contact_x3)");
+    EXPECT_EQ((*pMenu)[2]->m_strIconPath, "");
+    EXPECT_EQ((*pMenu)[3]->m_strDisplayName, "Friend");
+    // Group pages leave out the blacklist unless asked.
     NS_DIRECTORY::ContactGroupSimpleListData simple;
     simple.m_nCountToGet = 100;
     ASSERT_TRUE(Model().GetGroupSimpleList(&simple));
@@ -113,18 +121,6 @@ TEST_F(ContactStoreTest, MissingRingAndPhotoFilesAreReportedAsNoneAndDefault) {
     EXPECT_EQ(out.m_strDefaultPhoto, CommonUnits_GetDefaultContactImage());
     EXPECT_FALSE(Model().GetContactData(&out, "nobody"));
     EXPECT_FALSE(Model().GetContactData(nullptr, "Gone"));
-}
-
-TEST_F(ContactStoreTest, GroupMenuNamesEveryGroupButTheBlacklist) {
-    CContactGeneralModel::MenuItemList* pMenu = Model().MyGenLocalMenuList();
-    ASSERT_NE(pMenu, nullptr);
-    ASSERT_EQ(Model().MyGenLocalMenuList(), pMenu);  // rebuilt in place, not appended to
-    ASSERT_EQ(pMenu->size(), 4u);
-    EXPECT_EQ((*pMenu)[0]->m_strIdName, "local_contact_x0");
-    EXPECT_EQ((*pMenu)[0]->m_strDisplayName, "All Contacts");
-    EXPECT_EQ((*pMenu)[2]->m_strClickAction, "OpenSubPage(local_contact_x3)");
-    EXPECT_EQ((*pMenu)[2]->m_strIconPath, "");
-    EXPECT_EQ((*pMenu)[3]->m_strDisplayName, "Friend");
 }
 
 }  // namespace
