@@ -28,7 +28,7 @@ TEST(CommonApiTest, TrimConvertTranslateAndFormat) {
         EXPECT_EQ(CommonAPI_TrimString(c.text, c.chars, c.type), c.expected) << c.text << " type " << c.type;
     }
     EXPECT_EQ(CommonAPI_TrimWhitespaceFromString("\t 0171 555\r\n", TRIM_BOTH), "0171 555");
-    EXPECT_EQ(CommonAPI_StringConvert("HTTP://Host/Xsi", STRING_CONVERT_TO_LOWER), "http://host/xsi");
+    EXPECT_EQ(CommonAPI_StringConvert("HTTP://Host/Dir", STRING_CONVERT_TO_LOWER), "http://host/dir");
     EXPECT_EQ(CommonAPI_StringConvert("abc", STRING_CONVERT_TO_UPPER), "ABC");
     EXPECT_EQ(CommonAPI_TranslateString("http://#IP/a?ip=#IP&m=#MAC", "#IP", "10.0.0.1"),
               "http://10.0.0.1/a?ip=10.0.0.1&m=#MAC");
@@ -55,7 +55,7 @@ TEST(CommonApiTest, ParseIdByClickActionAndDigitKeys) {
         {"remote_phonebook_x0", "remote_phonebook_x", 0},
         {"remote_phonebook_x", "remote_phonebook_x", -1},
         {"local_contact_x3", "remote_phonebook_x", -1},
-        {"broadsoft_phonebook_xABC", "broadsoft_phonebook_x", -1},
+        {"network_phonebook_xABC", "network_phonebook_x", -1},
         {"local_contact_x99999999999", "local_contact_x", -1},
         {"", "local_contact_x", -1},
     };

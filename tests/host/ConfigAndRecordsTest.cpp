@@ -22,11 +22,11 @@ TEST_F(ConfigAndRecordsTest, IntValuesParseOnlyWholeNumbers) {
         {"abc", 0}, {"12abc", 0}, {"99999999999", 0}, {"1 2", 0},
     };
     for (const auto& c : cases) {
-        configParser_SetConfigString("BstDirUpdateInterVal", c.first);
-        EXPECT_EQ(configParser_GetConfigInt("BstDirUpdateInterVal"), c.second) << "'" << c.first << "'";
+        configParser_SetConfigString("DirUpdateInterval", c.first);
+        EXPECT_EQ(configParser_GetConfigInt("DirUpdateInterval"), c.second) << "'" << c.first << "'";
     }
-    EXPECT_TRUE(configParser_SetConfigInt("BSFTActive", 1));
-    EXPECT_EQ(configParser_GetConfigString("BSFTActive"), "1");
+    EXPECT_TRUE(configParser_SetConfigInt("DirActive", 1));
+    EXPECT_EQ(configParser_GetConfigString("DirActive"), "1");
     EXPECT_EQ(configParser_GetConfigString("unset"), "");
     EXPECT_EQ(configParser_GetConfigInt("unset"), 0);
     EXPECT_FALSE(configParser_SetConfigString("", "x"));
@@ -34,7 +34,7 @@ TEST_F(ConfigAndRecordsTest, IntValuesParseOnlyWholeNumbers) {
     EXPECT_EQ(configParser_GetAccountConfigName("account.user", 2), "account.user.2");
     EXPECT_EQ(configParser_GetAccountConfigName("account.user", -1), "");
     HostControl::Reset();
-    EXPECT_EQ(configParser_GetConfigString("BSFTActive"), "");
+    EXPECT_EQ(configParser_GetConfigString("DirActive"), "");
 }
 
 TEST_F(ConfigAndRecordsTest, LogLinesAreKeptExactlyAndEchoedToStderrOnlyWhenEnabled) {

@@ -118,7 +118,7 @@ TEST_F(MessageBusTest, RunForReturnsOnQuit) {
 
 TEST_F(MessageBusTest, NotificationsAreRecordedInOrderWithTheirData) {
     EXPECT_TRUE(EtlMsgHandler_NotifyApp(false, 1720, 0, 0));
-    const std::string strUrl = "http://127.0.0.1/xsi";
+    const std::string strUrl = "http://127.0.0.1/auth";
     EXPECT_TRUE(
         EtlMsgHandler_NotifyAppEx(false, 1920, 2, 401, static_cast<int>(strUrl.size() + 1), strUrl.c_str()));
     EXPECT_FALSE(EtlMsgHandler_NotifyAppEx(false, 1920, 0, 0, 4, nullptr));
