@@ -325,8 +325,13 @@ void CContactGeneralModel::MyUpdateContactInPlace(ItemData& item, int nTargetId,
         if (strStored == strNew) {
             return;
         }
-        listNameMoves.push_back(CallLogRecord(strStored, std::string(), std::string(), std::string()));
-        listNameMoves.push_back(CallLogRecord(strNew, std::string(), std::string(), item.m_strDisplayName));
+        // An empty number names no call, so it is never sent.
+        if (!strStored.empty()) {
+            listNameMoves.push_back(CallLogRecord(strStored, std::string(), std::string(), std::string()));
+        }
+        if (!strNew.empty()) {
+            listNameMoves.push_back(CallLogRecord(strNew, std::string(), std::string(), item.m_strDisplayName));
+        }
         strStored = strNew;
     };
     updateNumber(updated.m_strOfficeNumber, data.m_strOfficeNumber);
