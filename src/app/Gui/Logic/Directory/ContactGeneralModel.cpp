@@ -236,6 +236,14 @@ bool CContactGeneralModel::MyIsGroupReadOnly(int nId) {
     return nId == kAllContactsGroupId || nId == kBlacklistGroupId;
 }
 
+CContactGeneralModel::GroupData CContactGeneralModel::MyBuiltInGroup(int nId) {
+    GroupData group;
+    group.m_nId = nId;
+    group.m_strDisplayName = nId == kAllContactsGroupId ? "All Contacts" : "Blacklist";
+    group.m_bReadOnly = true;
+    return group;
+}
+
 // ---- conversions
 
 bool CContactGeneralModel::MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const {

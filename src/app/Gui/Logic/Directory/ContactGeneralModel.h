@@ -248,6 +248,8 @@ public:
     std::string MyGId2Name(int nId) const;
     GroupData* MyFindGDataByIndex(int nIndex) const;
     static bool MyIsGroupReadOnly(int nId);
+    // "All Contacts" (id 0) or "Blacklist" (id 1) as a fresh read-only group.
+    static GroupData MyBuiltInGroup(int nId);
     bool MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const;
     // MyID2CGID with the group name already known.
     static bool MyFillContactRecord(ContactGeneralItemData* pOut, const ItemData& in,

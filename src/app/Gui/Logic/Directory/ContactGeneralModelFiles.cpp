@@ -34,14 +34,6 @@ bool RepairBuiltInName(CContactGeneralModel::GroupData& group) {
     return true;
 }
 
-std::unique_ptr<CContactGeneralModel::GroupData> BuiltInGroup(int nId) {
-    auto pGroup = std::make_unique<CContactGeneralModel::GroupData>();
-    pGroup->m_nId = nId;
-    pGroup->m_strDisplayName = nId == kAllContactsGroupId ? kAllContactsName : kBlacklistName;
-    pGroup->m_bReadOnly = true;
-    return pGroup;
-}
-
 }  // namespace
 
 // ---- loading
@@ -128,11 +120,11 @@ bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bo
 
 void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
     if (MyFindGroupById(kAllContactsGroupId) == nullptr) {
-        m_listGroup.insert(m_listGroup.begin(), BuiltInGroup(kAllContactsGroupId));
+        m_listGroup.insert(m_listGroup.begin(), std::make_unique<GroupData>(MyBuiltInGroup(kAllContactsGroupId)));
         *pRepaired = true;
     }
     if (MyFindGroupById(kBlacklistGroupId) == nullptr) {
-        m_listGroup.push_back(BuiltInGroup(kBlacklistGroupId));
+        m_listGroup.push_back(std::make_unique<GroupData>(MyBuiltInGroup(kBlacklistGroupId)));
         *pRepaired = true;
     }
 }

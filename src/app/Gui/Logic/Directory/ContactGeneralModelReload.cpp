@@ -16,14 +16,6 @@ namespace NS_DIRECTORY {
 
 namespace {
 
-CContactGeneralModel::GroupData BuiltInGroup(int nId) {
-    CContactGeneralModel::GroupData group;
-    group.m_nId = nId;
-    group.m_strDisplayName = nId == kAllContactsGroupId ? "All Contacts" : "Blacklist";
-    group.m_bReadOnly = true;
-    return group;
-}
-
 void AddDispName(std::vector<SuperSearchItemData>& listNames, const std::string& strName,
                  const std::string& strNumber) {
     if (strNumber.empty()) {
@@ -103,16 +95,16 @@ void CContactGeneralModel::MyLoadGroupFromTaskAction(CContactLocalSaveAction* pA
         auto pGroup = std::make_unique<GroupData>(loaded);
         nHighestId = std::max(nHighestId, pGroup->m_nId);
         if (pGroup->m_nId == kAllContactsGroupId || pGroup->m_nId == kBlacklistGroupId) {
-            pGroup->m_strDisplayName = BuiltInGroup(pGroup->m_nId).m_strDisplayName;
+            pGroup->m_strDisplayName = MyBuiltInGroup(pGroup->m_nId).m_strDisplayName;
         }
         m_listGroup.push_back(std::move(pGroup));
     }
     if (MyFindGroupById(kAllContactsGroupId) == nullptr) {
         m_listGroup.insert(m_listGroup.begin(),
-                           std::make_unique<GroupData>(BuiltInGroup(kAllContactsGroupId)));
+                           std::make_unique<GroupData>(MyBuiltInGroup(kAllContactsGroupId)));
     }
     if (MyFindGroupById(kBlacklistGroupId) == nullptr) {
-        m_listGroup.push_back(std::make_unique<GroupData>(BuiltInGroup(kBlacklistGroupId)));
+        m_listGroup.push_back(std::make_unique<GroupData>(MyBuiltInGroup(kBlacklistGroupId)));
     }
     if (m_pIdGenerator) {
         m_pIdGenerator->SetBegin(nHighestId);

@@ -17,14 +17,6 @@ namespace {
 
 constexpr int kMaxGroupsAroundBuiltIns = 49;
 
-CContactGeneralModel::GroupData BuiltInGroup(int nId) {
-    CContactGeneralModel::GroupData group;
-    group.m_nId = nId;
-    group.m_strDisplayName = nId == kAllContactsGroupId ? "All Contacts" : "Blacklist";
-    group.m_bReadOnly = true;
-    return group;
-}
-
 }  // namespace
 
 CContactLocalSaveAction::CContactLocalSaveAction()
@@ -114,14 +106,14 @@ bool CContactLocalSaveAction::MyReadGroups(const std::string& strPath) {
     }
     std::stable_sort(m_listGroup.begin(), m_listGroup.end(), CContactGeneralModel::CompareGroup);
     if (allContacts.m_nId == -1) {
-        allContacts = BuiltInGroup(kAllContactsGroupId);
+        allContacts = CContactGeneralModel::MyBuiltInGroup(kAllContactsGroupId);
     }
     if (m_listGroup.size() > kMaxGroupsAroundBuiltIns) {
         m_listGroup.pop_back();
     }
     m_listGroup.insert(m_listGroup.begin(), allContacts);
     if (blacklist.m_nId == -1) {
-        blacklist = BuiltInGroup(kBlacklistGroupId);
+        blacklist = CContactGeneralModel::MyBuiltInGroup(kBlacklistGroupId);
     }
     if (m_listGroup.size() > kMaxGroupsAroundBuiltIns) {
         m_listGroup.pop_back();
