@@ -186,6 +186,8 @@ bool CContactRemoteSearchHelper::MyIsResultMatched(const RemoteSearchItemData& i
     }
 }
 
+// Narrows the remembered results to the new key (results without a name stay, unlisted), then copies the
+// window. A refused window leaves the memory as it was.
 bool CContactRemoteSearchHelper::MySearchFromResult(RemoteSearchListData* pData, const std::string& strUrl) {
     if (pData == nullptr || strUrl.empty() || pData->m_strKey.empty()) {
         return false;
@@ -196,21 +198,11 @@ bool CContactRemoteSearchHelper::MySearchFromResult(RemoteSearchListData* pData,
                                      SizeOf(m_listResult))) {
         return false;
     }
-    int nPosition = 0;
-    for (auto it = m_listResult.begin(); it != m_listResult.end();) {
-        if (it->m_strName.empty()) {
-            ++it;
-        } else if (!MyIsResultMatched(*it, pData->m_strKey)) {
-            it = m_listResult.erase(it);
-        } else {
-            if (nPosition >= nFrom && nPosition < nTo) {
-                pData->m_listData.push_back(*it);
-            }
-            ++nPosition;
-            ++it;
-        }
-    }
-    pData->m_nTotalCount = nPosition;
+    const std::string& strKey = pData->m_strKey;
+    m_listResult.remove_if([&](const RemoteSearchItemData& item) {
+        return !item.m_strName.empty() && !MyIsResultMatched(item, strKey);
+    });
+    MyCopyResult(pData, strUrl);
     m_strLastKey = pData->m_strKey;
     return true;
 }
