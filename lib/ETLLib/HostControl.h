@@ -67,6 +67,13 @@ struct TransferLimits {
 void SetTransferLimits(const TransferLimits& limits);
 TransferLimits GetTransferLimits();
 
+// Loopback only: every transfer to a host other than 127.0.0.1, ::1 or localhost fails at once with a
+// connect error (1001), before any name is looked up or any socket opened, redirects included. Tests,
+// benchmarks and demos switch it on; Reset() leaves it as it is, so a fixture cannot switch it off by
+// accident.
+void SetLoopbackOnly(bool bOn);
+bool IsLoopbackOnly();
+
 // While set, ETL_MiscHelper::fileWriteAtomic writes and flushes its temporary file and then fails before
 // the rename, as a power cut at that moment would (the temporary file is left behind, like after a crash).
 void SetAtomicWriteFault(bool bFail);

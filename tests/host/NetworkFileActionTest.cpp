@@ -281,4 +281,42 @@ TEST_F(NetworkFileActionTest, RedirectsStopAfterTheLimit) {
     EXPECT_FALSE(m_root.Exists("/config/data/other.xml"));
 }
 
+TEST_F(NetworkFileActionTest, LoopbackOnlyRefusesEveryOtherHostAtOnce) {
+    ASSERT_TRUE(HostControl::IsLoopbackOnly());
+    HostControl::Reset();
+    EXPECT_TRUE(HostControl::IsLoopbackOnly()) << "a reset must not switch the guard off";
+
+    // 192.0.2.1 is a documentation address: under the guard nothing is ever sent to it.
+    m_server.Serve("/phonebook.xml", kBody);
+    m_server.Redirect("/away", "http://192.0.2.1/phonebook.xml");
+    m_server.Redirect("/away-by-name", "http://directory.example.invalid/phonebook.xml");
+    const std::vector<std::string> foreignUrls = {
+        "http://192.0.2.1/phonebook.xml", "https://192.0.2.1:8443/phonebook.xml",
+        "http://[2001:db8::1]/phonebook.xml", "http://directory.example.invalid/phonebook.xml",
+        "http://127.0.0.1.example.invalid/phonebook.xml", m_server.Url("/away"), m_server.Url("/away-by-name")};
+    const long long nStart = HostControl::NowMs();
+    for (const std::string& strUrl : foreignUrls) {
+        SCOPED_TRACE(strUrl);
+        auto download = Download(strUrl);
+        EXPECT_FALSE(download->Exec());
+        EXPECT_EQ(download->GetTaskActionErrorType(), NS_TA::TA_NETWORK_CONNECT_FAILED);
+        EXPECT_FALSE(m_root.Exists(kTarget));
+        m_root.WriteFile("/config/data/entry.xml", "<entry/>");
+        for (const bool bDelete : {false, true}) {
+            auto send = Send(strUrl, "/config/data/entry.xml", bDelete);
+            EXPECT_FALSE(send->Exec());
+            EXPECT_EQ(send->GetTaskActionErrorType(), NS_TA::TA_NETWORK_CONNECT_FAILED);
+        }
+    }
+    EXPECT_LT(HostControl::NowMs() - nStart, 2000) << "refusals must not wait for a connect timeout";
+    EXPECT_EQ(m_server.RequestsTo("/away").size(), 3U);
+
+    for (const char* pHost : {"127.0.0.1", "localhost", "LocalHost"}) {
+        SCOPED_TRACE(pHost);
+        const std::string strUrl = std::string("http://") + pHost + ":" + std::to_string(m_server.Port()) + "/phonebook.xml";
+        EXPECT_TRUE(Download(strUrl)->Exec());
+        EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
+    }
+}
+
 }  // namespace

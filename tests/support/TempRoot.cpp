@@ -18,6 +18,7 @@ TempRoot::TempRoot() {
         throw std::runtime_error("mkdtemp failed");
     }
     m_strDir = pattern;
+    HostControl::SetLoopbackOnly(true);
     HostControl::Reset();
     HostControl::SetRootDir(m_strDir);
 }

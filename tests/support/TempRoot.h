@@ -1,5 +1,6 @@
 #pragma once
 // A fresh host with its file root in a new temporary folder, removed again at the end of the test.
+// It switches the host to loopback-only transfers, so no test can reach another machine.
 
 #include <string>
 

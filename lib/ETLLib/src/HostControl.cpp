@@ -2,6 +2,7 @@
 
 #include "HostControl.h"
 
+#include <atomic>
 #include <exception>
 #include <filesystem>
 #include <mutex>
@@ -20,6 +21,8 @@ TransferSettings& Transfers() {
     static TransferSettings* pSettings = new TransferSettings;
     return *pSettings;
 }
+
+std::atomic<bool> s_bLoopbackOnly{false};
 
 template <class Setter>
 void SetPhoneState(Setter setter) {
@@ -119,6 +122,10 @@ TransferLimits GetTransferLimits() {
     std::lock_guard<std::mutex> lock(settings.mutex);
     return settings.limits;
 }
+
+void SetLoopbackOnly(bool bOn) { s_bLoopbackOnly.store(bOn); }
+
+bool IsLoopbackOnly() { return s_bLoopbackOnly.load(); }
 
 void SetAtomicWriteFault(bool bFail) { hostcore::SetAtomicWriteFault(bFail); }
 

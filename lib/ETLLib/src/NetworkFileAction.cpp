@@ -2,8 +2,12 @@
 // host's transfer limits. A download lands in a temporary file beside the target and replaces the target
 // only when the whole body arrived.
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <strings.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +74,46 @@ bool IsHttpUrl(const std::string& strUrl) {
     curl_free(pScheme);
     curl_url_cleanup(pUrl);
     return bHttp;
+}
+
+// The host part of a URL ("" when it does not parse), without the brackets of an IPv6 literal.
+std::string UrlHost(const char* pUrl) {
+    CURLU* pParsed = curl_url();
+    if (pParsed == nullptr || pUrl == nullptr) {
+        curl_url_cleanup(pParsed);
+        return "";
+    }
+    std::string strHost;
+    char* pHost = nullptr;
+    if (curl_url_set(pParsed, CURLUPART_URL, pUrl, CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) ==
+            CURLUE_OK &&
+        curl_url_get(pParsed, CURLUPART_HOST, &pHost, 0) == CURLUE_OK) {
+        strHost = pHost;
+    }
+    curl_free(pHost);
+    curl_url_cleanup(pParsed);
+    if (strHost.size() >= 2 && strHost.front() == '[' && strHost.back() == ']') {
+        strHost = strHost.substr(1, strHost.size() - 2);
+    }
+    return strHost;
+}
+
+bool IsLoopbackHost(const std::string& strHost) {
+    return strHost == "127.0.0.1" || strHost == "::1" || strcasecmp(strHost.c_str(), "localhost") == 0;
+}
+
+bool IsLoopbackUrl(const char* pUrl) { return IsLoopbackHost(UrlHost(pUrl)); }
+
+bool IsLoopbackAddress(const curl_sockaddr& address) {
+    if (address.family == AF_INET) {
+        const auto& inet = reinterpret_cast<const sockaddr_in&>(address.addr);
+        return ntohl(inet.sin_addr.s_addr) == INADDR_LOOPBACK;
+    }
+    if (address.family == AF_INET6) {
+        const auto& inet6 = reinterpret_cast<const sockaddr_in6&>(address.addr);
+        return IN6_IS_ADDR_LOOPBACK(&inet6.sin6_addr);
+    }
+    return false;
 }
 
 // A limit of zero or less falls back to its default, so no transfer runs without a timeout or a size cap;
@@ -221,7 +265,9 @@ bool ReadLocalFile(const std::string& strPath, std::string& strContent) {
 class CTransfer {
 public:
     explicit CTransfer(CNetworkFileAction& action)
-        : m_action(action), m_limits(BoundedLimits(HostControl::GetTransferLimits())) {
+        : m_action(action),
+          m_limits(BoundedLimits(HostControl::GetTransferLimits())),
+          m_bLoopbackOnly(HostControl::IsLoopbackOnly()) {
         InitCurlOnce();
     }
     CTransfer(const CTransfer&) = delete;
@@ -307,8 +353,39 @@ private:
                SetOption(CURLOPT_WRITEFUNCTION, &CTransfer::OnBody) && SetOption(CURLOPT_WRITEDATA, this);
     }
 
+    // Under the loopback-only switch every name lookup (redirects included) and every socket is checked.
+    bool ApplyLoopbackGuard() {
+        if (!m_bLoopbackOnly) {
+            return true;
+        }
+        return SetOption(CURLOPT_RESOLVER_START_FUNCTION, &CTransfer::OnResolverStart) &&
+               SetOption(CURLOPT_RESOLVER_START_DATA, this) &&
+               SetOption(CURLOPT_OPENSOCKETFUNCTION, &CTransfer::OnOpenSocket) &&
+               SetOption(CURLOPT_OPENSOCKETDATA, this);
+    }
+
+    static int OnResolverStart(void*, void*, void* pContext) {
+        CTransfer& self = *static_cast<CTransfer*>(pContext);
+        char* pUrl = nullptr;
+        curl_easy_getinfo(self.m_pCurl, CURLINFO_EFFECTIVE_URL, &pUrl);
+        if (IsLoopbackUrl(pUrl)) {
+            return 0;
+        }
+        self.m_strSetupFailure = "host refused: loopback only";
+        return 1;
+    }
+
+    static curl_socket_t OnOpenSocket(void* pContext, curlsocktype, curl_sockaddr* pAddress) {
+        CTransfer& self = *static_cast<CTransfer*>(pContext);
+        if (pAddress == nullptr || !IsLoopbackAddress(*pAddress)) {
+            self.m_strSetupFailure = "address refused: loopback only";
+            return CURL_SOCKET_BAD;
+        }
+        return socket(pAddress->family, pAddress->socktype | SOCK_CLOEXEC, pAddress->protocol);
+    }
+
     bool ApplyLimits() {
-        return SetOption(CURLOPT_NOSIGNAL, 1L) && SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
+        return ApplyLoopbackGuard() && SetOption(CURLOPT_NOSIGNAL, 1L) && SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
                SetOption(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) &&
                SetOption(CURLOPT_FOLLOWLOCATION, 1L) &&
                SetOption(CURLOPT_MAXREDIRS, static_cast<long>(m_limits.nMaxRedirects)) &&
@@ -334,6 +411,10 @@ private:
         if (!Open()) {
             m_strSetupFailure = "transfer not set up";
             return TA_NETWORK_OTHER_ERROR;
+        }
+        if (m_bLoopbackOnly && !IsLoopbackUrl(m_action.m_strRemoteUrl.c_str())) {
+            m_strSetupFailure = "host refused: loopback only";
+            return TA_NETWORK_CONNECT_FAILED;
         }
         m_eCode = curl_easy_perform(m_pCurl);
         curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &m_nHttpStatus);
@@ -416,6 +497,7 @@ private:
 
     CNetworkFileAction& m_action;
     const HostControl::TransferLimits m_limits;
+    const bool m_bLoopbackOnly;
     const char* m_pMethod = "GET";
     CURL* m_pCurl = nullptr;
     curl_slist* m_pHeaders = nullptr;
