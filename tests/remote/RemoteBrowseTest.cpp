@@ -271,16 +271,21 @@ protected:
         m_server.Serve("/p1.xml",
                        BuildRemoteDirectory("Book", Entries("First ", 3), {},
                                             {{"next-page", Url("p2.xml")}, {"previous-page", ""}}));
-        m_server.Serve("/p2.xml", BuildRemoteDirectory(
-                                      "Book", Entries("Second ", 10), {{"Help", Url("h.xml")}},
-                                      {{"previous-page", Url("p1.xml")}, {"next-page", Url("p3.xml")}}));
-        m_server.Serve("/p3.xml", BuildRemoteDirectory(
-                                      "Book", Entries("Third ", 1), {},
-                                      {{"first-page", Url("p1.xml")}, {"previous-page", Url("p2.xml")}}));
+        m_server.Serve("/p2.xml", Page2());
+        m_server.Serve("/p3.xml", Page3());
         WriteSlots("", {{"Book", Url("p1.xml")}});
         StartModel();
         ASSERT_EQ(OpenSlot(0), 0);
         HostControl::TakeNotifications();
+    }
+
+    std::string Page2() const {
+        return BuildRemoteDirectory("Book", Entries("Second ", 10), {{"Help", Url("h.xml")}},
+                                    {{"previous-page", Url("p1.xml")}, {"next-page", Url("p3.xml")}});
+    }
+    std::string Page3() const {
+        return BuildRemoteDirectory("Book", Entries("Third ", 1), {},
+                                    {{"first-page", Url("p1.xml")}, {"previous-page", Url("p2.xml")}});
     }
 
     // lParam of every page notification since the last call.
@@ -366,6 +371,35 @@ TEST_F(RemotePagingTest, FailedAndCanceledLoadsLeaveNoPage) {
     EXPECT_FALSE(Model()->ReqPagingList(true));
     HostControl::SetRefuseTaskActions(false);
     EXPECT_FALSE(Model()->GetPageListData(&list));
+}
+
+TEST_F(RemotePagingTest, AFailedPageLoadCanBeTriedAgainAndReleaseRemovesThePageFile) {
+    ASSERT_TRUE(Model()->ReqPagingList(true));
+    WaitIdle();
+    ASSERT_THAT(PageResults(), ElementsAre(0));
+    // On page 2: first the next, then the previous page fails once and is tried again.
+    const std::tuple<bool, const char*, std::string, int> kRetries[] = {{true, "/p3.xml", Page3(), 1},
+                                                                        {false, "/p2.xml", Page2(), 10}};
+    for (const auto& [bNext, pPath, strPage, nTotal] : kRetries) {
+        m_server.Fail(pPath, 500);
+        ASSERT_TRUE(Model()->ReqPagingList(bNext)) << pPath;
+        WaitIdle();
+        EXPECT_THAT(PageResults(), ElementsAre(1));
+        m_server.Serve(pPath, strPage);
+        ASSERT_TRUE(Model()->ReqPagingList(bNext)) << pPath << ": the page URLs outlive a failed load";
+        WaitIdle();
+        EXPECT_THAT(PageResults(), ElementsAre(0));
+        EXPECT_EQ(Page(0, 100).m_nTotalCount, nTotal) << pPath;
+    }
+
+    remotetest::HeldAnswer held(m_server, "/p3.xml", Page3());
+    const std::size_t nBefore = m_server.RequestsTo("/p3.xml").size();
+    ASSERT_TRUE(Model()->ReqPagingList(true));
+    WaitForRequests("/p3.xml", nBefore + 1);
+    CContactRemoteModel::ReleaseInstance();
+    held.Open();
+    WaitIdle();
+    EXPECT_FALSE(m_root.Exists("/tmp/RemotePage.xml"));
 }
 
 }  // namespace

@@ -146,6 +146,20 @@ void RemoteFixture::WaitIdle() {
     ASSERT_TRUE(HostControl::RunUntilIdle(60000));
 }
 
+void RemoteFixture::WaitForRequests(const std::string& strPath, std::size_t nCount) {
+    for (int nTurn = 0; m_server.RequestsTo(strPath).size() < nCount; ++nTurn) {
+        ASSERT_LT(nTurn, 2000) << "no request " << nCount << " to " << strPath;
+        HostControl::RunUntilIdle(5);
+    }
+}
+
+void RemoteFixture::WaitForStatus(const std::string& strKey, int nStatus) {
+    for (int nTurn = 0; Status(strKey) != nStatus; ++nTurn) {
+        ASSERT_LT(nTurn, 2000) << strKey << " stays in state " << Status(strKey);
+        HostControl::RunUntilIdle(5);
+    }
+}
+
 int RemoteFixture::Status(const std::string& strKey) const {
     NS_DIRECTORY::RemoteNodeView view;
     return NS_DIRECTORY::RemoteModelPeer::Node(strKey, &view) ? view.nStatus : -1;

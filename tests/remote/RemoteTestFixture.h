@@ -60,6 +60,11 @@ protected:
     // Creates the model (which starts every download) and waits until all work is done.
     NS_DIRECTORY::CContactRemoteModel* StartModel();
     void WaitIdle();
+    // Runs the host loop until the server has seen nCount requests to strPath (without waiting for answers
+    // the server holds back); fails the test after ten seconds.
+    void WaitForRequests(const std::string& strPath, std::size_t nCount);
+    // Runs the host loop until the node is in the state nStatus; fails the test after ten seconds.
+    void WaitForStatus(const std::string& strKey, int nStatus);
     int Status(const std::string& strKey) const;
     std::vector<std::string> ChildNames(const std::string& strKey) const;
     int TempFileCount() const;

@@ -16,6 +16,7 @@
 #include "CommonUnits.h"
 #include "ConfigParser.h"
 #include "ContactRemoteAction.h"
+#include "ContactRemotePageAction.h"
 #include "ContactRemoteSearchHelper.h"
 #include "PhoneServices.h"
 
@@ -141,7 +142,7 @@ CContactRemoteModel::~CContactRemoteModel() {
     EtlMsgHandler_UnregisterMsgHandle(TM_TIMER, TM_TIMER, &CContactRemoteModel::OnMessage);
     MyReleaseRunningActions();
     MyReleaseWaitingSearches();
-    TaskAction_DestroyNetworkFileAction(m_pPageAction);
+    MyAbandonPageLoad();
 }
 
 bool CContactRemoteModel::MyInit() {

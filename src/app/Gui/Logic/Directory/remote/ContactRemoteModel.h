@@ -25,6 +25,7 @@ class xml_node;
 namespace NS_DIRECTORY {
 
 class CContactRemoteAction;
+class CContactRemotePageAction;
 class CContactRemoteMenuParser;
 class CContactRemoteUnitParser;
 class CContactRemoteMixedParser;
@@ -142,9 +143,10 @@ public:
     int Remote2Black(int nIndex);
     int CallOut(const std::string& strNumber, const std::string& strName, int nAccount);
 
-    // Paging: loads the next (true) or previous (false) page of the page in view, emptying the page list
-    // first; message 1824 tells the end. The page URLs come from the last loaded page while the user is on
-    // it, else from the page keys of the current node. False without such a page or while a page loads.
+    // Paging: loads the next (true) or previous (false) page of the page in view; message 1824 tells the
+    // end. The page URLs come from the last loaded page while the user is on it, else from the page keys of
+    // the current node. The page list and its URLs stay until a page has loaded and parsed, so a failed
+    // load can be tried again. False without such a page or while a page loads.
     bool ReqPagingList(bool bNext);
     bool GetPageListData(ContactRemoteListData* pList);
 
@@ -260,6 +262,8 @@ private:
     bool MyPrasePageFile(const std::string& strPath);
     void MyAppendPageItems(const pugi::xml_node& root);
     void MyClearPageList();
+    // A page load still running when the model goes: its file is removed when the load ends.
+    void MyAbandonPageLoad();
     std::string MyPageUrlOfCurrentNode(bool bNext);
 
     // Search.
@@ -288,7 +292,7 @@ private:
     std::string m_strPrevPageUrl;
     CContactRemoteSearchHelper* m_pSearchHelper;
     // The page load in flight (one at a time) and the URL of the page held in m_listPageItem.
-    NS_TA::CNetworkFileAction* m_pPageAction;
+    CContactRemotePageAction* m_pPageAction;
     std::string m_strPageUrl;
 
     // Actions handed to the executor and not yet called back, with the tree generation they belong to.

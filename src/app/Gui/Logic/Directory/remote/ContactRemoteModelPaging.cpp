@@ -10,6 +10,7 @@
 #include "AppLog.h"
 #include "CommonAPI.h"
 #include "ContactRemoteModel.h"
+#include "ContactRemotePageAction.h"
 #include "MsgQueue.h"
 
 namespace NS_DIRECTORY {
@@ -62,6 +63,13 @@ std::unique_ptr<ContactRemotePageKey> PageKeyOf(const pugi::xml_node& item) {
     return pKey;
 }
 
+void DeleteItems(std::list<ContactRemoteItemBase*>& listItems) {
+    for (ContactRemoteItemBase* pItem : listItems) {
+        delete pItem;
+    }
+    listItems.clear();
+}
+
 }  // namespace
 
 bool CContactRemoteModel::ReqPagingList(bool bNext) {
@@ -75,7 +83,6 @@ bool CContactRemoteModel::ReqPagingList(bool bNext) {
         if (strUrl.empty()) {
             return false;
         }
-        MyClearPageList();
         return MyExecLoadPaging(strUrl, false) == FILE_DOWNLOADING;
     } catch (const std::bad_alloc&) {
         return false;
@@ -107,7 +114,7 @@ int CContactRemoteModel::MyExecLoadPaging(const std::string& strUrl, bool bSync)
     if (m_pPageAction != nullptr) {
         return FILE_DOWNLOAD_FAILED;
     }
-    NS_TA::CNetworkFileAction* pAction = TaskAction_CreateNetworkFileAction(kPageFile, strUrl);
+    CContactRemotePageAction* pAction = CContactRemotePageAction::Create(kPageFile, strUrl);
     if (pAction == nullptr) {
         return FILE_DOWNLOAD_FAILED;
     }
@@ -166,12 +173,27 @@ bool CContactRemoteModel::MyPrasePageFile(const std::string& strPath) {
     if (!root) {
         return false;
     }
+    // The page on show and its page URLs stay until the new page is complete.
+    std::list<ContactRemoteItemBase*> listShown;
+    listShown.swap(m_listPageItem);
+    std::string strShownNext;
+    std::string strShownPrev;
+    strShownNext.swap(m_strNextPageUrl);
+    strShownPrev.swap(m_strPrevPageUrl);
+    bool bParsed = true;
     try {
         MyAppendPageItems(root);
     } catch (const std::bad_alloc&) {
-        return false;
+        bParsed = false;
     }
-    return true;
+    if (!bParsed) {
+        DeleteItems(m_listPageItem);
+        m_listPageItem.swap(listShown);
+        m_strNextPageUrl.swap(strShownNext);
+        m_strPrevPageUrl.swap(strShownPrev);
+    }
+    DeleteItems(listShown);
+    return bParsed;
 }
 
 void CContactRemoteModel::MyAppendPageItems(const pugi::xml_node& root) {
@@ -200,13 +222,18 @@ void CContactRemoteModel::MyAppendPageItems(const pugi::xml_node& root) {
 }
 
 void CContactRemoteModel::MyClearPageList() {
-    for (ContactRemoteItemBase* pItem : m_listPageItem) {
-        delete pItem;
-    }
-    m_listPageItem.clear();
+    DeleteItems(m_listPageItem);
     m_strNextPageUrl.clear();
     m_strPrevPageUrl.clear();
     m_strPageUrl.clear();
+}
+
+void CContactRemoteModel::MyAbandonPageLoad() {
+    if (m_pPageAction != nullptr) {
+        m_pPageAction->Abandon();
+        TaskAction_DestroyNetworkFileAction(m_pPageAction);
+        m_pPageAction = nullptr;
+    }
 }
 
 bool CContactRemoteModel::GetPageListData(ContactRemoteListData* pList) {
