@@ -1,8 +1,11 @@
 // Format recognition, downloading and parsing into the tree, refresh, cancel and failures, against a
 // loopback server.
 
+#include <future>
 #include <list>
+#include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -350,6 +353,45 @@ TEST_F(ContactRemoteDownloadTest, ReleasingTheModelWhileDownloadsRunLeavesNothin
     WaitIdle();
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 4);
     EXPECT_EQ(RemoteModelPeer::CountNodes(true), 4);
+}
+
+// Four phone books with the same group names parsed at once on four threads.
+TEST_F(ContactRemoteDownloadTest, PhoneBooksParsedAtOnceNeverGiveTwoGroupsTheSameName) {
+    constexpr int kThreads = 4;
+    constexpr int kGroups = 150;
+    std::string strBook = "<AcmeIPPhoneBook>";
+    for (int i = 0; i < kGroups; ++i) {
+        strBook += "<Menu Name=\"Team\"><Unit Name=\"U" + std::to_string(i) + "\" Phone1=\"1\"/></Menu>";
+    }
+    strBook += "</AcmeIPPhoneBook>";
+    WriteSlots("", {});
+    CContactRemoteModel* pModel = StartModel();
+    std::promise<void> start;
+    const std::shared_future<void> started = start.get_future().share();
+    std::vector<std::thread> vecThreads;
+    for (int i = 0; i < kThreads; ++i) {
+        const std::string strFile = "/tmp/book" + std::to_string(i) + ".xml";
+        m_root.WriteFile(strFile, strBook);
+        vecThreads.emplace_back([pModel, strFile, started] {
+            started.wait();
+            EXPECT_TRUE(pModel->ParseDownloadedFile(strFile, REMOTE_ROOT_KEY, ""));
+        });
+    }
+    start.set_value();
+    for (std::thread& thread : vecThreads) {
+        thread.join();
+    }
+    std::set<std::string> setGroups;
+    for (const RemoteNodeView& view : RemoteModelPeer::Children(REMOTE_ROOT_KEY)) {
+        if (view.nType == CRIT_MENU) {
+            setGroups.insert(view.strName);
+            EXPECT_EQ(ChildNames(view.strKey).size(), 1u) << view.strName;
+        }
+    }
+    EXPECT_EQ(setGroups.size(), static_cast<std::size_t>(kThreads * kGroups));
+    EXPECT_EQ(setGroups.count("Team"), 1u);
+    EXPECT_EQ(setGroups.count("Team(" + std::to_string(kThreads * kGroups - 1) + ")"), 1u);
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), kThreads * kGroups);
 }
 
 }  // namespace

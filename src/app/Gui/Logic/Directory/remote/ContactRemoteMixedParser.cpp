@@ -1,7 +1,6 @@
 #include "ContactRemoteMixedParser.h"
 
 #include "AppLog.h"
-#include "CommonAPI.h"
 #include "ContactRemoteModel.h"
 
 namespace NS_DIRECTORY {
@@ -23,12 +22,7 @@ bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::str
         if (!MyParseMenuNode(&menu, menuNode)) {
             continue;
         }
-        const int nTimes = pModel->MyFindMixedUrlTimes(menu.m_strName);
-        if (nTimes > 0) {
-            menu.m_strName += CommonAPI_FormatString("(%d)", nTimes);
-            menu.m_strUrl = menu.m_strName;
-        }
-        if (pModel->MyAddMenuContact(&menu, CContactRemoteModel::FILE_DOWNLOADED_OK, strUrl) != 0) {
+        if (pModel->MyAddMixedMenuContact(&menu, strUrl) != 0) {
             continue;
         }
         for (pugi::xml_node unitNode = menuNode.child("Unit"); unitNode;

@@ -213,6 +213,10 @@ private:
     int MyAddPageKeyContact(const ContactRemotePageKey* pPageKey, FileDownloadStatus eStatus,
                             const std::string& strParentUrl);
     int MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl);
+    // Adds a phone-book group under a name no node has yet ("Name(n)" when the name is taken), choosing
+    // the name and adding in one lock section so that parses running at once never pick the same one.
+    // pMenu's name and URL become the name chosen.
+    int MyAddMixedMenuContact(ContactRemoteMenu* pMenu, const std::string& strParentUrl);
     int MyAddItemNode(ContactRemoteItemBase* pItem, std::string strKey, FileDownloadStatus eStatus,
                       const std::string& strParentUrl);
     // A link's URL is its key; a link without URL gets a made-up key, so any number of them can be listed.

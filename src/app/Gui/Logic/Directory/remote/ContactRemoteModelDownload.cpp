@@ -343,6 +343,19 @@ int CContactRemoteModel::MyFindMixedUrlTimes(const std::string& strName) {
     return nTimes;
 }
 
+int CContactRemoteModel::MyAddMixedMenuContact(ContactRemoteMenu* pMenu, const std::string& strParentUrl) {
+    if (pMenu == nullptr) {
+        return -1;
+    }
+    Lock lock(m_csLock);
+    const int nTimes = MyFindMixedUrlTimes(pMenu->m_strName);
+    if (nTimes > 0) {
+        pMenu->m_strName += CommonAPI_FormatString("(%d)", nTimes);
+        pMenu->m_strUrl = pMenu->m_strName;
+    }
+    return MyAddMenuContact(pMenu, FILE_DOWNLOADED_OK, strParentUrl);
+}
+
 int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, bool bSendMsg) {
     if (strUrl.empty()) {
         return FILE_DOWNLOAD_NO_URL;
