@@ -28,6 +28,8 @@ namespace {
 using namespace NS_DIRECTORY;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testsupport::BuildRemoteDirectory;
+using testsupport::BuildRemoteMenu;
 
 constexpr int kDownloading = CContactRemoteModel::FILE_DOWNLOADING;
 constexpr int kOk = CContactRemoteModel::FILE_DOWNLOADED_OK;
@@ -353,6 +355,53 @@ TEST_F(ContactRemoteDownloadTest, ReleasingTheModelWhileDownloadsRunLeavesNothin
     WaitIdle();
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 4);
     EXPECT_EQ(RemoteModelPeer::CountNodes(true), 4);
+}
+
+// Answers of downloads that a refresh superseded are dropped: every entry is listed and counted once.
+TEST_F(ContactRemoteDownloadTest, AFullRefreshWhileATopNodeDownloadsTakesOnlyTheNewAnswer) {
+    remotetest::HeldAnswer held(m_server, "/staff.xml",
+                                BuildRemoteDirectory("Staff", {{"Ann", {"1"}}, {"Bob", {"2"}}}));
+    WriteSlots("", {{"Staff", Url("staff.xml")}});
+    CContactRemoteModel* pModel = Model();
+    WaitForRequests("/staff.xml", 1);
+    EXPECT_EQ(pModel->ReDownload(REMOTE_ROOT_KEY), kDownloading);
+    held.Open();
+    WaitIdle();
+    EXPECT_EQ(m_server.RequestsTo("/staff.xml").size(), 2u);
+    EXPECT_EQ(Status(Url("staff.xml")), kOk);
+    EXPECT_THAT(ChildNames(Url("staff.xml")), ElementsAre("Ann", "Bob"));
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 2);
+}
+
+TEST_F(ContactRemoteDownloadTest, ARefreshWhileASubMenuDownloadsNeverParsesTheOldAnswerIntoTheNewNode) {
+    m_server.Serve("/top.xml", BuildRemoteMenu("Top", {{"Team", Url("team.xml")}}));
+    remotetest::HeldAnswer held(
+        m_server, "/team.xml",
+        BuildRemoteDirectory("Team", {{"Ann", {"1"}}, {"Bob", {"2"}}, {"Cid", {"3"}}}));
+    WriteSlots("", {{"Top", Url("top.xml")}});
+    CContactRemoteModel* pModel = Model();
+    WaitForRequests("/team.xml", 1);
+    WaitForStatus(Url("top.xml"), kOk);
+    EXPECT_EQ(pModel->ReDownload(Url("team.xml")), kDownloading);
+    WaitForRequests("/team.xml", 2);  // the new node of the same key downloads too
+    held.Open();
+    WaitIdle();
+    EXPECT_EQ(Status(Url("team.xml")), kOk);
+    EXPECT_THAT(ChildNames(Url("team.xml")), ElementsAre("Ann", "Bob", "Cid"));
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 3);
+}
+
+// Only the answer of a search slot's own request lands in the slot; a browse link that happens to name
+// "search.php" is a node of its own.
+TEST_F(ContactRemoteDownloadTest, ABrowseMenuWhoseUrlNamesSearchPhpIsFilledLikeAnyOther) {
+    m_server.Serve("/letters.xml", BuildRemoteMenu("Letters", {{"A", Url("search.php?letter=A")}}));
+    m_server.Serve("/search.php?letter=A", BuildRemoteDirectory("A", {{"Ann", {"1"}}, {"Abe", {"2"}}}));
+    WriteSlots("", {{"Letters", Url("letters.xml")}, {"Find", Url("search.php?name=#SEARCH")}});
+    StartModel();
+    EXPECT_EQ(Status(Url("search.php?letter=A")), kOk);
+    EXPECT_THAT(ChildNames(Url("search.php?letter=A")), ElementsAre("Abe", "Ann"));
+    EXPECT_THAT(ChildNames(Url("search.php")), IsEmpty()) << "nothing lands in the search slot";
+    EXPECT_EQ(RemoteModelPeer::UnitCount(), 2);
 }
 
 // Four phone books with the same group names parsed at once on four threads.

@@ -16,6 +16,7 @@
 #include "ContactRemoteSearchAction.h"
 #include "ContactRemoteSearchHelper.h"
 #include "DirectoryEntry.h"
+#include "HeldAnswer.h"
 #include "HostControl.h"
 #include "RemoteDocBuilder.h"
 #include "RemoteTestFixture.h"
@@ -342,6 +343,31 @@ TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
     ASSERT_EQ(Model()->GetSearchListByClickAction(&second, "remote_phonebook_x2", "z", false), 0);
     EXPECT_EQ(second.m_nTotalCount, 2) << "the earlier answer was dropped";
     EXPECT_EQ(m_server.RequestsTo("/search.php").back().strQuery, "name=z&mac=001565aabbcc&ip=203.0.113.7");
+}
+
+TEST_F(RemoteSearchTest, ANewServerSideSearchDropsTheAnswerOfTheOneInFlight) {
+    HostControl::SetMacAddress("001565aabbcc");
+    HostControl::SetWanIP("203.0.113.7");
+    StartCompany();
+    const std::string kRest = "&mac=001565aabbcc&ip=203.0.113.7";
+    remotetest::HeldAnswer first(m_server, "/search.php?name=old" + kRest,
+                                 BuildRemoteDirectory("Old", {{"Old one", {"1"}}, {"Old two", {"2"}}}));
+    m_server.Serve("/search.php?name=new" + kRest, BuildRemoteDirectory("New", {{"New one", {"3"}}}));
+    ContactRemoteListData list;
+    list.m_nCountToGet = 10;
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "old", true), 1);
+    WaitForRequests("/search.php", 1);
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "new", true), 1);
+    WaitForStatus(Url("search.php"), CContactRemoteModel::FILE_DOWNLOADED_OK);
+    first.Open();
+    WaitIdle();
+    ASSERT_EQ(m_server.RequestsTo("/search.php").size(), 2u);
+    ContactRemoteListData answer;
+    answer.m_nCountToGet = 10;
+    ASSERT_EQ(Model()->GetSearchListByClickAction(&answer, "remote_phonebook_x2", "new", false), 0);
+    EXPECT_EQ(answer.m_nTotalCount, 1);
+    ASSERT_EQ(answer.m_listData.size(), 1u);
+    EXPECT_EQ(answer.m_listData.front().m_strDisplayName, "New one");
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ void CContactRemoteModel::ItemData::Reset() {
     m_eStatus = FILE_DOWNLOAD_NONE;
     m_pItem = nullptr;
     m_nLevel = -1;
+    m_nTicket = 0;
 }
 
 CContactRemoteModel::CWorkerLease::CWorkerLease() : m_pModel(nullptr) {
@@ -132,6 +133,7 @@ CContactRemoteModel::CContactRemoteModel()
       m_ePageStatus(FILE_DOWNLOAD_NONE),
       m_pSearchHelper(nullptr),
       m_pPageAction(nullptr),
+      m_nLastTicket(0),
       m_nGeneration(1) {
     MyInit();
     EtlMsgHandler_RegisterMsgHandle(TM_TIMER, TM_TIMER, &CContactRemoteModel::OnMessage);

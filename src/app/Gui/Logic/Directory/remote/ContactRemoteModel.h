@@ -76,6 +76,9 @@ public:
         FileDownloadStatus m_eStatus;
         ContactRemoteItemBase* m_pItem;
         int m_nLevel;
+        // The ticket of the node's current download (0: none yet). Every download started for the node
+        // takes a new one, so the answer of any earlier download is dropped instead of parsed into it.
+        unsigned long long m_nTicket;
     };
 
     using RemoteTree = TinyTree<ItemData, std::string>;
@@ -219,6 +222,9 @@ private:
     int MyAddMixedMenuContact(ContactRemoteMenu* pMenu, const std::string& strParentUrl);
     int MyAddItemNode(ContactRemoteItemBase* pItem, std::string strKey, FileDownloadStatus eStatus,
                       const std::string& strParentUrl);
+    // Inside a parse, the request URL of the download (a search slot's expanded URL) stands for the node the
+    // download was started for; any other key is taken as it is.
+    const std::string& MyParentKey(const std::string& strParentUrl) const;
     // A link's URL is its key; a link without URL gets a made-up key, so any number of them can be listed.
     static std::string MyLinkKey(const std::string& strUrl, const std::string& strParentUrl);
     int MySetTitle(const std::string& strTitle, const std::string& strUrl);
@@ -228,14 +234,16 @@ private:
 
     // Downloads.
     int MyExecDownload(const std::string& strUrl, bool bSync, bool bSendMsg);
-    // Registers the action as running and gives it to the executor; false when either fails.
-    bool MyHandOver(CContactRemoteAction* pAction);
+    // Registers the action as the download of the node with its ticket and gives it to the executor; false
+    // when either fails.
+    bool MyHandOver(CContactRemoteAction* pAction, const std::string& strNodeKey, unsigned long long nTicket);
     bool MyExecDownloadTopChildren();
     int MyReDownloadTopNode(const std::string& strTop);
     void MyInitTopChildren();
     // Takes the subtree out of the tree under the lock; MyFreeReleasedNodes, called outside the lock, frees
     // it (a refresh frees it after it has started the downloads, while they run).
     bool MyReleaseTree(const std::string& strUrl);
+    void MyDropChildren(RemoteTree::TinyNode* pNode);
     int MyCountUnitsBelow(RemoteTree::TinyNode* pNode);
     void MyFreeReleasedNodes();
     void MyClear1stLevelChildren();
@@ -246,8 +254,9 @@ private:
     FileDownloadStatus MyFindStatusByUrl(const std::string& strUrl);
     void MyOnDownloadFinished(CContactRemoteAction* pAction);
     bool MyParseForAction(CContactRemoteAction* pAction);
-    // True inside a parse that began before the last MyFinal: its results belong to a dropped tree.
-    bool MyIsStaleParse() const;
+    // True inside a parse whose download is no longer its node's current one (a refresh or a new search
+    // started another, or the tree was dropped); under m_csLock.
+    bool MyIsStaleParse();
     void MyReleaseRunningActions();
     // Counts every change of any model's tree, so search engines know when their memory is out of date.
     static unsigned long long TreeRevision();
@@ -299,8 +308,15 @@ private:
     CContactRemotePageAction* m_pPageAction;
     std::string m_strPageUrl;
 
-    // Actions handed to the executor and not yet called back, with the tree generation they belong to.
-    std::map<NS_TA::CTaskAction*, unsigned> m_mapRunning;
+    // A download handed to the executor and not yet called back: the tree generation it belongs to, the key
+    // of the node it was started for and its ticket.
+    struct RunningDownload {
+        unsigned nGeneration = 0;
+        std::string strNodeKey;
+        unsigned long long nTicket = 0;
+    };
+    std::map<NS_TA::CTaskAction*, RunningDownload> m_mapRunning;
+    unsigned long long m_nLastTicket;
     // Released subtrees, out of the tree and waiting to be freed outside the lock.
     std::vector<RemoteTree::TinyNode*> m_vecReleased;
     // Grows with every MyFinal; a download of an older generation no longer touches the tree.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 #include <pugixml.hpp>
 
@@ -25,38 +26,31 @@ namespace {
 
 using Lock = std::lock_guard<ETL_BaseHelper::chCriticalSection>;
 
-const char* const kSearchMark = "search.php";
 constexpr int kNoNetwork = -14;
 constexpr int kStatusRemoteDirectory = 18;
 
 std::atomic<unsigned> g_nTempFileCounter{0};
 std::atomic<unsigned long long> g_nEntryKeyCounter{0};
 
-// The tree generation of the parse running on this thread; 0 outside a parse.
-thread_local unsigned t_nParseGeneration = 0;
-
-class ParseGenerationScope {
-public:
-    explicit ParseGenerationScope(unsigned nGeneration) { t_nParseGeneration = nGeneration; }
-    ~ParseGenerationScope() { t_nParseGeneration = 0; }
-    ParseGenerationScope(const ParseGenerationScope&) = delete;
-    ParseGenerationScope& operator=(const ParseGenerationScope&) = delete;
+// The download whose answer this thread parses; generation 0 outside a parse.
+struct ParseContext {
+    unsigned nGeneration = 0;
+    unsigned long long nTicket = 0;
+    const std::string* pNodeKey = nullptr;
+    const std::string* pRequestUrl = nullptr;
 };
+thread_local ParseContext t_parse;
 
-// The URL itself when it has no "search.php", else its cut form, kept in strStorage.
-const std::string& CutAfterSearchPhp(const std::string& strUrl, std::string& strStorage) {
-    const std::size_t nPos = strUrl.find(kSearchMark);
-    if (nPos == std::string::npos) {
-        return strUrl;
+class ParseContextScope {
+public:
+    ParseContextScope(unsigned nGeneration, unsigned long long nTicket, const std::string& strNodeKey,
+                      const std::string& strRequestUrl) {
+        t_parse = ParseContext{nGeneration, nTicket, &strNodeKey, &strRequestUrl};
     }
-    strStorage = strUrl.substr(0, nPos + std::char_traits<char>::length(kSearchMark));
-    return strStorage;
-}
-
-std::string CutAfterSearchPhp(const std::string& strUrl) {
-    std::string strStorage;
-    return CutAfterSearchPhp(strUrl, strStorage);
-}
+    ~ParseContextScope() { t_parse = ParseContext(); }
+    ParseContextScope(const ParseContextScope&) = delete;
+    ParseContextScope& operator=(const ParseContextScope&) = delete;
+};
 
 std::string NextTempFileName() {
     const unsigned nNumber = g_nTempFileCounter.fetch_add(1) & 0x7fffffffu;
@@ -171,8 +165,22 @@ void CContactRemoteModel::MyTreeChanged() {
     ++m_nTreeRevision;
 }
 
-bool CContactRemoteModel::MyIsStaleParse() const {
-    return t_nParseGeneration != 0 && t_nParseGeneration != m_nGeneration;
+bool CContactRemoteModel::MyIsStaleParse() {
+    if (t_parse.nGeneration == 0) {
+        return false;
+    }
+    if (t_parse.nGeneration != m_nGeneration) {
+        return true;
+    }
+    RemoteTree::TinyNode* pNode = m_treeContact.Find(*t_parse.pNodeKey);
+    return pNode == nullptr || pNode->GetData().m_nTicket != t_parse.nTicket;
+}
+
+const std::string& CContactRemoteModel::MyParentKey(const std::string& strParentUrl) const {
+    if (t_parse.nGeneration != 0 && strParentUrl == *t_parse.pRequestUrl) {
+        return *t_parse.pNodeKey;
+    }
+    return strParentUrl;
 }
 
 void CContactRemoteModel::MyInitTopChildren() {
@@ -197,8 +205,7 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
     if (strParentUrl.empty()) {
         return false;
     }
-    std::string strCut;
-    const std::string& strParent = CutAfterSearchPhp(strParentUrl, strCut);
+    const std::string& strParent = MyParentKey(strParentUrl);
     if (data.m_strUrl.empty()) {
         app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node[%s] add empty child[%s]!\n",
                 RemoteUrlForLog(strParent).c_str(), data.m_strUrl.c_str());
@@ -301,7 +308,8 @@ int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const 
     if (pCopy == nullptr) {
         return -1;
     }
-    if (MyAddItemNode(pCopy, NextEntryKey(strParentUrl), FILE_DOWNLOADED_OK, strParentUrl) != 0) {
+    if (MyAddItemNode(pCopy, NextEntryKey(MyParentKey(strParentUrl)), FILE_DOWNLOADED_OK, strParentUrl) !=
+        0) {
         return -1;
     }
     ++m_nUnitCount;
@@ -323,7 +331,7 @@ int CContactRemoteModel::MySetTitle(const std::string& strTitle, const std::stri
 
 void CContactRemoteModel::MySortChildrenByUrl(const std::string& strUrl) {
     Lock lock(m_csLock);
-    RemoteTree::TinyNode* pNode = m_treeContact.Find(strUrl);
+    RemoteTree::TinyNode* pNode = MyIsStaleParse() ? nullptr : m_treeContact.Find(strUrl);
     if (pNode != nullptr) {
         std::vector<RemoteTree::TinyNode*>& vecChildren = pNode->GetChildren();
         std::stable_sort(vecChildren.begin(), vecChildren.end(), ComesBefore);
@@ -371,6 +379,10 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
                 RemoteUrlForLog(strUrl).c_str(), data.m_eStatus);
         return data.m_eStatus;
     }
+    // This download supersedes any earlier one of the node, and what an earlier answer left goes.
+    const unsigned long long nTicket = ++m_nLastTicket;
+    data.m_nTicket = nTicket;
+    MyDropChildren(pNode);
     FileDownloadStatus eStatus = FILE_DOWNLOAD_FAILED;
     if (data.m_nLevel > m_nMaxLevel) {
         app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyExecDownload max level [%d] reached!\n",
@@ -388,7 +400,7 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
             pAction->SetRead(true);
             pAction->SetSync(bSync);
             pAction->SetCallback(this);
-            if (MyHandOver(pAction)) {
+            if (MyHandOver(pAction, strUrl, nTicket)) {
                 eStatus = FILE_DOWNLOADING;
             } else {
                 Directory_DestroyContactRemoteAction(pAction);
@@ -401,9 +413,10 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
     return eStatus;
 }
 
-bool CContactRemoteModel::MyHandOver(CContactRemoteAction* pAction) {
+bool CContactRemoteModel::MyHandOver(CContactRemoteAction* pAction, const std::string& strNodeKey,
+                                     unsigned long long nTicket) {
     try {
-        m_mapRunning[pAction] = m_nGeneration;
+        m_mapRunning[pAction] = RunningDownload{m_nGeneration, strNodeKey, nTicket};
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -431,17 +444,26 @@ void CContactRemoteModel::RepalceUrl(std::string& strUrl) {
 }
 
 bool CContactRemoteModel::MyParseForAction(CContactRemoteAction* pAction) {
-    unsigned nGeneration = 0;
+    RunningDownload running;
     {
         Lock lock(m_csLock);
         // An action this model is not waiting for was started by an earlier model, now released.
         const auto found = m_mapRunning.find(pAction);
-        if (found == m_mapRunning.end() || found->second != m_nGeneration) {
+        if (found == m_mapRunning.end() || found->second.nGeneration != m_nGeneration) {
             return false;
         }
-        nGeneration = found->second;
+        running = found->second;
     }
-    ParseGenerationScope scope(nGeneration);
+    ParseContextScope scope(running.nGeneration, running.nTicket, running.strNodeKey,
+                            pAction->GetFilePathRemote());
+    {
+        Lock lock(m_csLock);
+        if (MyIsStaleParse()) {
+            app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyParseForAction [%s] superseded, not parsed\n",
+                    RemoteUrlForLog(running.strNodeKey).c_str());
+            return false;
+        }
+    }
     return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(),
                                pAction->GetFileContent());
 }
@@ -500,30 +522,36 @@ void CContactRemoteModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) 
 void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
     const FileDownloadStatus eStatus =
         pAction->IsOperationSucceed() ? FILE_DOWNLOADED_OK : FILE_DOWNLOAD_FAILED;
-    const std::string strKey = CutAfterSearchPhp(pAction->GetFilePathRemote());
-    bool bCurrentGeneration = true;
+    std::string strKey;
+    bool bCurrent = false;
     {
         Lock lock(m_csLock);
         const auto found = m_mapRunning.find(pAction);
         if (found != m_mapRunning.end()) {
-            bCurrentGeneration = found->second == m_nGeneration;
+            const RunningDownload running = std::move(found->second);
             m_mapRunning.erase(found);
-        }
-        if (bCurrentGeneration) {
-            // A page load in flight or a page on show keeps its own state.
-            if (m_ePageStatus != FILE_DOWNLOADING && m_strPageUrl.empty()) {
-                m_ePageStatus = eStatus;
-            }
-            RemoteTree::TinyNode* pNode = m_treeContact.Find(strKey);
-            if (pNode != nullptr && pNode->GetData().m_eStatus != FILE_DOWNLOAD_CANCELED) {
-                app_log(6, APP_LOG_INFO,
-                        "CContactRemoteModel::OnTaskActionCallback URL[%s] StatusChanged[%d]->[%d]\n",
-                        RemoteUrlForLog(strKey).c_str(), pNode->GetData().m_eStatus, eStatus);
-                pNode->GetData().m_eStatus = eStatus;
+            strKey = running.strNodeKey;
+            RemoteTree::TinyNode* pNode =
+                running.nGeneration == m_nGeneration ? m_treeContact.Find(strKey) : nullptr;
+            bCurrent = pNode != nullptr && pNode->GetData().m_nTicket == running.nTicket;
+            if (bCurrent) {
+                // A page load in flight or a page on show keeps its own state.
+                if (m_ePageStatus != FILE_DOWNLOADING && m_strPageUrl.empty()) {
+                    m_ePageStatus = eStatus;
+                }
+                if (pNode->GetData().m_eStatus != FILE_DOWNLOAD_CANCELED) {
+                    app_log(6, APP_LOG_INFO,
+                            "CContactRemoteModel::OnTaskActionCallback URL[%s] StatusChanged[%d]->[%d]\n",
+                            RemoteUrlForLog(strKey).c_str(), pNode->GetData().m_eStatus, eStatus);
+                    pNode->GetData().m_eStatus = eStatus;
+                }
             }
         }
     }
-    if (bCurrentGeneration && strKey == m_strCurUrl) {
+    if (!bCurrent) {
+        app_log(6, APP_LOG_INFO, "CContactRemoteModel::OnTaskActionCallback URL[%s] superseded, dropped\n",
+                RemoteUrlForLog(pAction->GetFilePathRemote()).c_str());
+    } else if (strKey == m_strCurUrl) {
         NotifyGui(REMOTE_MSG_DOWNLOAD_RESULT, eStatus == FILE_DOWNLOADED_OK ? 0 : 1);
         app_log(6, APP_LOG_INFO, "At current page : Send Notif UI\n");
     }
@@ -534,7 +562,7 @@ void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
 }
 
 void CContactRemoteModel::MyReleaseRunningActions() {
-    std::map<NS_TA::CTaskAction*, unsigned> mapRunning;
+    std::map<NS_TA::CTaskAction*, RunningDownload> mapRunning;
     {
         Lock lock(m_csLock);
         mapRunning.swap(m_mapRunning);
@@ -649,12 +677,19 @@ bool CContactRemoteModel::MyReleaseTree(const std::string& strUrl) {
     }
     if (pNode->GetData().m_eStatus == FILE_DOWNLOADED_OK) {
         pNode->GetData().m_eStatus = FILE_DOWNLOAD_READY;
-        m_nUnitCount -= MyCountUnitsBelow(pNode);
-        std::vector<RemoteTree::TinyNode*> vecDetached = pNode->DetachChildren();
-        MyTreeChanged();
-        m_vecReleased.insert(m_vecReleased.end(), vecDetached.begin(), vecDetached.end());
+        MyDropChildren(pNode);
     }
     return true;
+}
+
+void CContactRemoteModel::MyDropChildren(RemoteTree::TinyNode* pNode) {
+    if (pNode->GetChildCount() == 0) {
+        return;
+    }
+    m_nUnitCount -= MyCountUnitsBelow(pNode);
+    std::vector<RemoteTree::TinyNode*> vecDetached = pNode->DetachChildren();
+    MyTreeChanged();
+    m_vecReleased.insert(m_vecReleased.end(), vecDetached.begin(), vecDetached.end());
 }
 
 int CContactRemoteModel::MyCountUnitsBelow(RemoteTree::TinyNode* pNode) {
