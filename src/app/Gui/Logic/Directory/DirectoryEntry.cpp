@@ -10,6 +10,7 @@
 #include "ContactRemoteAction.h"
 #include "ContactRemoteModel.h"
 #include "ContactRemoteSearchAction.h"
+#include "DirectoryShortcut.h"
 #include "LocalContactSearchAction.h"
 #include "PhoneServices.h"
 
@@ -29,9 +30,13 @@ DefaultIconTable& Icons() {
 
 namespace NS_DIRECTORY {
 
-bool IsNetworkConnected() { return netIsNetworkReady(); }
+bool IsNetworkConnected() {
+    return netIsNetworkReady();
+}
 
-std::string IntToString(int nValue) { return CommonAPI_FormatString("%d", nValue); }
+std::string IntToString(int nValue) {
+    return CommonAPI_FormatString("%d", nValue);
+}
 
 }  // namespace NS_DIRECTORY
 
@@ -48,9 +53,13 @@ void Directory_SetDefaultIcon(EDirectoryDefaultIconType eType, const std::string
     table.icons[eType] = strPath;
 }
 
-std::string Directory_GetGroupGeneralImage() { return Directory_GetDefaultIcon(DDIT_GROUP_GENERAL); }
+std::string Directory_GetGroupGeneralImage() {
+    return Directory_GetDefaultIcon(DDIT_GROUP_GENERAL);
+}
 
-std::string Directory_GetContactGeneralImage() { return Directory_GetDefaultIcon(DDIT_CONTACT_GENERAL); }
+std::string Directory_GetContactGeneralImage() {
+    return Directory_GetDefaultIcon(DDIT_CONTACT_GENERAL);
+}
 
 namespace {
 
@@ -71,15 +80,13 @@ Result AskRemoteModel(Result fallback, Query query) {
 }  // namespace
 
 bool Directory_IsRemoteContactConfigured() {
-    return AskRemoteModel(false, [](NS_DIRECTORY::CContactRemoteModel& model) {
-        return model.IsRemotePhoneBookConfigured();
-    });
+    return AskRemoteModel(
+        false, [](NS_DIRECTORY::CContactRemoteModel& model) { return model.IsRemotePhoneBookConfigured(); });
 }
 
 std::string Directory_GetRemoteDisplayName() {
-    return AskRemoteModel(std::string(), [](NS_DIRECTORY::CContactRemoteModel& model) {
-        return model.GetDisplayName();
-    });
+    return AskRemoteModel(std::string(),
+                          [](NS_DIRECTORY::CContactRemoteModel& model) { return model.GetDisplayName(); });
 }
 
 std::string Directory_GetRemoteGroupName(int nIndex) {
@@ -206,4 +213,9 @@ void TaskAction_DestroyRemoteContactSearchAction(NS_DIRECTORY::CContactRemoteSea
     if (pAction != nullptr) {
         pAction->Release();
     }
+}
+
+bool Directory_GetShortcutList(NS_DIRECTORY::DirShortcutListData* pData) {
+    NS_DIRECTORY::CDirectoryShortcut* pShortcut = NS_DIRECTORY::CDirectoryShortcut::GetInstance();
+    return pShortcut != nullptr && pShortcut->GetShortcutList(pData);
 }

@@ -24,6 +24,7 @@ class CContactRemoteSearchAction;
 struct RemoteSearchListData;
 class CLocalContactSearchAction;
 struct ContactGeneralSearchItemListData;
+struct DirShortcutListData;
 
 // True exactly when the host says the network is ready.
 bool IsNetworkConnected();
@@ -74,3 +75,7 @@ bool Directory_SearchRemoteWithMultNumber(NS_DIRECTORY::RemoteSearchListData* pD
 // A remote search action holding one reference, or null; the destroy releases it and ignores null.
 NS_DIRECTORY::CContactRemoteSearchAction* TaskAction_CreateRemoteContactSearchAction();
 void TaskAction_DestroyRemoteContactSearchAction(NS_DIRECTORY::CContactRemoteSearchAction* pAction);
+
+// Directory shortcuts. Appends the page of shortcuts on offer, reading the settings file again (false for a
+// null record, a negative begin or count, or when the shortcut list cannot be had).
+bool Directory_GetShortcutList(NS_DIRECTORY::DirShortcutListData* pData);
