@@ -34,8 +34,12 @@ bool CommonAPI_GetFromAndToIndex(int* pFrom, int* pTo, int nBegin, int nCount, i
 bool CommonAPI_IsSearchByT9(const std::string& strKey);
 
 enum { STRING_MATCH_CONTAIN = 1 };
-// Match type 1: strKey occurs in strField, ignoring case and accents; with bFromStart only at the start.
-// An empty key matches every field. A field that matches a key also matches every prefix of that key.
+// Match type 1: strKey occurs in strField, ignoring case and accents in every script: both are folded by
+// Unicode case folding, compatibility decomposition and removal of combining marks ("muller" and "MÜLLER"
+// find "Müller", "иван" finds "Иван", "strasse" finds "Straße"); with bFromStart only at the start. An
+// empty key matches every field. Ill-formed UTF-8 is compared byte by byte; a character the end of the
+// key cuts short (one being typed) is left out of the key. So a field that matches a key also matches
+// every prefix of that key, down to single bytes. ASCII text is compared without folding.
 bool CommonAPI_StringMatch(const std::string& strField, const std::string& strKey, bool bFromStart,
                            int nMatchType);
 // Contact file types, told apart by their elements: 2 a file with a top-level "root_group", "root_contact"

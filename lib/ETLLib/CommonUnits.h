@@ -27,9 +27,14 @@ bool CommonUnits_IsContactImageExist(const std::string& strPath);
 bool CommonUnits_Hide2Real(std::string& strPath, int nFileType);
 bool CommonUnits_Real2Hide(std::string& strPath, int nFileType);
 
-// The digit-key form of a name: each letter becomes its telephone key (abc 2, def 3, ghi 4, jkl 5, mno 6,
-// pqrs 7, tuv 8, wxyz 9; accented Latin letters count as their base letter), digits and "*#+" stay, and
-// everything else (spaces, punctuation, other scripts) is dropped. "Müller" gives "685537".
+// The digit-key form of a name. The name is folded as the string match folds it (case, accents and
+// compatibility forms: "Müller" is "muller", "Straße" is "strasse", "Ø" is "o"), then each letter becomes
+// the key it is printed on and digits and "*#+" stay; everything else (spaces, punctuation, letters of
+// other scripts, ill-formed bytes) is dropped. The keys:
+//   Latin     2 abc æ   3 def   4 ghi   5 jkl   6 mno œ   7 pqrs   8 tuv   9 wxyz
+//   Cyrillic  2 абвг ґ  3 дежз ё є  4 ийкл і ї  5 мноп  6 рсту ў  7 фхцч  8 шщъы  9 ьэюя
+//   Greek     2 αβγ  3 δεζ  4 ηθι  5 κλμ  6 νξο  7 πρσς  8 τυφ  9 χψω
+// So "Müller" gives "685537", "Straße" "7872773", "Иван" "4225" and "Σοφία" "76842".
 std::string CommonUnits_ToKeyString(const std::string& strName);
 
 // The last error id recorded by a refusing operation (0 until one is recorded).

@@ -143,10 +143,7 @@ bool CommonAPI_StringMatch(const std::string& strField, const std::string& strKe
     if (etl_text::IsAscii(strField) && etl_text::IsAscii(strKey)) {
         return AsciiContains(strField, strKey, bFromStart);
     }
-    const std::string strFoldedField = etl_text::Fold(strField);
-    const std::string strFoldedKey = etl_text::Fold(strKey);
-    if (bFromStart) return strFoldedField.compare(0, strFoldedKey.size(), strFoldedKey) == 0;
-    return strFoldedField.find(strFoldedKey) != std::string::npos;
+    return etl_text::FoldedContains(strField, strKey, bFromStart);
 }
 
 std::string CommonAPI_FoldForMatch(const std::string& strText) { return etl_text::Fold(strText); }

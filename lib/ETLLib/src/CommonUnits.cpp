@@ -1,6 +1,7 @@
 #include "CommonUnits.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -59,9 +60,42 @@ bool NameInFolder(const std::string& strPath, const std::string& strFolder, std:
     return strName.find('/') == std::string::npos;
 }
 
-char KeyOfLetter(char c) {
-    static const char kKeys[] = "22233344455566677778889999";
-    return kKeys[c - 'a'];
+// Letters outside a..z, α..ω and а..я that sit on a key: the ligatures the folding keeps whole and the
+// Ukrainian and Belarusian letters (ё ї ў and й reach here only when written unfolded).
+struct ExtraLetterKey {
+    uint32_t nCodePoint;
+    char cKey;
+};
+constexpr ExtraLetterKey kExtraLetterKeys[] = {
+    {0x00E6, '2'} /* æ */, {0x0153, '6'} /* œ */, {0x0491, '2'} /* ґ */, {0x0451, '3'} /* ё */,
+    {0x0454, '3'} /* є */, {0x0456, '4'} /* і */, {0x0457, '4'} /* ї */, {0x045E, '6'} /* ў */,
+};
+
+// The key of a folded letter or digit; 0 for anything not on the keypad.
+char KeyOf(uint32_t cp) {
+    static const char kLatinKeys[] = "22233344455566677778889999";  // a..z
+    static const char kGreekKeys[] = "2223334445556667777888999";   // α..ω, ς beside σ
+    if (cp >= 'a' && cp <= 'z') {
+        return kLatinKeys[cp - 'a'];
+    }
+    if (cp >= 'A' && cp <= 'Z') {
+        return kLatinKeys[cp - 'A'];
+    }
+    if ((cp >= '0' && cp <= '9') || cp == '*' || cp == '#' || cp == '+') {
+        return static_cast<char>(cp);
+    }
+    if (cp >= 0x430 && cp <= 0x44F) {
+        return static_cast<char>('2' + (cp - 0x430) / 4);  // а..я, four a key
+    }
+    if (cp >= 0x3B1 && cp <= 0x3C9) {
+        return kGreekKeys[cp - 0x3B1];
+    }
+    for (const ExtraLetterKey& extra : kExtraLetterKeys) {
+        if (extra.nCodePoint == cp) {
+            return extra.cKey;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -117,13 +151,19 @@ std::string CommonUnits_ToKeyString(const std::string& strName) {
     const std::string strFolded = etl_text::IsAscii(strName) ? strName : etl_text::Fold(strName);
     std::string strKeys;
     strKeys.reserve(strFolded.size());
-    for (char c : strFolded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c >= 'a' && c <= 'z') {
-            strKeys += KeyOfLetter(c);
-        } else if ((c >= '0' && c <= '9') || c == '*' || c == '#' || c == '+') {
-            strKeys += c;
+    for (size_t i = 0; i < strFolded.size();) {
+        uint32_t nCodePoint = 0;
+        bool bTruncated = false;
+        const size_t nSequence =
+            etl_text::DecodeUtf8(strFolded.data() + i, strFolded.size() - i, nCodePoint, bTruncated);
+        if (nSequence == 0) {
+            ++i;  // an ill-formed byte is no letter
+            continue;
         }
+        if (const char cKey = KeyOf(nCodePoint)) {
+            strKeys += cKey;
+        }
+        i += nSequence;
     }
     return strKeys;
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "CommonAPI.h"
+#include "SearchKeyGrowth.h"
 
 namespace NS_DIRECTORY {
 
@@ -114,8 +115,7 @@ void CContactGeneralSearchHelper::ResetKey() {
 }
 
 bool CContactGeneralSearchHelper::MyCanNarrow(const std::string& strLowerKey, int nGroupId) const {
-    return !m_strLastKey.empty() && m_nGroupId == nGroupId && strLowerKey.size() == m_strLastKey.size() + 1 &&
-           strLowerKey.compare(0, m_strLastKey.size(), m_strLastKey) == 0;
+    return !m_strLastKey.empty() && m_nGroupId == nGroupId && IsOneCharacterLonger(strLowerKey, m_strLastKey);
 }
 
 bool CContactGeneralSearchHelper::MyIsMatch(const CContactGeneralModel::ItemData& item, int nGroupId,

@@ -8,6 +8,7 @@
 #include "CommonAPI.h"
 #include "CommonUnits.h"
 #include "ContactRemoteModel.h"
+#include "SearchKeyGrowth.h"
 
 namespace NS_DIRECTORY {
 
@@ -95,8 +96,7 @@ bool CContactRemoteSearchHelper::MyIsFromLastSearch(const std::string& strKey, c
 }
 
 bool CContactRemoteSearchHelper::MyIsNarrowing(const std::string& strKey, const std::string& strUrl) const {
-    return !m_strLastKey.empty() && strKey.size() == m_strLastKey.size() + 1 &&
-           strKey.compare(0, m_strLastKey.size(), m_strLastKey) == 0 && strUrl == m_strLastUrl &&
+    return !m_strLastKey.empty() && IsOneCharacterLonger(strKey, m_strLastKey) && strUrl == m_strLastUrl &&
            MyTreeUnchanged();
 }
 

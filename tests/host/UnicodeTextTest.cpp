@@ -1,0 +1,180 @@
+// Text in every script: the folding behind the string match, the keypad digits of names, ill-formed UTF-8,
+// and the rule that narrowing relies on (a key that matches a text makes each of its prefixes match it).
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CommonAPI.h"
+#include "CommonUnits.h"
+
+namespace {
+
+TEST(UnicodeText, FoldingIgnoresCaseAccentsAndCompatibilityForms) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Müller", "muller"},
+        {"MÜLLER", "muller"},
+        {"Mu\xCC\x88ller", "muller"},  // u followed by a combining diaeresis
+        {"Straße", "strasse"},
+        {"ﬁnance ﬂow", "finance flow"},
+        {"ǄEMAL", "dzemal"},
+        {"ｆｕｌｌ ①", "full 1"},
+        {"Mül\xC2\xADler", "muller"},  // soft hyphen
+        {"İstanbul", "istanbul"},
+        {"Łódź Øre Đak Ħal ılık", "lodz ore dak hal ilik"},
+        {"Ærø Œuvre", "æro œuvre"},
+        {"Ёлка ЙОД Їжак Ўладзімір Ґанок", "елка иод іжак уладзімір ґанок"},
+        {"ИВАН Иван", "иван иван"},
+        {"ΣΟΦΊΑ Άρης ΐ", "σοφια αρησ ι"},
+        {"ς", "σ"},
+        {"東京 서울", "東京 \xE1\x84\x89\xE1\x85\xA5\xE1\x84\x8B\xE1\x85\xAE\xE1\x86\xAF"},
+        {"Ann Иванова Σοφία", "ann иванова σοφια"},
+        // Ill-formed bytes stay as they are, one by one; what follows them folds as usual.
+        {"A\xFF"
+         "B",
+         "a\xFF"
+         "b"},
+        {"\xC3", "\xC3"},
+        {"\xC3(Ä", "\xC3(a"},
+        {"\xED\xA0\x80Й", "\xED\xA0\x80и"},        // an encoded surrogate
+        {"\xC0\xAF", "\xC0\xAF"},                  // an overlong slash
+        {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},  // past U+10FFFF
+        {"\xE2\x82", "\xE2\x82"},
+    };
+    for (const auto& [pText, pFolded] : cases) {
+        EXPECT_EQ(CommonAPI_FoldForMatch(pText), pFolded) << pText;
+    }
+}
+
+TEST(UnicodeText, MatchIgnoresCaseAndAccentsInEveryScript) {
+    const struct {
+        const char* field;
+        const char* key;
+        bool fromStart;
+        bool expected;
+    } cases[] = {
+        {"Müller", "muller", false, true},
+        {"Müller", "MÜLLER", true, true},
+        {"Mueller", "müller", false, false},
+        {"Иван Петров", "иван", true, true},
+        {"иван петров", "ПЕТР", false, true},
+        {"Иван Петров", "пет", true, false},
+        {"Семёнов", "семен", false, true},
+        {"Семенов", "СЕМЁН", false, true},
+        {"Σοφία Παπαδοπούλου", "σοφια", true, true},
+        {"ΟΔΥΣΣΕΑΣ", "οδυσσεας", false, true},
+        {"Łukasz Żak", "lukasz zak", false, true},
+        {"Ann Иванова Σοφία", "ИВАНОВА σοφ", false, true},
+        {"Straße", "STRASSE", false, true},
+        {"ﬁnn", "fin", true, true},
+        {"Anna", "Анна", false, false},  // Latin and Cyrillic letters are not the same letters
+        {"a\xFF"
+         "b",
+         "\xFF"
+         "B",
+         false, true},
+        {"a\xFF"
+         "b",
+         "\xFE", false, false},
+        {"Иван", "ив\xD0", true, true},  // the key ends inside a character being typed
+        {"Иван", "\xD0", false, true},
+        {"", "\xD0", false, true},
+        {"Иван", "ив\xD0x", false, false},  // in the middle the same byte is compared as it is
+        {"ив\xD0x", "в\xD0X", false, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CommonAPI_StringMatch(c.field, c.key, c.fromStart, STRING_MATCH_CONTAIN), c.expected)
+            << c.field << " / " << c.key;
+    }
+}
+
+TEST(UnicodeText, KeypadDigitsOfEveryScript) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Müller", "685537"},
+        {"Straße", "7872773"},
+        {"ÀÉÎÕÜÇÑ àéîõüçñ", "23468262346826"},
+        {"Łódź Ærø Œuvre", "563927668873"},
+        {"ﬁ", "34"},
+        {"абвгґ дежзёє ийклії мноп рстуў фхцч шщъы ьэюя", "22222333333444444555566666777788889999"},
+        {"АБВГҐ ДЕЖЗЁЄ ИЙКЛІЇ МНОП РСТУЎ ФХЦЧ ШЩЪЫ ЬЭЮЯ", "22222333333444444555566666777788889999"},
+        {"αβγ δεζ ηθι κλμ νξο πρσς τυφ χψω", "2223334445556667777888999"},
+        {"ΑΒΓ ΔΕΖ ΗΘΙ ΚΛΜ ΝΞΟ ΠΡΣ ΤΥΦ ΧΨΩ", "222333444555666777888999"},
+        {"Άέήίόύώ", "2344689"},
+        {"Иван", "4225"},
+        {"Σοφία", "76842"},
+        {"Ann Иванова Σοφία 007", "266422552276842007"},
+        {"+7 (495) *1#", "+7495*1#"},
+        {"０１２", "012"},
+        {"東京 ђ љ", ""},  // letters of no keypad here
+        {"a\xFF"
+         "b\xD0",
+         "22"},
+        {"\xC3\xA4\xC3", "2"},
+    };
+    for (const auto& [pName, pKeys] : cases) {
+        EXPECT_EQ(CommonUnits_ToKeyString(pName), pKeys) << pName;
+    }
+}
+
+// Narrowing a search is sound only when every prefix of a matching key matches too; keys are typed byte
+// by byte here, so they also end inside characters and hold ill-formed bytes.
+TEST(UnicodeText, EveryBytePrefixOfAMatchingKeyMatches) {
+    const std::vector<std::string> pieces{"an", "Ан", "на",        "ё",    "Е",    "σ", "ς",
+                                          "Σο", "ü",  "u\xCC\x88", "ß",    "ss",   "ﬁ", "Ł",
+                                          " ",  "7",  "\xFF",      "\xD0", "\xB8", "東"};
+    std::mt19937 random(20261206);
+    const auto randomText = [&](int nPieces) {
+        std::string strText;
+        for (int n = 0; n < nPieces; ++n) {
+            strText += pieces[random() % pieces.size()];
+        }
+        return strText;
+    };
+    int nMatched = 0;
+    for (int nRound = 0; nRound < 3000; ++nRound) {
+        const std::string strField = randomText(3 + static_cast<int>(random() % 6));
+        std::string strKey = randomText(1 + static_cast<int>(random() % 3));
+        if (nRound % 2 == 0) {  // a piece of the field itself, cut anywhere
+            const size_t nBegin = random() % strField.size();
+            strKey = strField.substr(nBegin, 1 + random() % (strField.size() - nBegin));
+        }
+        const bool bFromStart = nRound % 5 == 0;
+        if (!CommonAPI_StringMatch(strField, strKey, bFromStart, STRING_MATCH_CONTAIN)) {
+            continue;
+        }
+        ++nMatched;
+        for (size_t n = 0; n < strKey.size(); ++n) {
+            ASSERT_TRUE(
+                CommonAPI_StringMatch(strField, strKey.substr(0, n), bFromStart, STRING_MATCH_CONTAIN))
+                << "[" << strField << "] [" << strKey.substr(0, n) << "] of [" << strKey << "]";
+        }
+    }
+    EXPECT_GT(nMatched, 1000);
+}
+
+// Matches keep per-thread buffers: threads matching different keys at once get their own answers.
+TEST(UnicodeText, ThreadsMatchSideBySide) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"Иван Петров", "петр"}, {"Σοφία", "ΣΟΦ"}, {"Müller", "MUL"}, {"Łódź", "lod"}};
+    std::vector<int> vecMisses(cases.size(), 0);
+    std::vector<std::thread> vecThreads;
+    for (size_t nThread = 0; nThread < cases.size(); ++nThread) {
+        vecThreads.emplace_back([&, nThread] {
+            for (int n = 0; n < 2000; ++n) {
+                const auto& [strField, strKey] = cases[(nThread + n) % cases.size()];
+                const auto& other = cases[(nThread + n + 1) % cases.size()];
+                vecMisses[nThread] += CommonAPI_StringMatch(strField, strKey, false, 1) ? 0 : 1;
+                vecMisses[nThread] += CommonAPI_StringMatch(other.first, strKey, false, 1) ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& thread : vecThreads) {
+        thread.join();
+    }
+    EXPECT_EQ(vecMisses, std::vector<int>(cases.size(), 0));
+}
+
+}  // namespace
