@@ -1,9 +1,12 @@
 #pragma once
 // Incremental type-ahead search over the local contacts. A search remembers its key, group and matches;
-// the next key that adds one character filters those matches instead of scanning every contact, and the
-// same key again only pages through them. The matches point into the source searched, so whoever owns
-// the helper calls ResetKey whenever that source changes. This file also holds the two sources a search
-// walks: the store itself (GUI thread) and a copy of it taken for searches on a worker.
+// the next key that adds one character (one byte, or the bytes of one UTF-8 letter such as "ж")
+// filters those matches instead of scanning every contact, and the same key again only pages through
+// them. Names match ignoring case and accents in every script, digit keys also match the names' keypad
+// digits; both come from the host, whose match holds for every prefix of a matching key. The matches point
+// into the source searched, so whoever owns the helper calls ResetKey whenever that source changes. This file
+// also holds the two sources a search walks: the store itself (GUI thread) and a copy of it taken for
+// searches on a worker.
 
 #include <cstddef>
 #include <memory>

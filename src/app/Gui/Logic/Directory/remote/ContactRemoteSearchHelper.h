@@ -1,6 +1,8 @@
 #pragma once
 // Incremental search over the remote phonebook tree. It remembers the last key, scope and every match, so
-// a key grown by one character narrows the remembered matches and a repeated key only copies a window.
+// a key grown by one character (one byte, or the bytes of one UTF-8 letter) narrows the remembered
+// matches and a repeated key only copies a window. Text keys match names ignoring case and accents in
+// every script; digit keys match numbers and the names' keypad digits (the host's rules).
 // Thread-safe: its own lock is always taken before the model's m_csLock, never after.
 // Memory is used only while the tree has not changed since it was filled; any change searches afresh.
 
