@@ -2,7 +2,9 @@
 // at a time, each key answered with a page of 20 and the total. Beside it SQLite answers the same page and
 // count from an in-memory table of the same contacts with prepared statements. Also: the later keys of a
 // word (which narrow the previous matches) against a fresh scan of the same keys, and a repeated key.
-// After the run the three ratios are measured side by side and printed.
+// Then a book of names in several scripts (accented Latin, Cyrillic, Greek) against its twin with the
+// same names in plain ASCII letters, typed the same way. After the run the ratios are measured side by
+// side and printed.
 
 #include <benchmark/benchmark.h>
 
@@ -72,11 +74,12 @@ std::vector<Contact> MakeContacts() {
     return listContacts;
 }
 
+using WordKeys = std::vector<std::vector<std::string>>;
+
 // The keys of every word, one more character each time (a character may take several bytes).
-std::vector<std::vector<std::string>> KeyStrokes() {
-    std::vector<std::vector<std::string>> listWords;
-    for (const char* pWord : kTypedWords) {
-        const std::string strWord = pWord;
+WordKeys KeyStrokesOf(const std::vector<std::string>& listTyped) {
+    WordKeys listWords;
+    for (const std::string& strWord : listTyped) {
         std::vector<std::string> listKeys;
         for (size_t nEnd = 1; nEnd <= strWord.size(); ++nEnd) {
             if (nEnd < strWord.size() && (static_cast<unsigned char>(strWord[nEnd]) & 0xC0) == 0x80) {
@@ -89,11 +92,15 @@ std::vector<std::vector<std::string>> KeyStrokes() {
     return listWords;
 }
 
+WordKeys KeyStrokes() {
+    return KeyStrokesOf(std::vector<std::string>(std::begin(kTypedWords), std::end(kTypedWords)));
+}
+
 class LocalBook {
 public:
-    LocalBook() {
+    explicit LocalBook(const std::vector<Contact>& listContacts = MakeContacts()) {
         std::string strXml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_contact>\n";
-        for (const Contact& contact : MakeContacts()) {
+        for (const Contact& contact : listContacts) {
             strXml += "<contact display_name=\"" + contact.strName + "\" office_number=\"" +
                       contact.strOffice + "\" mobile_number=\"" + contact.strMobile + "\" group_id_name=\"" +
                       std::to_string(contact.nGroup) + "\"/>\n";
@@ -336,6 +343,101 @@ BENCHMARK(BM_RepeatedKey_FreshScan)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
+// ---- a book in several scripts against the same book in ASCII letters
+
+// Each name in its own script and in ASCII letters, as many letters each.
+struct TwinName {
+    const char* pScript;
+    const char* pAscii;
+};
+const TwinName kTwinFirst[] = {
+    {"Иван", "Ivan"},     {"Анна", "Anna"},   {"Борис", "Boris"}, {"Пётр", "Petr"},
+    {"Ирина", "Irina"},   {"Νίκος", "Nikos"}, {"Ελένη", "Eleni"}, {"Σοφία", "Sofia"},
+    {"Łukasz", "Lukasz"}, {"José", "Jose"},   {"Zoë", "Zoe"},     {"Jürgen", "Jurgen"},
+    {"Greta", "Greta"},   {"Hugo", "Hugo"},   {"Clara", "Clara"}, {"Felix", "Felix"},
+};
+const TwinName kTwinLast[] = {
+    {"Соколов", "Sokolov"}, {"Попов", "Popov"},         {"Смирнов", "Smirnov"}, {"Волков", "Volkov"},
+    {"Лебедев", "Lebedev"}, {"Παππάς", "Pappas"},       {"Γιώργου", "Giorgou"}, {"Δήμου", "Dimou"},
+    {"Müller", "Muller"},   {"Nowakówna", "Nowakowna"}, {"Šimek", "Simek"},     {"Weber", "Weber"},
+    {"Koch", "Koch"},       {"Fischer", "Fischer"},
+};
+// Typed in both books: name parts as letters and as keypad digits, and numbers.
+const TwinName kTwinTyped[] = {
+    {"иван", "ivan"},   {"соколов", "sokolov"}, {"σοφια", "sofia"},   {"müller", "muller"},
+    {"лебед", "lebed"}, {"νικος π", "nikos p"}, {"łukasz", "lukasz"}, {"анна в", "anna v"},
+    {"greta", "greta"}, {"попов", "popov"},     {"δημου", "dimou"},   {"jürg", "jurg"},
+    {"koch", "koch"},   {"ирина", "irina"},
+};
+
+std::vector<Contact> MakeTwinContacts(bool bAscii) {
+    std::mt19937 random(1000);
+    std::vector<Contact> listContacts;
+    for (int nIndex = 0; nIndex < kContacts + kBlacklisted; ++nIndex) {
+        const TwinName& first = kTwinFirst[random() % std::size(kTwinFirst)];
+        const TwinName& last = kTwinLast[random() % std::size(kTwinLast)];
+        Contact contact;
+        contact.strName = std::string(bAscii ? first.pAscii : first.pScript) + " " +
+                          (bAscii ? last.pAscii : last.pScript) + " " + std::to_string(nIndex);
+        char szNumber[32];
+        std::snprintf(szNumber, sizeof(szNumber), "030%07u", static_cast<unsigned>(random() % 10000000));
+        contact.strOffice = szNumber;
+        std::snprintf(szNumber, sizeof(szNumber), "0176%07u", static_cast<unsigned>(random() % 10000000));
+        contact.strMobile = szNumber;
+        contact.strNameIndex = CommonUnits_ToKeyString(contact.strName);
+        contact.nGroup = nIndex < kBlacklisted ? 1 : 2 + nIndex % 3;
+        listContacts.push_back(contact);
+    }
+    return listContacts;
+}
+
+WordKeys TwinKeyStrokes(bool bAscii) {
+    std::vector<std::string> listTyped;
+    for (const TwinName& word : kTwinTyped) {
+        const std::string strWord = bAscii ? word.pAscii : word.pScript;
+        listTyped.push_back(strWord);
+        listTyped.push_back(CommonUnits_ToKeyString(strWord));
+    }
+    for (const char* pNumber : {"0301", "017612", "0305"}) {
+        listTyped.push_back(pNumber);
+    }
+    return KeyStrokesOf(listTyped);
+}
+
+int KeyCountOf(const WordKeys& listWords) {
+    int nKeys = 0;
+    for (const auto& listKeys : listWords) {
+        nKeys += static_cast<int>(listKeys.size());
+    }
+    return nKeys;
+}
+
+void TypeTwinBook(benchmark::State& state, bool bAscii) {
+    LocalBook book(MakeTwinContacts(bAscii));
+    const WordKeys listWords = TwinKeyStrokes(bAscii);
+    for (auto _ : state) {
+        for (const auto& listKeys : listWords) {
+            for (const std::string& strKey : listKeys) {
+                benchmark::DoNotOptimize(book.Answer(strKey));
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * KeyCountOf(listWords));
+}
+
+void BM_KeyStrokes_MixedScripts(benchmark::State& state) {
+    TypeTwinBook(state, false);
+}
+BENCHMARK(BM_KeyStrokes_MixedScripts)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+void BM_KeyStrokes_AsciiTwin(benchmark::State& state) {
+    TypeTwinBook(state, true);
+}
+BENCHMARK(BM_KeyStrokes_AsciiTwin)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
 // ---- paired ratios, measured in alternation so that both sides see the same machine load
 
 template <class TFirst, class TSecond>
@@ -350,9 +452,9 @@ double PairedRatio(int nRounds, TFirst first, TSecond second) {
 }
 
 template <class TBook>
-double TypingSeconds(TBook& book) {
+double TypingSeconds(TBook& book, const WordKeys& listWords = KeyStrokes()) {
     const auto start = Clock::now();
-    for (const auto& listKeys : KeyStrokes()) {
+    for (const auto& listKeys : listWords) {
         for (const std::string& strKey : listKeys) {
             benchmark::DoNotOptimize(book.Answer(strKey));
         }
@@ -376,6 +478,62 @@ void PrintRatios() {
     std::printf("repeated key, from memory / fresh:    %.3f\n", dRepeat);
 }
 
+// A twin book as the search sees it on a worker: a snapshot of its contacts.
+NS_DIRECTORY::CContactSearchSnapshot TwinSnapshot(bool bAscii) {
+    std::vector<CContactGeneralModel::ItemData> listItem;
+    for (const Contact& contact : MakeTwinContacts(bAscii)) {
+        CContactGeneralModel::ItemData item;
+        item.m_strDisplayName = contact.strName;
+        item.m_strOfficeNumber = contact.strOffice;
+        item.m_strMobileNumber = contact.strMobile;
+        item.m_strNameIndex = contact.strNameIndex;
+        item.m_nGroupId = contact.nGroup;
+        listItem.push_back(item);
+    }
+    return NS_DIRECTORY::CContactSearchSnapshot(
+        std::move(listItem), {{0, "All Contacts"}, {1, "Blacklist"}, {2, "Two"}, {3, "Three"}, {4, "Four"}});
+}
+
+// Seconds to type every twin word into one search, one key stroke after the other.
+double TwinTypingSeconds(const NS_DIRECTORY::CContactSearchSource& book, const WordKeys& listWords) {
+    CContactGeneralSearchHelper helper;
+    const auto start = Clock::now();
+    for (const auto& listKeys : listWords) {
+        for (const std::string& strKey : listKeys) {
+            benchmark::DoNotOptimize(SearchOnce(helper, book, strKey));
+        }
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void PrintTwinRatio() {
+    const NS_DIRECTORY::CContactSearchSnapshot script = TwinSnapshot(false);
+    const NS_DIRECTORY::CContactSearchSnapshot ascii = TwinSnapshot(true);
+    const WordKeys listScriptKeys = TwinKeyStrokes(false);
+    const WordKeys listAsciiKeys = TwinKeyStrokes(true);
+    constexpr int kRounds = 100;
+    double dScript = 0;
+    double dAscii = 0;
+    const double dRatio = PairedRatio(
+        kRounds,
+        [&] {
+            const double dSeconds = TwinTypingSeconds(script, listScriptKeys);
+            dScript += dSeconds;
+            return dSeconds;
+        },
+        [&] {
+            const double dSeconds = TwinTypingSeconds(ascii, listAsciiKeys);
+            dAscii += dSeconds;
+            return dSeconds;
+        });
+    const double dKeys = static_cast<double>(kRounds) * KeyCountOf(listScriptKeys);
+    std::printf("\n%d key strokes per round into each of two books of %d contacts\n",
+                KeyCountOf(listScriptKeys), kContacts + kBlacklisted);
+    std::printf("per key stroke, mixed scripts:        %.2f us\n", dScript / dKeys * 1e6);
+    std::printf("per key stroke, the same in ASCII:    %.2f us\n", dAscii / dKeys * 1e6);
+    std::printf("mixed scripts / ASCII:                %.3f (must be at most 1.5)\n", dRatio);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -386,5 +544,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     PrintRatios();
+    PrintTwinRatio();
     return 0;
 }

@@ -47,6 +47,15 @@ TEST(UnicodeText, FoldingIgnoresCaseAccentsAndCompatibilityForms) {
     for (const auto& [pText, pFolded] : cases) {
         EXPECT_EQ(CommonAPI_FoldForMatch(pText), pFolded) << pText;
     }
+    // Forms much longer than their character: "⨌" is four integral signs, "㈱" three characters.
+    std::string strLong = "X";
+    std::string strLongFolded = "x";
+    for (int n = 0; n < 40; ++n) {
+        strLong += n % 2 == 0 ? "⨌" : "㈱Ä";
+        strLongFolded += n % 2 == 0 ? "∫∫∫∫" : "(株)a";
+    }
+    EXPECT_EQ(CommonAPI_FoldForMatch(strLong), strLongFolded);
+    EXPECT_TRUE(CommonAPI_StringMatch(strLong, "∫∫(株", false, STRING_MATCH_CONTAIN));
 }
 
 TEST(UnicodeText, MatchIgnoresCaseAndAccentsInEveryScript) {

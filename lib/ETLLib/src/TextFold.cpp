@@ -2,6 +2,8 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -20,24 +22,23 @@ char LowerAscii(unsigned char c) {
     return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
 }
 
-// Latin letters with a stroke that have no decomposition, folded to their base letter.
+// Latin letters with a stroke that have no decomposition, and their base letters.
+struct StrokedLetter {
+    utf8proc_int32_t nCodePoint;
+    char cBase;
+};
+constexpr StrokedLetter kStrokedLetters[] = {
+    {0x00F8, 'o'} /* ø */, {0x0111, 'd'} /* đ */, {0x0127, 'h'} /* ħ */,
+    {0x0131, 'i'} /* ı */, {0x0142, 'l'} /* ł */, {0x0167, 't'} /* ŧ */,
+};
+
 utf8proc_int32_t BaseOfStrokedLetter(utf8proc_int32_t cp) {
-    switch (cp) {
-        case 0x00F8:
-            return 'o';  // ø
-        case 0x0111:
-            return 'd';  // đ
-        case 0x0127:
-            return 'h';  // ħ
-        case 0x0131:
-            return 'i';  // ı
-        case 0x0142:
-            return 'l';  // ł
-        case 0x0167:
-            return 't';  // ŧ
-        default:
-            return cp;
+    for (const StrokedLetter& letter : kStrokedLetters) {
+        if (letter.nCodePoint == cp) {
+            return letter.cBase;
+        }
     }
+    return cp;
 }
 
 void AppendCodePoint(std::string& strOut, utf8proc_int32_t cp) {
@@ -60,83 +61,8 @@ void AppendFoldedByLibrary(std::string& strOut, uint32_t nCodePoint) {
     }
 }
 
-// Folded UTF-8 of every code point from 0x80 to kTableEnd: offset << 8 | length into the pool.
-class FoldTable {
-public:
-    FoldTable() {
-        m_vecEntry.reserve(kTableEnd - 0x80);
-        for (uint32_t cp = 0x80; cp < kTableEnd; ++cp) {
-            const size_t nOffset = m_strPool.size();
-            AppendFoldedByLibrary(m_strPool, cp);
-            m_vecEntry.push_back(static_cast<uint32_t>(nOffset << 8 | (m_strPool.size() - nOffset)));
-        }
-    }
-
-    void Append(std::string& strOut, uint32_t nCodePoint) const {
-        const uint32_t nEntry = m_vecEntry[nCodePoint - 0x80];
-        strOut.append(m_strPool, nEntry >> 8, nEntry & 0xFF);
-    }
-
-private:
-    std::vector<uint32_t> m_vecEntry;
-    std::string m_strPool;
-};
-
-const FoldTable& Table() {
-    static const FoldTable table;
-    return table;
-}
-
-void AppendFolded(std::string& strOut, const std::string& strText, bool bDropTruncatedTail) {
-    const char* const pText = strText.data();
-    const size_t nLength = strText.size();
-    for (size_t i = 0; i < nLength;) {
-        const unsigned char c = static_cast<unsigned char>(pText[i]);
-        if (c < 0x80) {
-            strOut += LowerAscii(c);
-            ++i;
-            continue;
-        }
-        uint32_t nCodePoint = 0;
-        bool bTruncated = false;
-        const size_t nSequence = DecodeUtf8(pText + i, nLength - i, nCodePoint, bTruncated);
-        if (nSequence == 0) {
-            if (bTruncated && bDropTruncatedTail) {
-                return;
-            }
-            strOut += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        if (nCodePoint < kTableEnd) {
-            Table().Append(strOut, nCodePoint);
-        } else {
-            AppendFoldedByLibrary(strOut, nCodePoint);
-        }
-        i += nSequence;
-    }
-}
-
-// The calling thread's buffers: its last key with its folded form, and the folded text.
-struct MatchScratch {
-    bool bHasKey = false;
-    std::string strKey;
-    std::string strFoldedKey;
-    std::string strFoldedText;
-};
-
-}  // namespace
-
-bool IsAscii(const std::string& strText) {
-    for (const char c : strText) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
-size_t DecodeUtf8(const char* pText, size_t nLength, uint32_t& nCodePoint, bool& bTruncated) {
+// DecodeUtf8, inlined into the folding loop.
+inline size_t DecodeSequence(const char* pText, size_t nLength, uint32_t& nCodePoint, bool& bTruncated) {
     bTruncated = false;
     const unsigned char lead = static_cast<unsigned char>(pText[0]);
     if (lead < 0x80) {
@@ -180,17 +106,137 @@ size_t DecodeUtf8(const char* pText, size_t nLength, uint32_t& nCodePoint, bool&
     return nNeed;
 }
 
+// The folded UTF-8 of one code point, when it is short enough to be kept inline.
+struct FoldEntry {
+    char szBytes[7];
+    uint8_t nLength;  // kLongFold: ask the library
+};
+constexpr uint8_t kLongFold = 0xFF;
+
+// The folded form of every code point from 0x80 to kTableEnd, asked of the library once.
+class FoldTable {
+public:
+    FoldTable() : m_vecEntry(kTableEnd - 0x80) {
+        std::string strFolded;
+        for (uint32_t cp = 0x80; cp < kTableEnd; ++cp) {
+            strFolded.clear();
+            AppendFoldedByLibrary(strFolded, cp);
+            FoldEntry& entry = m_vecEntry[cp - 0x80];
+            entry.nLength = kLongFold;
+            if (strFolded.size() <= sizeof(entry.szBytes)) {
+                std::memcpy(entry.szBytes, strFolded.data(), strFolded.size());
+                entry.nLength = static_cast<uint8_t>(strFolded.size());
+            }
+        }
+    }
+
+    // The entries from U+0080 on.
+    const FoldEntry* Entries() const { return m_vecEntry.data(); }
+
+private:
+    std::vector<FoldEntry> m_vecEntry;
+};
+
+const FoldTable& Table() {
+    static const FoldTable table;
+    return table;
+}
+
+// Writes the folded text at the start of strRoom, growing it when needed, and returns the folded length.
+// strRoom keeps its size, as room for the next text.
+size_t FoldInto(std::string& strRoom, const std::string& strText, bool bDropTruncatedTail) {
+    const FoldEntry* const pEntries = Table().Entries();  // a local: the bytes written cannot change it
+    const char* const pText = strText.data();
+    const size_t nLength = strText.size();
+    // Keeps room for nMore bytes and then the most the rest of the text can give from the table (a byte for
+    // an ASCII or ill-formed byte, seven for a character of at least two); only the library's long forms
+    // need more.
+    const auto makeRoom = [&strRoom, nLength](size_t nOut, size_t nRead, size_t nMore) {
+        const size_t nNeed = nOut + nMore + 4 * (nLength - nRead) + sizeof(FoldEntry::szBytes);
+        if (strRoom.size() < nNeed) {
+            strRoom.resize(nNeed);
+        }
+        return strRoom.data();
+    };
+    char* pOut = makeRoom(0, 0, 0);
+    size_t nOut = 0;
+    for (size_t i = 0; i < nLength;) {
+        const unsigned char c = static_cast<unsigned char>(pText[i]);
+        if (c < 0x80) {
+            pOut[nOut++] = LowerAscii(c);
+            ++i;
+            continue;
+        }
+        uint32_t nCodePoint = 0;
+        bool bTruncated = false;
+        size_t nSequence = 0;
+        if (c >= 0xC2 && c <= 0xDF && i + 1 < nLength &&
+            (static_cast<unsigned char>(pText[i + 1]) & 0xC0) == 0x80) {
+            nCodePoint =
+                (c & 0x1Fu) << 6 | (static_cast<unsigned char>(pText[i + 1]) & 0x3Fu);  // most letters
+            nSequence = 2;
+        } else {
+            nSequence = DecodeSequence(pText + i, nLength - i, nCodePoint, bTruncated);
+        }
+        if (nSequence == 0) {
+            if (bTruncated && bDropTruncatedTail) {
+                break;
+            }
+            pOut[nOut++] = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        i += nSequence;
+        if (nCodePoint < kTableEnd) {
+            const FoldEntry& entry = pEntries[nCodePoint - 0x80];
+            if (entry.nLength != kLongFold) {
+                std::memcpy(pOut + nOut, entry.szBytes, sizeof(entry.szBytes));
+                nOut += entry.nLength;
+                continue;
+            }
+        }
+        std::string strFolded;
+        AppendFoldedByLibrary(strFolded, nCodePoint);
+        pOut = makeRoom(nOut, i, strFolded.size());
+        std::memcpy(pOut + nOut, strFolded.data(), strFolded.size());
+        nOut += strFolded.size();
+    }
+    return nOut;
+}
+
+// The calling thread's room for folding: its last key with the key's folded form, and the folded text.
+struct MatchScratch {
+    bool bHasKey = false;
+    std::string strKey;
+    std::string strFoldedKey;
+    size_t nFoldedKeyLength = 0;
+    std::string strFoldedText;
+};
+
+}  // namespace
+
+bool IsAscii(const std::string& strText) {
+    for (const char c : strText) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t DecodeUtf8(const char* pText, size_t nLength, uint32_t& nCodePoint, bool& bTruncated) {
+    return DecodeSequence(pText, nLength, nCodePoint, bTruncated);
+}
+
 std::string Fold(const std::string& strText) {
     std::string strOut;
-    strOut.reserve(strText.size());
-    AppendFolded(strOut, strText, false);
+    strOut.resize(FoldInto(strOut, strText, false));
     return strOut;
 }
 
 std::string FoldKey(const std::string& strKey) {
     std::string strOut;
-    strOut.reserve(strKey.size());
-    AppendFolded(strOut, strKey, true);
+    strOut.resize(FoldInto(strOut, strKey, true));
     return strOut;
 }
 
@@ -199,17 +245,15 @@ bool FoldedContains(const std::string& strText, const std::string& strKey, bool 
     if (!scratch.bHasKey || scratch.strKey != strKey) {
         scratch.bHasKey = false;
         scratch.strKey = strKey;
-        scratch.strFoldedKey.clear();
-        AppendFolded(scratch.strFoldedKey, strKey, true);
+        scratch.nFoldedKeyLength = FoldInto(scratch.strFoldedKey, strKey, true);
         scratch.bHasKey = true;
     }
-    const std::string_view folded(scratch.strFoldedKey);
+    const std::string_view folded(scratch.strFoldedKey.data(), scratch.nFoldedKeyLength);
     if (folded.empty()) {
         return true;
     }
-    scratch.strFoldedText.clear();
-    AppendFolded(scratch.strFoldedText, strText, false);
-    const std::string_view text(scratch.strFoldedText);
+    const size_t nTextLength = FoldInto(scratch.strFoldedText, strText, false);
+    const std::string_view text(scratch.strFoldedText.data(), nTextLength);
     if (bFromStart) {
         return text.substr(0, folded.size()) == folded;
     }
