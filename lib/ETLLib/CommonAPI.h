@@ -42,9 +42,11 @@ enum { STRING_MATCH_CONTAIN = 1 };
 // every prefix of that key, down to single bytes. ASCII text is compared without folding.
 bool CommonAPI_StringMatch(const std::string& strField, const std::string& strKey, bool bFromStart,
                            int nMatchType);
-// Contact file types, told apart by their elements: 2 a file with a top-level "root_group", "root_contact"
-// or "vp_contact"; 0 a "contactData" root with a "groupinfo" child; 1 a "contactData" root whose groups carry
-// "sGroupName" (or that holds no groups at all). -1 for a missing or unparsable file or any other root.
+// Contact file types, told apart by what they carry: 2 a file with a top-level "root_group", "root_contact"
+// or "vp_contact"; under a "contactData" root, 0 when it has a "groupinfo" child or its contacts carry
+// "sDisplayName", 1 when its groups carry "sGroupName" or its contacts "sLocalRename" (the first mark met in
+// document order decides), and 1 for a "contactData" without any group. -1 for groups that carry neither
+// format's marks, a missing or unparsable file or any other root.
 int CommonAPI_ParseContactFileType(const std::string& strPath);
 // Whether a contact file fits the phone book once it replaces it: 0 when it fits; -9 when its groups (its
 // distinct user group names, defined or named by contacts, plus the two built-in groups) pass nMaxGroups,

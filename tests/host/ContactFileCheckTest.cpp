@@ -52,6 +52,26 @@ TEST_F(ContactFileCheckTest, RecognisesEachFormat) {
     EXPECT_EQ(CommonAPI_ParseContactFileType(""), -1);
 }
 
+// Both older formats have "group" elements under "contactData"; an oldest-format file without group
+// definitions used to be taken for the middle format, whose reader then found none of its contacts.
+TEST_F(ContactFileCheckTest, TheOlderFormatsAreToldApartByWhatTheirGroupsAndContactsCarry) {
+    const std::pair<const char*, int> kCases[] = {
+        {"<contactData><group><contact sDisplayName=\"Ann\" group=\"Work\"/></group></contactData>", 0},
+        {"<contactData><group/><group><contact sDisplayName=\"Ann\"/></group></contactData>", 0},
+        {"<contactData><group><contact sLocalRename=\"Ann\"/></group></contactData>", 1},
+        {"<contactData><group sGroupName=\"Family\"/></contactData>", 1},
+        {"<contactData><group sGroupName=\"\"><contact sDisplayName=\"Ann\"/></group></contactData>", 1},
+        {"<contactData><group><contact name=\"Ann\"/></group></contactData>", -1},
+        {"<contactData><group/></contactData>", -1},
+    };
+    for (const auto& entry : kCases) {
+        EXPECT_EQ(TypeOf(entry.first), entry.second) << entry.first;
+    }
+    m_root.WriteFile(kPath, kCases[0].first);
+    EXPECT_EQ(CommonAPI_CanContactFileImported(kPath, 3, 1, 0), 0);
+    EXPECT_EQ(CommonAPI_CanContactFileImported(kPath, 3, 0, 0), -7);
+}
+
 TEST_F(ContactFileCheckTest, LimitCheckCountsGroupsContactsAndBlacklist) {
     struct Case {
         const char* content;

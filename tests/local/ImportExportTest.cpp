@@ -123,6 +123,16 @@ TEST_F(ImportExportTest, TheOldestFormatResolvesRingsAndPhotos) {
     EXPECT_EQ(StoredPhoto("Di"), CommonUnits_GetDefaultContactImage());
 }
 
+// Such a file used to be taken for the middle format, whose reader skipped every contact after the phone
+// book had been emptied.
+TEST_F(ImportExportTest, AnOldestFormatFileWithoutGroupDefinitionsImportsItsContacts) {
+    ASSERT_EQ(Import("<contactData><group><contact sDisplayName=\"Ada\" sMobilNumber=\"1\" group=\"Work\"/>"
+                     "<contact sDisplayName=\"Bo\" group=\"\"/></group></contactData>"),
+              0);
+    EXPECT_EQ(Memberships(), (Strings{"Ada=Work", "Bo=All Contacts"}));
+    EXPECT_EQ(Get("Ada").m_strMobileNumber, "1");
+}
+
 TEST(KestrelRing, ValuesOfAnyLengthFollowTheRingRule) {
     testsupport::TempRoot root;
     const std::string strLong(400, 'r');
@@ -198,6 +208,8 @@ TEST_F(ImportExportTest, AFileThatCannotBeImportedLeavesThePhoneBookAlone) {
                   NS_DIRECTORY::CXPortMarlin())},
         {"oldest reader, middle format",
          withFile("<contactData><group sGroupName=\"Anonymous\"/></contactData>", CXPortKestrel())},
+        {"groups of neither older format",
+         [&] { return Import("<contactData><group><contact name=\"X\"/></group></contactData>"); }},
     };
     for (const auto& entry : kCases) {
         DropRecords();

@@ -20,7 +20,9 @@ constexpr int kBlacklistFull = -8;
 constexpr int kNotImportable = 1;
 
 struct CaseInsensitiveLess {
-    bool operator()(const std::string& a, const std::string& b) const { return strcasecmp(a.c_str(), b.c_str()) < 0; }
+    bool operator()(const std::string& a, const std::string& b) const {
+        return strcasecmp(a.c_str(), b.c_str()) < 0;
+    }
 };
 using NameSet = std::set<std::string, CaseInsensitiveLess>;
 
@@ -32,7 +34,8 @@ struct FileCounts {
 };
 
 bool LoadContactFile(const std::string& strPath, pugi::xml_document& doc) {
-    if (strPath.empty()) return false;
+    if (strPath.empty())
+        return false;
     return doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
 }
 
@@ -42,21 +45,44 @@ pugi::xml_node FindTopLevel(const pugi::xml_document& doc, const char* pName) {
     return node ? node : doc.child("vp_contact").child(pName);
 }
 
-int TypeOf(const pugi::xml_document& doc) {
-    if (doc.child("root_group") || doc.child("root_contact") || doc.child("vp_contact")) return kRootGroupFile;
-    const pugi::xml_node data = doc.child("contactData");
-    if (!data) return kNotContactFile;
-    if (data.child("groupinfo")) return kGroupInfoFile;
-    return kGroupNameFile;
+// Both older formats have a "contactData" root with "group" elements; they differ in what those carry: the
+// middle format's groups are named by "sGroupName" and its contacts by "sLocalRename", the oldest format's
+// contacts by "sDisplayName" (and only it has "groupinfo"). The first of these marks met decides.
+int TypeOfContactData(const pugi::xml_node& data) {
+    if (data.child("groupinfo"))
+        return kGroupInfoFile;
+    bool bAnyGroup = false;
+    for (pugi::xml_node group : data.children("group")) {
+        bAnyGroup = true;
+        if (group.attribute("sGroupName"))
+            return kGroupNameFile;
+        for (pugi::xml_node contact : group.children("contact")) {
+            if (contact.attribute("sDisplayName"))
+                return kGroupInfoFile;
+            if (contact.attribute("sLocalRename"))
+                return kGroupNameFile;
+        }
+    }
+    return bAnyGroup ? kNotContactFile : kGroupNameFile;
 }
 
-void AddUserGroup(FileCounts& counts, const std::string& strName, const char* pAllName, const char* pBlackName) {
-    if (strName.empty() || strName == pAllName || strName == pBlackName) return;
+int TypeOf(const pugi::xml_document& doc) {
+    if (doc.child("root_group") || doc.child("root_contact") || doc.child("vp_contact"))
+        return kRootGroupFile;
+    const pugi::xml_node data = doc.child("contactData");
+    return data ? TypeOfContactData(data) : kNotContactFile;
+}
+
+void AddUserGroup(FileCounts& counts, const std::string& strName, const char* pAllName,
+                  const char* pBlackName) {
+    if (strName.empty() || strName == pAllName || strName == pBlackName)
+        return;
     counts.groups.insert(strName);
 }
 
 void AddContact(FileCounts& counts, const std::string& strName, bool bBlacklisted) {
-    if (strName.empty()) return;
+    if (strName.empty())
+        return;
     (bBlacklisted ? counts.blacklisted : counts.contacts).insert(strName);
 }
 
@@ -114,17 +140,28 @@ int CommonAPI_CanContactFileImported(const std::string& strPath, int nMaxGroups,
                                      int nMaxBlack) {
     try {
         pugi::xml_document doc;
-        if (!LoadContactFile(strPath, doc)) return kNotImportable;
+        if (!LoadContactFile(strPath, doc))
+            return kNotImportable;
         FileCounts counts;
         switch (TypeOf(doc)) {
-            case kRootGroupFile: counts = CountRootGroupFile(doc); break;
-            case kGroupNameFile: counts = CountGroupNameFile(doc); break;
-            case kGroupInfoFile: counts = CountGroupInfoFile(doc); break;
-            default: return kNotImportable;
+            case kRootGroupFile:
+                counts = CountRootGroupFile(doc);
+                break;
+            case kGroupNameFile:
+                counts = CountGroupNameFile(doc);
+                break;
+            case kGroupInfoFile:
+                counts = CountGroupInfoFile(doc);
+                break;
+            default:
+                return kNotImportable;
         }
-        if (static_cast<long long>(counts.groups.size()) + kBuiltInGroupCount > nMaxGroups) return kGroupsFull;
-        if (static_cast<long long>(counts.contacts.size()) > nMaxContacts) return kContactsFull;
-        if (static_cast<long long>(counts.blacklisted.size()) > nMaxBlack) return kBlacklistFull;
+        if (static_cast<long long>(counts.groups.size()) + kBuiltInGroupCount > nMaxGroups)
+            return kGroupsFull;
+        if (static_cast<long long>(counts.contacts.size()) > nMaxContacts)
+            return kContactsFull;
+        if (static_cast<long long>(counts.blacklisted.size()) > nMaxBlack)
+            return kBlacklistFull;
         return 0;
     } catch (const std::bad_alloc&) {
         return kNotImportable;
