@@ -36,5 +36,10 @@ bool pathFileExist(const std::string& strPath);
 // the temporary file removed, and false returned. Creates missing parent folders. A replaced file keeps its
 // permissions.
 bool fileWriteAtomic(const std::string& strPath, const std::string& strData);
+// Removes the temporary files fileWriteAtomic left beside the (mapped) file when a write was cut short
+// (".<name>.<pid>.<n>.tmp"), and answers how many went. Only files of exactly that pattern are touched, and
+// only those of this process or of a process that no longer runs: a live process may still be writing one.
+// The caller makes sure no write of its own to that file is under way.
+int fileRemoveStaleTemps(const std::string& strPath);
 
 }  // namespace ETL_MiscHelper

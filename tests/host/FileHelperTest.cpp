@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,6 +89,42 @@ TEST_F(FileHelperTest, FailedAtomicWriteLeavesTheOldFileIntact) {
     EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/tmp/", "x"));
     EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("", "x"));
     EXPECT_EQ(FilesIn(m_root.Path("/tmp")), std::vector<std::string>{"blocker"});
+}
+
+TEST_F(FileHelperTest, StaleTemporaryFilesOfAFileAreRemovedAndNothingElse) {
+    const std::string strDead = std::to_string(std::numeric_limits<pid_t>::max());  // above any pid in use
+    const std::string strOwn = std::to_string(::getpid());
+    HostControl::SetAtomicWriteFault(true);
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/list.xml", "cut short"));
+    HostControl::SetAtomicWriteFault(false);
+    const std::vector<std::string> listStale = {".list.xml." + strDead + ".7.tmp",
+                                                ".list.xml." + strOwn + ".999999.tmp"};
+    const std::vector<std::string> listKept = {
+        "list.xml",
+        ".list.xml.1.3.tmp",  // its writer still runs
+        ".list.xml." + strDead + ".tmp",
+        ".list.xml." + strDead + ".x.tmp",
+        ".list.xml." + strDead + ".7.tmp.bak",
+        "list.xml." + strDead + ".7.tmp",
+        ".other.xml." + strDead + ".7.tmp",
+        ".list.xml.99999999999999999999.7.tmp",
+    };
+    for (const auto& strName : listStale) {
+        m_root.WriteFile("/config/data/" + strName, "x");
+    }
+    for (const auto& strName : listKept) {
+        m_root.WriteFile("/config/data/" + strName, "x");
+    }
+    // The interrupted write above left one of its own, beside the two made by hand.
+    EXPECT_EQ(ETL_MiscHelper::fileRemoveStaleTemps("/config/data/list.xml"), 3);
+    std::vector<std::string> listLeft = FilesIn(m_root.Path("/config/data"));
+    std::sort(listLeft.begin(), listLeft.end());
+    std::vector<std::string> listExpected = listKept;
+    std::sort(listExpected.begin(), listExpected.end());
+    EXPECT_EQ(listLeft, listExpected);
+    EXPECT_EQ(ETL_MiscHelper::fileRemoveStaleTemps("/config/data/list.xml"), 0);
+    EXPECT_EQ(ETL_MiscHelper::fileRemoveStaleTemps("/config/missing/list.xml"), 0);
+    EXPECT_EQ(ETL_MiscHelper::fileRemoveStaleTemps(""), 0);
 }
 
 }  // namespace

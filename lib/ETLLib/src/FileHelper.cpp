@@ -1,6 +1,7 @@
 // Phone paths under the host's root directory, and the crash-safe file write.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <exception>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 
 #include "BaseHelper.h"
@@ -74,9 +76,11 @@ bool SyncFolder(const fs::path& folder) {
     return bOk;
 }
 
+constexpr const char* kTempSuffix = ".tmp";
+
 std::string TempNameFor(const fs::path& target) {
-    return (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                                    std::to_string(g_nTempCounter.fetch_add(1)) + ".tmp"))
+    return (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
+                                    "." + std::to_string(g_nTempCounter.fetch_add(1)) + kTempSuffix))
         .string();
 }
 
@@ -117,6 +121,52 @@ bool WriteAtomically(const fs::path& target, const std::string& strData) {
     return SyncFolder(target.parent_path());
 }
 
+// The digits of text from nBegin up to the next '.', which must come; nEnd receives its position.
+bool ReadNumberField(const std::string& strText, std::size_t nBegin, unsigned long long* pValue,
+                     std::size_t* pEnd) {
+    std::size_t nIndex = nBegin;
+    unsigned long long nValue = 0;
+    for (; nIndex < strText.size() && strText[nIndex] >= '0' && strText[nIndex] <= '9'; ++nIndex) {
+        if (nIndex - nBegin >= 19) {
+            return false;
+        }
+        nValue = nValue * 10 + static_cast<unsigned>(strText[nIndex] - '0');
+    }
+    if (nIndex == nBegin || nIndex >= strText.size() || strText[nIndex] != '.') {
+        return false;
+    }
+    *pValue = nValue;
+    *pEnd = nIndex;
+    return true;
+}
+
+// The writer's process id when strName is a temporary name TempNameFor gives for strTarget; -1 otherwise.
+long long TempWriterOf(const std::string& strName, const std::string& strTarget) {
+    const std::string strPrefix = "." + strTarget + ".";
+    const std::string strSuffix = kTempSuffix;
+    if (strName.size() <= strPrefix.size() + strSuffix.size() ||
+        strName.compare(0, strPrefix.size(), strPrefix) != 0 ||
+        strName.compare(strName.size() - strSuffix.size(), strSuffix.size(), strSuffix) != 0) {
+        return -1;
+    }
+    unsigned long long nPid = 0;
+    unsigned long long nCounter = 0;
+    std::size_t nEnd = 0;
+    if (!ReadNumberField(strName, strPrefix.size(), &nPid, &nEnd) ||
+        !ReadNumberField(strName, nEnd + 1, &nCounter, &nEnd) || nEnd != strName.size() - strSuffix.size() ||
+        nPid == 0 || nPid > static_cast<unsigned long long>(std::numeric_limits<pid_t>::max())) {
+        return -1;
+    }
+    return static_cast<long long>(nPid);
+}
+
+bool IsStaleWriter(long long nPid) {
+    if (nPid == static_cast<long long>(::getpid())) {
+        return true;
+    }
+    return ::kill(static_cast<pid_t>(nPid), 0) != 0 && errno == ESRCH;
+}
+
 }  // namespace
 
 namespace hostcore {
@@ -146,7 +196,9 @@ std::string GetRoot() {
     return root.strRoot;
 }
 
-void SetAtomicWriteFault(bool bFail) { g_bAtomicWriteFault = bFail; }
+void SetAtomicWriteFault(bool bFail) {
+    g_bAtomicWriteFault = bFail;
+}
 
 }  // namespace hostcore
 
@@ -189,6 +241,33 @@ bool fileWriteAtomic(const std::string& strPath, const std::string& strData) {
         return WriteAtomically(target, strData);
     } catch (const std::exception&) {
         return false;
+    }
+}
+
+int fileRemoveStaleTemps(const std::string& strPath) {
+    if (strPath.empty()) {
+        return 0;
+    }
+    try {
+        const fs::path target(pathMapToRoot(strPath));
+        const std::string strTarget = target.filename().string();
+        if (strTarget.empty()) {
+            return 0;
+        }
+        int nRemoved = 0;
+        std::error_code ec;
+        for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string strName = it->path().filename().string();
+            const long long nPid = TempWriterOf(strName, strTarget);
+            std::error_code typeError;
+            if (nPid > 0 && IsStaleWriter(nPid) && it->is_regular_file(typeError) &&
+                ::unlink(it->path().c_str()) == 0) {
+                ++nRemoved;
+            }
+        }
+        return nRemoved;
+    } catch (const std::exception&) {
+        return 0;
     }
 }
 
