@@ -55,6 +55,13 @@ void SetLdapOn(bool bOn);
 void SetRefuseTaskActions(bool bRefuse);
 // How many actions were queued or running right now.
 int PendingActionCount();
+// Waits until no action is queued or running, delivering nothing: finished actions keep waiting for the
+// loop. False when the time ran out first.
+bool WaitForActions(int nTimeoutMs);
+// On the GUI thread: delivers the callback of the action that finished first, and nothing else. False when
+// no finished action was waiting or its receiver postponed it. Lets a test act between two callbacks that a
+// loop turn would deliver together.
+bool DeliverOneCallback();
 
 struct TransferLimits {
     int nConnectTimeoutMs = 10000;

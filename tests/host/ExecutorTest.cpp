@@ -272,4 +272,25 @@ TEST_F(ExecutorTest, RunUntilIdleWaitsForActionsQueuedByWorkers) {
     EXPECT_EQ(g_nDestroyed, 51);
 }
 
+// A test that must act between two callbacks needs them one at a time.
+TEST_F(ExecutorTest, WaitForActionsDeliversNothingAndDeliverOneCallbackHandsOverOneAtATime) {
+    Gate gate;
+    ASSERT_TRUE(TaskAction_ExecAction(NewAction(1, &gate, false)));
+    gate.WaitForWaiters(1);
+    EXPECT_FALSE(HostControl::WaitForActions(20));
+    gate.Open();
+    ASSERT_TRUE(TaskAction_ExecAction(NewAction(2, nullptr, false)));
+    ASSERT_TRUE(HostControl::WaitForActions(5000));
+    EXPECT_TRUE(m_receiver.m_tags.empty());
+    ASSERT_TRUE(HostControl::DeliverOneCallback());
+    EXPECT_EQ(m_receiver.m_tags.size(), 1u);
+    m_receiver.m_bAccept = false;
+    EXPECT_FALSE(HostControl::DeliverOneCallback());
+    m_receiver.m_bAccept = true;
+    ASSERT_TRUE(HostControl::DeliverOneCallback());
+    EXPECT_EQ(m_receiver.m_tags.size(), 2u);
+    EXPECT_FALSE(HostControl::DeliverOneCallback());
+    EXPECT_EQ(g_nDestroyed, 2);
+}
+
 }  // namespace

@@ -20,7 +20,8 @@ void RunExec(CTaskAction* pAction) {
     try {
         pAction->Exec();
     } catch (const std::exception& e) {
-        app_log(6, APP_LOG_WARNING, "task action of type %d threw: %s\n", pAction->GetRequestType(), e.what());
+        app_log(6, APP_LOG_WARNING, "task action of type %d threw: %s\n", pAction->GetRequestType(),
+                e.what());
         pAction->SetTaskActionErrorType(NS_TA::TA_NETWORK_OTHER_ERROR);
     } catch (...) {
         app_log(6, APP_LOG_WARNING, "task action of type %d threw\n", pAction->GetRequestType());
@@ -167,6 +168,24 @@ bool DeliverFinishedActions() {
         RequeueFront(state, postponed);
     }
     return bProgress;
+}
+
+bool DeliverOldestFinishedAction() {
+    LoopState& state = Loop();
+    CTaskAction* pAction = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (state.finished.empty()) {
+            return false;
+        }
+        pAction = state.finished.front();
+        state.finished.pop_front();
+    }
+    if (DeliverOne(pAction) != Delivery::Postponed) {
+        return true;
+    }
+    RequeueFront(state, {pAction});
+    return false;
 }
 
 std::vector<CTaskAction*> StopExecutor() {

@@ -187,4 +187,16 @@ int PendingActionCount() {
     return static_cast<int>(state.waiting.size()) + state.nRunning;
 }
 
+bool WaitForActions(int nTimeoutMs) {
+    LoopState& state = hostcore::Loop();
+    std::unique_lock<std::mutex> lock(state.mutex);
+    return state.loopCv.wait_until(lock, DeadlineAfter(nTimeoutMs),
+                                   [&state] { return state.waiting.empty() && state.nRunning == 0; });
+}
+
+bool DeliverOneCallback() {
+    hostcore::ClaimGuiThreadIfUnset();
+    return hostcore::DeliverOldestFinishedAction();
+}
+
 }  // namespace HostControl

@@ -78,6 +78,8 @@ void ResetLoopState();
 // Executor (Executor.cpp, TaskAction.cpp).
 bool IsReceiverAlive(NS_TA::CTaskActionCallbackBase* pReceiver, std::uint64_t nSerial);
 bool DeliverFinishedActions();
+// Delivers the oldest finished action; false when none waited or its receiver postponed it.
+bool DeliverOldestFinishedAction();
 // Stops and joins the workers; returns every action that still held an executor reference.
 std::vector<NS_TA::CTaskAction*> StopExecutor();
 
