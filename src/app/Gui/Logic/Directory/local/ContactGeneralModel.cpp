@@ -117,6 +117,8 @@ bool CContactGeneralModel::MyFinal() {
     m_pSearchAction = nullptr;
     m_pWaitingSearch.reset();
     m_bSearchRunning = false;
+    m_listReloads.clear();
+    m_bReloadByHttp = false;
     timerKillThreadTimer(kLocalSaveTimerId);
     const bool bContactsEmpty = MyClearContactList();
     const bool bGroupsEmpty = MyClearGroupList();

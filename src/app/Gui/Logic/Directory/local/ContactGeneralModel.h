@@ -170,6 +170,11 @@ public:
     // ---- background reload of both files after they were replaced from outside. Until the reloaded
     // lists are swapped in, every change and search refuses with -13. When no action can be made or the
     // executor refuses it, the action is released and the answer is false with nothing changed.
+    // A reload asked for while one runs is accepted too, and the store stays busy until every accepted
+    // reload has been answered (1722 goes out with 1 when the first starts and with 2 when the last ends),
+    // so no edit can slip in between two answers and be swapped away. Of answers that come back out of
+    // order, one older than the answer last swapped in is dropped; answers of reloads the model did not
+    // start are released unread.
     bool ReloadGroupAndItemByHttp();
     void MyLoadGroupFromTaskAction(CContactLocalSaveAction* pAction);
     // Takes the contacts as they are (no limits, group or duplicate checks); the call log gets their names.
@@ -365,7 +370,16 @@ private:
     bool m_bGroupDirty = false;
     bool m_bContactDirty = false;
     bool m_bReloadByHttp = false;
-    std::string m_strSaveBuffer;       // reused by every save
+    std::string m_strSaveBuffer;  // reused by every save
+    // Background reloads accepted and not answered yet, numbered in the order they were accepted;
+    // m_bReloadByHttp is set exactly while there is one.
+    struct ReloadTicket {
+        const CContactLocalSaveAction* pAction;
+        std::uint64_t nSerial;
+    };
+    std::vector<ReloadTicket> m_listReloads;
+    std::uint64_t m_nLastReloadSerial = 0;   // of the reload accepted last
+    std::uint64_t m_nTakenReloadSerial = 0;  // of the answer swapped in last
     // Background search: the request running (with its receiver) and the newest one waiting behind it.
     bool m_bSearchRunning = false;
     SearchRequest m_runningSearch;

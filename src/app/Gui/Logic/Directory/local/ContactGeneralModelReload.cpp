@@ -35,6 +35,7 @@ bool CContactGeneralModel::ReloadGroupAndItemByHttp() {
         return false;
     }
     const bool bAccepted = MyNoThrow(false, [&]() -> bool {
+        m_listReloads.reserve(m_listReloads.size() + 1);
         pAction->SetSync(false);
         pAction->SetRead(true);
         pAction->SetCallback(this);
@@ -48,8 +49,11 @@ bool CContactGeneralModel::ReloadGroupAndItemByHttp() {
         Directory_DestroyLocalSaveAction(pAction);
         return false;
     }
-    m_bReloadByHttp = true;
-    EtlMsgHandler_NotifyApp(false, kLocalReloadMsg, 0, 1);
+    m_listReloads.push_back({pAction, ++m_nLastReloadSerial});
+    if (!m_bReloadByHttp) {
+        m_bReloadByHttp = true;
+        EtlMsgHandler_NotifyApp(false, kLocalReloadMsg, 0, 1);
+    }
     return true;
 }
 
@@ -67,7 +71,15 @@ void CContactGeneralModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction)
 }
 
 void CContactGeneralModel::MyTakeReloadAnswer(CContactLocalSaveAction* pAction) {
-    if (pAction->IsOperationSucceed() && pAction->IsRead()) {
+    const auto ticket =
+        std::find_if(m_listReloads.begin(), m_listReloads.end(),
+                     [pAction](const ReloadTicket& reload) { return reload.pAction == pAction; });
+    const std::uint64_t nSerial = ticket != m_listReloads.end() ? ticket->nSerial : 0;
+    if (ticket != m_listReloads.end()) {
+        m_listReloads.erase(ticket);
+    }
+    if (nSerial > m_nTakenReloadSerial && pAction->IsOperationSucceed() && pAction->IsRead()) {
+        m_nTakenReloadSerial = nSerial;
         MyNoThrow(false, [&]() -> bool {
             if (pAction->IsGroupDirty()) {
                 MyClearGroupList();
@@ -81,9 +93,11 @@ void CContactGeneralModel::MyTakeReloadAnswer(CContactLocalSaveAction* pAction) 
         });
         EtlMsgHandler_NotifyApp(false, kLocalContactChangedMsg, 0, 0);
     }
-    m_bReloadByHttp = false;
-    EtlMsgHandler_NotifyApp(false, kLocalReloadMsg, 0, 2);
     Directory_DestroyLocalSaveAction(pAction);
+    if (m_bReloadByHttp && m_listReloads.empty()) {
+        m_bReloadByHttp = false;
+        EtlMsgHandler_NotifyApp(false, kLocalReloadMsg, 0, 2);
+    }
 }
 
 void CContactGeneralModel::MyLoadGroupFromTaskAction(CContactLocalSaveAction* pAction) {
