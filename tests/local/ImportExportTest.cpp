@@ -133,6 +133,26 @@ TEST_F(ImportExportTest, AnOldestFormatFileWithoutGroupDefinitionsImportsItsCont
     EXPECT_EQ(Get("Ada").m_strMobileNumber, "1");
 }
 
+// An append used to file such contacts under "All Contacts", because the group could not be made twice.
+TEST_F(ImportExportTest, AppendingAMiddleFormatFileReusesTheGroupOfTheSameName) {
+    const int nFamily = Model().GetGIdByGName("Family");
+    ASSERT_EQ(Import("<contactData><group sGroupName=\"Family\" sGroupRing=\"Config:f.wav\">"
+                     "<contact sLocalRename=\"Mum\"/></group><group sGroupName=\"Company\">"
+                     "<contact sLocalRename=\"Boss\"/></group><group sGroupName=\"Family\">"
+                     "<contact sLocalRename=\"Dad\"/></group></contactData>",
+                     true),
+              0);
+    EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Company", "Family", "Friend", "Blacklist"}));
+    EXPECT_EQ(Memberships(), (Strings{"Alice=Company", "Boss=Company", "Dad=Family", "Mum=Family"}));
+    EXPECT_EQ(Model().GetGIdByGName("Family"), nFamily);
+    EXPECT_EQ(Model().MyFindGroupByDisplayName("Family")->m_strRing, "");
+}
+
+TEST(XPortPath, ANullOrEmptyStoredPathIsEmpty) {
+    EXPECT_EQ(NS_DIRECTORY::CXPortBase::MyRealPath(nullptr, PHFILE_TYPE_RING), "");
+    EXPECT_EQ(NS_DIRECTORY::CXPortBase::MyRealPath("", PHFILE_TYPE_PHOTO), "");
+}
+
 TEST(KestrelRing, ValuesOfAnyLengthFollowTheRingRule) {
     testsupport::TempRoot root;
     const std::string strLong(400, 'r');

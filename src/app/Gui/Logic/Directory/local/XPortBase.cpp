@@ -100,12 +100,13 @@ int CXPortBase::MyInsertNewGroup(CContactGeneralModel& model, const std::string&
     return group.m_nId;
 }
 
-int CXPortBase::MyGroupIdForName(CContactGeneralModel& model, const std::string& strName) {
+int CXPortBase::MyGroupIdForName(CContactGeneralModel& model, const std::string& strName,
+                                 const std::string& strRing) {
     const int nExisting = model.MyGName2Id(strName);
     if (nExisting >= 0) {
         return nExisting;
     }
-    const int nNew = MyInsertNewGroup(model, strName, std::string());
+    const int nNew = MyInsertNewGroup(model, strName, strRing);
     return nNew >= 0 ? nNew : kAllContactsGroupId;
 }
 
@@ -116,7 +117,7 @@ void CXPortBase::MyInsertContact(CContactGeneralModel& model, CContactGeneralMod
 }
 
 std::string CXPortBase::MyRealPath(const char* pStored, int nFileType) {
-    std::string strPath = pStored;
+    std::string strPath = pStored != nullptr ? pStored : "";
     if (!strPath.empty()) {
         CommonUnits_Hide2Real(strPath, nFileType);
     }

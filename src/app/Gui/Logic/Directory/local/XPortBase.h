@@ -40,7 +40,7 @@ public:
 
     // "/config/data/contact_xported.xml".
     static const std::string& DefaultFilePath();
-    // A stored ring or photo path in its real form; "" stays "".
+    // A stored ring or photo path in its real form; "" and a null path give "".
     static std::string MyRealPath(const char* pStored, int nFileType);
 
 protected:
@@ -53,8 +53,10 @@ protected:
     // Its id, or -1 when the model refused it.
     static int MyInsertNewGroup(CContactGeneralModel& model, const std::string& strName,
                                 const std::string& strRing);
-    // The group of that name, made when missing; 0 when it cannot be made.
-    static int MyGroupIdForName(CContactGeneralModel& model, const std::string& strName);
+    // The group of that name, an existing one reused (its ring kept); made with strRing when missing. 0 when
+    // it cannot be made.
+    static int MyGroupIdForName(CContactGeneralModel& model, const std::string& strName,
+                                const std::string& strRing = std::string());
     // Fills the digit-key name, clears the favourite mark and inserts without saving.
     static void MyInsertContact(CContactGeneralModel& model, CContactGeneralModel::ItemData& item);
 

@@ -66,9 +66,8 @@ int CXPortMarlin::MyGroupIdOf(CContactGeneralModel& model, const pugi::xml_node&
     if (std::strcmp(pName, "Black List") == 0) {
         return kBlacklistGroupId;
     }
-    const int nId = MyInsertNewGroup(
-        model, pName, MyRealPath(group.attribute("sGroupRing").as_string(""), PHFILE_TYPE_RING));
-    return nId >= 0 ? nId : kAllContactsGroupId;
+    return MyGroupIdForName(model, pName,
+                            MyRealPath(group.attribute("sGroupRing").as_string(""), PHFILE_TYPE_RING));
 }
 
 }  // namespace NS_DIRECTORY

@@ -1,6 +1,7 @@
 #pragma once
 // Reader of the middle contact file format: a "contactData" root whose "group" elements each hold the
-// contacts of that group; "Anonymous" stands for no group and "Black List" for the blacklist.
+// contacts of that group; "Anonymous" stands for no group and "Black List" for the blacklist. A group whose
+// name the phone book already has (say "Family" when appending) is that group, its ring kept.
 
 #include "XPortBase.h"
 
