@@ -103,6 +103,7 @@ bool CContactGeneralModel::MyInit() {
         m_nMaxGroupCount = kDefaultMaxGroupCount;
         m_nMaxContactCount = kDefaultMaxContactCount;
         m_nMaxBlackCount = kDefaultMaxBlackCount;
+        MyRemoveStaleTempFiles();
         const bool bGroupsLoaded = MyLoadGroupFromXmlFile(kLocalGroupFileName);
         const bool bContactsLoaded = MyLoadContactFromXmlFile(kLocalContactFileName);
         return bGroupsLoaded && bContactsLoaded;

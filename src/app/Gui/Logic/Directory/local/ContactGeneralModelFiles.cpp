@@ -152,6 +152,17 @@ bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileNa
     });
 }
 
+void CContactGeneralModel::MyRemoveStaleTempFiles() {
+    int nRemoved = 0;
+    for (const char* pFileName : {kLocalGroupFileName, kLocalContactFileName, kLocalExportFileName}) {
+        nRemoved += ETL_MiscHelper::fileRemoveStaleTemps(DataPath(pFileName));
+    }
+    if (nRemoved > 0) {
+        app_log(6, APP_LOG_INFO, "Local contact: removed %d temporary file(s) left by interrupted saves.\n",
+                nRemoved);
+    }
+}
+
 bool CContactGeneralModel::ReloadGroupXml() {
     const bool bCleared = MyClearGroupList();
     const bool bLoaded = MyLoadGroupFromXmlFile(kLocalGroupFileName);
