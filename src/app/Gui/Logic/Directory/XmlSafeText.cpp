@@ -1,0 +1,112 @@
+#include "XmlSafeText.h"
+
+#include <cstddef>
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr const char* kReplacementUtf8 = "\xEF\xBF\xBD";
+
+// One UTF-8 sequence: its code point and length when well-formed, else the length of its maximal
+// ill-formed subpart.
+struct Sequence {
+    char32_t nCode;
+    std::size_t nLength;
+    bool bWellFormed;
+};
+
+Sequence SequenceAt(const unsigned char* pText, std::size_t nLeft) {
+    const unsigned char nLead = pText[0];
+    if (nLead < 0x80) {
+        return {nLead, 1, true};
+    }
+    std::size_t nFollowing = 0;
+    char32_t nCode = 0;
+    unsigned char nLow = 0x80;
+    unsigned char nHigh = 0xBF;
+    if (nLead >= 0xC2 && nLead <= 0xDF) {
+        nFollowing = 1;
+        nCode = nLead & 0x1F;
+    } else if (nLead >= 0xE0 && nLead <= 0xEF) {
+        nFollowing = 2;
+        nCode = nLead & 0x0F;
+        nLow = nLead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+        nHigh = nLead == 0xED ? 0x9F : 0xBF;  // no surrogates
+    } else if (nLead >= 0xF0 && nLead <= 0xF4) {
+        nFollowing = 3;
+        nCode = nLead & 0x07;
+        nLow = nLead == 0xF0 ? 0x90 : 0x80;   // no overlong forms
+        nHigh = nLead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
+    } else {
+        return {kReplacement, 1, false};
+    }
+    std::size_t nLength = 1;
+    for (std::size_t nIndex = 0; nIndex < nFollowing; ++nIndex, ++nLength) {
+        if (nLength >= nLeft || pText[nLength] < nLow || pText[nLength] > nHigh) {
+            return {kReplacement, nLength, false};
+        }
+        nCode = (nCode << 6) | (pText[nLength] & 0x3F);
+        nLow = 0x80;
+        nHigh = 0xBF;
+    }
+    return {nCode, nLength, true};
+}
+
+bool IsXmlChar(char32_t nCode) {
+    return nCode == 0x9 || nCode == 0xA || nCode == 0xD || (nCode >= 0x20 && nCode <= 0xD7FF) ||
+           (nCode >= 0xE000 && nCode <= 0xFFFD) || (nCode >= 0x10000 && nCode <= 0x10FFFF);
+}
+
+bool IsPlainAscii(unsigned char nByte) {
+    return nByte >= 0x20 && nByte < 0x80;
+}
+
+}  // namespace
+
+bool IsXmlSafeText(const std::string& strText) {
+    const auto* pText = reinterpret_cast<const unsigned char*>(strText.data());
+    const std::size_t nSize = strText.size();
+    for (std::size_t nIndex = 0; nIndex < nSize;) {
+        if (IsPlainAscii(pText[nIndex])) {
+            ++nIndex;
+            continue;
+        }
+        const Sequence sequence = SequenceAt(pText + nIndex, nSize - nIndex);
+        if (!sequence.bWellFormed || !IsXmlChar(sequence.nCode)) {
+            return false;
+        }
+        nIndex += sequence.nLength;
+    }
+    return true;
+}
+
+bool MakeXmlSafeText(std::string& strText) {
+    if (IsXmlSafeText(strText)) {
+        return false;
+    }
+    const auto* pText = reinterpret_cast<const unsigned char*>(strText.data());
+    const std::size_t nSize = strText.size();
+    std::string strClean;
+    strClean.reserve(nSize + 2);
+    for (std::size_t nIndex = 0; nIndex < nSize;) {
+        const Sequence sequence = SequenceAt(pText + nIndex, nSize - nIndex);
+        if (!sequence.bWellFormed) {
+            strClean += kReplacementUtf8;
+        } else if (IsXmlChar(sequence.nCode)) {
+            strClean.append(strText, nIndex, sequence.nLength);
+        }
+        nIndex += sequence.nLength;
+    }
+    strText.swap(strClean);
+    return true;
+}
+
+std::string XmlSafeText(const std::string& strText) {
+    std::string strClean = strText;
+    MakeXmlSafeText(strClean);
+    return strClean;
+}
+
+}  // namespace NS_DIRECTORY
