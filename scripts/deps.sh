@@ -6,7 +6,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   libpugixml-dev libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-  libutf8proc-dev
+  libutf8proc-dev libxml2-utils
 )
 
 missing=()

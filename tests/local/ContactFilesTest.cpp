@@ -2,6 +2,7 @@
 // save interrupted by a crash.
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gmock/gmock.h>
@@ -208,6 +209,59 @@ TEST_F(ContactFilesTest, TemporaryFilesLeftByInterruptedSavesAreRemovedAtTheNext
     EXPECT_THAT(
         HostControl::TakeLogLines(),
         ::testing::Contains(::testing::HasSubstr("removed 3 temporary file(s) left by interrupted saves")));
+}
+
+// Whether a strict XML 1.0 parser takes the file.
+bool StrictlyWellFormed(const std::string& strRealPath) {
+    return std::system(("xmllint --noout '" + strRealPath + "' 2>/dev/null").c_str()) == 0;
+}
+
+// Such text used to be written as pugixml reads it back but strict parsers refuse the whole file, and a NUL
+// cut the name at the next load.
+TEST_F(ContactFilesTest, TextXmlCannotCarryIsCleanedWhereItEntersSoEveryWrittenFileIsWellFormed) {
+    ASSERT_EQ(std::system("command -v xmllint >/dev/null 2>&1"), 0)
+        << "xmllint is missing: run scripts/deps.sh";
+    const std::string kFffd = "\xEF\xBF\xBD";
+    ASSERT_GE(Model().AddGroup({"Cl\x02ub\xFF", "/ring\x1b.wav"}), 0);
+    const std::string strTyped = std::string(
+                                     "Zo\x01"
+                                     "e\0\t!",
+                                     7) +
+                                 "\xC3(\xED\xA0\x80\xEF\xBF\xBE";
+    const std::string strStored = "Zoe\t!" + kFffd + "(" + kFffd + kFffd + kFffd;
+    ASSERT_GE(Model().AddContact(Contact(strTyped, "Club" + kFffd,
+                                         std::string("12\0"
+                                                     "3",
+                                                     4),
+                                         "4\x7f")),
+              0);
+    EXPECT_EQ(Model().AddContactById(0, Contact("\x01\x02", "")), -1);
+    EXPECT_EQ(CommonUnits_GetErrorId(), -100);
+    ASSERT_GE(Model().UpdateContactData(strStored, Contact(strStored, "Club" + kFffd, "123", "5\x10")), 0);
+    m_root.WriteFile("/config/data/contact_xported.xml",
+                     "<root_contact><contact display_name=\"Im&#1;port\xFE\" group_id_name=\"Cl&#2;ub\xFF\"/>"
+                     "</root_contact>");
+    ASSERT_EQ(XPortFactory::ImportByPath(nullptr, true, true, false), 0);
+    ASSERT_EQ(XPortFactory::ExportToPath(nullptr), 0);
+    for (const char* pPath : {kContactFile, kGroupFile, "/config/data/contact_xported.xml"}) {
+        EXPECT_TRUE(StrictlyWellFormed(m_root.Path(pPath))) << pPath << ":\n" << m_root.ReadFile(pPath);
+    }
+    EXPECT_EQ(GroupNames(),
+              (Strings{"All Contacts", "Club" + kFffd, "Company", "Family", "Friend", "Blacklist"}));
+    CContactGeneralModel::ReleaseInstance();
+    EXPECT_EQ(AllNames(), (Strings{"Import" + kFffd, strStored}));
+    ContactGeneralItemData zoe;
+    ASSERT_TRUE(Model().GetContactData(&zoe, strStored));
+    EXPECT_EQ(zoe.m_strMobileNumber + "|" + zoe.m_strOfficeNumber, "123|5");
+    EXPECT_EQ(zoe.m_strGroupName, "Club" + kFffd);
+    EXPECT_EQ(Model().GetContactGroupId("Import" + kFffd), Model().GetGIdByGName("Club" + kFffd));
+    // A file written elsewhere is cleaned as it is read, so the next save is well-formed too.
+    m_root.WriteFile(kContactFile, ContactFileXml(ContactElement("Pro&#3;v", 0, "mobile_number=\"9&#27;\"")));
+    ASSERT_TRUE(Model().ReloadContactXml());
+    ASSERT_GE(Model().AddContact(Contact("Ulla", "All Contacts")), 0);
+    EXPECT_EQ(AllNames(), (Strings{"Prov", "Ulla"}));
+    EXPECT_EQ(Model().GetContactNameByPhoneNumber("9"), "Prov");
+    EXPECT_TRUE(StrictlyWellFormed(m_root.Path(kContactFile))) << m_root.ReadFile(kContactFile);
 }
 
 int g_nSaveTimerExpiries = 0;

@@ -36,26 +36,34 @@ using Format = CContactFileFormat;
 
 // In the order the contact file is written, so a file written here is read with one name test per attribute.
 const ContactAttribute kContactAttributes[] = {
-    {"display_name", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strDisplayName = a.value(); }},
-    {"office_number", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOfficeNumber = a.value(); }},
-    {"mobile_number", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strMobileNumber = a.value(); }},
-    {"other_number", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOtherNumber = a.value(); }},
-    {"line", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nLine = Format::ParseInt(a.value()); }},
-    {"ring", [](const pugi::xml_attribute& a, Item& item, Format& f) { item.m_strRing = f.ConvertRing(a.value()); }},
-    {"group_id_name",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nGroupId = Format::ParseInt(a.value()); }},
-    {"default_photo",
-     [](const pugi::xml_attribute& a, Item& item, Format& f) { item.m_strDefaultPhoto = f.ConvertPhoto(a.value()); }},
-    {"selected_photo",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nSelectedPhoto = Format::ParseInt(a.value()); }},
-    {"is_favorate", [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_bFavorate = Format::IsFlagSet(a); }},
+    {"display_name",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strDisplayName = a.value(); }},
+    {"office_number",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOfficeNumber = a.value(); }},
+    {"mobile_number",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strMobileNumber = a.value(); }},
+    {"other_number",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOtherNumber = a.value(); }},
+    {"line",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nLine = Format::ParseInt(a.value()); }},
+    {"ring",
+     [](const pugi::xml_attribute& a, Item& item, Format& f) { item.m_strRing = f.ConvertRing(a.value()); }},
+    {"group_id_name", [](const pugi::xml_attribute& a, Item& item,
+                         Format&) { item.m_nGroupId = Format::ParseInt(a.value()); }},
+    {"default_photo", [](const pugi::xml_attribute& a, Item& item,
+                         Format& f) { item.m_strDefaultPhoto = f.ConvertPhoto(a.value()); }},
+    {"selected_photo", [](const pugi::xml_attribute& a, Item& item,
+                          Format&) { item.m_nSelectedPhoto = Format::ParseInt(a.value()); }},
+    {"is_favorate",
+     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_bFavorate = Format::IsFlagSet(a); }},
     {"name_index", [](const pugi::xml_attribute&, Item&, Format&) {}},
 };
 constexpr size_t kContactAttributeCount = sizeof(kContactAttributes) / sizeof(kContactAttributes[0]);
 
 // The attribute name test: a length check first, so most mismatches cost no byte comparison.
 inline bool SameName(const char* pName, size_t nNameLength, const ContactAttribute& attribute) {
-    return nNameLength == attribute.name.size() && std::memcmp(pName, attribute.name.data(), nNameLength) == 0;
+    return nNameLength == attribute.name.size() &&
+           std::memcmp(pName, attribute.name.data(), nNameLength) == 0;
 }
 
 const ContactAttribute* FindContactAttribute(const char* pName, size_t nExpected) {
@@ -105,6 +113,7 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
     group.m_strDisplayName = node.attribute("display_name").value();
     group.m_strRing = ConvertRing(node.attribute("ring").value());
     group.m_bReadOnly = IsFlagSet(node.attribute("read_only"));
+    CContactGeneralModel::MyMakeXmlSafe(group);
     return group;
 }
 
@@ -117,6 +126,7 @@ void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneral
             nExpected = static_cast<size_t>(pAttribute - kContactAttributes) + 1;
         }
     }
+    CContactGeneralModel::MyMakeXmlSafe(item);
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
 }
 

@@ -18,9 +18,10 @@ public:
     enum Direction { READING, WRITING };
     explicit CContactFileFormat(Direction eDirection);
 
-    // Missing attributes keep their reset values.
+    // Missing attributes keep their reset values; texts are cleaned by the rule of XmlSafeText.h, since a
+    // file written elsewhere may hold what a save could not write back.
     CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
-    // The digit-key name is always recomputed from the name, never read.
+    // The digit-key name is always recomputed from the (cleaned) name, never read.
     void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item);
     void AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group);
     void AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item);
@@ -31,7 +32,8 @@ public:
     // A file that does not parse to its end counts as unreadable as a whole.
     static bool LoadDocument(pugi::xml_document& doc, const std::string& strPath);
     // Serialises with one tab per level into strBuffer (kept for reuse) and replaces the file atomically.
-    static bool WriteDocument(const pugi::xml_document& doc, const std::string& strPath, std::string& strBuffer);
+    static bool WriteDocument(const pugi::xml_document& doc, const std::string& strPath,
+                              std::string& strBuffer);
     // Adds the declaration (version "1.0", encoding "utf-8") and the named root element.
     static pugi::xml_node AppendRoot(pugi::xml_document& doc, const char* pRootName);
     // atoi (leading blanks, a sign, then digits), clamped to the int range instead of overflowing.

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "AppLog.h"
 #include "CommonAPI.h"
@@ -11,6 +12,7 @@
 #include "LocalContactSearchAction.h"
 #include "MsgQueue.h"
 #include "PhoneServices.h"
+#include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
 
@@ -317,6 +319,67 @@ bool CContactGeneralModel::MyCGD2GD(GroupData* pOut, int nId, const ContactGroup
     return true;
 }
 
+namespace {
+
+template <class TRecord, size_t N>
+bool AllXmlSafe(const TRecord& record, std::string TRecord::*const (&texts)[N]) {
+    return std::all_of(std::begin(texts), std::end(texts),
+                       [&record](std::string TRecord::*pText) { return IsXmlSafeText(record.*pText); });
+}
+
+template <class TRecord, size_t N>
+void MakeAllXmlSafe(TRecord& record, std::string TRecord::*const (&texts)[N]) {
+    for (std::string TRecord::*pText : texts) {
+        MakeXmlSafeText(record.*pText);
+    }
+}
+
+std::string ContactGeneralItemData::*const kRecordTexts[] = {
+    &ContactGeneralItemData::m_strDisplayName,  &ContactGeneralItemData::m_strGroupName,
+    &ContactGeneralItemData::m_strOfficeNumber, &ContactGeneralItemData::m_strMobileNumber,
+    &ContactGeneralItemData::m_strOtherNumber,  &ContactGeneralItemData::m_strRing,
+    &ContactGeneralItemData::m_strDefaultPhoto,
+};
+std::string ContactGroupData::*const kGroupRecordTexts[] = {&ContactGroupData::m_strDisplayName,
+                                                            &ContactGroupData::m_strRing};
+std::string CContactGeneralModel::ItemData::*const kItemTexts[] = {
+    &CContactGeneralModel::ItemData::m_strDisplayName,  &CContactGeneralModel::ItemData::m_strOfficeNumber,
+    &CContactGeneralModel::ItemData::m_strMobileNumber, &CContactGeneralModel::ItemData::m_strOtherNumber,
+    &CContactGeneralModel::ItemData::m_strRing,         &CContactGeneralModel::ItemData::m_strDefaultPhoto,
+};
+std::string CContactGeneralModel::GroupData::*const kGroupTexts[] = {
+    &CContactGeneralModel::GroupData::m_strDisplayName, &CContactGeneralModel::GroupData::m_strRing};
+
+}  // namespace
+
+const ContactGeneralItemData& CContactGeneralModel::MyXmlSafeRecord(const ContactGeneralItemData& data,
+                                                                    ContactGeneralItemData* pClean) {
+    if (AllXmlSafe(data, kRecordTexts)) {
+        return data;
+    }
+    *pClean = data;
+    MakeAllXmlSafe(*pClean, kRecordTexts);
+    return *pClean;
+}
+
+const ContactGroupData& CContactGeneralModel::MyXmlSafeRecord(const ContactGroupData& data,
+                                                              ContactGroupData* pClean) {
+    if (AllXmlSafe(data, kGroupRecordTexts)) {
+        return data;
+    }
+    *pClean = data;
+    MakeAllXmlSafe(*pClean, kGroupRecordTexts);
+    return *pClean;
+}
+
+void CContactGeneralModel::MyMakeXmlSafe(ItemData& item) {
+    MakeAllXmlSafe(item, kItemTexts);
+}
+
+void CContactGeneralModel::MyMakeXmlSafe(GroupData& group) {
+    MakeAllXmlSafe(group, kGroupTexts);
+}
+
 bool CContactGeneralModel::MyClearContactList() {
     m_listItem.clear();
     CallLog_ResetLogContactName();
@@ -458,7 +521,9 @@ bool CContactGeneralModel::GetFavorateList(ContactGeneralItemListData* pList) co
         const int nNumbered = CopyPage(
             pList, m_listItem, static_cast<int>(m_listItem.size()),
             [](const ItemData& item) { return item.m_bFavorate; },
-            [this](ContactGeneralItemData* pRecord, const ItemData& item) { return MyID2CGID(pRecord, item); });
+            [this](ContactGeneralItemData* pRecord, const ItemData& item) {
+                return MyID2CGID(pRecord, item);
+            });
         if (nNumbered < 0) {
             return false;
         }
@@ -474,7 +539,9 @@ bool CContactGeneralModel::GetGroupList(ContactGroupListData* pList, bool bWithB
     return MyNoThrow(false, [&]() -> bool {
         const int nNumbered = CopyPage(
             pList, m_listGroup, GetCurrentGroupCount(),
-            [bWithBlacklist](const GroupData& group) { return bWithBlacklist || group.m_nId != kBlacklistGroupId; },
+            [bWithBlacklist](const GroupData& group) {
+                return bWithBlacklist || group.m_nId != kBlacklistGroupId;
+            },
             [](ContactGroupData* pRecord, const GroupData& group) { return MyGD2CGD(pRecord, group); });
         if (nNumbered < 0) {
             return false;

@@ -164,7 +164,9 @@ public:
     bool ReloadGroupXml();
     bool ReloadContactXml();
     // Writes every group and contact in the import format of the newest generation; an empty path is
-    // "/config/data/contact_xported.xml". True even when the file could not be written.
+    // "/config/data/contact_xported.xml". "root_group" and "root_contact" go inside a "vp_contact" element,
+    // which every reader of that format accepts, so the file has the single root element XML requires. True
+    // even when the file could not be written.
     bool ExportContactAndGroup(std::string strPath);
 
     // ---- background reload of both files after they were replaced from outside. Until the reloaded
@@ -197,7 +199,8 @@ public:
                                    const std::string& strKey, NS_TA::CTaskActionCallbackBase* pReceiver);
 
     // ---- contact editing. Position counts: contacts of the target group (all contacts for group 0) up to
-    // and including the one the new name was filed before. Empty names are refused with -100.
+    // and including the one the new name was filed before. Every text of a record is first cleaned by the
+    // rule of XmlSafeText.h (a record's group name too); names empty then are refused with -100.
     int AddContact(const ContactGeneralItemData& data);
     int AddContactById(int nGroupId, const ContactGeneralItemData& data);
     int AddBlackContact(const ContactGeneralItemData& data);
@@ -222,7 +225,7 @@ public:
     int MyInsertContact(const ItemData& item, bool bSave);
     bool MyUpdateAllContactGroupId(int nFromId, int nToId);
 
-    // ---- group editing
+    // ---- group editing (record texts cleaned as for contacts)
     int AddGroup(const ContactGroupData& data);
     int UpdateGroupData(const std::string& strOldName, const ContactGroupData& data);
     bool RemoveGroup(const std::string& strName);
@@ -263,6 +266,13 @@ public:
     static bool MyCGID2ID(ItemData* pOut, int nGroupId, const ContactGeneralItemData& in, bool bFavorate);
     static bool MyGD2CGD(ContactGroupData* pOut, const GroupData& in);
     static bool MyCGD2GD(GroupData* pOut, int nId, const ContactGroupData& in);
+    // Every text of a record brought to the form the files can carry (XmlSafeText.h). The record-in forms
+    // answer the record itself when it already is, else the cleaned copy they wrote to *pClean.
+    static const ContactGeneralItemData& MyXmlSafeRecord(const ContactGeneralItemData& data,
+                                                         ContactGeneralItemData* pClean);
+    static const ContactGroupData& MyXmlSafeRecord(const ContactGroupData& data, ContactGroupData* pClean);
+    static void MyMakeXmlSafe(ItemData& item);
+    static void MyMakeXmlSafe(GroupData& group);
     bool MyClearContactList();
     bool MyClearGroupList();
 

@@ -242,11 +242,13 @@ int CContactGeneralModel::MyInsertContact(const ItemData& item, bool bSave) {
     });
 }
 
-int CContactGeneralModel::AddContactById(int nGroupId, const ContactGeneralItemData& data) {
+int CContactGeneralModel::AddContactById(int nGroupId, const ContactGeneralItemData& rawData) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
     return MyNoThrow(-1, [&]() -> int {
+        ContactGeneralItemData clean;
+        const ContactGeneralItemData& data = MyXmlSafeRecord(rawData, &clean);
         if (data.m_strDisplayName.empty()) {
             return MyRefuseInt(CONTACT_RESULT_MISSING_ARGUMENT);
         }
@@ -265,15 +267,19 @@ int CContactGeneralModel::AddContactById(int nGroupId, const ContactGeneralItemD
     });
 }
 
-int CContactGeneralModel::AddContact(const ContactGeneralItemData& data) {
+int CContactGeneralModel::AddContact(const ContactGeneralItemData& rawData) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
-    const int nGroupId = MyGName2Id(data.m_strGroupName);
-    if (nGroupId == -1) {
-        return MyRefuseInt(CONTACT_RESULT_NO_SUCH_GROUP);
-    }
-    return AddContactById(nGroupId, data);
+    return MyNoThrow(-1, [&]() -> int {
+        ContactGeneralItemData clean;
+        const ContactGeneralItemData& data = MyXmlSafeRecord(rawData, &clean);
+        const int nGroupId = MyGName2Id(data.m_strGroupName);
+        if (nGroupId == -1) {
+            return MyRefuseInt(CONTACT_RESULT_NO_SUCH_GROUP);
+        }
+        return AddContactById(nGroupId, data);
+    });
 }
 
 int CContactGeneralModel::AddBlackContact(const ContactGeneralItemData& data) {
@@ -283,11 +289,13 @@ int CContactGeneralModel::AddBlackContact(const ContactGeneralItemData& data) {
 // ---- update
 
 int CContactGeneralModel::UpdateContactData(const std::string& strOldName,
-                                            const ContactGeneralItemData& data) {
+                                            const ContactGeneralItemData& rawData) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
     return MyNoThrow(-1, [&]() -> int {
+        ContactGeneralItemData clean;
+        const ContactGeneralItemData& data = MyXmlSafeRecord(rawData, &clean);
         if (strOldName.empty() || data.m_strDisplayName.empty()) {
             return MyRefuseInt(CONTACT_RESULT_MISSING_ARGUMENT);
         }
@@ -330,7 +338,8 @@ void CContactGeneralModel::MyUpdateContactInPlace(ItemData& item, int nTargetId,
             listNameMoves.push_back(CallLogRecord(strStored, std::string(), std::string(), std::string()));
         }
         if (!strNew.empty()) {
-            listNameMoves.push_back(CallLogRecord(strNew, std::string(), std::string(), item.m_strDisplayName));
+            listNameMoves.push_back(
+                CallLogRecord(strNew, std::string(), std::string(), item.m_strDisplayName));
         }
         strStored = strNew;
     };

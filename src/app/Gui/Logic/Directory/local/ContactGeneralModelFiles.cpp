@@ -120,7 +120,8 @@ bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bo
 
 void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
     if (MyFindGroupById(kAllContactsGroupId) == nullptr) {
-        m_listGroup.insert(m_listGroup.begin(), std::make_unique<GroupData>(MyBuiltInGroup(kAllContactsGroupId)));
+        m_listGroup.insert(m_listGroup.begin(),
+                           std::make_unique<GroupData>(MyBuiltInGroup(kAllContactsGroupId)));
         *pRepaired = true;
     }
     if (MyFindGroupById(kBlacklistGroupId) == nullptr) {
@@ -132,8 +133,9 @@ void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
 bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileName) {
     return MyNoThrow(false, [&]() -> bool {
         pugi::xml_document doc;
-        const pugi::xml_node root =
-            CContactFileFormat::LoadDocument(doc, DataPath(strFileName)) ? doc.child("root_contact") : pugi::xml_node();
+        const pugi::xml_node root = CContactFileFormat::LoadDocument(doc, DataPath(strFileName))
+                                        ? doc.child("root_contact")
+                                        : pugi::xml_node();
         if (!root) {
             return false;
         }
@@ -277,13 +279,14 @@ bool CContactGeneralModel::ExportContactAndGroup(std::string strPath) {
             strPath = DataPath(kLocalExportFileName);
         }
         pugi::xml_document doc;
-        pugi::xml_node groups = CContactFileFormat::AppendRoot(doc, "root_group");
+        pugi::xml_node wrapper = CContactFileFormat::AppendRoot(doc, "vp_contact");
+        pugi::xml_node groups = wrapper.append_child("root_group");
         for (const auto& pGroup : m_listGroup) {
             pugi::xml_node node = groups.append_child("group");
             node.append_attribute("display_name").set_value(pGroup->m_strDisplayName.c_str());
             node.append_attribute("ring").set_value(pGroup->m_strRing.c_str());
         }
-        pugi::xml_node contacts = doc.append_child("root_contact");
+        pugi::xml_node contacts = wrapper.append_child("root_contact");
         for (const auto& pItem : m_listItem) {
             pugi::xml_node node = contacts.append_child("contact");
             node.append_attribute("display_name").set_value(pItem->m_strDisplayName.c_str());

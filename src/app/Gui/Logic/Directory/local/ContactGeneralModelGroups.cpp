@@ -108,14 +108,17 @@ int CContactGeneralModel::MyAddGroup(const ContactGroupData& data, int nId) {
     });
 }
 
-int CContactGeneralModel::AddGroup(const ContactGroupData& data) {
+int CContactGeneralModel::AddGroup(const ContactGroupData& rawData) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
-    return MyAddGroup(data, -1);
+    return MyNoThrow(-1, [&]() -> int {
+        ContactGroupData clean;
+        return MyAddGroup(MyXmlSafeRecord(rawData, &clean), -1);
+    });
 }
 
-int CContactGeneralModel::UpdateGroupData(const std::string& strOldName, const ContactGroupData& data) {
+int CContactGeneralModel::UpdateGroupData(const std::string& strOldName, const ContactGroupData& rawData) {
     if (MyRefuseWhenBusy()) {
         return -1;
     }
@@ -123,6 +126,8 @@ int CContactGeneralModel::UpdateGroupData(const std::string& strOldName, const C
         return MyRefuseInt(CONTACT_RESULT_MISSING_ARGUMENT);
     }
     return MyNoThrow(-1, [&]() -> int {
+        ContactGroupData clean;
+        const ContactGroupData& data = MyXmlSafeRecord(rawData, &clean);
         size_t nIndex = 0;
         while (nIndex < m_listGroup.size() && m_listGroup[nIndex]->m_strDisplayName != strOldName) {
             ++nIndex;

@@ -8,6 +8,7 @@
 #include "BaseHelper.h"
 #include "CommonAPI.h"
 #include "CommonUnits.h"
+#include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
 
@@ -94,6 +95,7 @@ int CXPortBase::MyInsertNewGroup(CContactGeneralModel& model, const std::string&
     group.m_strDisplayName = strName;
     group.m_strRing = strRing;
     group.m_bReadOnly = false;
+    CContactGeneralModel::MyMakeXmlSafe(group);
     if (group.m_nId < 0 || model.MyInsertGroup(group, false) < 0) {
         return -1;
     }
@@ -102,7 +104,7 @@ int CXPortBase::MyInsertNewGroup(CContactGeneralModel& model, const std::string&
 
 int CXPortBase::MyGroupIdForName(CContactGeneralModel& model, const std::string& strName,
                                  const std::string& strRing) {
-    const int nExisting = model.MyGName2Id(strName);
+    const int nExisting = model.MyGName2Id(XmlSafeText(strName));
     if (nExisting >= 0) {
         return nExisting;
     }
@@ -111,6 +113,7 @@ int CXPortBase::MyGroupIdForName(CContactGeneralModel& model, const std::string&
 }
 
 void CXPortBase::MyInsertContact(CContactGeneralModel& model, CContactGeneralModel::ItemData& item) {
+    CContactGeneralModel::MyMakeXmlSafe(item);
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
     item.m_bFavorate = false;
     model.MyInsertContactNoCheckGroup(item, false);

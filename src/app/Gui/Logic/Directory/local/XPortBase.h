@@ -2,7 +2,9 @@
 // Import of a contact file into the local phone book, wrapped in the same steps for every format: the
 // optional limit check, emptying what is not kept, the format's own reader, then one save of both files.
 // Groups and contacts go in through the model's insertion rules, so its limits and duplicate checks apply;
-// a refused group or contact is skipped and the import goes on.
+// a refused group or contact is skipped and the import goes on. Every text read is cleaned by the rule of
+// XmlSafeText.h before it is looked up or stored, so a name that differs only by what cleaning drops finds
+// the same group or contact.
 //
 // A file that is missing, does not parse or is not of the reader's format is refused with 1 before
 // anything is emptied; a file of the right format that holds nothing still empties the phone book.
