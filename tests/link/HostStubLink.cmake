@@ -1,0 +1,125 @@
+# Run by ctest (see CMakeLists.txt). Arguments: MODULE, HOST (the reference host library), HOST_SONAME,
+# SYMBOLS (the list), CXX, NM, WORK (a scratch folder).
+cmake_minimum_required(VERSION 3.25)
+
+function(read_symbol_list out)
+  file(STRINGS "${SYMBOLS}" lines)
+  set(symbols "")
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^#")
+      continue()
+    endif()
+    list(APPEND symbols "${line}")
+  endforeach()
+  set(${out} ${symbols} PARENT_SCOPE)
+endfunction()
+
+# The dynamic symbols of a library, undefined or defined ones, without version suffixes.
+function(dynamic_symbols out library which)
+  execute_process(COMMAND ${NM} -D --${which}-only --format=posix "${library}"
+                  OUTPUT_VARIABLE text RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${NM} cannot read ${library}")
+  endif()
+  string(REPLACE "\n" ";" lines "${text}")
+  set(symbols "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^([^ @]+)")
+      list(APPEND symbols "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  set(${out} ${symbols} PARENT_SCOPE)
+endfunction()
+
+find_program(CXXFILT NAMES c++filt)
+function(readable out symbol)
+  if(CXXFILT)
+    execute_process(COMMAND ${CXXFILT} "${symbol}" OUTPUT_VARIABLE text OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(${out} "${text}" PARENT_SCOPE)
+  else()
+    set(${out} "${symbol}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+function(report_symbols header)
+  set(text "${header}")
+  foreach(symbol IN LISTS ARGN)
+    readable(name "${symbol}")
+    string(APPEND text "\n    ${symbol}    (${name})")
+  endforeach()
+  message("${text}")
+endfunction()
+
+read_symbol_list(listed)
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/host")
+
+# The stand-in host: every listed name defined, functions as empty functions, vtables and type data as
+# plain bytes; nothing else.
+set(stub "// Generated from ${SYMBOLS}\nextern \"C\" {\n")
+foreach(symbol IN LISTS listed)
+  if(symbol MATCHES "^_ZT[VIS]")
+    string(APPEND stub "alignas(16) char ${symbol}[256];\n")
+  else()
+    string(APPEND stub "void ${symbol}() {}\n")
+  endif()
+endforeach()
+string(APPEND stub "}\n")
+file(WRITE "${WORK}/HostStub.cpp" "${stub}")
+# The linker checks a shared library's unresolved symbols only when the program uses the library.
+file(WRITE "${WORK}/main.cpp" "extern \"C\" bool Directory_IsRemoteContactConfigured();\n"
+                              "int main() { return Directory_IsRemoteContactConfigured() ? 0 : 1; }\n")
+
+execute_process(COMMAND ${CXX} -shared -fPIC -w -o "${WORK}/host/${HOST_SONAME}" "-Wl,-soname,${HOST_SONAME}"
+                        "${WORK}/HostStub.cpp"
+                RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "The stand-in host did not build:\n${errors}")
+endif()
+
+# The stand-in carries the host's SONAME, so the module's need of the host is met by it alone; an
+# executable link refuses any symbol a shared library leaves unresolved.
+execute_process(COMMAND ${CXX} -o "${WORK}/module_on_stub" "${WORK}/main.cpp" "${MODULE}"
+                        "${WORK}/host/${HOST_SONAME}" -Wl,--no-allow-shlib-undefined
+                RESULT_VARIABLE link_status ERROR_VARIABLE link_errors)
+
+dynamic_symbols(needed "${MODULE}" undefined)
+dynamic_symbols(host_defined "${HOST}" defined)
+set(needed_from_host "")
+foreach(symbol IN LISTS needed)
+  if(symbol IN_LIST host_defined)
+    list(APPEND needed_from_host "${symbol}")
+  endif()
+endforeach()
+set(missing "")
+foreach(symbol IN LISTS needed_from_host)
+  if(NOT symbol IN_LIST listed)
+    list(APPEND missing "${symbol}")
+  endif()
+endforeach()
+set(unneeded "")
+foreach(symbol IN LISTS listed)
+  if(NOT symbol IN_LIST needed)
+    list(APPEND unneeded "${symbol}")
+  endif()
+endforeach()
+
+set(failed FALSE)
+if(missing)
+  report_symbols("The module needs host symbols that ${SYMBOLS} does not list (add these lines):" ${missing})
+  set(failed TRUE)
+endif()
+if(NOT link_status EQUAL 0)
+  message("The module does not link against the stand-in host:\n${link_errors}")
+  set(failed TRUE)
+endif()
+if(unneeded)
+  report_symbols("${SYMBOLS} lists symbols the module no longer needs (remove these lines):" ${unneeded})
+  set(failed TRUE)
+endif()
+if(failed)
+  message(FATAL_ERROR "host_stub_link failed")
+endif()
+list(LENGTH listed count)
+message(STATUS "The module links against a host that defines only the ${count} listed symbols")
