@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
+# Usage: scripts/deps.sh [docs] [armhf]
+#   docs    also Doxygen, for the API reference (scripts/docs.sh)
+#   armhf   also the 32-bit ARM cross compiler, qemu-arm and the armhf builds of every library package
+#           below, through multiarch (scripts/cross-armhf.sh)
 set -euo pipefail
 
 PACKAGES=(
@@ -9,6 +13,28 @@ PACKAGES=(
   libutf8proc-dev libxml2-utils
 )
 
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+extra=()
+for group in "$@"; do
+  case "$group" in
+    docs) extra+=(doxygen) ;;
+    armhf)
+      if ! dpkg --print-foreign-architectures | grep -qx armhf; then
+        echo "Adding the armhf architecture to dpkg"
+        $SUDO dpkg --add-architecture armhf
+      fi
+      extra+=(g++-arm-linux-gnueabihf qemu-user)
+      for package in "${PACKAGES[@]}"; do
+        case "$package" in lib*-dev) extra+=("$package:armhf") ;; esac
+      done
+      ;;
+    *) echo "scripts/deps.sh: unknown group '$group' (docs, armhf)" >&2; exit 2 ;;
+  esac
+done
+PACKAGES+=("${extra[@]}")
+
 missing=()
 for package in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
@@ -16,8 +42,7 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update
-$SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+# Waits for another apt or dpkg run on the machine instead of failing at once.
+$SUDO apt-get -o DPkg::Lock::Timeout=600 update
+$SUDO apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}"
