@@ -62,6 +62,10 @@ bool WaitForActions(int nTimeoutMs);
 // no finished action was waiting or its receiver postponed it. Lets a test act between two callbacks that a
 // loop turn would deliver together.
 bool DeliverOneCallback();
+// The longest turn of the GUI loop since the last take (or Reset), in microseconds: one pass over posted
+// messages, finished actions and due timers, or one timer expiry that AdvanceClock delivers. Tells whether
+// anything the module does on the GUI thread blocks it.
+long long TakeLongestLoopTurnUs();
 
 struct TransferLimits {
     int nConnectTimeoutMs = 10000;

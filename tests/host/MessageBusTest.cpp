@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -132,6 +133,27 @@ TEST_F(MessageBusTest, NotificationsAreRecordedInOrderWithTheirData) {
     EXPECT_EQ(notes[1].lParam, 401);
     EXPECT_EQ(notes[1].data, strUrl);
     EXPECT_TRUE(HostControl::TakeNotifications().empty());
+}
+
+// The longest loop turn covers a slow handler of a posted message and of a timer that AdvanceClock fires;
+// taking it starts the measure afresh.
+TEST_F(MessageBusTest, TheLongestLoopTurnIsMeasuredAndTakenAfresh) {
+    const auto slow = [](msgObject&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        return 0;
+    };
+    ASSERT_TRUE(EtlMsgHandler_RegisterMsgHandle(300, 300, slow));
+    HostControl::TakeLongestLoopTurnUs();
+    HostControl::PostMessage(300, 0, 0);
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_GE(HostControl::TakeLongestLoopTurnUs(), 30000);
+    EXPECT_LT(HostControl::TakeLongestLoopTurnUs(), 30000);
+
+    HostControl::SetManualClock(true);
+    ETL_MsgQueueHelper::chThreadTimer timer;
+    ASSERT_TRUE(timer.SetTimer(10, slow));
+    HostControl::AdvanceClock(10);
+    EXPECT_GE(HostControl::TakeLongestLoopTurnUs(), 30000);
 }
 
 }  // namespace

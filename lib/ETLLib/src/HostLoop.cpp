@@ -1,6 +1,7 @@
 // The GUI loop: posted messages, finished task actions and expired timers, run on the GUI thread.
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <exception>
 
@@ -28,7 +29,10 @@ bool DispatchPostedMessages() {
     return !batch.empty();
 }
 
+std::atomic<long long> s_nLongestTurnUs{0};
+
 bool RunOneTurn() {
+    const hostcore::LoopTurnTimer turn;
     bool bProgress = DispatchPostedMessages();
     bProgress = hostcore::DeliverFinishedActions() || bProgress;
     bProgress = hostcore::FireDueTimers() || bProgress;
@@ -64,6 +68,14 @@ SteadyClock::time_point DeadlineAfter(int nMs) {
 
 namespace hostcore {
 
+LoopTurnTimer::~LoopTurnTimer() {
+    const long long nUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() - m_start).count();
+    long long nLongest = s_nLongestTurnUs.load();
+    while (nUs > nLongest && !s_nLongestTurnUs.compare_exchange_weak(nLongest, nUs)) {
+    }
+}
+
 LoopState& Loop() {
     static LoopState* pState = new LoopState;
     return *pState;
@@ -93,6 +105,7 @@ void ResetLoopState() {
     state.guiThread = std::this_thread::get_id();
     state.bGuiThreadSet = true;
     ++state.nEvents;
+    s_nLongestTurnUs = 0;
 }
 
 }  // namespace hostcore
@@ -179,6 +192,10 @@ void SetRefuseTaskActions(bool bRefuse) {
     LoopState& state = hostcore::Loop();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.bRefuse = bRefuse;
+}
+
+long long TakeLongestLoopTurnUs() {
+    return s_nLongestTurnUs.exchange(0);
 }
 
 int PendingActionCount() {

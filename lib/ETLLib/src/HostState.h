@@ -4,6 +4,7 @@
 // Every piece of state lives in a heap object that is never destroyed, so nothing depends on the order of
 // static destruction at process exit. The loop, the executor and the timers share one mutex (LoopState).
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -74,6 +75,17 @@ bool IsGuiThreadLocked(const LoopState& state);
 void ClaimGuiThreadIfUnset();
 // Clears messages, timers and the clock after StopExecutor; the calling thread becomes the GUI thread.
 void ResetLoopState();
+// Measures one turn of GUI-thread work, from construction to destruction, for TakeLongestLoopTurnUs.
+class LoopTurnTimer {
+public:
+    LoopTurnTimer() : m_start(std::chrono::steady_clock::now()) {}
+    ~LoopTurnTimer();
+    LoopTurnTimer(const LoopTurnTimer&) = delete;
+    LoopTurnTimer& operator=(const LoopTurnTimer&) = delete;
+
+private:
+    const std::chrono::steady_clock::time_point m_start;
+};
 
 // Executor (Executor.cpp, TaskAction.cpp).
 bool IsReceiverAlive(NS_TA::CTaskActionCallbackBase* pReceiver, std::uint64_t nSerial);

@@ -59,7 +59,8 @@ bool EarlierThan(const Timer& a, const Timer& b) {
 std::map<TimerKey, Timer>::iterator EarliestDueLocked(LoopState& state, long long nLimitMs) {
     auto best = state.timers.end();
     for (auto it = state.timers.begin(); it != state.timers.end(); ++it) {
-        if (it->second.nDueMs <= nLimitMs && (best == state.timers.end() || EarlierThan(it->second, best->second))) {
+        if (it->second.nDueMs <= nLimitMs &&
+            (best == state.timers.end() || EarlierThan(it->second, best->second))) {
             best = it;
         }
     }
@@ -98,7 +99,8 @@ std::vector<TimerKey> DueKeysInOrderLocked(LoopState& state, long long nNowMs) {
             due.emplace_back(&entry.second, entry.first);
         }
     }
-    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return EarlierThan(*a.first, *b.first); });
+    std::sort(due.begin(), due.end(),
+              [](const auto& a, const auto& b) { return EarlierThan(*a.first, *b.first); });
     std::vector<TimerKey> keys;
     for (const auto& entry : due) {
         keys.push_back(entry.second);
@@ -115,7 +117,9 @@ long long RealNowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-long long NowMsLocked(const LoopState& state) { return state.bManualClock ? state.nManualNowMs : RealNowMs(); }
+long long NowMsLocked(const LoopState& state) {
+    return state.bManualClock ? state.nManualNowMs : RealNowMs();
+}
 
 long long NextTimerDueMsLocked(const LoopState& state) {
     long long nNext = -1;
@@ -209,7 +213,10 @@ void AdvanceClock(int nMs) {
         state.nManualNowMs = std::max(state.nManualNowMs, it->second.nDueMs);
         auto expiry = TakeExpiryLocked(it, state.nManualNowMs, false);
         lock.unlock();
-        Fire(expiry.first, expiry.second);
+        {
+            const hostcore::LoopTurnTimer turn;
+            Fire(expiry.first, expiry.second);
+        }
         lock.lock();
         if (!state.bManualClock) {
             return;
@@ -234,7 +241,9 @@ namespace ETL_MsgQueueHelper {
 
 chThreadTimer::chThreadTimer() : m_nTimerId(g_nNextObjectTimerId.fetch_add(1)) {}
 
-chThreadTimer::~chThreadTimer() { KillTimer(); }
+chThreadTimer::~chThreadTimer() {
+    KillTimer();
+}
 
 bool chThreadTimer::SetTimer(int nMilliseconds, std::function<int(msgObject&)> handler) {
     if (!handler) {
@@ -243,8 +252,12 @@ bool chThreadTimer::SetTimer(int nMilliseconds, std::function<int(msgObject&)> h
     return ArmTimer({hostcore::TIMER_KIND_OBJECT, m_nTimerId}, nMilliseconds, std::move(handler));
 }
 
-void chThreadTimer::KillTimer() { DisarmTimer({hostcore::TIMER_KIND_OBJECT, m_nTimerId}); }
+void chThreadTimer::KillTimer() {
+    DisarmTimer({hostcore::TIMER_KIND_OBJECT, m_nTimerId});
+}
 
-bool chThreadTimer::IsTimerRuning() const { return IsArmed({hostcore::TIMER_KIND_OBJECT, m_nTimerId}); }
+bool chThreadTimer::IsTimerRuning() const {
+    return IsArmed({hostcore::TIMER_KIND_OBJECT, m_nTimerId});
+}
 
 }  // namespace ETL_MsgQueueHelper
