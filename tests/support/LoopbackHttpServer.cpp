@@ -249,6 +249,47 @@ void LoopbackHttpServer::ServeOversized(const std::string& strPath, std::size_t 
     });
 }
 
+void LoopbackHttpServer::ServeRepeated(const std::string& strPath, const std::string& strHead,
+                                       const std::string& strUnit, std::size_t nUnits,
+                                       const std::string& strTail, bool bChunked) {
+    const std::size_t nUnitsEnd = strHead.size() + strUnit.size() * (strUnit.empty() ? 0 : nUnits);
+    const std::size_t nBodyBytes = nUnitsEnd + strTail.size();
+    // Whole units side by side, so the body goes out in large writes.
+    auto pBlock = std::make_shared<std::string>();
+    while (!strUnit.empty() && pBlock->size() + strUnit.size() <= kOversizedChunkBytes) {
+        pBlock->append(strUnit);
+    }
+    if (pBlock->empty()) {
+        pBlock->assign(strUnit);
+    }
+    // Writes the piece of the body that starts at nOffset, at most nLength bytes of it.
+    const auto writeAt = [=](std::size_t nOffset, std::size_t nLength, httplib::DataSink& sink) {
+        if (nOffset < strHead.size()) {
+            return sink.write(strHead.data() + nOffset, std::min(nLength, strHead.size() - nOffset));
+        }
+        if (nOffset < nUnitsEnd) {
+            const std::size_t nInBlock = (nOffset - strHead.size()) % pBlock->size();
+            const std::size_t nBytes = std::min({nLength, pBlock->size() - nInBlock, nUnitsEnd - nOffset});
+            return sink.write(pBlock->data() + nInBlock, nBytes);
+        }
+        return sink.write(strTail.data() + (nOffset - nUnitsEnd), std::min(nLength, nBodyBytes - nOffset));
+    };
+    Handle(strPath, [=](const httplib::Request&, httplib::Response& response) {
+        if (!bChunked) {
+            response.set_content_provider(nBodyBytes, "application/xml", writeAt);
+            return;
+        }
+        response.set_chunked_content_provider("application/xml",
+                                              [=](std::size_t nOffset, httplib::DataSink& sink) {
+                                                  if (nOffset >= nBodyBytes) {
+                                                      sink.done();
+                                                      return true;
+                                                  }
+                                                  return writeAt(nOffset, kOversizedChunkBytes, sink);
+                                              });
+    });
+}
+
 void LoopbackHttpServer::Redirect(const std::string& strPath, const std::string& strLocation) {
     Handle(strPath, [strLocation](const httplib::Request&, httplib::Response& response) {
         response.set_redirect(strLocation, 302);

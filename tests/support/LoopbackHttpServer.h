@@ -68,6 +68,10 @@ public:
     void ServeTruncated(const std::string& strPath, std::size_t nDeclaredLength, const std::string& strSent);
     // nBytes of 'x', with a Content-Length or, when bChunked, chunked without one.
     void ServeOversized(const std::string& strPath, std::size_t nBytes, bool bChunked);
+    // strHead, then strUnit nUnits times, then strTail, with a Content-Length or, when bChunked, chunked
+    // without one: a body of any size made on the fly from memory, never held whole.
+    void ServeRepeated(const std::string& strPath, const std::string& strHead, const std::string& strUnit,
+                       std::size_t nUnits, const std::string& strTail, bool bChunked = false);
     // 302 to strLocation (any URL, also of another scheme).
     void Redirect(const std::string& strPath, const std::string& strLocation);
     void Handle(const std::string& strPath, Handler handler);
