@@ -298,6 +298,45 @@ TEST_F(RemoteSearchTest, CallerLookupComparesWholeNumbersWhileSwitchedOn) {
     EXPECT_EQ(Model()->GetContactNameByNumber("3003"), "");
 }
 
+// A refresh that fails, or whose sub-document fails, keeps the slot's last good entries for caller lookup;
+// the first refresh that loads the slot whole drops them, so a number the server no longer lists goes too.
+TEST_F(RemoteSearchTest, CallerLookupKeepsTheLastGoodEntriesUntilTheSlotLoadedWhole) {
+    configParser_SetConfigInt("SearchNameFromRemoteSwitch", 1);
+    m_server.Serve("/top.xml", testsupport::BuildRemoteMenu("Top", {{"Team", Url("team.xml")}}));
+    m_server.Serve("/team.xml", BuildRemoteDirectory("Team", {{"Ann", {"1"}}, {"Old", {"9"}}}));
+    WriteSlots("", {{"Top", Url("top.xml")}});
+    StartModel();
+    ASSERT_EQ(Model()->GetContactNameByNumber("9"), "Old");
+
+    m_server.Fail("/top.xml", 500);
+    EXPECT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
+    WaitIdle();
+    EXPECT_EQ(Model()->GetContactNameByNumber("9"), "Old");
+
+    m_server.Serve("/top.xml", testsupport::BuildRemoteMenu("Top", {{"Team", Url("team.xml")}}));
+    m_server.Fail("/team.xml", 404);
+    Model()->ReDownload(REMOTE_ROOT_KEY);
+    WaitIdle();
+    EXPECT_EQ(Status(Url("top.xml")), CContactRemoteModel::FILE_DOWNLOADED_OK);
+    EXPECT_EQ(Model()->GetContactNameByNumber("9"), "Old") << "the slot did not load whole";
+
+    m_server.Serve("/team.xml", BuildRemoteDirectory("Team", {{"Ann", {"1"}}, {"New", {"8"}}}));
+    Model()->ReDownload(REMOTE_ROOT_KEY);
+    WaitIdle();
+    EXPECT_EQ(Model()->GetContactNameByNumber("8"), "New");
+    EXPECT_EQ(Model()->GetContactNameByNumber("9"), "");
+    EXPECT_EQ(Model()->GetContactNameByNumber("1"), "Ann");
+
+    // A new configuration starts afresh.
+    m_server.Fail("/top.xml", 500);
+    Model()->ReDownload(REMOTE_ROOT_KEY);
+    WaitIdle();
+    ASSERT_EQ(Model()->GetContactNameByNumber("8"), "New");
+    Model()->ReloadConfigure();
+    WaitIdle();
+    EXPECT_EQ(Model()->GetContactNameByNumber("8"), "");
+}
+
 TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
     HostControl::SetMacAddress("001565aabbcc");
     HostControl::SetWanIP("203.0.113.7");

@@ -179,6 +179,7 @@ void CContactRemoteModel::MyFinal() {
         ++m_nGeneration;
         MyClearConfigVector();
         MyReleaseTree(REMOTE_ROOT_KEY);
+        MyDropAllLastGood();
     }
     MyFreeReleasedNodes();
 }

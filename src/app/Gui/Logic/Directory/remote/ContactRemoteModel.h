@@ -244,6 +244,15 @@ private:
     // it (a refresh frees it after it has started the downloads, while they run).
     bool MyReleaseTree(const std::string& strUrl);
     void MyDropChildren(RemoteTree::TinyNode* pNode);
+    // A refreshed slot's entries stay aside for caller lookup until the slot has loaded again whole (its
+    // own document and every download below it ended without a failure), so a server that turned hostile
+    // never empties the lookup. A slot that still keeps older ones (its last refresh never completed)
+    // keeps those and releases the newer part.
+    void MyKeepAsLastGood(RemoteTree::TinyNode* pTop);
+    void MyDropLastGoodWhenLoaded(const std::string& strKey);
+    bool MyHasUnfinishedDownloadBelow(RemoteTree::TinyNode* pNode) const;
+    void MyDropAllLastGood();
+    std::string MyLastGoodNameByNumber(const std::string& strNumber) const;
     int MyCountUnitsBelow(RemoteTree::TinyNode* pNode);
     void MyFreeReleasedNodes();
     void MyClear1stLevelChildren();
@@ -319,6 +328,8 @@ private:
     unsigned long long m_nLastTicket;
     // Released subtrees, out of the tree and waiting to be freed outside the lock.
     std::vector<RemoteTree::TinyNode*> m_vecReleased;
+    // The last good entries of refreshed slots, out of the tree, by slot key (see MyKeepAsLastGood).
+    std::map<std::string, std::vector<RemoteTree::TinyNode*>> m_mapLastGood;
     // Grows with every MyFinal; a download of an older generation no longer touches the tree.
     unsigned m_nGeneration;
 

@@ -545,9 +545,11 @@ void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
                             RemoteUrlForLog(strKey).c_str(), pNode->GetData().m_eStatus, eStatus);
                     pNode->GetData().m_eStatus = eStatus;
                 }
+                MyDropLastGoodWhenLoaded(strKey);
             }
         }
     }
+    MyFreeReleasedNodes();
     if (!bCurrent) {
         app_log(6, APP_LOG_INFO, "CContactRemoteModel::OnTaskActionCallback URL[%s] superseded, dropped\n",
                 RemoteUrlForLog(pAction->GetFilePathRemote()).c_str());
@@ -677,9 +679,57 @@ bool CContactRemoteModel::MyReleaseTree(const std::string& strUrl) {
     }
     if (pNode->GetData().m_eStatus == FILE_DOWNLOADED_OK) {
         pNode->GetData().m_eStatus = FILE_DOWNLOAD_READY;
-        MyDropChildren(pNode);
+        const bool bSlot = pNode->GetParent() != nullptr && pNode->GetParent() == m_treeContact.GetRoot();
+        if (bSlot && !IsSearchContact(strUrl)) {
+            MyKeepAsLastGood(pNode);
+        } else {
+            MyDropChildren(pNode);
+        }
     }
     return true;
+}
+
+void CContactRemoteModel::MyKeepAsLastGood(RemoteTree::TinyNode* pTop) {
+    if (pTop->GetChildCount() == 0 || m_mapLastGood.count(pTop->GetKey()) != 0) {
+        MyDropChildren(pTop);
+        return;
+    }
+    std::vector<RemoteTree::TinyNode*>& vecKept = m_mapLastGood[pTop->GetKey()];
+    m_nUnitCount -= MyCountUnitsBelow(pTop);
+    vecKept = pTop->DetachChildren();
+    MyTreeChanged();
+}
+
+void CContactRemoteModel::MyDropLastGoodWhenLoaded(const std::string& strKey) {
+    if (m_mapLastGood.empty()) {
+        return;
+    }
+    RemoteTree::TinyNode* pTop = m_treeContact.Find(MyGetTopChildUrl(strKey));
+    const auto found = pTop == nullptr ? m_mapLastGood.end() : m_mapLastGood.find(pTop->GetKey());
+    if (found == m_mapLastGood.end() || pTop->GetData().m_eStatus != FILE_DOWNLOADED_OK ||
+        MyHasUnfinishedDownloadBelow(pTop)) {
+        return;
+    }
+    m_vecReleased.insert(m_vecReleased.end(), found->second.begin(), found->second.end());
+    m_mapLastGood.erase(found);
+}
+
+bool CContactRemoteModel::MyHasUnfinishedDownloadBelow(RemoteTree::TinyNode* pNode) const {
+    for (RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
+        const FileDownloadStatus eStatus = pChild->GetData().m_eStatus;
+        if (eStatus == FILE_DOWNLOADING || eStatus == FILE_DOWNLOAD_FAILED ||
+            MyHasUnfinishedDownloadBelow(pChild)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CContactRemoteModel::MyDropAllLastGood() {
+    for (auto& entry : m_mapLastGood) {
+        m_vecReleased.insert(m_vecReleased.end(), entry.second.begin(), entry.second.end());
+    }
+    m_mapLastGood.clear();
 }
 
 void CContactRemoteModel::MyDropChildren(RemoteTree::TinyNode* pNode) {

@@ -246,8 +246,44 @@ std::string CContactRemoteModel::GetContactNameByNumber(const std::string& strNu
                 }
             }
         }
+        return MyLastGoodNameByNumber(strNumber);
     } catch (const std::bad_alloc&) {
         return std::string();
+    }
+    return std::string();
+}
+
+namespace {
+
+// The name of the first entry in the subtree that carries the number, "" when none does.
+std::string NameInSubtree(CContactRemoteModel::RemoteTree::TinyNode* pNode, const std::string& strNumber) {
+    const ContactRemoteUnit* pUnit = Base2Unit(pNode->GetData().m_pItem);
+    if (pUnit != nullptr && !pUnit->m_strName.empty()) {
+        for (const std::string& strEntryNumber : pUnit->m_listNumber) {
+            if (strEntryNumber == strNumber) {
+                return pUnit->m_strName;
+            }
+        }
+    }
+    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
+        std::string strName = NameInSubtree(pChild, strNumber);
+        if (!strName.empty()) {
+            return strName;
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string CContactRemoteModel::MyLastGoodNameByNumber(const std::string& strNumber) const {
+    for (const auto& entry : m_mapLastGood) {
+        for (RemoteTree::TinyNode* pNode : entry.second) {
+            std::string strName = NameInSubtree(pNode, strNumber);
+            if (!strName.empty()) {
+                return strName;
+            }
+        }
     }
     return std::string();
 }
