@@ -137,6 +137,15 @@ const std::vector<HostileCase>& Cases() {
                  100 * 1024 * 1024 / 72, "</AcmeIPPhoneDirectory>", true);
          },
          false},
+        // Under the cap: the tree and a page keep their first 5000 entries, read off the GUI thread.
+        {"BigDocumentUnderTheCap",
+         [](HostileSetup& s) {
+             s.pServer->ServeRepeated(
+                 s.strPath, "<AcmeIPPhoneDirectory>",
+                 "<DirectoryEntry><Name>Big</Name><Telephone>999</Telephone></DirectoryEntry>",
+                 12 * 1024 * 1024 / 74, "</AcmeIPPhoneDirectory>", true);
+         },
+         true},
     };
     return kCases;
 }
@@ -285,6 +294,7 @@ TEST_P(RemoteHostileServerTest, PageLoadEndsInItsStateAndCanBeTriedAgain) {
     ContactRemoteListData page;
     page.m_nCountToGet = 10;
     EXPECT_EQ(Model()->GetPageListData(&page), bLoads);
+    EXPECT_LE(page.m_nTotalCount, 5000);
     EXPECT_EQ(Model()->GetContactNameByNumber("5551234"), "Ann");
     if (!bLoads) {
         EXPECT_TRUE(Model()->ReqPagingList(true)) << "the failed page can be asked for again";

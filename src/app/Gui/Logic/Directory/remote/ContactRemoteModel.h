@@ -26,6 +26,7 @@ namespace NS_DIRECTORY {
 
 class CContactRemoteAction;
 class CContactRemotePageAction;
+struct RemotePageContent;
 class CContactRemoteMenuParser;
 class CContactRemoteUnitParser;
 class CContactRemoteMixedParser;
@@ -152,6 +153,10 @@ public:
     // load can be tried again. False without such a page or while a page loads.
     bool ReqPagingList(bool bNext);
     bool GetPageListData(ContactRemoteListData* pList);
+    // Reads a directory page into pPage (emptied first): its entries with a name, at most nMaxEntries of
+    // them, and its page keys. False when the file does not parse or is no directory. Runs on the page
+    // load's worker; touches no model.
+    static bool MyPrasePageFile(const std::string& strPath, int nMaxEntries, RemotePageContent* pPage);
 
     // Search. Scopes are node keys; "<URL>All" is the whole tree.
     // Starts a background search; pCallback gets a copy of the answer on the GUI thread.
@@ -281,8 +286,8 @@ private:
     // Paging.
     int MyExecLoadPaging(const std::string& strUrl, bool bSync);
     void MyOnPageLoaded(NS_TA::CTaskAction* pTaskAction);
-    bool MyPrasePageFile(const std::string& strPath);
-    void MyAppendPageItems(const pugi::xml_node& root);
+    // The page read takes the place of the page on show, which goes to page (and with its action).
+    void MyShowPage(RemotePageContent& page);
     void MyClearPageList();
     // A page load still running when the model goes: its file is removed when the load ends.
     void MyAbandonPageLoad();

@@ -70,6 +70,36 @@ void DeleteItems(std::list<ContactRemoteItemBase*>& listItems) {
     listItems.clear();
 }
 
+void AppendPageItems(const pugi::xml_node& root, int nMaxEntries, RemotePageContent* pPage) {
+    int nEntries = 0;
+    for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
+        const std::string strName = node.name();
+        if (strName == "DirectoryEntry") {
+            if (nEntries >= nMaxEntries) {
+                continue;
+            }
+            std::unique_ptr<ContactRemoteUnit> pUnit = PageEntryOf(node);
+            if (!pUnit->m_strName.empty()) {
+                pPage->m_listPageItem.push_back(pUnit.get());
+                pUnit.release();
+                ++nEntries;
+            }
+        } else if (strName == "MenuItem") {
+            std::unique_ptr<ContactRemotePageKey> pKey = PageKeyOf(node);
+            if (pKey->m_strName.empty() || pKey->m_strUrl.empty()) {
+                continue;
+            }
+            if (pKey->m_strName == kPrevPage) {
+                pPage->m_strPrevPageUrl = pKey->m_strUrl;
+            } else if (pKey->m_strName == kNextPage) {
+                pPage->m_strNextPageUrl = pKey->m_strUrl;
+            }
+            pPage->m_listPageItem.push_back(pKey.get());
+            pKey.release();
+        }
+    }
+}
+
 }  // namespace
 
 bool CContactRemoteModel::ReqPagingList(bool bNext) {
@@ -114,7 +144,7 @@ int CContactRemoteModel::MyExecLoadPaging(const std::string& strUrl, bool bSync)
     if (m_pPageAction != nullptr) {
         return FILE_DOWNLOAD_FAILED;
     }
-    CContactRemotePageAction* pAction = CContactRemotePageAction::Create(kPageFile, strUrl);
+    CContactRemotePageAction* pAction = CContactRemotePageAction::Create(kPageFile, strUrl, m_nMaxUnitCount);
     if (pAction == nullptr) {
         return FILE_DOWNLOAD_FAILED;
     }
@@ -139,12 +169,10 @@ int CContactRemoteModel::MyExecLoadPaging(const std::string& strUrl, bool bSync)
 void CContactRemoteModel::MyOnPageLoaded(NS_TA::CTaskAction* pTaskAction) {
     auto* pAction = static_cast<NS_TA::CNetworkFileAction*>(pTaskAction);
     const bool bAwaited = pAction == m_pPageAction && m_ePageStatus == FILE_DOWNLOADING;
-    if (pAction == m_pPageAction) {
-        m_pPageAction = nullptr;
-    }
     if (bAwaited) {
         FileDownloadStatus eStatus = FILE_DOWNLOAD_FAILED;
-        if (pAction->IsOperationSucceed() && MyPrasePageFile(pAction->GetFilePath())) {
+        if (pAction->IsOperationSucceed() && m_pPageAction->IsPageRead()) {
+            MyShowPage(m_pPageAction->Page());
             app_log(6, APP_LOG_INFO, "____________________FILE_DOWNLOADED_OK\n");
             app_log(6, APP_LOG_INFO, "Url = %s\n", RemoteUrlForLog(pAction->GetFilePathRemote()).c_str());
             eStatus = FILE_DOWNLOADED_OK;
@@ -157,14 +185,28 @@ void CContactRemoteModel::MyOnPageLoaded(NS_TA::CTaskAction* pTaskAction) {
         }
         EtlMsgHandler_NotifyApp(false, REMOTE_MSG_PAGE_RESULT, 0, eStatus == FILE_DOWNLOADED_OK ? 0 : 1);
     }
+    if (pAction == m_pPageAction) {
+        m_pPageAction = nullptr;
+    }
     if (m_pPageAction == nullptr) {
         std::remove(ETL_MiscHelper::pathMapToRoot(kPageFile).c_str());
     }
     TaskAction_DestroyNetworkFileAction(pAction);
 }
 
-bool CContactRemoteModel::MyPrasePageFile(const std::string& strPath) {
+void CContactRemoteModel::MyShowPage(RemotePageContent& page) {
+    m_listPageItem.swap(page.m_listPageItem);
+    m_strNextPageUrl.swap(page.m_strNextPageUrl);
+    m_strPrevPageUrl.swap(page.m_strPrevPageUrl);
+}
+
+bool CContactRemoteModel::MyPrasePageFile(const std::string& strPath, int nMaxEntries,
+                                          RemotePageContent* pPage) {
     app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyPrasePageFile\n");
+    if (pPage == nullptr) {
+        return false;
+    }
+    pPage->Clear();
     pugi::xml_document doc;
     if (!LoadPage(doc, strPath)) {
         return false;
@@ -173,52 +215,8 @@ bool CContactRemoteModel::MyPrasePageFile(const std::string& strPath) {
     if (!root) {
         return false;
     }
-    // The page on show and its page URLs stay until the new page is complete.
-    std::list<ContactRemoteItemBase*> listShown;
-    listShown.swap(m_listPageItem);
-    std::string strShownNext;
-    std::string strShownPrev;
-    strShownNext.swap(m_strNextPageUrl);
-    strShownPrev.swap(m_strPrevPageUrl);
-    bool bParsed = true;
-    try {
-        MyAppendPageItems(root);
-    } catch (const std::bad_alloc&) {
-        bParsed = false;
-    }
-    if (!bParsed) {
-        DeleteItems(m_listPageItem);
-        m_listPageItem.swap(listShown);
-        m_strNextPageUrl.swap(strShownNext);
-        m_strPrevPageUrl.swap(strShownPrev);
-    }
-    DeleteItems(listShown);
-    return bParsed;
-}
-
-void CContactRemoteModel::MyAppendPageItems(const pugi::xml_node& root) {
-    for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
-        const std::string strName = node.name();
-        if (strName == "DirectoryEntry") {
-            std::unique_ptr<ContactRemoteUnit> pUnit = PageEntryOf(node);
-            if (!pUnit->m_strName.empty()) {
-                m_listPageItem.push_back(pUnit.get());
-                pUnit.release();
-            }
-        } else if (strName == "MenuItem") {
-            std::unique_ptr<ContactRemotePageKey> pKey = PageKeyOf(node);
-            if (pKey->m_strName.empty() || pKey->m_strUrl.empty()) {
-                continue;
-            }
-            if (pKey->m_strName == kPrevPage) {
-                m_strPrevPageUrl = pKey->m_strUrl;
-            } else if (pKey->m_strName == kNextPage) {
-                m_strNextPageUrl = pKey->m_strUrl;
-            }
-            m_listPageItem.push_back(pKey.get());
-            pKey.release();
-        }
-    }
+    AppendPageItems(root, nMaxEntries, pPage);
+    return true;
 }
 
 void CContactRemoteModel::MyClearPageList() {
