@@ -222,4 +222,23 @@ TEST_F(DirectoryShortcutTest, AnEditedFileIsSeenOnTheNextRequestAndAnUnusableOne
     EXPECT_THAT(Listed(), IsEmpty());
 }
 
+// Ids of any length or bytes pass through unchanged; priorities beyond int saturate instead of wrapping;
+// windows at the end of int ask for nothing.
+TEST_F(DirectoryShortcutTest, HugeOddAndOverflowingValuesAreTakenSafely) {
+    const std::string strHuge(1024 * 1024, 'h');
+    const std::string strOdd = "a\x01\x1b[2J\xff\xfe\xc3(";
+    std::string strXml = "<root_favorite_set>";
+    strXml += "<item id_name=\"" + strHuge + "\" enable=\"1\" priority=\"99999999999999999999\"/>";
+    strXml += "<item id_name=\"" + strOdd + "\" enable=\"1\" priority=\"-99999999999999999999\"/>";
+    strXml += "<item id_name=\"mid\" enable=\"1\" priority=\"7\"/>";
+    strXml += "<item id_name=\"wrapped\" enable=\"4294967297\" priority=\"1\"/>";
+    for (int i = 0; i < 3000; ++i) {
+        strXml += "<item id_name=\"off\" enable=\"0\"/>";
+    }
+    WriteSettingsText(strXml + "</root_favorite_set>");
+    EXPECT_THAT(Listed(), ElementsAre(strOdd, "mid", strHuge));
+    EXPECT_THAT(Listed(2147483647, 2147483647), IsEmpty());
+    EXPECT_THAT(Listed(1, 2147483647), ElementsAre("mid", strHuge));
+}
+
 }  // namespace
