@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-# Usage: scripts/deps.sh [docs] [armhf]
+# Usage: scripts/deps.sh [docs] [armhf] [fuzz]
 #   docs    also Doxygen, for the API reference (scripts/docs.sh)
+#   fuzz    also clang and its sanitizer and libFuzzer runtimes, for the fuzz drivers (scripts/fuzz.sh)
 #   armhf   also the 32-bit ARM cross compiler, qemu-arm and the armhf builds of every library package
 #           below, through multiarch (scripts/cross-armhf.sh)
 set -euo pipefail
@@ -20,6 +21,7 @@ extra=()
 for group in "$@"; do
   case "$group" in
     docs) extra+=(doxygen) ;;
+    fuzz) extra+=(clang libclang-rt-14-dev) ;;
     armhf)
       if ! dpkg --print-foreign-architectures | grep -qx armhf; then
         echo "Adding the armhf architecture to dpkg"
@@ -30,7 +32,7 @@ for group in "$@"; do
         case "$package" in lib*-dev) extra+=("$package:armhf") ;; esac
       done
       ;;
-    *) echo "scripts/deps.sh: unknown group '$group' (docs, armhf)" >&2; exit 2 ;;
+    *) echo "scripts/deps.sh: unknown group '$group' (docs, armhf, fuzz)" >&2; exit 2 ;;
   esac
 done
 PACKAGES+=("${extra[@]}")
