@@ -1,5 +1,8 @@
 #include "BookSnapshot.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <set>
 #include <strings.h>
 
@@ -41,6 +44,32 @@ BookSnapshot TakeBook(const CContactGeneralModel& model) {
     return book;
 }
 
+namespace {
+
+void PrintFirstDifference(const char* pKind, const std::vector<std::string>& vecExpected,
+                          const std::vector<std::string>& vecActual) {
+    for (std::size_t i = 0; i < std::max(vecExpected.size(), vecActual.size()); ++i) {
+        const std::string strExpected = i < vecExpected.size() ? vecExpected[i] : "(none)";
+        const std::string strActual = i < vecActual.size() ? vecActual[i] : "(none)";
+        if (strExpected != strActual) {
+            std::fprintf(stderr, "%s %zu: expected [%s]\n%*s   actual [%s]\n", pKind, i, strExpected.c_str(),
+                         static_cast<int>(std::strlen(pKind)), "", strActual.c_str());
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void CheckSameBook(const BookSnapshot& expected, const BookSnapshot& actual, const char* pWhat) {
+    if (expected == actual) {
+        return;
+    }
+    PrintFirstDifference("group", expected.vecGroups, actual.vecGroups);
+    PrintFirstDifference("contact", expected.vecContacts, actual.vecContacts);
+    Fail(pWhat, __FILE__, __LINE__);
+}
+
 std::vector<std::string> ExportedPart(const CContactGeneralModel& model) {
     std::vector<std::string> vecOut;
     for (const auto& pItem : model.MyGetItemList()) {
@@ -64,7 +93,7 @@ void CheckBook(const CContactGeneralModel& model, bool bChecked) {
         const CContactGeneralModel::GroupData* pGroup = model.MyFindGDataByIndex(i);
         FUZZ_CHECK(setIds.insert(pGroup->m_nId).second);
         // The background reload adds a missing built-in group even when a user group has its name (see
-        // fuzz/regressions/LocalFilesReload), so only checked books promise names of their own.
+        // fuzz/regressions/open/LocalFilesReload), so only checked books promise names of their own.
         FUZZ_CHECK(setGroupNames.insert(pGroup->m_strDisplayName).second || !bChecked);
     }
     std::set<std::string, CaseLess> setNames;

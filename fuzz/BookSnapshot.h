@@ -19,6 +19,8 @@ struct BookSnapshot {
 };
 
 BookSnapshot TakeBook(const NS_DIRECTORY::CContactGeneralModel& model);
+// Stops the run, printing the first group or contact that differs, unless the books are equal.
+void CheckSameBook(const BookSnapshot& expected, const BookSnapshot& actual, const char* pWhat);
 
 // What an export keeps of each contact: name, numbers, group by name, ring, line, and the photo when it has
 // one. In store order.

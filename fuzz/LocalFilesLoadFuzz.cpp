@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     fuzzsupport::SaveBook(model);
     FUZZ_CHECK(model.ReloadGroupXml());
     FUZZ_CHECK(model.ReloadContactXml());
-    FUZZ_CHECK(fuzzsupport::TakeBook(model) == loaded);
+    fuzzsupport::CheckSameBook(loaded, fuzzsupport::TakeBook(model),
+                               "a saved and reloaded book equals the book");
     HostControl::TakeLogLines();
     HostControl::TakeNotifications();
     HostControl::TakeCallLogUpdates();

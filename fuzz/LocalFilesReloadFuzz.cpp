@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     fuzzsupport::SaveBook(model);
     ReloadInBackground(model);
-    FUZZ_CHECK(fuzzsupport::TakeBook(model) == loaded);
+    fuzzsupport::CheckSameBook(loaded, fuzzsupport::TakeBook(model),
+                               "a saved book reloaded in the background equals the book");
     HostControl::TakeLogLines();
     HostControl::TakeNotifications();
     HostControl::TakeCallLogUpdates();
