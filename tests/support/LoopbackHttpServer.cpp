@@ -95,6 +95,10 @@ bool ReadWholeFile(const std::string& strFile, std::string& strContent) {
 
 }  // namespace
 
+std::string BasicAuthorization(const std::string& strUser, const std::string& strPassword) {
+    return "Basic " + Base64(strUser + ":" + strPassword);
+}
+
 std::string RecordedRequest::Header(const std::string& strName) const {
     for (const auto& header : headers) {
         if (strcasecmp(header.first.c_str(), strName.c_str()) == 0) {
@@ -178,7 +182,7 @@ void LoopbackHttpServer::Fail(const std::string& strPath, int nStatus, const std
 void LoopbackHttpServer::RequireBasicAuth(const std::string& strPath, const std::string& strUser,
                                           const std::string& strPassword, const std::string& strBody,
                                           const std::string& strContentType) {
-    const std::string strExpected = "Basic " + Base64(strUser + ":" + strPassword);
+    const std::string strExpected = BasicAuthorization(strUser, strPassword);
     Handle(strPath, [strExpected, strBody, strContentType](const httplib::Request& request,
                                                            httplib::Response& response) {
         if (request.get_header_value("Authorization") != strExpected) {
@@ -306,6 +310,11 @@ void LoopbackHttpServer::Remove(const std::string& strPath) {
     m_routes.erase(strPath);
 }
 
+void LoopbackHttpServer::HandleUnmatched(Handler handler) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_unmatched = std::move(handler);
+}
+
 std::vector<RecordedRequest> LoopbackHttpServer::Requests() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_requests;
@@ -353,7 +362,7 @@ LoopbackHttpServer::Handler LoopbackHttpServer::FindHandler(const std::string& s
         }
     }
     const auto plain = m_routes.find(strPath);
-    return plain == m_routes.end() ? Handler() : plain->second;
+    return plain == m_routes.end() ? m_unmatched : plain->second;
 }
 
 void LoopbackHttpServer::Record(const httplib::Request& request, const std::string& strQuery) {
@@ -361,6 +370,7 @@ void LoopbackHttpServer::Record(const httplib::Request& request, const std::stri
     recorded.strMethod = request.method;
     recorded.strPath = request.path;
     recorded.strQuery = strQuery;
+    recorded.strTarget = request.target;
     recorded.headers.insert(request.headers.begin(), request.headers.end());
     recorded.strBody = request.body;
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -3,8 +3,9 @@
 // error status, stall, truncated or oversized body) and a thread-safe record of every request it saw.
 //
 // Routes match the request path exactly; a route registered with a query ("/page?start=2") matches only
-// that exact path and query and wins over the plain path. Unknown paths get 404. Routes may be changed
-// while the server runs. Each connection serves one request, so a client never keeps the server busy.
+// that exact path and query and wins over the plain path. Unknown paths go to the fallback handler when one
+// is set (HandleUnmatched), else get 404. Routes may be changed while the server runs. Each connection
+// serves one request, so a client never keeps the server busy.
 // An https server presents a fresh self-signed certificate for 127.0.0.1: clients that verify TLS refuse it.
 
 #include <atomic>
@@ -25,14 +26,18 @@ namespace testsupport {
 
 struct RecordedRequest {
     std::string strMethod;
-    std::string strPath;   // decoded path, without the query
-    std::string strQuery;  // raw query after '?', "" when none
+    std::string strPath;    // decoded path, without the query
+    std::string strQuery;   // raw query after '?', "" when none
+    std::string strTarget;  // the raw request target as sent: path (still encoded) and query
     std::multimap<std::string, std::string> headers;
     std::string strBody;
 
     // First value of a header (name compared ignoring case), "" when absent.
     std::string Header(const std::string& strName) const;
 };
+
+// The value of an "Authorization" header carrying these Basic credentials.
+std::string BasicAuthorization(const std::string& strUser, const std::string& strPassword);
 
 class LoopbackHttpServer {
 public:
@@ -76,6 +81,8 @@ public:
     void Redirect(const std::string& strPath, const std::string& strLocation);
     void Handle(const std::string& strPath, Handler handler);
     void Remove(const std::string& strPath);
+    // Answers every request that no route matches (empty handler: back to 404).
+    void HandleUnmatched(Handler handler);
 
     std::vector<RecordedRequest> Requests() const;
     // Requests whose path (without query) equals strPath.
@@ -96,6 +103,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::map<std::string, Handler> m_routes;
+    Handler m_unmatched;
     std::vector<RecordedRequest> m_requests;
     std::condition_variable m_stallReleased;
     std::uint64_t m_nReleaseGeneration = 0;
