@@ -5,6 +5,7 @@
 #include <new>
 
 #include "CommonAPI.h"
+#include "ContactBroadSoftModel.h"
 #include "ContactGeneralModel.h"
 #include "ContactLocalSaveAction.h"
 #include "ContactRemoteAction.h"
@@ -108,6 +109,53 @@ bool Directory_GetAllConfiguredItemName(std::list<std::string>* pList) {
             }
         }
         return true;
+    });
+}
+
+namespace {
+
+// The network directory model's answer, or the fallback when there is no model or memory ran out.
+template <class Result, class Query>
+Result AskBroadSoftModel(Result fallback, Query query) {
+    NS_DIRECTORY::CContactBroadSoftModel* pModel = NS_DIRECTORY::CContactBroadSoftModel::GetInstance();
+    if (pModel == nullptr) {
+        return fallback;
+    }
+    try {
+        return query(*pModel);
+    } catch (const std::bad_alloc&) {
+        return fallback;
+    }
+}
+
+}  // namespace
+
+bool Directory_IsBroadSoftContactConfigured() {
+    return AskBroadSoftModel(false, [](NS_DIRECTORY::CContactBroadSoftModel& model) {
+        return model.IsBroadSoftPhoneBookConfigured();
+    });
+}
+
+bool Directory_IsBroadSoftPersonal(const std::string& strClickAction) {
+    return AskBroadSoftModel(false, [&strClickAction](NS_DIRECTORY::CContactBroadSoftModel& model) {
+        return model.IsPersonalV2(strClickAction);
+    });
+}
+
+std::string Directory_GetBroadSoftDisplayName() {
+    return AskBroadSoftModel(
+        std::string(), [](NS_DIRECTORY::CContactBroadSoftModel& model) { return model.GetDisplayName(); });
+}
+
+std::string Directory_GetBroadSoftGroupName(int nIndex) {
+    return AskBroadSoftModel(std::string(), [nIndex](NS_DIRECTORY::CContactBroadSoftModel& model) {
+        return model.GetConfiguredItemName(nIndex);
+    });
+}
+
+std::string Directory_GetBroadSoftConfiguredItemNameInConfigured(int nIndex) {
+    return AskBroadSoftModel(std::string(), [nIndex](NS_DIRECTORY::CContactBroadSoftModel& model) {
+        return model.GetConfiguredItemNameInConfigured(nIndex);
     });
 }
 

@@ -54,6 +54,18 @@ NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const st
 // Releases the reference taken by the factory; null is ignored.
 void Directory_DestroyContactRemoteAction(NS_DIRECTORY::CContactRemoteAction* pAction);
 
+// Network directory. The results in brackets are those given when the model cannot be had.
+// Whether a directory other than the combined list is configured (false).
+extern "C" bool Directory_IsBroadSoftContactConfigured();
+// Whether the click action names the Personal directory, which may be edited (false).
+bool Directory_IsBroadSoftPersonal(const std::string& strClickAction);
+// The network directory's display name ("").
+std::string Directory_GetBroadSoftDisplayName();
+// The name of the directory at table index nIndex ("").
+std::string Directory_GetBroadSoftGroupName(int nIndex);
+// The name of the nIndex-th named directory of the table, counting from 0 ("").
+std::string Directory_GetBroadSoftConfiguredItemNameInConfigured(int nIndex);
+
 // Local phone book background work. The factories answer an action holding one reference, or null; the
 // destroys release that reference and ignore null.
 NS_DIRECTORY::CContactLocalSaveAction* Directory_CreateLocalSaveAction();

@@ -1,0 +1,266 @@
+#pragma once
+// The network directory of an Xsi-Actions 2.0 server: the table of configured directories built from the
+// configuration store, one downloaded list per request URL, the combined sorted list "All Contact", page by
+// page downloads with their GUI messages, the connection probe and the refresh timer.
+//
+// Runs on the GUI thread; every answer arrives there through OnTaskActionCallback. m_csLock guards the
+// table, the list map, every list and the combined list, so any thread may copy pages (or search) while
+// pages arrive. Only the current download of a list, and only the latest probe, is listened to: answers of
+// superseded ones are dropped.
+
+#include <atomic>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BaseHelper.h"
+#include "ContactBroadSoftItem.h"
+#include "ContactBroadSoftTypes.h"
+#include "MsgQueue.h"
+#include "TaskAction.h"
+
+namespace pugi {
+class xml_document;
+class xml_node;
+}  // namespace pugi
+
+namespace NS_DIRECTORY {
+
+extern const char* const BSFT_ALL_CONTACT;  // "All Contact": name and URL of the combined entry
+constexpr int BSFT_MSG_DOWNLOAD_RESULT = 1920;
+constexpr int BSFT_PROBE_TAG = 777;
+
+// Results of GetContactListByClickAction.
+enum BroadSoftListResult : int {
+    BSFT_LIST_COPIED = 0,
+    BSFT_LIST_DOWNLOADING = 1,  // wait for message 1920
+    BSFT_LIST_REFUSED = 2,      // the executor refused the download
+    BSFT_LIST_NO_DIRECTORY = 6,
+    BSFT_LIST_NO_NETWORK = 7,
+    BSFT_LIST_BAD_REQUEST = 11,
+};
+
+using BroadSoftItemList = std::vector<ContactBroadSoftItemBase*>;
+
+// Sort order of the combined list: the lower-cased name of Personal and Common records, lastName directly
+// followed by firstName for the others, compared byte by byte.
+bool Comp(const ContactBroadSoftItemBase* pFirst, const ContactBroadSoftItemBase* pSecond);
+// Merges two lists into listOut (cleared first); of equal keys the second list's entry comes first.
+void mergeList(const BroadSoftItemList& listFirst, const BroadSoftItemList& listSecond,
+               BroadSoftItemList& listOut);
+
+class CContactBroadSoftModel : public NS_TA::CTaskActionCallbackBase {
+public:
+    enum ListStatus : int {
+        LIST_NONE = 0,
+        LIST_READY = 1,
+        LIST_DOWNLOADING = 2,
+        LIST_LOADED = 3,
+        LIST_FAILED = 4,
+        LIST_CANCELED = 5,
+    };
+
+    // One downloaded list. The combined list's records belong to the other lists.
+    struct ListItemData {
+        ListItemData() { Reset(); }
+        // Forgets the records without deleting them.
+        void Reset();
+
+        BroadSoftItemList m_listItem;  // in the order the entries arrived
+        int m_eStatus;
+        int m_nTotal;     // totalAvailableRecords of the last page
+        int m_nPageSize;  // numberOfRecords of the last page
+        // The download whose answer the list waits for; null when none runs.
+        NS_TA::CTaskAction* m_pDownload;
+    };
+
+    static CContactBroadSoftModel* GetInstance();
+
+    ~CContactBroadSoftModel() override;
+    CContactBroadSoftModel(const CContactBroadSoftModel&) = delete;
+    CContactBroadSoftModel& operator=(const CContactBroadSoftModel&) = delete;
+
+    // Drops lists, table and the offered custom list, rebuilds the table and, with bUpdate, probes the
+    // server again. -14 (nothing changed) while the network is down, else 0.
+    int ReloadConfigure(bool bUpdate);
+
+    // The table of configured directories; its index is the number click actions carry.
+    int GetTotalConfigurableItemCount();
+    BroadSoftConfigItem* GetConfigDataByIndex(int nIndex);
+    void SetConfigDataByIndex(int nIndex, const BroadSoftConfigItem& item);
+    BroadSoftConfigItem* GetConfigDataByUrl(const std::string& strUrl);
+    bool IsItemConfigured(int nIndex);
+    bool IsItemConfigured(const std::string& strUrl);
+    // Appends the names of the named entries (the combined entry included); false only for null.
+    bool GetConfiguredList(std::list<std::string>* pList);
+    // Appends the URLs of the directories (not the combined entry); false only for null.
+    bool GetConfigureUrlList(std::list<std::string>* pList);
+    std::string GetConfiguredItemName(int nIndex);
+    // The name of the n-th entry that has a name, counting from 0.
+    std::string GetConfiguredItemNameInConfigured(int nIndex);
+    bool IsBroadSoftPhoneBookConfigured();
+    // Nothing sets the display name, so it stays empty and the GUI shows its own default title.
+    std::string GetDisplayName();
+
+    // Click actions ("broadsoft_phonebook_x<index>").
+    std::string GetCofigUrl(const std::string& strClickAction);
+    bool IsCustomContact(const std::string& strClickAction);
+    bool IsPersonalV2(const std::string& strClickAction);
+    // Position plus one among the first seven entries of the URL without its query, else -1.
+    int GetCofigIndexByFullUrl(const std::string& strUrl);
+
+    static bool IsPersonal(const std::string& strUrl);
+    static bool IsCommonDir(const std::string& strUrl);
+    static bool IsV1_0(const std::string& strUrl);
+
+    // The custom-list keys of the configuration store.
+    void ClearCustomList(bool bClearUse);
+    void ResetCustomListStatus();
+
+    // The GUI's main entry: copies a page of the directory the click action names, or of the combined
+    // list, starting the download first where needed. bClear drops the lists of URLs that are no directory
+    // of the table (search results, old custom directories). With bSearch the criteria become Xsi query
+    // parameters and the search results are downloaded into lists of their own. BroadSoftListResult codes.
+    int GetContactListByClickAction(ContactBroadSoftListData* pList, const std::string& strClickAction,
+                                    ContactBroadSoftItemData& itemData, bool bClear, bool bSearch);
+    // Drops every list and downloads every directory again; false (error -14) without network.
+    bool Update();
+    // Marks the list in view cancelled; its running download still lands.
+    bool CancelDownload();
+
+    // Cuts the paging query ("?start=" or "&start=" and what follows) off a URL.
+    static void FilterParameters(std::string& strUrl);
+    // Appends "key=value" with "?" or "&"; the value is percent-encoded, then wrapped in "*" with
+    // bWildcard, and "/i" (ignore case) follows unless bExact. Nothing for an empty URL.
+    static void AddUrlParameter(std::string& strUrl, const std::string& strKey, const std::string& strValue,
+                                bool bWildcard, bool bExact);
+
+    // Server-side search: extends a directory URL with the criteria as Xsi query parameters; false when the
+    // directory is not loaded or no criterion applies to it.
+    bool PreSearchProcess(std::string& strUrl, ContactBroadSoftItemData& itemData);
+    void AddParameters(std::string& strUrl, const ContactBroadSoftItemData& itemData);
+    void SetSearchCriteriaModeOr(std::string& strUrl, bool bOr);
+    // A Group URL that the loaded Enterprise directory covers; left out of combined lists and searches.
+    bool IsOnlySearchEnterprise(const std::string& strUrl);
+
+    // Rebuilds the combined list from the lists of these URLs; the caller holds m_csLock. Nothing is redone
+    // while the URLs and every list are as they were at the last rebuild.
+    void ReCreatAllContactList(const std::list<std::string>& listUrls);
+
+    void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override;
+    // The refresh timer. It repeats by itself every "BstDirUpdateInterVal" minutes from each successful
+    // probe; a value of 0 or less means no automatic refresh. A refresh due during a call is skipped.
+    int OnTimeoutMessage(ETL_MsgQueueHelper::msgObject& msg);
+
+private:
+    // Lets the tests reach the lists and drop the singleton.
+    friend class BroadSoftModelPeer;
+
+    CContactBroadSoftModel();
+
+    // Life cycle and table (ContactBroadSoftModelConfig.cpp).
+    bool PreLoad(bool bUpdate);
+    bool MyInit();
+    bool MyFinal();
+    bool MyLoadDataFromConfig();
+    void MyInsertCustomConfig(const std::string& strBaseUrl, const std::string& strNames);
+    bool MyClearConfigVector();
+    // Steps shared by PreLoad and MyLoadDataFromConfig: the account, the base URL, the combined entry and
+    // the enabled fixed directories. False when the directory is switched off.
+    bool MyBuildFixedTable(bool* pAccountValid);
+    void MyAppendConfig(const std::string& strName, const std::string& strUrl);
+    void MyStartCustomListFetch();
+    BroadSoftConfigItem* MyConfigByIndex(int nIndex);
+    BroadSoftConfigItem* MyConfigByClickAction(const std::string& strClickAction);
+
+    // Records and parsing (ContactBroadSoftModelParse.cpp).
+    int MyAddGroupItem(const std::string& strUrl, const ContactBroadSoftGroup& item);
+    int MyAddEnterpriseItem(const std::string& strUrl, const ContactBroadSoftEnterprise& item);
+    int MyAddCommonItem(const std::string& strUrl, const ContactBroadSoftCommon& item);
+    int MyAddPersonalItem(const std::string& strUrl, const ContactBroadSoftPersonal& item);
+    int MyAddCustomItem(const std::string& strUrl, const ContactBroadSoftCustom& item);
+    template <class TRecord>
+    int MyAddItem(const std::string& strUrl, const TRecord& item);
+    // Parses one page into the list of strUrl and asks for the next page. nRequestedStart is the start
+    // index the page was asked for: a first page (1) replaces the records of any earlier download once it
+    // parsed; a later page that answers another start index is dropped and ends the paging.
+    bool MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath, int nRequestedStart = 1);
+    bool MyLoadGroupXml(const std::string& strUrl, const pugi::xml_node* pRoot);
+    bool MyLoadEnterpriseXml(const std::string& strUrl, const pugi::xml_node* pRoot);
+    bool MyLoadCommonXml(const std::string& strUrl, const pugi::xml_node* pRoot);
+    bool MyLoadPersonalXml(const std::string& strUrl, const pugi::xml_node* pRoot);
+    bool MyLoadCustomXml(const std::string& strUrl, const pugi::xml_node* pRoot);
+    bool MyLoadCustomListFromFile(std::string& strWanted, const std::string& strPath);
+    bool MyParsePageRoot(const std::string& strUrl, const pugi::xml_node& root);
+    void MyRequestNextPage(const std::string& strUrl, int nStart, const std::string& strPageSize);
+
+    // Lists (ContactBroadSoftModelList.cpp).
+    ListItemData* MyFindItemData(const std::string& strUrl);
+    bool MyCopyList(ContactBroadSoftListData* pList, ListItemData* pData);
+    bool MyCopyList(ContactBroadSoftListData* pList, const std::list<std::string>& listUrls);
+    void MyClearMap(bool bKeepConfigured);
+    bool MyRemoveListByUrl(const std::string& strUrl);
+    // Every change of a list's records or status goes through here: the combined list is emptied and
+    // rebuilt on its next use. The caller holds m_csLock.
+    void MyListsChanged();
+    void MySetStatus(ListItemData* pData, int eStatus);
+    static void MyDeleteRecords(ListItemData* pData);
+
+    // Downloads (ContactBroadSoftModelDownload.cpp).
+    int MyMakeReadyForDownload(const std::string& strUrl);
+    int MyExecDownload(const std::string& strUrl, bool bSendMsg, bool bSync);
+    // A download action with the account's credentials and the next free temporary file, not yet started.
+    NS_TA::CNetworkFileAction* MyCreateDownload(const std::string& strUrl);
+    // Registers the action and hands it to the executor; a refused action is destroyed.
+    bool MyHandOver(NS_TA::CNetworkFileAction* pAction);
+    std::string MyNextFilePath();
+    bool MyIsFilePathInUse(const std::string& strPath) const;
+    void MyStartProbe();
+    void MyOnProbeAnswered(NS_TA::CNetworkFileAction* pAction);
+    void MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    void MyOnCustomListAnswered(NS_TA::CNetworkFileAction* pAction);
+    void MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    void MyNotifyPageResult(NS_TA::CNetworkFileAction* pAction, int eStatus);
+    // Removes a download's temporary file, forgets the action and releases it.
+    void MyFinishAction(NS_TA::CNetworkFileAction* pAction);
+    void MyReleaseRunningActions();
+    int MyGetDirectoryPage(ContactBroadSoftListData* pList, std::string strUrl,
+                           ContactBroadSoftItemData& itemData, bool bSearch);
+    int MyGetCombinedPage(ContactBroadSoftListData* pList, ContactBroadSoftItemData& itemData, bool bSearch);
+    int MyPrepareCombinedSearch(std::list<std::string>& listUrls, ContactBroadSoftItemData& itemData);
+    // The answer for a list status other than loaded: downloads what is ready to download.
+    int MyAnswerForStatus(int eStatus, const std::list<std::string>& listUrls);
+
+    // Table.
+    std::vector<std::unique_ptr<BroadSoftConfigItem>> m_vecConfig;
+    std::string m_strBaseUrl;
+    std::string m_strUserId;
+    std::string m_strPassword;
+    std::string m_strPort;
+    bool m_bEnterpriseConfigured;
+    std::string m_strDisplayName;
+
+    // Lists.
+    std::map<std::string, ListItemData*> m_mapListData;
+    ListItemData* m_pAllList;
+    ETL_BaseHelper::chCriticalSection m_csLock;
+    unsigned long long m_nListRevision;
+    unsigned long long m_nAllListRevision;  // m_nListRevision when the combined list was built
+    std::list<std::string> m_listAllUrls;   // the URLs it was built from
+
+    // Downloads.
+    std::string m_strCurUrl;
+    int m_nFileIndex;
+    ETL_MsgQueueHelper::chThreadTimer m_timerUpdate;
+    bool m_bServerReady;
+    // Actions handed to the executor and not yet answered, with their temporary files.
+    std::map<NS_TA::CNetworkFileAction*, std::string> m_mapRunning;
+    NS_TA::CNetworkFileAction* m_pProbeAction;       // the latest probe while it runs
+    NS_TA::CNetworkFileAction* m_pCustomListAction;  // the custom-list fetch while it runs
+
+    static std::atomic<CContactBroadSoftModel*> m_pInst;
+};
+
+}  // namespace NS_DIRECTORY

@@ -1,0 +1,509 @@
+// Downloads: the connection probe, the custom-directory list, directory pages with their GUI messages, the
+// GUI's page requests by click action, and the refresh timer.
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "AppLog.h"
+#include "CommonAPI.h"
+#include "CommonUnits.h"
+#include "ConfigParser.h"
+#include "ContactBroadSoftModel.h"
+#include "DirectoryEntry.h"
+#include "PhoneServices.h"
+#include "UrlCodec.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+using Lock = std::lock_guard<ETL_BaseHelper::chCriticalSection>;
+
+const char* const kClickActionPattern = "broadsoft_phonebook_x";
+const char* const kCustomListSuffix = "CustomContact";
+constexpr int kRotatingFileCount = 5;
+constexpr int kNoNetwork = -14;
+constexpr int kDownloadStarted = 2;
+constexpr int kDownloadNotStarted = 4;
+
+std::string TemporaryFilePath(int nIndex) {
+    return "/tmp/" + CommonAPI_FormatString("BroadSoftDirectory_%d.xml", nIndex);
+}
+
+std::size_t FindPagingQuery(const std::string& strUrl) {
+    const std::size_t nQuestion = strUrl.find("?start=");
+    return nQuestion != std::string::npos ? nQuestion : strUrl.find("&start=");
+}
+
+// The start index a page URL asks for; 1 for a URL without one.
+int RequestedStart(const std::string& strUrl) {
+    const std::size_t nPos = FindPagingQuery(strUrl);
+    if (nPos == std::string::npos) {
+        return 1;
+    }
+    const long nStart = std::strtol(strUrl.c_str() + nPos + 7, nullptr, 10);
+    return nStart > 1 && nStart < 0x7fffffff ? static_cast<int>(nStart) : 1;
+}
+
+bool IsCustomListUrl(const std::string& strUrl) {
+    return strUrl.find("CustomContact") != std::string::npos &&
+           strUrl.find("CustomContact/") == std::string::npos;
+}
+
+void NotifyDownloadResult(int nWParam, int nLParam, const std::string& strUrl) {
+    EtlMsgHandler_NotifyAppEx(false, BSFT_MSG_DOWNLOAD_RESULT, nWParam, nLParam,
+                              static_cast<int>(strUrl.size()) + 1, strUrl.c_str());
+}
+
+void RemoveLocalFile(const std::string& strPath) {
+    if (!strPath.empty() && ETL_MiscHelper::pathFileExist(strPath)) {
+        std::remove(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
+    }
+}
+
+}  // namespace
+
+void CContactBroadSoftModel::FilterParameters(std::string& strUrl) {
+    const std::size_t nPos = FindPagingQuery(strUrl);
+    if (nPos != std::string::npos) {
+        strUrl.resize(nPos);
+    }
+}
+
+void CContactBroadSoftModel::AddUrlParameter(std::string& strUrl, const std::string& strKey,
+                                             const std::string& strValue, bool bWildcard, bool bExact) {
+    if (strUrl.empty()) {
+        return;
+    }
+    strUrl += strUrl.find('?') == std::string::npos ? "?" : "&";
+    strUrl += strKey + "=";
+    const std::string strEncoded = CommonAPI_UrlEncode(strValue);
+    strUrl += bWildcard ? "*" + strEncoded + "*" : strEncoded;
+    if (!bExact) {
+        strUrl += "/i";
+    }
+}
+
+int CContactBroadSoftModel::MyMakeReadyForDownload(const std::string& strUrl) {
+    Lock lock(m_csLock);
+    ListItemData* pData = MyFindItemData(strUrl);
+    if (pData != nullptr) {
+        if (pData->m_eStatus != LIST_DOWNLOADING && pData->m_eStatus != LIST_LOADED) {
+            MySetStatus(pData, LIST_READY);
+        }
+        return pData->m_eStatus;
+    }
+    app_log(6, APP_LOG_INFO, "pData == NULL\n");
+    pData = new (std::nothrow) ListItemData();
+    if (pData == nullptr) {
+        return LIST_NONE;
+    }
+    m_mapListData[strUrl] = pData;
+    app_log(6, APP_LOG_INFO, "CContactBroadSoftModel::MyMakeReadyForDownload,strUrl = %s\n", strUrl.c_str());
+    MySetStatus(pData, LIST_READY);
+    return pData->m_eStatus;
+}
+
+int CContactBroadSoftModel::MyExecDownload(const std::string& strUrl, bool bSendMsg, bool bSync) {
+    std::string strKey = strUrl;
+    FilterParameters(strKey);
+    {
+        Lock lock(m_csLock);
+        const ListItemData* pData = MyFindItemData(strKey);
+        if (pData == nullptr || pData->m_eStatus != LIST_READY) {
+            return kDownloadNotStarted;
+        }
+    }
+    NS_TA::CNetworkFileAction* pAction = MyCreateDownload(strUrl);
+    if (pAction == nullptr) {
+        return kDownloadNotStarted;
+    }
+    pAction->SetSendMess2UI(bSendMsg);
+    pAction->SetSync(bSync);
+    {
+        Lock lock(m_csLock);
+        MySetStatus(MyFindItemData(strKey), LIST_DOWNLOADING);
+    }
+    const bool bStarted = MyHandOver(pAction);
+    Lock lock(m_csLock);
+    ListItemData* pData = MyFindItemData(strKey);
+    if (pData == nullptr) {
+        return bStarted ? kDownloadStarted : kDownloadNotStarted;
+    }
+    if (!bStarted) {
+        // Nothing runs for the list, so it must not wait as if something did.
+        MySetStatus(pData, LIST_FAILED);
+        return kDownloadNotStarted;
+    }
+    pData->m_pDownload = pAction;
+    return kDownloadStarted;
+}
+
+NS_TA::CNetworkFileAction* CContactBroadSoftModel::MyCreateDownload(const std::string& strUrl) {
+    NS_TA::CNetworkFileAction* pAction = TaskAction_CreateNetworkFileAction(MyNextFilePath(), strUrl);
+    if (pAction == nullptr) {
+        return nullptr;
+    }
+    pAction->SetRead(true);
+    pAction->SetUsername(m_strUserId);
+    pAction->SetPassword(m_strPassword);
+    pAction->SetSync(false);
+    pAction->SetCallback(this);
+    return pAction;
+}
+
+bool CContactBroadSoftModel::MyHandOver(NS_TA::CNetworkFileAction* pAction) {
+    try {
+        m_mapRunning[pAction] = pAction->GetFilePath();
+    } catch (const std::bad_alloc&) {
+        TaskAction_DestroyNetworkFileAction(pAction);
+        return false;
+    }
+    if (!TaskAction_ExecAction(pAction)) {
+        app_log(6, APP_LOG_WARNING, "BroadSoft download of %s refused by the executor\n",
+                pAction->GetFilePathRemote().c_str());
+        m_mapRunning.erase(pAction);
+        TaskAction_DestroyNetworkFileAction(pAction);
+        return false;
+    }
+    return true;
+}
+
+// Five names in rotation; a name still in use by a running download is skipped, so two downloads never
+// share a file, and past five running downloads further names are used.
+std::string CContactBroadSoftModel::MyNextFilePath() {
+    for (int nTry = 0; nTry < kRotatingFileCount; ++nTry) {
+        m_nFileIndex = (m_nFileIndex + 1) % kRotatingFileCount;
+        const std::string strPath = TemporaryFilePath(m_nFileIndex);
+        if (!MyIsFilePathInUse(strPath)) {
+            return strPath;
+        }
+    }
+    for (int nIndex = kRotatingFileCount;; ++nIndex) {
+        const std::string strPath = TemporaryFilePath(nIndex);
+        if (!MyIsFilePathInUse(strPath)) {
+            return strPath;
+        }
+    }
+}
+
+bool CContactBroadSoftModel::MyIsFilePathInUse(const std::string& strPath) const {
+    for (const auto& running : m_mapRunning) {
+        if (running.second == strPath) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CContactBroadSoftModel::MyStartProbe() {
+    NS_TA::CNetworkFileAction* pAction = MyCreateDownload(m_strBaseUrl + "Personal");
+    if (pAction == nullptr) {
+        return;
+    }
+    pAction->SetExtraParam(BSFT_PROBE_TAG);
+    if (MyHandOver(pAction)) {
+        m_pProbeAction = pAction;
+    }
+}
+
+void CContactBroadSoftModel::MyStartCustomListFetch() {
+    ResetCustomListStatus();
+    const std::string strUrl = m_strBaseUrl + kCustomListSuffix;
+    NS_TA::CNetworkFileAction* pAction = MyCreateDownload(strUrl);
+    if (pAction != nullptr && MyHandOver(pAction)) {
+        configParser_SetConfigInt("BsftCustomListStatus", 2);
+        m_strCurUrl = strUrl;
+        m_pCustomListAction = pAction;
+        return;
+    }
+    // A fetch that never runs is failed at once, so the directories still download and a later start
+    // fetches again.
+    configParser_SetConfigString("BsftCustomListFailReason", "Load Fail");
+    configParser_SetConfigInt("BsftCustomListStatus", 4);
+}
+
+void CContactBroadSoftModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) {
+    if (pTaskAction == nullptr || pTaskAction->GetRequestType() != NS_TA::TA_REQUEST_NETWORK_FILE) {
+        return;
+    }
+    CBaseHelper::ProcessCallback(pTaskAction);
+    auto* pAction = dynamic_cast<NS_TA::CNetworkFileAction*>(pTaskAction);
+    if (pAction == nullptr) {
+        return;
+    }
+    try {
+        if (pAction->GetExtraParam() == BSFT_PROBE_TAG) {
+            MyOnProbeAnswered(pAction);
+        } else {
+            std::string strUrl = pAction->GetFilePathRemote();
+            FilterParameters(strUrl);
+            if (pAction->IsDelete()) {
+                // Answers to deletes of Personal entries: the Personal editing takes them here.
+            } else if (pAction->IsRead()) {
+                MyOnDownloadAnswered(pAction, strUrl);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::OnTaskActionCallback out of memory\n");
+    }
+    MyFinishAction(pAction);
+}
+
+void CContactBroadSoftModel::MyOnProbeAnswered(NS_TA::CNetworkFileAction* pAction) {
+    if (pAction != m_pProbeAction) {
+        app_log(6, APP_LOG_INFO, "BroadSoft probe answer of an earlier configuration dropped\n");
+        return;
+    }
+    m_pProbeAction = nullptr;
+    if (!pAction->IsOperationSucceed()) {
+        m_bServerReady = false;
+        const bool bRefused = pAction->GetTaskActionErrorType() == NS_TA::TA_HTTP_AUTH_REFUSED;
+        NotifyDownloadResult(BSFT_PROBE_TAG, bRefused ? 401 : 0, pAction->GetFilePathRemote());
+        return;
+    }
+    m_bServerReady = true;
+    MyClearConfigVector();
+    MyInit();
+}
+
+void CContactBroadSoftModel::MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAction,
+                                                  const std::string& strUrl) {
+    bool bHasList = false;
+    {
+        Lock lock(m_csLock);
+        bHasList = MyFindItemData(strUrl) != nullptr;
+    }
+    app_log(6, APP_LOG_INFO, "pNetworkAction->GetFilePathRemote() = %s\n", strUrl.c_str());
+    if (bHasList) {
+        MyOnPageAnswered(pAction, strUrl);
+    } else if (IsCustomListUrl(strUrl)) {
+        MyOnCustomListAnswered(pAction);
+    }
+}
+
+void CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl) {
+    {
+        Lock lock(m_csLock);
+        ListItemData* pData = MyFindItemData(strUrl);
+        if (pData->m_pDownload != pAction) {
+            app_log(6, APP_LOG_INFO, "BroadSoft page of an earlier download of %s dropped\n", strUrl.c_str());
+            return;
+        }
+        pData->m_pDownload = nullptr;
+        const bool bComplete =
+            pData->m_listItem.size() >= static_cast<std::size_t>(std::max(pData->m_nTotal, 0));
+        if (pData->m_eStatus != LIST_DOWNLOADING && bComplete) {
+            return;
+        }
+    }
+    const bool bParsed =
+        pAction->IsOperationSucceed() &&
+        MyLoadDataFromFile(strUrl, pAction->GetFilePath(), RequestedStart(pAction->GetFilePathRemote()));
+    int eStatus = LIST_FAILED;
+    {
+        Lock lock(m_csLock);
+        ListItemData* pData = MyFindItemData(strUrl);
+        if (pData == nullptr) {
+            return;
+        }
+        if (bParsed) {
+            app_log(6, APP_LOG_INFO, "FILE_DOWNLOADED_OK[%s]\n", pAction->GetFilePathRemote().c_str());
+            // A next page the executor refused has already failed the list.
+            eStatus = pData->m_eStatus == LIST_FAILED ? LIST_FAILED : LIST_LOADED;
+        }
+        MySetStatus(pData, eStatus);
+    }
+    MyNotifyPageResult(pAction, eStatus);
+}
+
+void CContactBroadSoftModel::MyNotifyPageResult(NS_TA::CNetworkFileAction* pAction, int eStatus) {
+    if (!pAction->IsSendMess2UI()) {
+        return;
+    }
+    int nLParam = eStatus == LIST_LOADED ? 1 : 0;
+    if (pAction->GetTaskActionErrorType() == NS_TA::TA_HTTP_AUTH_REFUSED) {
+        nLParam = 401;
+    }
+    const std::string& strUrl = pAction->GetFilePathRemote();
+    NotifyDownloadResult(GetCofigIndexByFullUrl(strUrl), nLParam, strUrl);
+}
+
+void CContactBroadSoftModel::MyOnCustomListAnswered(NS_TA::CNetworkFileAction* pAction) {
+    if (pAction == m_pCustomListAction) {
+        m_pCustomListAction = nullptr;
+    }
+    if (pAction->IsOperationSucceed()) {
+        std::string strWanted;
+        if (MyLoadCustomListFromFile(strWanted, pAction->GetFilePath())) {
+            configParser_SetConfigInt("BsftCustomListStatus", 3);
+            configParser_SetConfigString("BsftCustomListFailReason", "");
+            MyInsertCustomConfig(pAction->GetFilePathRemote(), strWanted);
+        } else {
+            configParser_SetConfigInt("BsftCustomListStatus", 4);
+            configParser_SetConfigString("BsftCustomListFailReason", "Prase Fail");
+        }
+    } else {
+        const bool bRefused = pAction->GetTaskActionErrorType() == NS_TA::TA_HTTP_AUTH_REFUSED;
+        configParser_SetConfigString("BsftCustomListFailReason", bRefused ? "auth error" : "Load Fail");
+        configParser_SetConfigInt("BsftCustomListStatus", 4);
+    }
+    Update();
+}
+
+void CContactBroadSoftModel::MyFinishAction(NS_TA::CNetworkFileAction* pAction) {
+    if (pAction->IsRead()) {
+        RemoveLocalFile(pAction->GetFilePath());
+    }
+    if (m_mapRunning.erase(pAction) > 0) {
+        TaskAction_DestroyNetworkFileAction(pAction);
+    }
+}
+
+void CContactBroadSoftModel::MyReleaseRunningActions() {
+    for (const auto& running : m_mapRunning) {
+        TaskAction_DestroyNetworkFileAction(running.first);
+    }
+    m_mapRunning.clear();
+    m_pProbeAction = nullptr;
+    m_pCustomListAction = nullptr;
+}
+
+bool CContactBroadSoftModel::Update() {
+    if (!IsNetworkConnected()) {
+        CommonUnits_SetErrorId(kNoNetwork);
+        return false;
+    }
+    MyClearMap(false);
+    std::list<std::string> listUrls;
+    GetConfigureUrlList(&listUrls);
+    for (const std::string& strUrl : listUrls) {
+        MyMakeReadyForDownload(strUrl);
+        MyExecDownload(strUrl, true, false);
+    }
+    return true;
+}
+
+bool CContactBroadSoftModel::CancelDownload() {
+    Lock lock(m_csLock);
+    ListItemData* pData = MyFindItemData(m_strCurUrl);
+    if (pData == nullptr) {
+        return false;
+    }
+    MySetStatus(pData, LIST_CANCELED);
+    return true;
+}
+
+int CContactBroadSoftModel::GetContactListByClickAction(ContactBroadSoftListData* pList,
+                                                        const std::string& strClickAction,
+                                                        ContactBroadSoftItemData& itemData, bool bClear,
+                                                        bool bSearch) {
+    if (pList == nullptr || strClickAction.empty()) {
+        return BSFT_LIST_BAD_REQUEST;
+    }
+    try {
+        const int nIndex = CommonAPI_ParseIdByClickAction(strClickAction, kClickActionPattern);
+        if (bClear) {
+            MyClearMap(true);
+        }
+        std::string strUrl;
+        {
+            Lock lock(m_csLock);
+            const BroadSoftConfigItem* pItem = MyConfigByIndex(nIndex);
+            if (pItem == nullptr) {
+                return BSFT_LIST_NO_DIRECTORY;
+            }
+            strUrl = pItem->m_strUrl;
+        }
+        return strUrl == BSFT_ALL_CONTACT ? MyGetCombinedPage(pList, itemData, bSearch)
+                                          : MyGetDirectoryPage(pList, strUrl, itemData, bSearch);
+    } catch (const std::bad_alloc&) {
+        return BSFT_LIST_BAD_REQUEST;
+    }
+}
+
+int CContactBroadSoftModel::MyGetDirectoryPage(ContactBroadSoftListData* pList, std::string strUrl,
+                                               ContactBroadSoftItemData& itemData, bool bSearch) {
+    if (strUrl.empty()) {
+        return BSFT_LIST_NO_DIRECTORY;
+    }
+    if (bSearch && !PreSearchProcess(strUrl, itemData)) {
+        return BSFT_LIST_COPIED;
+    }
+    m_strCurUrl = strUrl;
+    const int eStatus = MyMakeReadyForDownload(m_strCurUrl);
+    if (eStatus == LIST_LOADED) {
+        Lock lock(m_csLock);
+        return MyCopyList(pList, MyFindItemData(m_strCurUrl)) ? BSFT_LIST_COPIED : BSFT_LIST_BAD_REQUEST;
+    }
+    return MyAnswerForStatus(eStatus, {m_strCurUrl});
+}
+
+int CContactBroadSoftModel::MyGetCombinedPage(ContactBroadSoftListData* pList,
+                                              ContactBroadSoftItemData& itemData, bool bSearch) {
+    std::list<std::string> listUrls;
+    GetConfigureUrlList(&listUrls);
+    int eStatus = LIST_LOADED;
+    if (bSearch) {
+        eStatus = MyPrepareCombinedSearch(listUrls, itemData);
+        if (listUrls.empty()) {
+            return BSFT_LIST_NO_DIRECTORY;
+        }
+    }
+    m_strCurUrl = BSFT_ALL_CONTACT;
+    if (eStatus == LIST_LOADED) {
+        return MyCopyList(pList, listUrls) ? BSFT_LIST_COPIED : BSFT_LIST_BAD_REQUEST;
+    }
+    return MyAnswerForStatus(eStatus, listUrls);
+}
+
+// Extends each directory URL with the search and keeps those the search applies to. The combined status:
+// ready when any search list still has to be downloaded, downloading when any is on its way, else loaded.
+int CContactBroadSoftModel::MyPrepareCombinedSearch(std::list<std::string>& listUrls,
+                                                    ContactBroadSoftItemData& itemData) {
+    bool bAnyReady = false;
+    bool bAnyDownloading = false;
+    for (auto it = listUrls.begin(); it != listUrls.end();) {
+        if (!PreSearchProcess(*it, itemData) || IsOnlySearchEnterprise(*it)) {
+            it = listUrls.erase(it);
+            continue;
+        }
+        const int eStatus = MyMakeReadyForDownload(*it);
+        bAnyReady = bAnyReady || eStatus == LIST_READY;
+        bAnyDownloading = bAnyDownloading || eStatus == LIST_DOWNLOADING;
+        ++it;
+    }
+    return bAnyReady ? LIST_READY : (bAnyDownloading ? LIST_DOWNLOADING : LIST_LOADED);
+}
+
+int CContactBroadSoftModel::MyAnswerForStatus(int eStatus, const std::list<std::string>& listUrls) {
+    if (eStatus == LIST_DOWNLOADING) {
+        return BSFT_LIST_DOWNLOADING;
+    }
+    if (eStatus != LIST_READY) {
+        return BSFT_LIST_BAD_REQUEST;
+    }
+    if (!IsNetworkConnected()) {
+        return BSFT_LIST_NO_NETWORK;
+    }
+    bool bStarted = false;
+    for (const std::string& strUrl : listUrls) {
+        bStarted = MyExecDownload(strUrl, true, false) == kDownloadStarted || bStarted;
+    }
+    return bStarted ? BSFT_LIST_DOWNLOADING : BSFT_LIST_REFUSED;
+}
+
+int CContactBroadSoftModel::OnTimeoutMessage(ETL_MsgQueueHelper::msgObject& /*msg*/) {
+    if (talkLogic_SessionExist(false)) {
+        return 1;
+    }
+    if (!m_bServerReady) {
+        app_log(6, APP_LOG_INFO, "CContactBroadSoftManager::OnTimeoutMessage not to Update!\n");
+        return 0;
+    }
+    ReloadConfigure(true);
+    return 1;
+}
+
+}  // namespace NS_DIRECTORY
