@@ -367,6 +367,7 @@ LoopbackHttpServer::Handler LoopbackHttpServer::FindHandler(const std::string& s
 
 void LoopbackHttpServer::Record(const httplib::Request& request, const std::string& strQuery) {
     RecordedRequest recorded;
+    recorded.arrival = std::chrono::steady_clock::now();
     recorded.strMethod = request.method;
     recorded.strPath = request.path;
     recorded.strQuery = strQuery;

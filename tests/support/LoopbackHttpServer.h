@@ -9,6 +9,7 @@
 // An https server presents a fresh self-signed certificate for 127.0.0.1: clients that verify TLS refuse it.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,7 @@ struct RecordedRequest {
     std::string strPath;    // decoded path, without the query
     std::string strQuery;   // raw query after '?', "" when none
     std::string strTarget;  // the raw request target as sent: path (still encoded) and query
+    std::chrono::steady_clock::time_point arrival;
     std::multimap<std::string, std::string> headers;
     std::string strBody;
 

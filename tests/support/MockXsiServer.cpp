@@ -57,23 +57,30 @@ bool CriterionMatches(const std::string& strCriterion, const std::string& strFie
                        : GlobMatch(strPattern.c_str(), strField.c_str());
 }
 
-bool EntryMatches(const XsiEntry& entry, const httplib::Request& request) {
+using Criteria = std::vector<std::pair<std::string, std::string>>;  // field name, criterion
+
+Criteria CriteriaOf(const httplib::Request& request) {
+    Criteria criteria;
+    for (const auto& param : request.params) {
+        if (!IsPagingKey(param.first)) {
+            criteria.emplace_back(param.first, param.second);
+        }
+    }
+    return criteria;
+}
+
+bool EntryMatches(const XsiEntry& entry, const Criteria& criteria, bool bAnyCriterion) {
+    if (criteria.empty()) {
+        return true;
+    }
     bool bAny = false;
     bool bAll = true;
-    bool bCriteria = false;
-    for (const auto& param : request.params) {
-        if (IsPagingKey(param.first)) {
-            continue;
-        }
-        bCriteria = true;
-        const bool bMatch = CriterionMatches(param.second, entry.Field(param.first));
+    for (const auto& criterion : criteria) {
+        const bool bMatch = CriterionMatches(criterion.second, entry.Field(criterion.first));
         bAny = bAny || bMatch;
         bAll = bAll && bMatch;
     }
-    if (!bCriteria) {
-        return true;
-    }
-    return request.get_param_value("searchCriteriaModeOr") == "True" ? bAny : bAll;
+    return bAnyCriterion ? bAny : bAll;
 }
 
 int IntParam(const httplib::Request& request, const char* pKey, int nDefault) {
@@ -365,9 +372,12 @@ void MockXsiServer::Answer(const httplib::Request& request, httplib::Response& r
 
 // Expects m_mutex held.
 std::string MockXsiServer::RenderPage(const Directory& directory, const httplib::Request& request) const {
+    const Criteria criteria = CriteriaOf(request);
+    const bool bAnyCriterion = request.get_param_value("searchCriteriaModeOr") == "True";
     std::vector<const XsiEntry*> vecMatching;
+    vecMatching.reserve(directory.vecEntries.size());
     for (const XsiEntry& entry : directory.vecEntries) {
-        if (EntryMatches(entry, request)) {
+        if (EntryMatches(entry, criteria, bAnyCriterion)) {
             vecMatching.push_back(&entry);
         }
     }

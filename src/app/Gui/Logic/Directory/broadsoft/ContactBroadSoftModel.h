@@ -213,7 +213,8 @@ private:
     int MyExecDownload(const std::string& strUrl, bool bSendMsg, bool bSync);
     // A download action with the account's credentials and the next free temporary file, not yet started.
     NS_TA::CNetworkFileAction* MyCreateDownload(const std::string& strUrl);
-    // Registers the action and hands it to the executor; a refused action is destroyed.
+    // Registers the action and hands it to the executor; a refused action is destroyed. Every network file
+    // action of the model goes through here, so the model releases those still running when it goes.
     bool MyHandOver(NS_TA::CNetworkFileAction* pAction);
     std::string MyNextFilePath();
     bool MyIsFilePathInUse(const std::string& strPath) const;

@@ -255,10 +255,14 @@ bool CContactBroadSoftModel::GetConfiguredList(std::list<std::string>* pList) {
         return false;
     }
     Lock lock(m_csLock);
-    for (const auto& pItem : m_vecConfig) {
-        if (!pItem->m_strName.empty()) {
-            pList->push_back(pItem->m_strName);
+    try {
+        for (const auto& pItem : m_vecConfig) {
+            if (!pItem->m_strName.empty()) {
+                pList->push_back(pItem->m_strName);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }
@@ -268,10 +272,14 @@ bool CContactBroadSoftModel::GetConfigureUrlList(std::list<std::string>* pList) 
         return false;
     }
     Lock lock(m_csLock);
-    for (const auto& pItem : m_vecConfig) {
-        if (!pItem->m_strUrl.empty() && pItem->m_strUrl != BSFT_ALL_CONTACT) {
-            pList->push_back(pItem->m_strUrl);
+    try {
+        for (const auto& pItem : m_vecConfig) {
+            if (!pItem->m_strUrl.empty() && pItem->m_strUrl != BSFT_ALL_CONTACT) {
+                pList->push_back(pItem->m_strUrl);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }

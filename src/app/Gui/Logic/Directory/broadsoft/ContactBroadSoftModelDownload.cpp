@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "AppLog.h"
@@ -95,11 +96,9 @@ int CContactBroadSoftModel::MyMakeReadyForDownload(const std::string& strUrl) {
         return pData->m_eStatus;
     }
     app_log(6, APP_LOG_INFO, "pData == NULL\n");
-    pData = new (std::nothrow) ListItemData();
-    if (pData == nullptr) {
-        return LIST_NONE;
-    }
-    m_mapListData[strUrl] = pData;
+    auto pNew = std::make_unique<ListItemData>();
+    m_mapListData[strUrl] = pNew.get();
+    pData = pNew.release();
     app_log(6, APP_LOG_INFO, "CContactBroadSoftModel::MyMakeReadyForDownload,strUrl = %s\n", strUrl.c_str());
     MySetStatus(pData, LIST_READY);
     return pData->m_eStatus;
@@ -287,7 +286,7 @@ void CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction
     {
         Lock lock(m_csLock);
         ListItemData* pData = MyFindItemData(strUrl);
-        if (pData->m_pDownload != pAction) {
+        if (pData == nullptr || pData->m_pDownload != pAction) {
             app_log(6, APP_LOG_INFO, "BroadSoft page of an earlier download of %s dropped\n", strUrl.c_str());
             return;
         }
@@ -356,9 +355,8 @@ void CContactBroadSoftModel::MyFinishAction(NS_TA::CNetworkFileAction* pAction) 
     if (pAction->IsRead()) {
         RemoveLocalFile(pAction->GetFilePath());
     }
-    if (m_mapRunning.erase(pAction) > 0) {
-        TaskAction_DestroyNetworkFileAction(pAction);
-    }
+    m_mapRunning.erase(pAction);
+    TaskAction_DestroyNetworkFileAction(pAction);
 }
 
 void CContactBroadSoftModel::MyReleaseRunningActions() {
@@ -376,11 +374,15 @@ bool CContactBroadSoftModel::Update() {
         return false;
     }
     MyClearMap(false);
-    std::list<std::string> listUrls;
-    GetConfigureUrlList(&listUrls);
-    for (const std::string& strUrl : listUrls) {
-        MyMakeReadyForDownload(strUrl);
-        MyExecDownload(strUrl, true, false);
+    try {
+        std::list<std::string> listUrls;
+        GetConfigureUrlList(&listUrls);
+        for (const std::string& strUrl : listUrls) {
+            MyMakeReadyForDownload(strUrl);
+            MyExecDownload(strUrl, true, false);
+        }
+    } catch (const std::bad_alloc&) {
+        app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::Update out of memory\n");
     }
     return true;
 }

@@ -233,6 +233,31 @@ struct PageCounts {
     std::string strCount;
 };
 
+// How many entries the page's parser will read; -1 for a custom page without contacts, which it refuses.
+int PageEntryCount(const pugi::xml_node& root) {
+    const char* pName = root.name();
+    if (std::strcmp(pName, "Group") == 0 || std::strcmp(pName, "Enterprise") == 0) {
+        return static_cast<int>(
+            MemberEntries(root, *pName == 'G' ? "groupDirectory" : "enterpriseDirectory").size());
+    }
+    const char* pEntryName = "entry";
+    pugi::xml_node container = root;
+    if (std::strcmp(pName, "Directory") == 0) {
+        container = root.child("contacts");
+        if (!container) {
+            return -1;
+        }
+        pEntryName = "contact";
+    } else if (std::strcmp(pName, "Personal") != 0) {
+        pEntryName = "commonPhoneEntry";
+    }
+    int nCount = 0;
+    for (pugi::xml_node entry = container.child(pEntryName); entry; entry = entry.next_sibling(pEntryName)) {
+        ++nCount;
+    }
+    return nCount;
+}
+
 PageCounts ReadPageCounts(const pugi::xml_node& root) {
     PageCounts counts;
     counts.strStart = root.child("startIndex").text().get();
@@ -334,6 +359,10 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
         return false;
     }
     const PageCounts counts = ReadPageCounts(root);
+    const int nEntries = PageEntryCount(root);
+    if (nEntries < 0) {
+        return false;
+    }
     int nNextStart = 0;
     {
         Lock lock(m_csLock);
@@ -347,35 +376,40 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
                     strUrl.c_str(), counts.strStart.c_str(), nRequestedStart);
             return true;
         }
-        BroadSoftItemList& listItem = pData->m_listItem;
-        const std::size_t nBefore = listItem.size();
-        if (!MyParsePageRoot(strUrl, root)) {
-            DeleteRecords(listItem, nBefore, listItem.size());
-            MyListsChanged();
-            return false;
-        }
-        const std::size_t nAdded = listItem.size() - nBefore;
-        if (nRequestedStart <= 1) {
-            DeleteRecords(listItem, 0, nBefore);
-        }
-        MyListsChanged();
         if (!counts.strTotal.empty()) {
             pData->m_nTotal = TextToInt(counts.strTotal.c_str());
         }
         if (!counts.strCount.empty()) {
             pData->m_nPageSize = TextToInt(counts.strCount.c_str());
         }
+        const std::size_t nKept = nRequestedStart <= 1 ? 0 : pData->m_listItem.size();
+        const std::size_t nAfter = nKept + static_cast<std::size_t>(nEntries);
         const bool bMorePages = !counts.strTotal.empty() && !counts.strCount.empty() &&
                                 counts.strTotal != counts.strCount &&
-                                listItem.size() < static_cast<std::size_t>(std::max(pData->m_nTotal, 0));
-        if (bMorePages && nAdded > 0) {
-            nNextStart = static_cast<int>(listItem.size()) + 1;
+                                nAfter < static_cast<std::size_t>(std::max(pData->m_nTotal, 0));
+        if (bMorePages && nEntries > 0) {
+            nNextStart = static_cast<int>(nAfter) + 1;
         }
     }
+    // The next page is on its way while this one is read.
     if (nNextStart > 0) {
         MyRequestNextPage(strUrl, nNextStart, counts.strCount);
     }
-    return true;
+    Lock lock(m_csLock);
+    ListItemData* pData = MyFindItemData(strUrl);
+    if (pData == nullptr) {
+        return false;
+    }
+    BroadSoftItemList& listItem = pData->m_listItem;
+    const std::size_t nBefore = listItem.size();
+    const bool bParsed = MyParsePageRoot(strUrl, root);
+    if (!bParsed) {
+        DeleteRecords(listItem, nBefore, listItem.size());
+    } else if (nRequestedStart <= 1) {
+        DeleteRecords(listItem, 0, nBefore);
+    }
+    MyListsChanged();
+    return bParsed;
 }
 
 bool CContactBroadSoftModel::MyParsePageRoot(const std::string& strUrl, const pugi::xml_node& root) {
