@@ -20,6 +20,7 @@ using bsfttest::Notice;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
 using testsupport::MockXsiServer;
 using testsupport::XsiDirectory;
 
@@ -47,13 +48,28 @@ protected:
     }
 };
 
-TEST_F(BroadSoftDownloadTest, A120EntryDirectoryComesInThreePagesOf50) {
+TEST_F(BroadSoftDownloadTest, A120EntryDirectoryComesInThreePagesOf50ReadInOrder) {
     Configure({"BsftGroup"});
     m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 120));
-    StartModel();
-    EXPECT_THAT(Targets(XsiDirectory::Group), ElementsAre(Path("Group"), Path("Group?start=51&results=50"),
-                                                          Path("Group?start=101&results=50")));
-    const std::vector<Notice> vecNotices = TakeNotices();
+    m_xsi.Stall(m_xsi.PathOf(XsiDirectory::Group) + "?start=51&results=50");
+    Model();
+    while (m_xsi.Requests().size() < 4 || HostControl::PendingActionCount() > 1) {  // probe and three pages
+        HostControl::RunUntilIdle(1);
+    }
+    HostControl::RunUntilIdle(1);
+    EXPECT_EQ(Names("Group").size(), 50u) << "the third page waits for the second";
+    std::vector<Notice> vecNotices = TakeNotices();
+    EXPECT_EQ(vecNotices.size(), 1u);
+    m_xsi.ReleaseStalls();
+    WaitIdle();
+    const std::vector<std::string> vecTargets = Targets(XsiDirectory::Group);
+    ASSERT_EQ(vecTargets.size(), 3u);
+    EXPECT_EQ(vecTargets[0], Path("Group"));
+    EXPECT_THAT(vecTargets, UnorderedElementsAre(Path("Group"), Path("Group?start=51&results=50"),
+                                                 Path("Group?start=101&results=50")));
+    for (const Notice& notice : TakeNotices()) {
+        vecNotices.push_back(notice);
+    }
     ASSERT_EQ(vecNotices.size(), 3u);
     const std::string kQueries[] = {"", "?start=51&results=50", "?start=101&results=50"};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -81,10 +97,26 @@ TEST_F(BroadSoftDownloadTest, PagingEndsWhenTheServerRepeatsAPageOrSendsAnEmptyO
         BroadSoftModelPeer::Destroy();
         StartModel();
         EXPECT_THAT(Targets(XsiDirectory::Group),
-                    ElementsAre(Path("Group"), Path("Group?start=51&results=50")));
+                    UnorderedElementsAre(Path("Group"), Path("Group?start=51&results=50"),
+                                         Path("Group?start=101&results=50")))
+            << "the pages asked for ahead, and no more";
         EXPECT_EQ(Names("Group").size(), 50u);
         EXPECT_EQ(Status("Group"), CContactBroadSoftModel::LIST_LOADED);
     }
+}
+
+TEST_F(BroadSoftDownloadTest, PagesShorterThanAskedForStillComeInWholeAndInOrder) {
+    Configure({"BsftGroup"});
+    m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 120));
+    m_xsi.SetPagingFault(MockXsiServer::PagingFault::CappedLaterPages);
+    StartModel();
+    EXPECT_THAT(Names("Group"), ElementsAreArray(ShownNames(XsiDirectory::Group)));
+    EXPECT_EQ(Status("Group"), CContactBroadSoftModel::LIST_LOADED);
+    // The page asked for ahead at 101 no longer fits once the second page brought 30: it is asked again.
+    EXPECT_THAT(Targets(XsiDirectory::Group),
+                UnorderedElementsAre(Path("Group"), Path("Group?start=51&results=50"),
+                                     Path("Group?start=101&results=50"), Path("Group?start=81&results=30"),
+                                     Path("Group?start=111&results=30")));
 }
 
 TEST_F(BroadSoftDownloadTest, CustomListFetchOutcomes) {

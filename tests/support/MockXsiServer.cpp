@@ -16,6 +16,7 @@ const char* const kCustomPrefix = "CustomContact/";
 const char* const kDetailFields[] = {"mobile",   "yahooId",      "paper",        "emailAddress", "title",
                                      "location", "addressLine1", "addressLine2", "city",         "state",
                                      "zip",      "country",      "department",   "impId"};
+constexpr int kCappedPageSize = 30;
 const char* const kPagingKeys[] = {"start", "results", "searchCriteriaModeOr"};
 
 bool IsDetailField(const std::string& strName) {
@@ -320,9 +321,12 @@ void MockXsiServer::Restore(const std::string& strPath) {
     m_http.Remove(strPath);
 }
 
-void MockXsiServer::HoldWhileStalled(const std::string& strPath) {
+void MockXsiServer::HoldWhileStalled(const httplib::Request& request) {
+    const std::size_t nQuery = request.target.find('?');
+    const std::string strWithQuery =
+        nQuery == std::string::npos ? request.path : request.path + request.target.substr(nQuery);
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_setStalled.count(strPath) == 0) {
+    if (m_setStalled.count(request.path) == 0 && m_setStalled.count(strWithQuery) == 0) {
         return;
     }
     const std::uint64_t nGeneration = m_nReleaseGeneration;
@@ -335,7 +339,7 @@ bool MockXsiServer::IsAuthorised(const httplib::Request& request) const {
 }
 
 void MockXsiServer::Answer(const httplib::Request& request, httplib::Response& response) {
-    HoldWhileStalled(request.path);
+    HoldWhileStalled(request);
     const std::string strPrefix = DirectoriesPath();
     if (request.path.compare(0, strPrefix.size(), strPrefix) != 0) {
         response.status = 404;
@@ -389,6 +393,9 @@ std::string MockXsiServer::RenderPage(const Directory& directory, const httplib:
     }
     const int nFirst = std::min(nStart - 1, nTotal);
     int nCount = std::min(nResults, nTotal - nFirst);
+    if (m_ePagingFault == PagingFault::CappedLaterPages && nStart > 1) {
+        nCount = std::min(nCount, kCappedPageSize);
+    }
     const int nClaimed = nCount;
     if (m_ePagingFault == PagingFault::EmptyLaterPages && nStart > 1) {
         nCount = 0;

@@ -52,8 +52,9 @@ class MockXsiServer {
 public:
     enum class PagingFault {
         None,
-        RepeatFirstPage,  // every request answers the first page, whatever start it asks for
-        EmptyLaterPages,  // pages after the first hold no entries but still claim the whole total
+        RepeatFirstPage,   // every request answers the first page, whatever start it asks for
+        EmptyLaterPages,   // pages after the first hold no entries but still claim the whole total
+        CappedLaterPages,  // pages after the first hold at most 30 entries, whatever they ask for
     };
 
     using Scheme = LoopbackHttpServer::Scheme;
@@ -95,7 +96,8 @@ public:
 
     // Answers the path (decoded, without query) with this status and body until Restore.
     void Fail(const std::string& strPath, int nStatus, const std::string& strBody = "");
-    // Holds answers of the path until ReleaseStalls or the server's end, then answers normally.
+    // Holds answers of the path until ReleaseStalls or the server's end, then answers normally. A path with
+    // a query ("...?start=51&results=50", as sent) holds only requests with exactly that query.
     void Stall(const std::string& strPath);
     void ReleaseStalls();
     // Back to the normal answer of the path.
@@ -116,7 +118,7 @@ private:
     };
 
     void Answer(const httplib::Request& request, httplib::Response& response);
-    void HoldWhileStalled(const std::string& strPath);
+    void HoldWhileStalled(const httplib::Request& request);
     bool IsAuthorised(const httplib::Request& request) const;
     std::string RenderPage(const Directory& directory, const httplib::Request& request) const;
     std::string RenderCustomList() const;

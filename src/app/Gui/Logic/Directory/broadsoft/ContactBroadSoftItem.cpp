@@ -113,6 +113,10 @@ const ContactBroadSoftCustom* Base2Custom(const ContactBroadSoftItemBase* pItem)
 
 bool BroadSoftItem2Data(const ContactBroadSoftItemBase* pItem, ContactBroadSoftItemData& data) {
     data.Reset();
+    return BroadSoftItem2NewData(pItem, data);
+}
+
+bool BroadSoftItem2NewData(const ContactBroadSoftItemBase* pItem, ContactBroadSoftItemData& data) {
     if (pItem == nullptr) {
         return false;
     }

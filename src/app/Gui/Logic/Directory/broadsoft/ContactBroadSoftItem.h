@@ -125,5 +125,7 @@ const ContactBroadSoftCustom* Base2Custom(const ContactBroadSoftItemBase* pItem)
 // The GUI's record of an entry: its type, its shown name as m_strName and every field it has by name.
 // False (the record left reset) for null or a record whose type and class disagree.
 bool BroadSoftItem2Data(const ContactBroadSoftItemBase* pItem, ContactBroadSoftItemData& data);
+// The same into a record just constructed, which needs no reset (page copies fill many).
+bool BroadSoftItem2NewData(const ContactBroadSoftItemBase* pItem, ContactBroadSoftItemData& data);
 
 }  // namespace NS_DIRECTORY

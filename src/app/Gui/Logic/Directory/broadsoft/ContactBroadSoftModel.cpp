@@ -17,7 +17,10 @@ void CContactBroadSoftModel::ListItemData::Reset() {
     m_eStatus = LIST_NONE;
     m_nTotal = 0;
     m_nPageSize = 0;
-    m_pDownload = nullptr;
+    m_mapPageDownloads.clear();
+    m_mapEarlyAnswers.clear();
+    m_nNextStart = 0;
+    m_nRequestStart = 0;
 }
 
 CContactBroadSoftModel* CContactBroadSoftModel::GetInstance() {
@@ -40,6 +43,7 @@ CContactBroadSoftModel::CContactBroadSoftModel()
       m_pAllList(nullptr),
       m_nListRevision(1),
       m_nAllListRevision(0),
+      m_bAllListOfTable(false),
       m_nFileIndex(0),
       m_bServerReady(false),
       m_pProbeAction(nullptr),

@@ -5,8 +5,9 @@
 //
 // Runs on the GUI thread; every answer arrives there through OnTaskActionCallback. m_csLock guards the
 // table, the list map, every list and the combined list, so any thread may copy pages (or search) while
-// pages arrive. Only the current download of a list, and only the latest probe, is listened to: answers of
-// superseded ones are dropped.
+// pages arrive. Only the current downloads of a list, and only the latest probe, are listened to: answers of
+// superseded ones are dropped. Up to three pages of a directory are on their way at once; they are read in
+// start order.
 
 #include <atomic>
 #include <list>
@@ -72,8 +73,13 @@ public:
         int m_eStatus;
         int m_nTotal;     // totalAvailableRecords of the last page
         int m_nPageSize;  // numberOfRecords of the last page
-        // The download whose answer the list waits for; null when none runs.
-        NS_TA::CTaskAction* m_pDownload;
+        // Paging: the page downloads running for the list by start index, answers that came before an
+        // earlier page and wait for it, the start index of the page to read next (0: paging ended) and of
+        // the next page to ask for. Answers of any other download are dropped.
+        std::map<int, NS_TA::CNetworkFileAction*> m_mapPageDownloads;
+        std::map<int, NS_TA::CNetworkFileAction*> m_mapEarlyAnswers;
+        int m_nNextStart;
+        int m_nRequestStart;
     };
 
     static CContactBroadSoftModel* GetInstance();
@@ -182,8 +188,8 @@ private:
     int MyAddPersonalItem(const std::string& strUrl, const ContactBroadSoftPersonal& item);
     int MyAddCustomItem(const std::string& strUrl, const ContactBroadSoftCustom& item);
     template <class TRecord>
-    int MyAddItem(const std::string& strUrl, const TRecord& item);
-    // Parses one page into the list of strUrl and asks for the next page. nRequestedStart is the start
+    int MyAddItem(const std::string& strUrl, TRecord item);
+    // Parses one page into the list of strUrl and asks for the pages after it. nRequestedStart is the start
     // index the page was asked for: a first page (1) replaces the records of any earlier download once it
     // parsed; a later page that answers another start index is dropped and ends the paging.
     bool MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath, int nRequestedStart = 1);
@@ -194,12 +200,17 @@ private:
     bool MyLoadCustomXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadCustomListFromFile(std::string& strWanted, const std::string& strPath);
     bool MyParsePageRoot(const std::string& strUrl, const pugi::xml_node& root);
-    void MyRequestNextPage(const std::string& strUrl, int nStart, const std::string& strPageSize);
+    // Keeps up to three pages of the list on their way, asked for in start order.
+    void MyRequestPages(const std::string& strUrl);
+    bool MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize);
 
     // Lists (ContactBroadSoftModelList.cpp).
     ListItemData* MyFindItemData(const std::string& strUrl);
     bool MyCopyList(ContactBroadSoftListData* pList, ListItemData* pData);
     bool MyCopyList(ContactBroadSoftListData* pList, const std::list<std::string>& listUrls);
+    // The combined list of every directory of the table, rebuilt only when something changed.
+    bool MyCopyCombinedOfTable(ContactBroadSoftListData* pList);
+    void MyCopyCombinedWindow(ContactBroadSoftListData& page);
     void MyClearMap(bool bKeepConfigured);
     bool MyRemoveListByUrl(const std::string& strUrl);
     // Every change of a list's records or status goes through here: the combined list is emptied and
@@ -207,6 +218,10 @@ private:
     void MyListsChanged();
     void MySetStatus(ListItemData* pData, int eStatus);
     static void MyDeleteRecords(ListItemData* pData);
+    // Deletes a list with its records and the early answers it holds.
+    void MyDeleteList(ListItemData* pData);
+    // Ends the paging of a list: pages on their way are no longer listened to, early answers go.
+    void MyEndPaging(ListItemData* pData);
 
     // Downloads (ContactBroadSoftModelDownload.cpp).
     int MyMakeReadyForDownload(const std::string& strUrl);
@@ -220,9 +235,12 @@ private:
     bool MyIsFilePathInUse(const std::string& strPath) const;
     void MyStartProbe();
     void MyOnProbeAnswered(NS_TA::CNetworkFileAction* pAction);
-    void MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    // False when the answer is kept to be read later.
+    bool MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
     void MyOnCustomListAnswered(NS_TA::CNetworkFileAction* pAction);
-    void MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    // False when the answer is kept to be read after an earlier page.
+    bool MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    void MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
     void MyNotifyPageResult(NS_TA::CNetworkFileAction* pAction, int eStatus);
     // Removes a download's temporary file, forgets the action and releases it.
     void MyFinishAction(NS_TA::CNetworkFileAction* pAction);
@@ -250,6 +268,7 @@ private:
     unsigned long long m_nListRevision;
     unsigned long long m_nAllListRevision;  // m_nListRevision when the combined list was built
     std::list<std::string> m_listAllUrls;   // the URLs it was built from
+    bool m_bAllListOfTable;                 // ... which were the directories of the table
 
     // Downloads.
     std::string m_strCurUrl;

@@ -1,6 +1,7 @@
 // Downloads: the connection probe, the custom-directory list, directory pages with their GUI messages, the
 // GUI's page requests by click action, and the refresh timer.
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -27,6 +28,7 @@ constexpr int kRotatingFileCount = 5;
 constexpr int kNoNetwork = -14;
 constexpr int kDownloadStarted = 2;
 constexpr int kDownloadNotStarted = 4;
+constexpr std::size_t kPagesOnTheirWay = 3;
 
 std::string TemporaryFilePath(int nIndex) {
     return "/tmp/" + CommonAPI_FormatString("BroadSoftDirectory_%d.xml", nIndex);
@@ -133,10 +135,65 @@ int CContactBroadSoftModel::MyExecDownload(const std::string& strUrl, bool bSend
     if (!bStarted) {
         // Nothing runs for the list, so it must not wait as if something did.
         MySetStatus(pData, LIST_FAILED);
+        MyEndPaging(pData);
         return kDownloadNotStarted;
     }
-    pData->m_pDownload = pAction;
+    const int nStart = RequestedStart(strUrl);
+    if (nStart == 1) {
+        MyEndPaging(pData);
+        pData->m_nNextStart = 1;
+        pData->m_nRequestStart = 0;
+    }
+    pData->m_mapPageDownloads[nStart] = pAction;
     return kDownloadStarted;
+}
+
+void CContactBroadSoftModel::MyRequestPages(const std::string& strUrl) {
+    for (;;) {
+        int nStart = 0;
+        int nPageSize = 0;
+        {
+            Lock lock(m_csLock);
+            ListItemData* pData = MyFindItemData(strUrl);
+            if (pData == nullptr || pData->m_nNextStart == 0) {
+                return;
+            }
+            // Pages shorter than asked for move the next start: the pages asked for ahead start elsewhere.
+            const int nNext = pData->m_nNextStart;
+            if (pData->m_mapPageDownloads.count(nNext) == 0 && pData->m_mapEarlyAnswers.count(nNext) == 0 &&
+                pData->m_nRequestStart != nNext) {
+                MyEndPaging(pData);
+                pData->m_nNextStart = nNext;
+                pData->m_nRequestStart = nNext;
+            }
+            const std::size_t nOnTheirWay =
+                pData->m_mapPageDownloads.size() + pData->m_mapEarlyAnswers.size();
+            if (nOnTheirWay >= kPagesOnTheirWay || pData->m_nRequestStart > pData->m_nTotal) {
+                return;
+            }
+            nStart = pData->m_nRequestStart;
+            nPageSize = std::max(pData->m_nPageSize, 1);
+            pData->m_nRequestStart = nStart > INT_MAX - nPageSize ? INT_MAX : nStart + nPageSize;
+        }
+        if (!MyRequestNextPage(strUrl, nStart, nPageSize)) {
+            return;
+        }
+    }
+}
+
+bool CContactBroadSoftModel::MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize) {
+    std::string strNext = strUrl;
+    AddUrlParameter(strNext, "start", std::to_string(nStart), false, true);
+    AddUrlParameter(strNext, "results", std::to_string(nPageSize), false, true);
+    {
+        Lock lock(m_csLock);
+        ListItemData* pData = MyFindItemData(strUrl);
+        if (pData == nullptr) {
+            return false;
+        }
+        MySetStatus(pData, LIST_READY);
+    }
+    return MyExecDownload(strNext, true, false) == kDownloadStarted;
 }
 
 NS_TA::CNetworkFileAction* CContactBroadSoftModel::MyCreateDownload(const std::string& strUrl) {
@@ -240,8 +297,8 @@ void CContactBroadSoftModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskActio
             FilterParameters(strUrl);
             if (pAction->IsDelete()) {
                 // Answers to deletes of Personal entries: the Personal editing takes them here.
-            } else if (pAction->IsRead()) {
-                MyOnDownloadAnswered(pAction, strUrl);
+            } else if (pAction->IsRead() && !MyOnDownloadAnswered(pAction, strUrl)) {
+                return;
             }
         }
     } catch (const std::bad_alloc&) {
@@ -267,7 +324,7 @@ void CContactBroadSoftModel::MyOnProbeAnswered(NS_TA::CNetworkFileAction* pActio
     MyInit();
 }
 
-void CContactBroadSoftModel::MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAction,
+bool CContactBroadSoftModel::MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAction,
                                                   const std::string& strUrl) {
     bool bHasList = false;
     {
@@ -276,21 +333,59 @@ void CContactBroadSoftModel::MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAc
     }
     app_log(6, APP_LOG_INFO, "pNetworkAction->GetFilePathRemote() = %s\n", strUrl.c_str());
     if (bHasList) {
-        MyOnPageAnswered(pAction, strUrl);
-    } else if (IsCustomListUrl(strUrl)) {
+        return MyOnPageAnswered(pAction, strUrl);
+    }
+    if (IsCustomListUrl(strUrl)) {
         MyOnCustomListAnswered(pAction);
     }
+    return true;
 }
 
-void CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl) {
+// True when the answer is done with; false when it is kept to be read after an earlier page.
+bool CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl) {
+    const int nStart = RequestedStart(pAction->GetFilePathRemote());
     {
         Lock lock(m_csLock);
         ListItemData* pData = MyFindItemData(strUrl);
-        if (pData == nullptr || pData->m_pDownload != pAction) {
+        const bool bCurrent = pData != nullptr && pData->m_mapPageDownloads.count(nStart) > 0 &&
+                              pData->m_mapPageDownloads[nStart] == pAction;
+        if (!bCurrent) {
             app_log(6, APP_LOG_INFO, "BroadSoft page of an earlier download of %s dropped\n", strUrl.c_str());
+            return true;
+        }
+        pData->m_mapPageDownloads.erase(nStart);
+        if (nStart != pData->m_nNextStart) {
+            if (pData->m_nNextStart == 0 || nStart < pData->m_nNextStart) {
+                return true;
+            }
+            pData->m_mapEarlyAnswers[nStart] = pAction;
+            return false;
+        }
+    }
+    MyReadPageAnswer(pAction, strUrl);
+    for (;;) {
+        NS_TA::CNetworkFileAction* pEarly = nullptr;
+        {
+            Lock lock(m_csLock);
+            ListItemData* pData = MyFindItemData(strUrl);
+            if (pData == nullptr || pData->m_mapEarlyAnswers.count(pData->m_nNextStart) == 0) {
+                return true;
+            }
+            pEarly = pData->m_mapEarlyAnswers[pData->m_nNextStart];
+            pData->m_mapEarlyAnswers.erase(pData->m_nNextStart);
+        }
+        MyReadPageAnswer(pEarly, strUrl);
+        MyFinishAction(pEarly);
+    }
+}
+
+void CContactBroadSoftModel::MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl) {
+    {
+        Lock lock(m_csLock);
+        ListItemData* pData = MyFindItemData(strUrl);
+        if (pData == nullptr) {
             return;
         }
-        pData->m_pDownload = nullptr;
         const bool bComplete =
             pData->m_listItem.size() >= static_cast<std::size_t>(std::max(pData->m_nTotal, 0));
         if (pData->m_eStatus != LIST_DOWNLOADING && bComplete) {
@@ -311,6 +406,8 @@ void CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction
             app_log(6, APP_LOG_INFO, "FILE_DOWNLOADED_OK[%s]\n", pAction->GetFilePathRemote().c_str());
             // A next page the executor refused has already failed the list.
             eStatus = pData->m_eStatus == LIST_FAILED ? LIST_FAILED : LIST_LOADED;
+        } else {
+            MyEndPaging(pData);
         }
         MySetStatus(pData, eStatus);
     }
@@ -445,9 +542,9 @@ int CContactBroadSoftModel::MyGetDirectoryPage(ContactBroadSoftListData* pList, 
 int CContactBroadSoftModel::MyGetCombinedPage(ContactBroadSoftListData* pList,
                                               ContactBroadSoftItemData& itemData, bool bSearch) {
     std::list<std::string> listUrls;
-    GetConfigureUrlList(&listUrls);
     int eStatus = LIST_LOADED;
     if (bSearch) {
+        GetConfigureUrlList(&listUrls);
         eStatus = MyPrepareCombinedSearch(listUrls, itemData);
         if (listUrls.empty()) {
             return BSFT_LIST_NO_DIRECTORY;
@@ -455,7 +552,8 @@ int CContactBroadSoftModel::MyGetCombinedPage(ContactBroadSoftListData* pList,
     }
     m_strCurUrl = BSFT_ALL_CONTACT;
     if (eStatus == LIST_LOADED) {
-        return MyCopyList(pList, listUrls) ? BSFT_LIST_COPIED : BSFT_LIST_BAD_REQUEST;
+        const bool bCopied = bSearch ? MyCopyList(pList, listUrls) : MyCopyCombinedOfTable(pList);
+        return bCopied ? BSFT_LIST_COPIED : BSFT_LIST_BAD_REQUEST;
     }
     return MyAnswerForStatus(eStatus, listUrls);
 }

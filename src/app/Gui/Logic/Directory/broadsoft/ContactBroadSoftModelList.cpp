@@ -51,6 +51,17 @@ private:
     std::size_t m_nPos = 0;
 };
 
+// Appends the GUI's record of an entry to the page; nothing for a null entry.
+void AppendItemData(ContactBroadSoftListData& page, const ContactBroadSoftItemBase* pItem) {
+    if (pItem == nullptr) {
+        return;
+    }
+    page.m_listData.emplace_back();
+    if (!BroadSoftItem2NewData(pItem, page.m_listData.back())) {
+        page.m_listData.pop_back();
+    }
+}
+
 }  // namespace
 
 bool Comp(const ContactBroadSoftItemBase* pFirst, const ContactBroadSoftItemBase* pSecond) {
@@ -105,10 +116,7 @@ bool CContactBroadSoftModel::MyCopyList(ContactBroadSoftListData* pList, ListIte
         return false;
     }
     for (int i = nFrom; i < nTo; ++i) {
-        ContactBroadSoftItemData data;
-        if (BroadSoftItem2Data(listItem[static_cast<std::size_t>(i)], data)) {
-            pList->m_listData.push_back(std::move(data));
-        }
+        AppendItemData(*pList, listItem[static_cast<std::size_t>(i)]);
     }
     pList->m_nTotalCount = static_cast<int>(listItem.size());
     return true;
@@ -121,20 +129,38 @@ bool CContactBroadSoftModel::MyCopyList(ContactBroadSoftListData* pList,
     }
     Lock lock(m_csLock);
     ReCreatAllContactList(listUrls);
+    MyCopyCombinedWindow(*pList);
+    return true;
+}
+
+bool CContactBroadSoftModel::MyCopyCombinedOfTable(ContactBroadSoftListData* pList) {
+    if (pList == nullptr) {
+        return false;
+    }
+    Lock lock(m_csLock);
+    // Every change of the table or of a list moves the revision on, so an unchanged revision means the
+    // combined list still holds what the table's directories hold.
+    if (!m_bAllListOfTable || m_nAllListRevision != m_nListRevision) {
+        std::list<std::string> listUrls;
+        GetConfigureUrlList(&listUrls);
+        ReCreatAllContactList(listUrls);
+        m_bAllListOfTable = true;
+    }
+    MyCopyCombinedWindow(*pList);
+    return true;
+}
+
+void CContactBroadSoftModel::MyCopyCombinedWindow(ContactBroadSoftListData& page) {
     const BroadSoftItemList& listAll = m_pAllList->m_listItem;
     const std::size_t nSize = listAll.size();
-    const std::size_t nFrom = std::min(nSize, static_cast<std::size_t>(std::max(pList->m_nIndexFrom, 0)));
+    const std::size_t nFrom = std::min(nSize, static_cast<std::size_t>(std::max(page.m_nIndexFrom, 0)));
     const std::size_t nRest = nSize - nFrom;
     const std::size_t nCount =
-        pList->m_nCountToGet <= 0 ? nRest : std::min(nRest, static_cast<std::size_t>(pList->m_nCountToGet));
+        page.m_nCountToGet <= 0 ? nRest : std::min(nRest, static_cast<std::size_t>(page.m_nCountToGet));
     for (std::size_t i = nFrom; i < nFrom + nCount; ++i) {
-        ContactBroadSoftItemData data;
-        if (BroadSoftItem2Data(listAll[i], data)) {
-            pList->m_listData.push_back(std::move(data));
-        }
+        AppendItemData(page, listAll[i]);
     }
-    pList->m_nTotalCount = static_cast<int>(nSize);
-    return true;
+    page.m_nTotalCount = static_cast<int>(nSize);
 }
 
 void CContactBroadSoftModel::ReCreatAllContactList(const std::list<std::string>& listUrls) {
@@ -158,6 +184,7 @@ void CContactBroadSoftModel::ReCreatAllContactList(const std::list<std::string>&
     m_pAllList->m_listItem.swap(listMerged);
     m_listAllUrls = listUrls;
     m_nAllListRevision = m_nListRevision;
+    m_bAllListOfTable = false;
 }
 
 void CContactBroadSoftModel::MyClearMap(bool bKeepConfigured) {
@@ -172,8 +199,7 @@ void CContactBroadSoftModel::MyClearMap(bool bKeepConfigured) {
             ++it;
             continue;
         }
-        MyDeleteRecords(it->second);
-        delete it->second;
+        MyDeleteList(it->second);
         it = m_mapListData.erase(it);
     }
     MyListsChanged();
@@ -185,8 +211,7 @@ bool CContactBroadSoftModel::MyRemoveListByUrl(const std::string& strUrl) {
     if (found == m_mapListData.end() || found->second == nullptr || found->second == m_pAllList) {
         return false;
     }
-    MyDeleteRecords(found->second);
-    delete found->second;
+    MyDeleteList(found->second);
     found->second = nullptr;
     MyListsChanged();
     return true;
@@ -214,6 +239,25 @@ void CContactBroadSoftModel::MyDeleteRecords(ListItemData* pData) {
         delete pItem;
     }
     pData->m_listItem.clear();
+}
+
+void CContactBroadSoftModel::MyDeleteList(ListItemData* pData) {
+    if (pData == nullptr) {
+        return;
+    }
+    MyDeleteRecords(pData);
+    MyEndPaging(pData);
+    delete pData;
+}
+
+void CContactBroadSoftModel::MyEndPaging(ListItemData* pData) {
+    pData->m_nNextStart = 0;
+    pData->m_mapPageDownloads.clear();
+    std::map<int, NS_TA::CNetworkFileAction*> mapEarly;
+    mapEarly.swap(pData->m_mapEarlyAnswers);
+    for (const auto& early : mapEarly) {
+        MyFinishAction(early.second);
+    }
 }
 
 }  // namespace NS_DIRECTORY

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -301,7 +302,7 @@ std::string OfferedOfWanted(const std::string& strWanted, const std::vector<std:
 }  // namespace
 
 template <class TRecord>
-int CContactBroadSoftModel::MyAddItem(const std::string& strUrl, const TRecord& item) {
+int CContactBroadSoftModel::MyAddItem(const std::string& strUrl, TRecord item) {
     if (strUrl.empty() || strUrl == BSFT_ALL_CONTACT) {
         return -1;
     }
@@ -310,7 +311,7 @@ int CContactBroadSoftModel::MyAddItem(const std::string& strUrl, const TRecord& 
     if (pData == nullptr) {
         return -1;
     }
-    auto pCopy = std::make_unique<TRecord>(item);
+    auto pCopy = std::make_unique<TRecord>(std::move(item));
     pData->m_listItem.push_back(pCopy.get());
     pCopy.release();
     MyListsChanged();
@@ -363,7 +364,7 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
     if (nEntries < 0) {
         return false;
     }
-    int nNextStart = 0;
+    bool bMorePages = false;
     {
         Lock lock(m_csLock);
         ListItemData* pData = MyFindItemData(strUrl);
@@ -374,6 +375,7 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
             TextToInt(counts.strStart.c_str()) != nRequestedStart) {
             app_log(6, APP_LOG_WARNING, "BroadSoft page of %s answered start %s for %d; paging ends\n",
                     strUrl.c_str(), counts.strStart.c_str(), nRequestedStart);
+            MyEndPaging(pData);
             return true;
         }
         if (!counts.strTotal.empty()) {
@@ -384,16 +386,19 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
         }
         const std::size_t nKept = nRequestedStart <= 1 ? 0 : pData->m_listItem.size();
         const std::size_t nAfter = nKept + static_cast<std::size_t>(nEntries);
-        const bool bMorePages = !counts.strTotal.empty() && !counts.strCount.empty() &&
-                                counts.strTotal != counts.strCount &&
-                                nAfter < static_cast<std::size_t>(std::max(pData->m_nTotal, 0));
-        if (bMorePages && nEntries > 0) {
-            nNextStart = static_cast<int>(nAfter) + 1;
+        bMorePages = nEntries > 0 && !counts.strTotal.empty() && !counts.strCount.empty() &&
+                     counts.strTotal != counts.strCount &&
+                     nAfter < static_cast<std::size_t>(std::max(pData->m_nTotal, 0));
+        if (bMorePages) {
+            pData->m_nNextStart = static_cast<int>(nAfter) + 1;
+            pData->m_nRequestStart = std::max(pData->m_nRequestStart, pData->m_nNextStart);
+        } else {
+            MyEndPaging(pData);
         }
     }
-    // The next page is on its way while this one is read.
-    if (nNextStart > 0) {
-        MyRequestNextPage(strUrl, nNextStart, counts.strCount);
+    // The next pages are on their way while this one is read.
+    if (bMorePages) {
+        MyRequestPages(strUrl);
     }
     Lock lock(m_csLock);
     ListItemData* pData = MyFindItemData(strUrl);
@@ -430,22 +435,6 @@ bool CContactBroadSoftModel::MyParsePageRoot(const std::string& strUrl, const pu
     return false;
 }
 
-void CContactBroadSoftModel::MyRequestNextPage(const std::string& strUrl, int nStart,
-                                               const std::string& strPageSize) {
-    std::string strNext = strUrl;
-    AddUrlParameter(strNext, "start", std::to_string(nStart), false, true);
-    AddUrlParameter(strNext, "results", strPageSize, false, true);
-    {
-        Lock lock(m_csLock);
-        ListItemData* pData = MyFindItemData(strUrl);
-        if (pData == nullptr) {
-            return;
-        }
-        MySetStatus(pData, LIST_READY);
-    }
-    MyExecDownload(strNext, true, false);
-}
-
 bool CContactBroadSoftModel::MyLoadGroupXml(const std::string& strUrl, const pugi::xml_node* pRoot) {
     if (strUrl.empty() || pRoot == nullptr || !*pRoot) {
         return false;
@@ -453,7 +442,7 @@ bool CContactBroadSoftModel::MyLoadGroupXml(const std::string& strUrl, const pug
     for (const pugi::xml_node& entry : MemberEntries(*pRoot, "groupDirectory")) {
         ContactBroadSoftGroup record;
         ReadMemberEntry(record, entry);
-        MyAddGroupItem(strUrl, record);
+        MyAddItem(strUrl, std::move(record));
     }
     return true;
 }
@@ -465,7 +454,7 @@ bool CContactBroadSoftModel::MyLoadEnterpriseXml(const std::string& strUrl, cons
     for (const pugi::xml_node& entry : MemberEntries(*pRoot, "enterpriseDirectory")) {
         ContactBroadSoftEnterprise record;
         ReadMemberEntry(record, entry);
-        MyAddEnterpriseItem(strUrl, record);
+        MyAddItem(strUrl, std::move(record));
     }
     return true;
 }
@@ -478,7 +467,7 @@ bool CContactBroadSoftModel::MyLoadCommonXml(const std::string& strUrl, const pu
          entry = entry.next_sibling("commonPhoneEntry")) {
         ContactBroadSoftCommon record;
         ReadNameAndNumber(record, entry);
-        MyAddCommonItem(strUrl, record);
+        MyAddItem(strUrl, std::move(record));
     }
     return true;
 }
@@ -490,7 +479,7 @@ bool CContactBroadSoftModel::MyLoadPersonalXml(const std::string& strUrl, const 
     for (pugi::xml_node entry = pRoot->child("entry"); entry; entry = entry.next_sibling("entry")) {
         ContactBroadSoftPersonal record;
         ReadNameAndNumber(record, entry);
-        MyAddPersonalItem(strUrl, record);
+        MyAddItem(strUrl, std::move(record));
     }
     return true;
 }
@@ -503,7 +492,7 @@ bool CContactBroadSoftModel::MyLoadCustomXml(const std::string& strUrl, const pu
     for (pugi::xml_node entry = contacts.child("contact"); entry; entry = entry.next_sibling("contact")) {
         ContactBroadSoftCustom record;
         ReadCustomEntry(record, entry);
-        MyAddCustomItem(strUrl, record);
+        MyAddItem(strUrl, std::move(record));
     }
     return true;
 }
