@@ -1,9 +1,7 @@
 // Records and their casts, the page parsers of every directory kind, the custom-directory list, page copies,
 // the combined list order, and clearing lists.
 
-#include <fstream>
 #include <list>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,14 +12,13 @@
 #include "BroadSoftTestFixture.h"
 #include "CommonAPI.h"
 #include "ConfigParser.h"
+#include "RealDocs.h"
 
 namespace {
 
 using namespace NS_DIRECTORY;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-constexpr const char* kRealEnterprise = "/work/shared/realdocs/xsi/enterprise-fixture.xml";
 
 // A model without network (no probe, no downloads) and a list under each URL to parse pages into.
 class BroadSoftParseTest : public bsfttest::BroadSoftFixture {
@@ -251,13 +248,11 @@ TEST_F(BroadSoftParseTest, DeclaredLatin1IsReadAsLatin1AndRealXsiAnswersParse) {
                                       Counted("Personal", "<entry><name>M\xc3\xbcller</name></entry>", 1)));
     EXPECT_THAT(Names("Personal"), ElementsAre("M\xc3\xbcller"));
 
-    std::ifstream in(kRealEnterprise, std::ios::binary);
-    if (!in) {
-        GTEST_SKIP() << kRealEnterprise << " is not on this machine";
+    std::string strReal;
+    if (!testsupport::ReadRealDoc("xsi/enterprise-fixture.xml", &strReal)) {
+        GTEST_SKIP() << "the real Xsi answer is not on this machine";
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    ASSERT_TRUE(Parse("Enterprise", content.str()));
+    ASSERT_TRUE(Parse("Enterprise", strReal));
     const std::vector<ContactBroadSoftItemData> vecRecords = Records("Enterprise");
     ASSERT_EQ(vecRecords.size(), 2u);
     EXPECT_EQ(Fields(vecRecords[0]),
