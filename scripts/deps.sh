@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-# Usage: scripts/deps.sh [docs] [armhf] [fuzz]
+# Usage: scripts/deps.sh [run] [docs] [armhf] [fuzz]
+#   run     only what building the programs needs (dirsim), without the test tools
 #   docs    also Doxygen, for the API reference (scripts/docs.sh)
 #   fuzz    also clang and its sanitizer and libFuzzer runtimes, for the fuzz drivers (scripts/fuzz.sh)
 #   armhf   also the 32-bit ARM cross compiler, qemu-arm and the armhf builds of every library package
 #           below, through multiarch (scripts/cross-armhf.sh)
 set -euo pipefail
 
-PACKAGES=(
+RUN_PACKAGES=(
   build-essential cmake pkg-config
-  libpugixml-dev libcurl4-openssl-dev libcpp-httplib-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-  libutf8proc-dev libxml2-utils
+  libpugixml-dev libcurl4-openssl-dev libcpp-httplib-dev libutf8proc-dev
+  libcli11-dev nlohmann-json3-dev libedit-dev
 )
+TEST_PACKAGES=(
+  libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libxml2-utils
+)
+PACKAGES=("${RUN_PACKAGES[@]}")
+[[ " $* " == *" run "* ]] || PACKAGES+=("${TEST_PACKAGES[@]}")
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -20,6 +25,7 @@ SUDO=""
 extra=()
 for group in "$@"; do
   case "$group" in
+    run) ;;
     docs) extra+=(doxygen) ;;
     fuzz) extra+=(clang libclang-rt-14-dev) ;;
     armhf)
@@ -29,10 +35,11 @@ for group in "$@"; do
       fi
       extra+=(g++-arm-linux-gnueabihf qemu-user)
       for package in "${PACKAGES[@]}"; do
-        case "$package" in lib*-dev) extra+=("$package:armhf") ;; esac
+        # Header-only packages are "Architecture: all" and serve every architecture as they are.
+        case "$package" in libcli11-dev) ;; lib*-dev) extra+=("$package:armhf") ;; esac
       done
       ;;
-    *) echo "scripts/deps.sh: unknown group '$group' (docs, armhf, fuzz)" >&2; exit 2 ;;
+    *) echo "scripts/deps.sh: unknown group '$group' (run, docs, armhf, fuzz)" >&2; exit 2 ;;
   esac
 done
 PACKAGES+=("${extra[@]}")

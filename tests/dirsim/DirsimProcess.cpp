@@ -1,0 +1,156 @@
+#include "DirsimProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include <pugixml.hpp>
+
+extern char** environ;
+
+namespace dirsimtest {
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+
+std::vector<json> ParseLines(const std::string& strOut) {
+    std::vector<json> vecResults;
+    std::istringstream in(strOut);
+    std::string strLine;
+    while (std::getline(in, strLine)) {
+        json line = json::parse(strLine, nullptr, false);
+        if (line.is_object()) {
+            vecResults.push_back(line);
+        }
+    }
+    return vecResults;
+}
+
+}  // namespace
+
+json& DirsimRun::Result(size_t n) const {
+    static json empty;
+    empty = json::object();
+    return n < vecResults.size() ? vecResults[n] : empty;
+}
+
+std::string DirsimRun::Dump() const {
+    return "exit " + std::to_string(nExit) + "\n--- stdout\n" + strOut + "--- stderr\n" + strErr;
+}
+
+DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,
+                    const std::string& strInput) {
+    std::vector<std::string> vecAll = {DIRSIM_BINARY, "--root", strRoot, "--quiet"};
+    vecAll.insert(vecAll.end(), vecArgs.begin(), vecArgs.end());
+    std::vector<char*> vecArgv;
+    for (std::string& strArg : vecAll) {
+        vecArgv.push_back(strArg.data());
+    }
+    vecArgv.push_back(nullptr);
+
+    int inPipe[2], outPipe[2], errPipe[2];
+    DirsimRun run;
+    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        return run;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+        posix_spawn_file_actions_addclose(&actions, fd);
+    }
+    pid_t pid = 0;
+    const int nSpawn = posix_spawn(&pid, DIRSIM_BINARY, &actions, nullptr, vecArgv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (nSpawn != 0) {
+        close(inPipe[1]);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        return run;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    size_t nWritten = 0;
+    if (strInput.empty()) {
+        close(inPipe[1]);
+        inPipe[1] = -1;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRunTimeoutMs);
+    bool bOutOpen = true;
+    bool bErrOpen = true;
+    while ((bOutOpen || bErrOpen) && std::chrono::steady_clock::now() < deadline) {
+        pollfd fds[3] = {{outPipe[0], static_cast<short>(bOutOpen ? POLLIN : 0), 0},
+                         {errPipe[0], static_cast<short>(bErrOpen ? POLLIN : 0), 0},
+                         {inPipe[1], static_cast<short>(inPipe[1] >= 0 ? POLLOUT : 0), 0}};
+        if (poll(fds, 3, 100) <= 0) {
+            continue;
+        }
+        char szBuffer[8192];
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].revents & (POLLIN | POLLHUP)) {
+                const ssize_t nRead = read(fds[i].fd, szBuffer, sizeof szBuffer);
+                if (nRead <= 0) {
+                    (i == 0 ? bOutOpen : bErrOpen) = false;
+                } else {
+                    (i == 0 ? run.strOut : run.strErr).append(szBuffer, static_cast<size_t>(nRead));
+                }
+            }
+        }
+        if (inPipe[1] >= 0 && (fds[2].revents & (POLLOUT | POLLERR))) {
+            const ssize_t nSent = write(inPipe[1], strInput.data() + nWritten, strInput.size() - nWritten);
+            nWritten += nSent > 0 ? static_cast<size_t>(nSent) : 0;
+            if (nSent <= 0 || nWritten == strInput.size()) {
+                close(inPipe[1]);
+                inPipe[1] = -1;
+            }
+        }
+    }
+    if (inPipe[1] >= 0) {
+        close(inPipe[1]);
+    }
+    close(outPipe[0]);
+    close(errPipe[0]);
+    if (bOutOpen || bErrOpen) {
+        kill(pid, SIGKILL);
+    }
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+    run.vecResults = ParseLines(run.strOut);
+    return run;
+}
+
+DirsimRun RunJson(const std::string& strRoot, const std::string& strCommands) {
+    return RunDirsim(strRoot, {"--json", "--exec", strCommands});
+}
+
+std::string ReadFile(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> StoredContactNames(const std::string& strRoot) {
+    std::vector<std::string> vecNames;
+    pugi::xml_document doc;
+    doc.load_file((strRoot + "/config/data/contact_list.xml").c_str());
+    for (pugi::xml_node contact : doc.child("root_contact").children("contact")) {
+        vecNames.push_back(contact.attribute("display_name").value());
+    }
+    return vecNames;
+}
+
+}  // namespace dirsimtest

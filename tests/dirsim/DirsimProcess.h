@@ -1,0 +1,40 @@
+#pragma once
+// Runs the built dirsim binary as a child process, as a person or a shell script would: arguments, text
+// on its standard input, and what it printed and answered. With --json every stdout line is one result.
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace dirsimtest {
+
+using json = nlohmann::json;
+
+struct DirsimRun {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+    // stdout lines that parse as JSON. Mutable so that looking up a missing key gives null, not a crash.
+    mutable std::vector<json> vecResults;
+
+    // The result of the n-th command; an empty object when there is none.
+    json& Result(size_t n) const;
+    std::string Dump() const;
+};
+
+// dirsim --root strRoot --quiet <args>, fed strInput; gives up after 60 seconds.
+DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,
+                    const std::string& strInput = "");
+// dirsim --root strRoot --quiet --json --exec strCommands.
+DirsimRun RunJson(const std::string& strRoot, const std::string& strCommands);
+
+std::string ReadFile(const std::string& strPath);
+// "1 match", "3 matches": how dirsim writes a count.
+inline std::string Counted(int nCount, const char* pSingular, const char* pPlural) {
+    return std::to_string(nCount) + " " + (nCount == 1 ? pSingular : pPlural);
+}
+// The display names of contact_list.xml under the root, in file order.
+std::vector<std::string> StoredContactNames(const std::string& strRoot);
+
+}  // namespace dirsimtest

@@ -1,0 +1,158 @@
+// The interactive shell on a pseudo-terminal, read as a person reads the screen: the prompt, a command's
+// page, completion, the key-by-key search narrowing as keys are pressed, and the ways out (end of input
+// saves and exits 0, Ctrl-C stops cleanly with 130).
+
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "CommonAPI.h"
+#include "DemoPhoneBook.h"
+#include "DirsimProcess.h"
+#include "TempRoot.h"
+
+namespace {
+
+constexpr int kScreenWaitMs = 20000;
+
+// dirsim on the slave side of a pseudo-terminal; what it draws accumulates in Screen().
+class CTerminalSession {
+public:
+    explicit CTerminalSession(const std::string& strRoot) {
+        winsize size{};
+        size.ws_col = 140;
+        size.ws_row = 40;
+        m_pid = forkpty(&m_nMaster, nullptr, nullptr, &size);
+        if (m_pid == 0) {
+            setenv("TERM", "xterm", 1);
+            execl(DIRSIM_BINARY, DIRSIM_BINARY, "--root", strRoot.c_str(), "--quiet",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~CTerminalSession() {
+        if (m_pid > 0 && !m_bReaped) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_nMaster >= 0) {
+            close(m_nMaster);
+        }
+    }
+
+    bool Started() const { return m_pid > 0; }
+    void Type(const std::string& strKeys) {
+        ASSERT_EQ(write(m_nMaster, strKeys.data(), strKeys.size()), static_cast<ssize_t>(strKeys.size()));
+    }
+    // Reads until the screen shows strText after what was read before the call began (from nFrom on).
+    bool WaitFor(const std::string& strText, size_t nFrom) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kScreenWaitMs);
+        while (m_strScreen.find(strText, nFrom) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline || !ReadSome(100)) {
+                return m_strScreen.find(strText, nFrom) != std::string::npos;
+            }
+        }
+        return true;
+    }
+    size_t Mark() const { return m_strScreen.size(); }
+    const std::string& Screen() const { return m_strScreen; }
+    int Exit() {
+        int nStatus = 0;
+        while (ReadSome(50)) {
+        }
+        waitpid(m_pid, &nStatus, 0);
+        m_bReaped = true;
+        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+    }
+
+private:
+    // False once the other side closed.
+    bool ReadSome(int nTimeoutMs) {
+        pollfd fd = {m_nMaster, POLLIN, 0};
+        if (poll(&fd, 1, nTimeoutMs) <= 0) {
+            return true;
+        }
+        char szBuffer[4096];
+        const ssize_t nRead = read(m_nMaster, szBuffer, sizeof szBuffer);
+        if (nRead <= 0) {
+            return false;
+        }
+        m_strScreen.append(szBuffer, static_cast<size_t>(nRead));
+        return true;
+    }
+
+    pid_t m_pid = -1;
+    int m_nMaster = -1;
+    bool m_bReaped = false;
+    std::string m_strScreen;
+};
+
+int DemoMatches(const std::string& strKey) {
+    int nMatches = 0;
+    for (const dirsim::DemoContact& contact : dirsim::DemoBook().vecContacts) {
+        nMatches +=
+            contact.strGroup != "Blacklist" && CommonAPI_StringMatch(contact.strName, strKey, false, 1) ? 1
+                                                                                                        : 0;
+    }
+    return nMatches;
+}
+
+class DirsimShellTest : public testsupport::HostFixture {};
+
+TEST_F(DirsimShellTest, PromptPagesCompletionKeyByKeySearchAndEndOfInput) {
+    CTerminalSession terminal(m_root.Dir());
+    ASSERT_TRUE(terminal.Started());
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", 0)) << terminal.Screen();
+
+    size_t nMark = terminal.Mark();
+    terminal.Type("contacts Fam\t");
+    ASSERT_TRUE(terminal.WaitFor("ily", nMark)) << "Tab completes the group name:\n" << terminal.Screen();
+    terminal.Type("\r");
+    ASSERT_TRUE(terminal.WaitFor("Family: page 1 of", nMark)) << terminal.Screen();
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", nMark));
+
+    nMark = terminal.Mark();
+    terminal.Type("type\r");
+    ASSERT_TRUE(terminal.WaitFor("search> ", nMark)) << terminal.Screen();
+    nMark = terminal.Mark();
+    terminal.Type("Σ");
+    ASSERT_TRUE(terminal.WaitFor(dirsimtest::Counted(DemoMatches("Σ"), "match", "matches"), nMark))
+        << terminal.Screen();
+    nMark = terminal.Mark();
+    terminal.Type("ο");
+    ASSERT_TRUE(terminal.WaitFor(dirsimtest::Counted(DemoMatches("Σο"), "match", "matches"), nMark))
+        << terminal.Screen();
+    EXPECT_LT(DemoMatches("Σο"), DemoMatches("Σ")) << "the demo makes the second key narrow";
+    ASSERT_TRUE(terminal.WaitFor("Σοφία", nMark));
+    nMark = terminal.Mark();
+    terminal.Type("\r");
+    ASSERT_TRUE(terminal.WaitFor("searched \"Σο\"", nMark)) << terminal.Screen();
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", nMark));
+
+    terminal.Type("add 'Typed In' --mobile 0170777\r");
+    ASSERT_TRUE(terminal.WaitFor("added Typed In", nMark)) << terminal.Screen();
+    terminal.Type("\x04");
+    EXPECT_EQ(terminal.Exit(), 0) << terminal.Screen();
+    const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());
+    EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), "Typed In"), vecStored.end());
+    EXPECT_NE(dirsimtest::ReadFile(m_root.Dir() + "/dirsim-history").find("Typed"), std::string::npos);
+}
+
+TEST_F(DirsimShellTest, CtrlCStopsCleanly) {
+    CTerminalSession terminal(m_root.Dir());
+    ASSERT_TRUE(terminal.Started());
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", 0)) << terminal.Screen();
+    terminal.Type("\x03");
+    EXPECT_EQ(terminal.Exit(), 130) << terminal.Screen();
+    EXPECT_TRUE(std::filesystem::exists(m_root.Dir() + "/dirsim-history"));
+    EXPECT_EQ(dirsimtest::StoredContactNames(m_root.Dir()).size(), dirsim::DemoBook().vecContacts.size());
+}
+
+}  // namespace

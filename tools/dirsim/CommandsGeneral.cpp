@@ -1,0 +1,287 @@
+// Commands about dirsim itself and the phone around the module: help, status, notifications, the log,
+// waiting, the directory shortcuts, configuration keys and the phone's network and call state.
+
+#include "CommandSupport.h"
+#include "ConfigParser.h"
+#include "ContactGeneralModel.h"
+#include "DirectoryShortcut.h"
+#include "HostControl.h"
+#include "ModuleAdapter.h"
+#include "Session.h"
+
+namespace dirsim {
+
+using namespace NS_DIRECTORY;
+
+namespace {
+
+Result Help(CSession&, const Args& args) {
+    Result result;
+    const std::string strName = args.Text("command");
+    if (!strName.empty()) {
+        const CommandSpec* pSpec = Commands().Find(strName);
+        if (pSpec == nullptr) {
+            size_t nWords = 0;
+            std::vector<std::string> vecWords;
+            std::string strIgnored;
+            SplitWords(strName, &vecWords, &strIgnored);
+            pSpec = Commands().Match(vecWords, &nWords);
+        }
+        if (pSpec == nullptr) {
+            return Result::Fail("there is no command \"" + strName + "\"; \"help\" lists them all");
+        }
+        result.data["command"] = pSpec->strName;
+        result.data["usage"] = Usage(*pSpec);
+        result.data["example"] = pSpec->strExample;
+        result.Line(pSpec->strSummary)
+            .Line("  usage:   " + Usage(*pSpec))
+            .Line("  example: " + pSpec->strExample);
+        for (const ParamSpec& param : pSpec->vecParams) {
+            const std::string strLabel =
+                param.eKind == ParamKind::Positional ? param.strName : "--" + param.strName;
+            result.Line("    " + Pad(strLabel, 16) + param.strHelp);
+        }
+        return result;
+    }
+    result.data["commands"] = json::array();
+    result.Line("Commands (help COMMAND for its parameters; --json prints results as JSON):");
+    for (const CommandSpec& spec : Commands().All()) {
+        result.data["commands"].push_back({{"name", spec.strName},
+                                           {"summary", spec.strSummary},
+                                           {"example", spec.strExample},
+                                           {"usage", Usage(spec)}});
+        result.Line("  " + Pad(spec.strName, 15) + Pad(spec.strSummary, 62) + "e.g. " + spec.strExample);
+    }
+    return result;
+}
+
+Result Status(CSession& session, const Args&) {
+    const CContactGeneralModel* pLocal = CContactGeneralModel::GetInstance();
+    Result result;
+    result.data["root"] = session.RootDir();
+    result.data["loopbackOnly"] = HostControl::IsLoopbackOnly();
+    result.data["demoServer"] = session.DemoServerUrl();
+    result.data["local"] = {{"contacts", pLocal->GetCurrentContactCount()},
+                            {"blacklisted", pLocal->GetCurrentBlackCount()},
+                            {"favourites", pLocal->GetCurrentFavorateCount()},
+                            {"groups", pLocal->GetCurrentGroupCount()},
+                            {"limits",
+                             {{"contacts", pLocal->GetMaxContactCount()},
+                              {"blacklist", pLocal->GetMaxBlackCount()},
+                              {"groups", pLocal->GetMaxGroupCount()}}}};
+    std::list<std::string> listSlots;
+    module::GetAllConfiguredItemName(&listSlots);
+    result.data["remote"] = {{"configured", module::IsRemoteContactConfigured()},
+                             {"displayName", module::GetRemoteDisplayName()},
+                             {"slots", listSlots},
+                             {"documents", session.Transfers().DoneCount()},
+                             {"failedTransfers", session.Transfers().FailedCount()}};
+    result.data["boot"] = session.BootReport();
+    result.Line("data folder: " + session.RootDir() +
+                (session.FirstRun() ? " (seeded with the demo this run)" : ""));
+    result.Line("network: " + std::string(HostControl::IsLoopbackOnly() ? "127.0.0.1 only" : "any server") +
+                (session.DemoServerUrl().empty() ? "" : "; demo server " + session.DemoServerUrl()));
+    result.Line("local phone book: " + std::to_string(pLocal->GetCurrentContactCount()) + " contacts, " +
+                std::to_string(pLocal->GetCurrentBlackCount()) + " blacklisted, " +
+                std::to_string(pLocal->GetCurrentFavorateCount()) + " favourites, " +
+                std::to_string(pLocal->GetCurrentGroupCount()) + " groups");
+    std::string strSlots;
+    for (const std::string& strSlot : listSlots) {
+        strSlots += (strSlots.empty() ? "" : ", ") + strSlot;
+    }
+    result.Line("remote phonebook: " + (strSlots.empty() ? std::string("not configured") : strSlots) + "; " +
+                std::to_string(session.Transfers().DoneCount()) + " documents downloaded, " +
+                std::to_string(session.Transfers().FailedCount()) + " failed");
+    return result;
+}
+
+json NoticesJson(const std::vector<Notice>& vecNotices) {
+    json notices = json::array();
+    for (const Notice& notice : vecNotices) {
+        notices.push_back({{"id", notice.nId},
+                           {"wParam", notice.wParam},
+                           {"lParam", notice.lParam},
+                           {"text", notice.strText}});
+    }
+    return notices;
+}
+
+Result Notifications(CSession& session, const Args&) {
+    const std::vector<Notice> vecNotices = session.TakeIdleNotices();
+    Result result;
+    result.data["notifications"] = NoticesJson(vecNotices);
+    if (vecNotices.empty()) {
+        return result.Line("no notifications since the last command");
+    }
+    result.Line(Counted(static_cast<int>(vecNotices.size()), "notification") + " since the last command:");
+    for (const Notice& notice : vecNotices) {
+        result.Line("  " + notice.strText);
+    }
+    return result;
+}
+
+Result Log(CSession& session, const Args& args) {
+    const int nLines = args.Int("lines", 20);
+    if (nLines < 1) {
+        return Result::Fail("--lines must be at least 1");
+    }
+    Result result;
+    result.data["lines"] = json::array();
+    for (std::string strLine : session.RecentLog(static_cast<size_t>(nLines))) {
+        while (!strLine.empty() && strLine.back() == '\n') {
+            strLine.pop_back();
+        }
+        result.data["lines"].push_back(strLine);
+        result.Line(strLine);
+    }
+    return result;
+}
+
+Result Wait(CSession& session, const Args& args) {
+    const int nMs = args.Int("ms", 1000);
+    if (nMs < 0 || nMs > 600000) {
+        return Result::Fail("wait between 0 and 600000 milliseconds");
+    }
+    const bool bIdle = args.Flag("idle");
+    const CSession::WaitEnd eEnd =
+        bIdle ? session.WaitIdle(nMs) : session.WaitUntil([] { return false; }, nMs);
+    if (eEnd == CSession::WaitEnd::Interrupted) {
+        return Result::Fail("interrupted");
+    }
+    Result result;
+    result.data["idle"] = bIdle ? eEnd == CSession::WaitEnd::Done : HostControl::RunUntilIdle(0);
+    return result.Line(bIdle ? (eEnd == CSession::WaitEnd::Done ? "no background work left"
+                                                                : "background work still running")
+                             : "ran the phone for " + std::to_string(nMs) + " ms");
+}
+
+Result Shortcuts(CSession&, const Args&) {
+    DirShortcutListData list;
+    list.m_nCountToGet = 100;
+    if (!module::GetShortcutList(&list)) {
+        return Result::Fail("the directory shortcut list is not available");
+    }
+    Result result;
+    result.data["shortcuts"] = json::array();
+    result.Line("the directory screen offers:");
+    int nNumber = 0;
+    for (const DirShortcutData& shortcut : list.m_listData) {
+        result.data["shortcuts"].push_back(shortcut.m_strIdName);
+        result.Line("  " + std::to_string(++nNumber) + ". " + shortcut.m_strIdName);
+    }
+    return result;
+}
+
+Result Config(CSession& session, const Args& args) {
+    const std::string strKey = args.Text("key");
+    Result result;
+    if (strKey.empty()) {
+        result.data["config"] = json::object();
+        for (const auto& entry : session.ConfigOverrides()) {
+            result.data["config"][entry.first] = configParser_GetConfigString(entry.first);
+            result.Line("  " + Pad(entry.first, 28) + configParser_GetConfigString(entry.first));
+        }
+        return result;
+    }
+    if (!args.Has("value")) {
+        result.data[strKey] = configParser_GetConfigString(strKey);
+        return result.Line(strKey + " = " + configParser_GetConfigString(strKey));
+    }
+    std::string strError;
+    if (!session.SetConfig(strKey, args.Text("value"), &strError)) {
+        return Result::Fail("set " + strKey + " for this run, but " + strError);
+    }
+    result.data[strKey] = args.Text("value");
+    return result.Line(strKey + " = " + args.Text("value") + " (kept in the data folder)");
+}
+
+Result Phone(CSession&, const Args& args) {
+    const std::string strWhat = args.Text("what");
+    const std::string strState = args.Text("state");
+    const bool bOn = strState == "on" || strState == "up" || strState == "start";
+    const bool bOff = strState == "off" || strState == "down" || strState == "end";
+    if (!bOn && !bOff) {
+        return Result::Fail("say on or off, not \"" + strState + "\"");
+    }
+    Result result;
+    if (strWhat == "network") {
+        HostControl::SetNetworkReady(bOn);
+        result.data["network"] = bOn;
+        return result.Line(bOn ? "the phone's network is up" : "the phone's network is down");
+    }
+    if (strWhat == "call") {
+        HostControl::SetCallSessionExists(bOn);
+        result.data["call"] = bOn;
+        return result.Line(bOn ? "a call is in progress (refreshes wait)" : "no call in progress");
+    }
+    if (strWhat == "ldap") {
+        HostControl::SetLdapOn(bOn);
+        result.data["ldap"] = bOn;
+        return result.Line(bOn ? "LDAP is switched on" : "LDAP is switched off");
+    }
+    return Result::Fail("the phone has network, call and ldap, not \"" + strWhat + "\"");
+}
+
+Result Quit(CSession&, const Args&) {
+    Result result;
+    result.data["quit"] = true;
+    return result.Line("bye");
+}
+
+}  // namespace
+
+void AddGeneralCommands(CCommandRegistry& registry) {
+    registry.Add({"help",
+                  "every command, or one command's parameters",
+                  "help add",
+                  {{"command", ParamKind::Positional, ParamType::Text, false, true, "command name"}},
+                  Help});
+    registry.Add(
+        {"status", "the data folder, the network mode and what each directory holds", "status", {}, Status});
+    registry.Add({"notifications",
+                  "what the module told the GUI since the last command",
+                  "notifications",
+                  {},
+                  Notifications});
+    registry.Add({"log",
+                  "the module's latest log lines",
+                  "log --lines 40",
+                  {{"lines", ParamKind::Option, ParamType::Int, false, false, "how many (default 20)"}},
+                  Log});
+    registry.Add(
+        {"wait",
+         "let the phone run (timers, downloads) for a while",
+         "wait 2000 --idle",
+         {{"ms", ParamKind::Positional, ParamType::Int, false, false, "milliseconds (default 1000)"},
+          {"idle", ParamKind::Flag, ParamType::Text, false, false, "stop early when no work is left"}},
+         Wait});
+    registry.Add(
+        {"shortcuts", "the directories the phone's directory screen offers", "shortcuts", {}, Shortcuts});
+    registry.Add({"config",
+                  "show or set a configuration key (kept in the data folder)",
+                  "config SearchNameFromRemoteSwitch 0",
+                  {{"key", ParamKind::Positional, ParamType::Text, false, false, "key"},
+                   {"value", ParamKind::Positional, ParamType::Text, false, false, "new value"}},
+                  Config});
+    registry.Add({"phone",
+                  "switch the phone's network, a call or LDAP on or off",
+                  "phone network off",
+                  {{"what", ParamKind::Positional, ParamType::Text, true, false, "network, call or ldap"},
+                   {"state", ParamKind::Positional, ParamType::Text, true, false, "on or off"}},
+                  Phone});
+    registry.Add({"quit", "save, stop the module and leave", "quit", {}, Quit});
+}
+
+const CCommandRegistry& Commands() {
+    static const CCommandRegistry registry = [] {
+        CCommandRegistry all;
+        AddGeneralCommands(all);
+        AddLocalCommands(all);
+        AddRemoteCommands(all);
+        AddTransferCommands(all);
+        return all;
+    }();
+    return registry;
+}
+
+}  // namespace dirsim

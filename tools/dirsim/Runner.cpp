@@ -1,0 +1,98 @@
+#include "Runner.h"
+
+#include "Session.h"
+
+namespace dirsim {
+
+CRunner::CRunner(CSession& session, bool bJson) : m_session(session), m_bJson(bJson) {}
+
+Result CRunner::Run(const CommandSpec& spec, const Args& args, json* pNotices) {
+    m_session.BeginCommand();
+    Result result;
+    if (spec.bInteractiveOnly && m_hook) {
+        result = m_hook(spec, args);
+    } else {
+        result = spec.run(m_session, args);
+    }
+    if (spec.strName == "quit" && result.bOk) {
+        m_bQuit = true;
+    }
+    *pNotices = json::array();
+    for (const Notice& notice : m_session.TakeCommandNotices()) {
+        pNotices->push_back({{"id", notice.nId},
+                             {"wParam", notice.wParam},
+                             {"lParam", notice.lParam},
+                             {"text", notice.strText}});
+    }
+    return result;
+}
+
+bool CRunner::RunLine(const std::string& strLine) {
+    std::vector<std::string> vecWords;
+    std::string strError;
+    if (!SplitWords(strLine, &vecWords, &strError)) {
+        Print("", strLine, Result::Fail("cannot read the command: " + strError), json::array());
+        ++m_nFailures;
+        return false;
+    }
+    if (vecWords.empty()) {
+        return true;
+    }
+    size_t nNameWords = 0;
+    const CommandSpec* pSpec = Commands().Match(vecWords, &nNameWords);
+    if (pSpec == nullptr) {
+        Print(vecWords[0], strLine,
+              Result::Fail("there is no command \"" + vecWords[0] + "\"; \"help\" lists every command"),
+              json::array());
+        ++m_nFailures;
+        return false;
+    }
+    Args args;
+    if (!ParseWords(
+            *pSpec,
+            std::vector<std::string>(vecWords.begin() + static_cast<long>(nNameWords), vecWords.end()), &args,
+            &strError)) {
+        Print(pSpec->strName, strLine, Result::Fail(pSpec->strName + ": " + strError), json::array());
+        ++m_nFailures;
+        return false;
+    }
+    json notices;
+    const Result result = Run(*pSpec, args, &notices);
+    Print(pSpec->strName, strLine, result, notices);
+    if (!result.bOk) {
+        ++m_nFailures;
+    }
+    return result.bOk;
+}
+
+void CRunner::Print(const std::string& strName, const std::string& strLine, const Result& result,
+                    const json& notices) {
+    if (m_bJson) {
+        json object = {{"command", strName}, {"line", strLine}, {"ok", result.bOk}};
+        if (result.bOk) {
+            object["result"] = result.data;
+        } else {
+            object["error"] = result.strError;
+            if (!result.data.empty()) {
+                object["result"] = result.data;
+            }
+        }
+        object["notifications"] = notices;
+        std::printf("%s\n", object.dump(-1, ' ', false, json::error_handler_t::replace).c_str());
+        std::fflush(stdout);
+        return;
+    }
+    for (const std::string& strText : result.vecLines) {
+        std::printf("%s\n", strText.c_str());
+    }
+    for (const json& notice : notices) {
+        std::printf("  (module: %s)\n", notice["text"].get<std::string>().c_str());
+    }
+    std::fflush(stdout);
+    if (!result.bOk) {
+        std::fprintf(stderr, "error: %s\n", result.strError.c_str());
+        std::fflush(stderr);
+    }
+}
+
+}  // namespace dirsim
