@@ -42,6 +42,9 @@ public:
         pModel->GetGroupList(&groups, true);
         for (const ContactGroupData& group : groups.m_listData) {
             m_setGroups.insert(group.m_strDisplayName);
+            if (!IsBuiltIn(group.m_strDisplayName)) {
+                m_setUserGroups.insert(group.m_strDisplayName);
+            }
         }
         for (const auto& pItem : pModel->MyGetItemList()) {
             m_setExisting.insert(pItem->m_strDisplayName);
@@ -50,7 +53,8 @@ public:
         m_nBlack = pModel->GetCurrentBlackCount();
     }
 
-    // A group the file defines: refused when empty, when the groups are full or when the name is taken.
+    // A group the file defines: refused when empty, when the groups are full, or when a user group has the
+    // name already, compared ignoring case (a file's copy of a built-in group is simply not taken).
     bool AddGroup(const std::string& strRawName) {
         const std::string strName = XmlSafeText(strRawName);
         if (strName.empty()) {
@@ -62,12 +66,19 @@ public:
                               std::to_string(m_nMaxGroups) + ")");
         }
         if (IsBuiltIn(strName)) {
-            return false;  // the phone's own group: the file's copy is not taken, and that refuses nothing
+            return false;
         }
-        if (m_setGroups.count(strName) != 0) {
-            return Refuse("group", strName, "a group of that name exists already (its contacts join it)");
+        const auto taken = m_setUserGroups.find(strName);
+        if (taken != m_setUserGroups.end()) {
+            return Refuse("group", strName,
+                          *taken == strName
+                              ? "a group of that name exists already (its contacts join it)"
+                              : "the group \"" + *taken +
+                                    "\" exists already (group names ignore case); contacts that "
+                                    "name this one go to All Contacts");
         }
         m_setGroups.insert(strName);
+        m_setUserGroups.insert(strName);
         return true;
     }
 
@@ -126,7 +137,8 @@ private:
     int m_nMaxGroups = 0;
     int m_nMaxContacts = 0;
     int m_nMaxBlack = 0;
-    std::set<std::string> m_setGroups;  // exact names, as groups compare
+    std::set<std::string> m_setGroups;                    // exact names, as a contact's group is looked up
+    std::set<std::string, CaselessLess> m_setUserGroups;  // as a new group's name is checked
     std::set<std::string, CaselessLess> m_setExisting;
     std::set<std::string, CaselessLess> m_setImported;
     int m_nContacts = 0;
