@@ -92,15 +92,13 @@ void CheckBook(const CContactGeneralModel& model, bool bChecked) {
     for (int i = 0; i < model.GetCurrentGroupCount(); ++i) {
         const CContactGeneralModel::GroupData* pGroup = model.MyFindGDataByIndex(i);
         FUZZ_CHECK(setIds.insert(pGroup->m_nId).second);
-        // The background reload adds a missing built-in group even when a user group has its name (see
-        // fuzz/regressions/open/LocalFilesReload), so only checked books promise names of their own.
-        FUZZ_CHECK(setGroupNames.insert(pGroup->m_strDisplayName).second || !bChecked);
+        FUZZ_CHECK(setGroupNames.insert(pGroup->m_strDisplayName).second);
     }
     std::set<std::string, CaseLess> setNames;
     int nBlack = 0;
     int nFavourites = 0;
     for (const auto& pItem : model.MyGetItemList()) {
-        FUZZ_CHECK(setIds.count(pItem->m_nGroupId) == 1 || !bChecked);
+        FUZZ_CHECK(setIds.count(pItem->m_nGroupId) == 1);
         const bool bNewName = setNames.insert(pItem->m_strDisplayName).second;
         FUZZ_CHECK(bNewName || !bChecked);
         nBlack += pItem->m_nGroupId == NS_DIRECTORY::kBlacklistGroupId ? 1 : 0;

@@ -26,9 +26,9 @@ void CheckSameBook(const BookSnapshot& expected, const BookSnapshot& actual, con
 // one. In store order.
 std::vector<std::string> ExportedPart(const NS_DIRECTORY::CContactGeneralModel& model);
 
-// Both built-in groups with their names, no two groups of one id, counters in step with the contacts.
-// bChecked: no two groups of one name, every contact in a group that exists, no two contact names equal
-// ignoring case and no limit passed (the background reload takes contacts as they are, so it skips these).
+// Both built-in groups with their names, no two groups of one id or of one name, every contact in a group
+// that exists, counters in step with the contacts. bChecked: no two contact names equal ignoring case and no
+// limit passed (the background reload takes contacts as they are, so it skips these).
 void CheckBook(const NS_DIRECTORY::CContactGeneralModel& model, bool bChecked);
 
 // Writes both files of the book as they are now, whatever the dirty flags said.

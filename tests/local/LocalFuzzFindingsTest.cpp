@@ -1,5 +1,5 @@
-// Faults the fuzz drivers found in the local phone book, each kept as a disabled test until it is mended;
-// the inputs that found them are kept in fuzz/regressions/open.
+// Faults the fuzz drivers found in the local phone book. The inputs that found them are kept in
+// fuzz/regressions/<driver>, which every fuzz run replays.
 
 #include <algorithm>
 #include <filesystem>
@@ -14,21 +14,37 @@ namespace {
 
 using LocalFuzzFindingsTest = LocalModelFixture;
 
-// A provisioned group file whose user groups carry the built-in names: the background reload adds the
-// missing built-in groups anyway, so two groups answer to "Blacklist" (and two to "All Contacts"), and a
-// lookup by name can land in the user group. The synchronous load refuses such a user group.
-TEST_F(LocalFuzzFindingsTest, DISABLED_BackgroundReloadNeverGivesTwoGroupsOneName) {
+// A provisioned group file whose user groups carry the built-in names: the background reload used to add
+// the missing built-in groups anyway, so two groups answered to "Blacklist" (and two to "All Contacts"), and
+// a lookup by name could land in the user group. Both loads now refuse such a user group, wherever it stands
+// in the file, and its contacts land in group 0.
+TEST_F(LocalFuzzFindingsTest, BothLoadsRefuseAUserGroupThatCarriesABuiltInName) {
     Model();
-    m_root.WriteFile(kGroupFile,
-                     GroupFileXml(GroupElement(3, "Blacklist") + GroupElement(4, "All Contacts")));
-    m_root.WriteFile(kContactFile, ContactFileXml(ContactElement("Ann", 3)));
-    ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
-    ASSERT_TRUE(HostControl::RunUntilIdle(10000));
-    const Strings names = GroupNames();
-    for (const char* pName : {"All Contacts", "Blacklist"}) {
-        EXPECT_EQ(std::count(names.begin(), names.end(), pName), 1) << pName;
+    const std::string strGroups =
+        GroupFileXml(GroupElement(3, "Blacklist") + GroupElement(4, "All Contacts") +
+                     GroupElement(1, "Blacklist", "ring=\"Config:black.wav\"") + GroupElement(5, "Work") +
+                     GroupElement(0, "Everyone"));
+    const std::string strContacts =
+        ContactFileXml(ContactElement("Ann", 3) + ContactElement("Bob", 4) + ContactElement("Cid", 5));
+    for (const bool bBackground : {true, false}) {
+        SCOPED_TRACE(bBackground ? "background reload" : "load at start");
+        m_root.WriteFile(kGroupFile, strGroups);
+        m_root.WriteFile(kContactFile, strContacts);
+        if (bBackground) {
+            ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
+            ASSERT_TRUE(HostControl::RunUntilIdle(10000));
+        } else {
+            CContactGeneralModel::ReleaseInstance();
+        }
+        EXPECT_EQ(GroupNames(), (Strings{"All Contacts", "Work", "Blacklist"}));
+        EXPECT_EQ(Model().GetGroupIdByGroupName("Blacklist"), NS_DIRECTORY::kBlacklistGroupId);
+        EXPECT_EQ(Model().GetGroupIdByGroupName("All Contacts"), NS_DIRECTORY::kAllContactsGroupId);
+        EXPECT_EQ(Model().MyFindGroupById(NS_DIRECTORY::kBlacklistGroupId)->m_strRing,
+                  "/config/data/ring/black.wav");
+        EXPECT_EQ(PageNames(0), (Strings{"Ann", "Bob", "Cid"}));
+        EXPECT_EQ(Model().GetContactGroupId("Ann"), NS_DIRECTORY::kAllContactsGroupId);
+        EXPECT_EQ(Model().GetContactGroupId("Cid"), 5);
     }
-    EXPECT_EQ(Model().GetGroupIdByGroupName("Blacklist"), NS_DIRECTORY::kBlacklistGroupId);
 }
 
 // An imported ring in stored form with control characters inside (the input the fuzz driver found): the

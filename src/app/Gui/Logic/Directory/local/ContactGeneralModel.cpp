@@ -249,6 +249,24 @@ CContactGeneralModel::GroupData CContactGeneralModel::MyBuiltInGroup(int nId) {
     return group;
 }
 
+bool CContactGeneralModel::MyRepairBuiltInName(GroupData& group) {
+    if (!MyIsGroupReadOnly(group.m_nId)) {
+        return false;
+    }
+    const GroupData fixed = MyBuiltInGroup(group.m_nId);
+    if (group.m_strDisplayName == fixed.m_strDisplayName) {
+        return false;
+    }
+    group.m_strDisplayName = fixed.m_strDisplayName;
+    return true;
+}
+
+bool CContactGeneralModel::MyTakesBuiltInName(const GroupData& group) {
+    return !MyIsGroupReadOnly(group.m_nId) &&
+           (group.m_strDisplayName == MyBuiltInGroup(kAllContactsGroupId).m_strDisplayName ||
+            group.m_strDisplayName == MyBuiltInGroup(kBlacklistGroupId).m_strDisplayName);
+}
+
 // ---- conversions
 
 bool CContactGeneralModel::MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const {

@@ -179,7 +179,9 @@ public:
     // start are released unread.
     bool ReloadGroupAndItemByHttp();
     void MyLoadGroupFromTaskAction(CContactLocalSaveAction* pAction);
-    // Takes the contacts as they are (no limits, group or duplicate checks); the call log gets their names.
+    // Takes the contacts as they are (no limits or duplicate checks); the call log gets their names. A
+    // contact whose group the book does not hold goes to group 0, as at start: in a group of no name no
+    // page would show it, and a group made later with that id would take it in.
     void MyLoadContactFromTaskAction(CContactLocalSaveAction* pAction);
 
     // ---- type-ahead search (group from a "local_contact_x" click action). Synchronous searches answer in
@@ -258,6 +260,11 @@ public:
     static bool MyIsGroupReadOnly(int nId);
     // "All Contacts" (id 0) or "Blacklist" (id 1) as a fresh read-only group.
     static GroupData MyBuiltInGroup(int nId);
+    // The rule both loads (at start and in the background) apply to a group read from a file. A built-in
+    // group gets its fixed name back (true when it had to change); a user group that carries a built-in
+    // group's name is refused wherever it stands in the file, since the built-in group keeps that name.
+    static bool MyRepairBuiltInName(GroupData& group);
+    static bool MyTakesBuiltInName(const GroupData& group);
     bool MyID2CGID(ContactGeneralItemData* pOut, const ItemData& in) const;
     // MyID2CGID with the group name already known.
     static bool MyFillContactRecord(ContactGeneralItemData* pOut, const ItemData& in,

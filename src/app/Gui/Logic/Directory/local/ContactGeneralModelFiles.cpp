@@ -22,18 +22,6 @@ std::string DataPath(const std::string& strFileName) {
     return std::string(kLocalDataFolder) + strFileName;
 }
 
-// Gives a built-in group its fixed name; true when the name had to change.
-bool RepairBuiltInName(CContactGeneralModel::GroupData& group) {
-    const char* pFixedName = group.m_nId == kAllContactsGroupId ? kAllContactsName
-                             : group.m_nId == kBlacklistGroupId ? kBlacklistName
-                                                                : nullptr;
-    if (pFixedName == nullptr || group.m_strDisplayName == pFixedName) {
-        return false;
-    }
-    group.m_strDisplayName = pFixedName;
-    return true;
-}
-
 }  // namespace
 
 // ---- loading
@@ -83,7 +71,7 @@ bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName
 }
 
 // Built-in groups are taken first and repaired before any other group, so a user group can never crowd
-// them out (by the limit or by a name that differs only in case).
+// them out, by the limit or by their names (the rule the background reload shares).
 bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite,
                                                int* pHighestId) {
     const pugi::xml_node root = doc.child("root_group");
@@ -99,15 +87,15 @@ bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bo
             if (group.m_nId > *pHighestId) {
                 *pHighestId = group.m_nId;
             }
-            if (RepairBuiltInName(group)) {
+            if (MyRepairBuiltInName(group)) {
                 *pRewrite = true;
             }
             const bool bIdUsable = group.m_nId >= 0 && MyFindGroupById(group.m_nId) == nullptr;
-            if (!bIdUsable) {
+            if (!bIdUsable || MyTakesBuiltInName(group)) {
                 CommonUnits_SetErrorId(group.m_nId < 0 ? CONTACT_RESULT_BAD_GROUP_ID
                                                        : CONTACT_RESULT_NAME_OR_ID_IN_USE);
-            }
-            if (!bIdUsable || MyInsertGroup(group, false) < 0) {
+                bAllTaken = false;
+            } else if (MyInsertGroup(group, false) < 0) {
                 bAllTaken = false;
             }
         }

@@ -130,11 +130,15 @@ void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* 
         return;
     }
     std::vector<SuperSearchItemData> listNames;
+    const std::vector<int> listGroupIds = MySortedGroupIds();
     m_listItem.reserve(pAction->GetItemList().size());
     for (const ItemData& loaded : pAction->GetItemList()) {
         m_listItem.push_back(std::make_unique<ItemData>(loaded));
+        if (!std::binary_search(listGroupIds.begin(), listGroupIds.end(), loaded.m_nGroupId)) {
+            m_listItem.back()->m_nGroupId = kAllContactsGroupId;
+        }
         m_nCurrentFavorateCount += loaded.m_bFavorate ? 1 : 0;
-        m_nCurrentBlackCount += loaded.m_nGroupId == kBlacklistGroupId ? 1 : 0;
+        m_nCurrentBlackCount += m_listItem.back()->m_nGroupId == kBlacklistGroupId ? 1 : 0;
         AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strMobileNumber);
         AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOfficeNumber);
         AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOtherNumber);

@@ -73,6 +73,7 @@ bool CContactLocalSaveAction::LoadGroup() {
 }
 
 // Groups without an id, or with an id another group already has, are dropped: nothing could reach them.
+// Built-in groups keep their fixed names, which no user group may carry (the rule of the load at start).
 bool CContactLocalSaveAction::MyReadGroups(const std::string& strPath) {
     pugi::xml_document doc;
     if (!CContactFileFormat::LoadDocument(doc, strPath)) {
@@ -93,14 +94,16 @@ bool CContactLocalSaveAction::MyReadGroups(const std::string& strPath) {
     CContactFileFormat format(CContactFileFormat::READING);
     for (pugi::xml_node node = root.child("group"); node; node = node.next_sibling("group")) {
         CContactGeneralModel::GroupData group = format.ReadGroup(node);
-        if (group.m_strDisplayName.empty() || !setNames.insert(group.m_strDisplayName).second) {
+        if (CContactGeneralModel::MyIsGroupReadOnly(group.m_nId)) {
+            CContactGeneralModel::MyRepairBuiltInName(group);
+            (group.m_nId == kAllContactsGroupId ? allContacts : blacklist) = group;  // a later one replaces
             continue;
         }
-        if (group.m_nId == kAllContactsGroupId) {
-            allContacts = group;
-        } else if (group.m_nId == kBlacklistGroupId) {
-            blacklist = group;
-        } else if (group.m_nId >= 0 && setIds.insert(group.m_nId).second) {
+        if (group.m_strDisplayName.empty() || CContactGeneralModel::MyTakesBuiltInName(group) ||
+            !setNames.insert(group.m_strDisplayName).second) {
+            continue;
+        }
+        if (group.m_nId >= 0 && setIds.insert(group.m_nId).second) {
             m_listGroup.push_back(std::move(group));
         }
     }

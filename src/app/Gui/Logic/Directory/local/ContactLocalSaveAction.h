@@ -2,7 +2,7 @@
 // Background load or save of both local files (request type 10). The action reads into and writes from
 // lists of its own and never touches the model; the model swaps the lists in when the action comes back.
 // Loading keeps a file's contacts as they are (two names that differ only in case both stay) but drops
-// empty names, names met before, and groups without a usable id.
+// empty names, names met before, groups without a usable id and user groups that carry a built-in name.
 
 #include <string>
 #include <vector>
