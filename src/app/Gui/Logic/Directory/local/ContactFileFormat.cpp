@@ -7,6 +7,7 @@
 
 #include "BaseHelper.h"
 #include "CommonUnits.h"
+#include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
 
@@ -95,6 +96,7 @@ const std::string& CContactFileFormat::PathForms::Convert(const char* pPath) {
     if (found == m_mapConverted.end()) {
         std::string strConverted = pPath;
         if (m_bToReal) {
+            MakeXmlSafeText(strConverted);  // before the conversion, which a cleaned-away character may hide
             CommonUnits_Hide2Real(strConverted, m_nFileType);
         } else {
             CommonUnits_Real2Hide(strConverted, m_nFileType);

@@ -19,7 +19,8 @@ public:
     explicit CContactFileFormat(Direction eDirection);
 
     // Missing attributes keep their reset values; texts are cleaned by the rule of XmlSafeText.h, since a
-    // file written elsewhere may hold what a save could not write back.
+    // file written elsewhere may hold what a save could not write back (ring and photo paths before they
+    // are converted to their real form).
     CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
     // The digit-key name is always recomputed from the (cleaned) name, never read.
     void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item);

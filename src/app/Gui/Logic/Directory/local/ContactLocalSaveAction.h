@@ -49,7 +49,8 @@ private:
     bool MyReadItems(const std::string& strPath);
     // Writes one file from the records; error 40 when it cannot be built or written.
     template <class TList, class TAppend>
-    bool MyWriteFile(const char* pRootName, const TList& listRecords, TAppend pAppend, const std::string& strPath);
+    bool MyWriteFile(const char* pRootName, const TList& listRecords, TAppend pAppend,
+                     const std::string& strPath);
 
     ItemValueList m_listItem;
     GroupValueList m_listGroup;

@@ -121,6 +121,7 @@ void CXPortBase::MyInsertContact(CContactGeneralModel& model, CContactGeneralMod
 
 std::string CXPortBase::MyRealPath(const char* pStored, int nFileType) {
     std::string strPath = pStored != nullptr ? pStored : "";
+    MakeXmlSafeText(strPath);
     if (!strPath.empty()) {
         CommonUnits_Hide2Real(strPath, nFileType);
     }

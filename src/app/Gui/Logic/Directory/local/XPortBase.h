@@ -42,7 +42,10 @@ public:
 
     // "/config/data/contact_xported.xml".
     static const std::string& DefaultFilePath();
-    // A stored ring or photo path in its real form; "" and a null path give "".
+    // A stored ring or photo path in its real form; "" and a null path give "". The text is cleaned by the
+    // rule of XmlSafeText.h before it is converted: cleaned afterwards, a stored form with a dropped
+    // character inside ("Con\x01fig:a.wav") would stay in the book as if it were a real path, and turn into
+    // another path once the saved file is read back.
     static std::string MyRealPath(const char* pStored, int nFileType);
 
 protected:

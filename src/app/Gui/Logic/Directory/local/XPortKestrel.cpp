@@ -7,6 +7,7 @@
 
 #include "AppLog.h"
 #include "CommonUnits.h"
+#include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
 
@@ -88,8 +89,8 @@ void CXPortKestrel::MyImportContacts(CContactGeneralModel& model, const pugi::xm
         item.m_strOfficeNumber = node.attribute("sOfficeNumber").as_string("");
         item.m_strMobileNumber = node.attribute("sMobilNumber").as_string("");
         item.m_strOtherNumber = node.attribute("sOtherNumber").as_string("");
-        item.m_strRing =
-            MyRealPath(ResolveRing(node.attribute("sRing").as_string("")).c_str(), PHFILE_TYPE_RING);
+        item.m_strRing = MyRealPath(ResolveRing(XmlSafeText(node.attribute("sRing").as_string(""))).c_str(),
+                                    PHFILE_TYPE_RING);
         item.m_strDefaultPhoto = PhotoOf(node);
         const std::string strGroup = node.attribute("group").as_string("");
         item.m_nGroupId = strGroup.empty() ? kAllContactsGroupId : MyGroupIdForName(model, strGroup);
