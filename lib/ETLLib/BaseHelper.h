@@ -32,10 +32,13 @@ std::string pathMapToRoot(const std::string& strPath);
 // True when a file or folder exists at the (mapped) path.
 bool pathFileExist(const std::string& strPath);
 // Replaces the (mapped) file with data without ever leaving a torn file: writes a temporary file in the same
-// folder, flushes it, renames it over the old one and flushes the folder. On failure the old file is kept,
-// the temporary file removed, and false returned. Creates missing parent folders. A replaced file keeps its
-// permissions.
+// folder, flushes it, renames it over the old one and flushes the folder. On failure the old file is kept
+// (unless only the folder flush failed, after the rename), the temporary file removed, and false returned.
+// Creates missing parent folders. A replaced file keeps its permissions. Goes through the installed file
+// system (FileSystem.h), as does every call below that changes a file.
 bool fileWriteAtomic(const std::string& strPath, const std::string& strData);
+// Removes the (mapped) file; false when it could not (a missing file included).
+bool fileRemove(const std::string& strPath);
 // Removes the temporary files fileWriteAtomic left beside the (mapped) file when a write was cut short
 // (".<name>.<pid>.<n>.tmp"), and answers how many went. Only files of exactly that pattern are touched, and
 // only those of this process or of a process that no longer runs: a live process may still be writing one.

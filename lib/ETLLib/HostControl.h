@@ -11,11 +11,16 @@
 
 #include "PhoneServices.h"
 
+namespace ETL_FileSystem {
+class CFileSystem;
+}
+
 namespace HostControl {
 
 // Back to a fresh host: workers stopped (running actions finish, their callbacks are dropped), empty
 // configuration, no handlers, timers or queued work, records cleared, real clock, network ready, default
-// transfer limits, executor accepting work, root directory kept. The calling thread becomes the GUI thread.
+// transfer limits, executor accepting work, the real file system, root directory kept. The calling thread
+// becomes the GUI thread.
 void Reset();
 
 // Root directory under which absolute phone paths live ("" = the real paths). Creates "<root>/config/data"
@@ -85,9 +90,10 @@ TransferLimits GetTransferLimits();
 void SetLoopbackOnly(bool bOn);
 bool IsLoopbackOnly();
 
-// While set, ETL_MiscHelper::fileWriteAtomic writes and flushes its temporary file and then fails before
-// the rename, as a power cut at that moment would (the temporary file is left behind, like after a crash).
-void SetAtomicWriteFault(bool bFail);
+// Installs the file system every file write of the module and the host goes through (FileSystem.h); null
+// puts the real one back, as Reset() does. The caller keeps it alive while installed, and swaps it only
+// while no background work writes files.
+void SetFileSystem(ETL_FileSystem::CFileSystem* pFileSystem);
 
 struct Notification {
     int id;

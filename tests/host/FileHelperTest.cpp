@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BaseHelper.h"
+#include "FaultyFileSystem.h"
 #include "HostControl.h"
 #include "TempRoot.h"
 
@@ -76,11 +77,12 @@ TEST_F(FileHelperTest, AtomicWriteReplacesContentCreatesFoldersAndKeepsPermissio
 
 TEST_F(FileHelperTest, FailedAtomicWriteLeavesTheOldFileIntact) {
     m_root.WriteFile("/config/data/contact_list.xml", "old content");
-    HostControl::SetAtomicWriteFault(true);
+    testsupport::FaultyFileSystem faults;
+    faults.CutShortBeforeRename();
     EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/contact_list.xml", "new content"));
     EXPECT_EQ(m_root.ReadFile("/config/data/contact_list.xml"), "old content");
     EXPECT_EQ(FilesIn(m_root.Path("/config/data")).size(), 2u);  // the old file and the stray temporary file
-    HostControl::Reset();
+    HostControl::Reset();                                        // the real file system again
     EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/contact_list.xml", "new content"));
     EXPECT_EQ(m_root.ReadFile("/config/data/contact_list.xml"), "new content");
 
@@ -94,9 +96,11 @@ TEST_F(FileHelperTest, FailedAtomicWriteLeavesTheOldFileIntact) {
 TEST_F(FileHelperTest, StaleTemporaryFilesOfAFileAreRemovedAndNothingElse) {
     const std::string strDead = std::to_string(std::numeric_limits<pid_t>::max());  // above any pid in use
     const std::string strOwn = std::to_string(::getpid());
-    HostControl::SetAtomicWriteFault(true);
-    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/list.xml", "cut short"));
-    HostControl::SetAtomicWriteFault(false);
+    {
+        testsupport::FaultyFileSystem faults;
+        faults.CutShortBeforeRename();
+        EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/list.xml", "cut short"));
+    }
     const std::vector<std::string> listStale = {".list.xml." + strDead + ".7.tmp",
                                                 ".list.xml." + strOwn + ".999999.tmp"};
     const std::vector<std::string> listKept = {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FaultyFileSystem.h"
 #include "HostControl.h"
 #include "Registry.h"
 #include "TempRoot.h"
@@ -62,10 +63,12 @@ TEST_F(RegistryTest, FlushFailsAndKeepsTheOldFileWhenTheWriteFails) {
     m_root.WriteFile(kMarkFile, "[update]\ntype=1\n");
     const RegistryHandle hUpdate = registryOpen(kMarkFile, "update");
     registrySetInt(hUpdate, "type", 2);
-    HostControl::SetAtomicWriteFault(true);
-    EXPECT_FALSE(registryFlush(hUpdate));
-    EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=1\n");
-    HostControl::SetAtomicWriteFault(false);
+    {
+        testsupport::FaultyFileSystem faults;
+        faults.FailEvery(testsupport::FileFault::Rename);
+        EXPECT_FALSE(registryFlush(hUpdate));
+        EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=1\n");
+    }
     registrySetString(hUpdate, "who", "gui");
     EXPECT_TRUE(registryFlush(hUpdate));
     EXPECT_EQ(m_root.ReadFile(kMarkFile), "[update]\ntype=2\nwho=gui\n");

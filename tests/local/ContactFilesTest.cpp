@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <pugixml.hpp>
 
+#include "FaultyFileSystem.h"
 #include "LocalModelFixture.h"
 #include "MsgQueue.h"
 #include "XPortFactory.h"
@@ -151,11 +152,12 @@ TEST_F(ContactFilesTest, EveryChangeIsWrittenThroughMarkedAndAnnounced) {
 }
 
 TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWholeAndIsRetried) {
+    testsupport::FaultyFileSystem faults;
     ASSERT_EQ(Model().AddContact(Contact("Anna", "Family", "123")), 0);
     const std::string strBefore = m_root.ReadFile(kContactFile);
     m_root.WriteFile(kMarkFile, "[update]\ntype=0\n");
     DropRecords();
-    HostControl::SetAtomicWriteFault(true);
+    faults.CutShortBeforeRename();
     ASSERT_EQ(Model().AddContact(Contact("Bert", "Family", "456")), 1);
     EXPECT_EQ(m_root.ReadFile(kContactFile), strBefore);
     EXPECT_TRUE(Model().MyGetContactDirty());
@@ -166,7 +168,7 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
     EXPECT_TRUE(std::any_of(listLines.begin(), listLines.end(), [](const std::string& strLine) {
         return strLine.find("contact_list.xml") != std::string::npos;
     }));
-    HostControl::SetAtomicWriteFault(false);
+    faults.Clear();
     EXPECT_FALSE(Model().OnTimeoutSaveContact(91110));
     EXPECT_TRUE(Model().MyGetContactDirty());
     EXPECT_TRUE(Model().OnTimeoutSaveContact(NS_DIRECTORY::kLocalSaveTimerId));
@@ -174,10 +176,10 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
     EXPECT_NE(m_root.ReadFile(kContactFile).find("Bert"), std::string::npos);
     EXPECT_EQ(MarkBits(), 1);
     // A failed save is also retried by the next change.
-    HostControl::SetAtomicWriteFault(true);
+    faults.CutShortBeforeRename();
     ASSERT_GE(Model().AddGroup({"Work", ""}), 0);
     EXPECT_TRUE(Model().MyGetGroupDirty());
-    HostControl::SetAtomicWriteFault(false);
+    faults.Clear();
     ASSERT_GE(Model().AddGroup({"Play", ""}), 0);
     EXPECT_FALSE(Model().MyGetGroupDirty());
     EXPECT_THAT(Rows(kGroupFile, "display_name"), ::testing::IsSupersetOf({"Work", "Play"}));
@@ -185,12 +187,13 @@ TEST_F(ContactFilesTest, ASaveInterruptedBeforeTheRenameLeavesThePreviousFileWho
 
 // Such files used to stay for ever: 200 kills during edits left 87 of them.
 TEST_F(ContactFilesTest, TemporaryFilesLeftByInterruptedSavesAreRemovedAtTheNextStart) {
+    testsupport::FaultyFileSystem faults;
     Model();
-    HostControl::SetAtomicWriteFault(true);
+    faults.CutShortBeforeRename();
     ASSERT_EQ(Model().AddContact(Contact("Anna", "Family")), 0);
     ASSERT_GE(Model().AddGroup({"Work", ""}), 0);
     ASSERT_EQ(XPortFactory::ExportToPath(nullptr), 0);
-    HostControl::SetAtomicWriteFault(false);
+    faults.Clear();
     const Strings listForeign = {".contact_list.xml.1.5.tmp",  // its writer still runs
                                  ".contact_list.xml.tmp", ".remote_phonebook_list.xml.99999.1.tmp"};
     for (const std::string& strName : listForeign) {

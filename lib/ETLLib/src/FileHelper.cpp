@@ -1,11 +1,9 @@
 // Phone paths under the host's root directory, and the crash-safe file write.
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <exception>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include <mutex>
 
 #include "BaseHelper.h"
+#include "FileSystem.h"
 #include "HostState.h"
 
 namespace fs = std::filesystem;
@@ -28,9 +27,6 @@ FileRoot& Root() {
     static FileRoot* pRoot = new FileRoot;
     return *pRoot;
 }
-
-std::atomic<bool> g_bAtomicWriteFault{false};
-std::atomic<unsigned> g_nTempCounter{0};
 
 bool IsUnder(const std::string& strPath, const std::string& strRoot) {
     return strPath.compare(0, strRoot.size(), strRoot) == 0 &&
@@ -49,76 +45,6 @@ bool HasDotComponent(const std::string& strPath) {
 // "/a/../../etc" becomes "/etc", so a phone path can never climb out of the root.
 std::string WithoutDotComponents(const std::string& strPath) {
     return HasDotComponent(strPath) ? fs::path(strPath).lexically_normal().string() : strPath;
-}
-
-bool WriteAll(int nFd, const std::string& strData) {
-    std::size_t nDone = 0;
-    while (nDone < strData.size()) {
-        const ssize_t nWritten = ::write(nFd, strData.data() + nDone, strData.size() - nDone);
-        if (nWritten < 0 && errno == EINTR) {
-            continue;
-        }
-        if (nWritten <= 0) {
-            return false;
-        }
-        nDone += static_cast<std::size_t>(nWritten);
-    }
-    return true;
-}
-
-bool SyncFolder(const fs::path& folder) {
-    const int nFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (nFd < 0) {
-        return false;
-    }
-    const bool bOk = ::fsync(nFd) == 0;
-    ::close(nFd);
-    return bOk;
-}
-
-constexpr const char* kTempSuffix = ".tmp";
-
-std::string TempNameFor(const fs::path& target) {
-    return (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
-                                    "." + std::to_string(g_nTempCounter.fetch_add(1)) + kTempSuffix))
-        .string();
-}
-
-// The replaced file keeps its permissions; a new one gets the default ones of the process.
-void KeepModeOf(const fs::path& target, int nFd) {
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) {
-        ::fchmod(nFd, info.st_mode & 07777);
-    }
-}
-
-// Writes and flushes the temporary file; false (file closed, maybe left behind) on any failure.
-bool WriteTempFile(const std::string& strTemp, const fs::path& target, const std::string& strData) {
-    const int nFd = ::open(strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (nFd < 0) {
-        return false;
-    }
-    KeepModeOf(target, nFd);
-    const bool bOk = WriteAll(nFd, strData) && ::fsync(nFd) == 0;
-    return ::close(nFd) == 0 && bOk;
-}
-
-bool WriteAtomically(const fs::path& target, const std::string& strData) {
-    std::error_code ec;
-    fs::create_directories(target.parent_path(), ec);
-    const std::string strTemp = TempNameFor(target);
-    if (!WriteTempFile(strTemp, target, strData)) {
-        ::unlink(strTemp.c_str());
-        return false;
-    }
-    if (g_bAtomicWriteFault.load()) {
-        return false;
-    }
-    if (::rename(strTemp.c_str(), target.c_str()) != 0) {
-        ::unlink(strTemp.c_str());
-        return false;
-    }
-    return SyncFolder(target.parent_path());
 }
 
 // The digits of text from nBegin up to the next '.', which must come; nEnd receives its position.
@@ -140,10 +66,11 @@ bool ReadNumberField(const std::string& strText, std::size_t nBegin, unsigned lo
     return true;
 }
 
-// The writer's process id when strName is a temporary name TempNameFor gives for strTarget; -1 otherwise.
+// The writer's process id when strName is a temporary name hostcore::AtomicWriteTempName gives for strTarget;
+// -1 otherwise.
 long long TempWriterOf(const std::string& strName, const std::string& strTarget) {
     const std::string strPrefix = "." + strTarget + ".";
-    const std::string strSuffix = kTempSuffix;
+    const std::string strSuffix = hostcore::kAtomicWriteTempSuffix;
     if (strName.size() <= strPrefix.size() + strSuffix.size() ||
         strName.compare(0, strPrefix.size(), strPrefix) != 0 ||
         strName.compare(strName.size() - strSuffix.size(), strSuffix.size(), strSuffix) != 0) {
@@ -196,10 +123,6 @@ std::string GetRoot() {
     return root.strRoot;
 }
 
-void SetAtomicWriteFault(bool bFail) {
-    g_bAtomicWriteFault = bFail;
-}
-
 }  // namespace hostcore
 
 namespace ETL_MiscHelper {
@@ -234,11 +157,22 @@ bool fileWriteAtomic(const std::string& strPath, const std::string& strData) {
         return false;
     }
     try {
-        const fs::path target(pathMapToRoot(strPath));
-        if (target.filename().empty()) {
+        const std::string strTarget = pathMapToRoot(strPath);
+        if (fs::path(strTarget).filename().empty()) {
             return false;
         }
-        return WriteAtomically(target, strData);
+        return ETL_FileSystem::Current()->WriteFileAtomic(strTarget, strData);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool fileRemove(const std::string& strPath) {
+    if (strPath.empty()) {
+        return false;
+    }
+    try {
+        return ETL_FileSystem::Current()->RemoveFile(pathMapToRoot(strPath));
     } catch (const std::exception&) {
         return false;
     }
@@ -261,7 +195,7 @@ int fileRemoveStaleTemps(const std::string& strPath) {
             const long long nPid = TempWriterOf(strName, strTarget);
             std::error_code typeError;
             if (nPid > 0 && IsStaleWriter(nPid) && it->is_regular_file(typeError) &&
-                ::unlink(it->path().c_str()) == 0) {
+                ETL_FileSystem::Current()->RemoveFile(it->path().string())) {
                 ++nRemoved;
             }
         }

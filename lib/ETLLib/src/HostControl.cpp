@@ -68,7 +68,7 @@ void Reset() {
     hostcore::ClearConfig();
     hostcore::ClearRegistry();
     hostcore::ResetTransferLimits();
-    hostcore::SetAtomicWriteFault(false);
+    hostcore::InstallFileSystem(nullptr);
     etl_host::ResetCommonUnits();
 }
 
@@ -83,9 +83,13 @@ void SetRootDir(const std::string& strDir) {
     std::filesystem::create_directories(strRoot + "/tmp", ec);
 }
 
-std::string GetRootDir() { return hostcore::GetRoot(); }
+std::string GetRootDir() {
+    return hostcore::GetRoot();
+}
 
-std::string MapPath(const std::string& strPath) { return ETL_MiscHelper::pathMapToRoot(strPath); }
+std::string MapPath(const std::string& strPath) {
+    return ETL_MiscHelper::pathMapToRoot(strPath);
+}
 
 void SetNetworkReady(bool bReady) {
     SetPhoneState([bReady](hostcore::Records& records) { records.bNetworkReady = bReady; });
@@ -123,33 +127,54 @@ TransferLimits GetTransferLimits() {
     return settings.limits;
 }
 
-void SetLoopbackOnly(bool bOn) { s_bLoopbackOnly.store(bOn); }
+void SetLoopbackOnly(bool bOn) {
+    s_bLoopbackOnly.store(bOn);
+}
 
-bool IsLoopbackOnly() { return s_bLoopbackOnly.load(); }
+bool IsLoopbackOnly() {
+    return s_bLoopbackOnly.load();
+}
 
-void SetAtomicWriteFault(bool bFail) { hostcore::SetAtomicWriteFault(bFail); }
+void SetFileSystem(ETL_FileSystem::CFileSystem* pFileSystem) {
+    hostcore::InstallFileSystem(pFileSystem);
+}
 
-std::vector<Notification> TakeNotifications() { return TakeRecord(&hostcore::Records::notifications); }
+std::vector<Notification> TakeNotifications() {
+    return TakeRecord(&hostcore::Records::notifications);
+}
 
 std::vector<std::string> TakeLogLines() {
     std::deque<std::string> lines = TakeRecord(&hostcore::Records::logLines);
-    return std::vector<std::string>(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    return std::vector<std::string>(std::make_move_iterator(lines.begin()),
+                                    std::make_move_iterator(lines.end()));
 }
 
-std::vector<CallOutRecord> TakeCallOuts() { return TakeRecord(&hostcore::Records::callOuts); }
+std::vector<CallOutRecord> TakeCallOuts() {
+    return TakeRecord(&hostcore::Records::callOuts);
+}
 
-std::vector<CallLogUpdateData> TakeCallLogUpdates() { return TakeRecord(&hostcore::Records::callLogUpdates); }
+std::vector<CallLogUpdateData> TakeCallLogUpdates() {
+    return TakeRecord(&hostcore::Records::callLogUpdates);
+}
 
-int TakeCallLogResets() { return TakeRecord(&hostcore::Records::nCallLogResets); }
+int TakeCallLogResets() {
+    return TakeRecord(&hostcore::Records::nCallLogResets);
+}
 
 std::vector<std::vector<SuperSearchItemData>> TakeCallLogDispNames() {
     return TakeRecord(&hostcore::Records::dispNames);
 }
 
-std::vector<MenuTitleRecord> TakeMenuTitles() { return TakeRecord(&hostcore::Records::menuTitles); }
+std::vector<MenuTitleRecord> TakeMenuTitles() {
+    return TakeRecord(&hostcore::Records::menuTitles);
+}
 
-std::vector<int> TakeRemovedStatuses() { return TakeRecord(&hostcore::Records::removedStatuses); }
+std::vector<int> TakeRemovedStatuses() {
+    return TakeRecord(&hostcore::Records::removedStatuses);
+}
 
-int TakeProcessedCallbacks() { return TakeRecord(&hostcore::Records::nProcessedCallbacks); }
+int TakeProcessedCallbacks() {
+    return TakeRecord(&hostcore::Records::nProcessedCallbacks);
+}
 
 }  // namespace HostControl

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileSystem.h"
 #include "HostControl.h"
 #include "MsgQueue.h"
 #include "PhoneServices.h"
@@ -127,10 +128,14 @@ void ClearConfig();
 // Whole-text decimal int with optional sign and surrounding blanks; false for anything else or out of range.
 bool ParseIntStrict(const std::string& strText, int* pValue);
 
-// Files (FileHelper.cpp).
+// Files (FileHelper.cpp, FileSystem.cpp).
 void SetRoot(const std::string& strDir);
 std::string GetRoot();
-void SetAtomicWriteFault(bool bFail);
+// The temporary file an atomic write of strTarget uses: ".<name>.<pid>.<n>.tmp" in the same folder.
+constexpr const char* kAtomicWriteTempSuffix = ".tmp";
+std::string AtomicWriteTempName(const std::string& strTarget);
+// Null puts the real file system back.
+void InstallFileSystem(ETL_FileSystem::CFileSystem* pFileSystem);
 
 // Registry (Registry.cpp).
 void ClearRegistry();

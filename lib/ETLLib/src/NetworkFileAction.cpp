@@ -4,13 +4,13 @@
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -22,6 +22,7 @@
 
 #include "AppLog.h"
 #include "BaseHelper.h"
+#include "FileSystem.h"
 #include "HostControl.h"
 #include "TaskAction.h"
 
@@ -102,7 +103,9 @@ bool IsLoopbackHost(const std::string& strHost) {
     return strHost == "127.0.0.1" || strHost == "::1" || strcasecmp(strHost.c_str(), "localhost") == 0;
 }
 
-bool IsLoopbackUrl(const char* pUrl) { return IsLoopbackHost(UrlHost(pUrl)); }
+bool IsLoopbackUrl(const char* pUrl) {
+    return IsLoopbackHost(UrlHost(pUrl));
+}
 
 bool IsLoopbackAddress(const curl_sockaddr& address) {
     if (address.family == AF_INET) {
@@ -171,15 +174,8 @@ TaskActionErrorType ErrorOfCurlCode(CURLcode eCode) {
     }
 }
 
-void SyncFolder(const fs::path& folder) {
-    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-
-// A temporary file beside a target. Commit() renames it over the target; otherwise it is removed.
+// A temporary file beside a target, written through the host's file system. Commit() renames it over the
+// target; otherwise it is removed.
 class CTempFile {
 public:
     CTempFile() = default;
@@ -189,56 +185,52 @@ public:
 
     // Creates missing parent folders of the target too.
     bool Create(const std::string& strTarget) {
+        ETL_FileSystem::CFileSystem& files = *ETL_FileSystem::Current();
         m_target = strTarget;
-        std::error_code ec;
         if (m_target.has_parent_path()) {
-            fs::create_directories(m_target.parent_path(), ec);
+            files.CreateFolders(m_target.parent_path().string());
         }
-        std::string strPattern = strTarget + ".part.XXXXXX";
-        const int fd = mkostemp(strPattern.data(), O_CLOEXEC);
-        if (fd < 0) {
+        const std::string strTemp = strTarget + ".part." + std::to_string(::getpid()) + "." +
+                                    std::to_string(s_nTempCounter.fetch_add(1));
+        m_pFile = files.NewWritableFile(strTemp, 0644);
+        if (!m_pFile) {
             return false;
         }
-        m_strTemp = strPattern;
-        fchmod(fd, 0644);
-        m_pFile = fdopen(fd, "wb");
-        if (m_pFile == nullptr) {
-            close(fd);
-            return false;
-        }
+        m_strTemp = strTemp;
         return true;
     }
 
-    std::FILE* File() const { return m_pFile; }
+    bool Append(const char* pData, std::size_t nSize) { return m_pFile && m_pFile->Append(pData, nSize); }
 
     bool Commit() {
-        const bool bWritten = std::fflush(m_pFile) == 0 && fsync(fileno(m_pFile)) == 0;
-        const bool bClosed = std::fclose(m_pFile) == 0;
-        m_pFile = nullptr;
-        if (!bWritten || !bClosed || std::rename(m_strTemp.c_str(), m_target.c_str()) != 0) {
+        ETL_FileSystem::CFileSystem& files = *ETL_FileSystem::Current();
+        bool bWritten = m_pFile && m_pFile->Sync();
+        bWritten = m_pFile && m_pFile->Close() && bWritten;
+        m_pFile.reset();
+        if (!bWritten || !files.RenameFile(m_strTemp, m_target.string())) {
             return false;
         }
         m_strTemp.clear();
-        SyncFolder(m_target.parent_path());
+        files.SyncFolder(m_target.parent_path().string());
         return true;
     }
 
 private:
     void Discard() {
-        if (m_pFile != nullptr) {
-            std::fclose(m_pFile);
-            m_pFile = nullptr;
-        }
+        m_pFile.reset();
         if (!m_strTemp.empty()) {
-            unlink(m_strTemp.c_str());
+            ETL_FileSystem::Current()->RemoveFile(m_strTemp);
             m_strTemp.clear();
         }
     }
 
+    static std::atomic<unsigned> s_nTempCounter;
     fs::path m_target;
     std::string m_strTemp;
-    std::FILE* m_pFile = nullptr;
+    std::unique_ptr<ETL_FileSystem::CWritableFile> m_pFile;
 };
+
+std::atomic<unsigned> CTempFile::s_nTempCounter{0};
 
 bool ReadLocalFile(const std::string& strPath, std::string& strContent) {
     std::error_code ec;
@@ -289,7 +281,7 @@ public:
         if (strTarget.empty() || !tempFile.Create(strTarget)) {
             return Finish(TA_LOCAL_FILE_ERROR, "local file not writable");
         }
-        m_pFile = tempFile.File();
+        m_pFile = &tempFile;
         TaskActionErrorType eError = Perform();
         m_pFile = nullptr;
         if (eError == TA_NO_ERROR && !tempFile.Commit()) {
@@ -385,7 +377,8 @@ private:
     }
 
     bool ApplyLimits() {
-        return ApplyLoopbackGuard() && SetOption(CURLOPT_NOSIGNAL, 1L) && SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
+        return ApplyLoopbackGuard() && SetOption(CURLOPT_NOSIGNAL, 1L) &&
+               SetOption(CURLOPT_PROTOCOLS_STR, kAllowedProtocols) &&
                SetOption(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) &&
                SetOption(CURLOPT_FOLLOWLOCATION, 1L) &&
                SetOption(CURLOPT_MAXREDIRS, static_cast<long>(m_limits.nMaxRedirects)) &&
@@ -473,7 +466,7 @@ private:
             self.m_bTooLarge = true;
             return 0;
         }
-        if (self.m_pFile != nullptr && std::fwrite(pData, 1, nBytes, self.m_pFile) != nBytes) {
+        if (self.m_pFile != nullptr && !self.m_pFile->Append(pData, nBytes)) {
             self.m_bLocalWriteFailed = true;
             return 0;
         }
@@ -501,7 +494,7 @@ private:
     const char* m_pMethod = "GET";
     CURL* m_pCurl = nullptr;
     curl_slist* m_pHeaders = nullptr;
-    std::FILE* m_pFile = nullptr;
+    CTempFile* m_pFile = nullptr;  // where a download's body goes
     CURLcode m_eCode = CURLE_OK;
     long m_nHttpStatus = 0;
     long long m_nReceived = 0;

@@ -1,0 +1,131 @@
+// The host's file-system seam: every step of an atomic write failing in turn, the nth call of a kind
+// failing, and the host's own writes (INI store, downloads, removals) passing through it.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BaseHelper.h"
+#include "FaultyFileSystem.h"
+#include "FileSystem.h"
+#include "HostControl.h"
+#include "LoopbackHttpServer.h"
+#include "Registry.h"
+#include "TaskAction.h"
+#include "TempRoot.h"
+
+namespace {
+
+using testsupport::FaultyFileSystem;
+using testsupport::FileFault;
+
+constexpr const char* kFile = "/config/data/list.xml";
+
+class FileSystemTest : public testsupport::HostFixture {
+protected:
+    std::vector<std::string> FilesIn(const std::string& strPhoneFolder) const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_root.Path(strPhoneFolder))) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(FileSystemTest, EveryFailedStepOfAnAtomicWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    for (const FileFault eFault : testsupport::SaveStepFaults()) {
+        SCOPED_TRACE(testsupport::FileFaultName(eFault));
+        m_root.WriteFile(kFile, "old content");
+        FaultyFileSystem faults;
+        faults.FailNth(eFault);
+        EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic(kFile, "new content"));
+        EXPECT_EQ(faults.Injected(), 1);
+        // Only the folder flush comes after the rename: the new name is there but may not survive a power
+        // cut, so the write still answers false.
+        EXPECT_EQ(m_root.ReadFile(kFile), eFault == FileFault::SyncFolder ? "new content" : "old content");
+        EXPECT_EQ(FilesIn("/config/data"), std::vector<std::string>{"list.xml"});
+        EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic(kFile, "newer content"));
+        EXPECT_EQ(m_root.ReadFile(kFile), "newer content");
+    }
+}
+
+TEST_F(FileSystemTest, TheNthCallOfAKindFailsAndTheCallsAreCounted) {
+    FaultyFileSystem faults;
+    faults.FailNth(FileFault::Rename, 2);
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic(kFile, "one"));
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic(kFile, "two"));
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic(kFile, "three"));
+    EXPECT_EQ(m_root.ReadFile(kFile), "three");
+    EXPECT_EQ(faults.Calls(FileFault::Rename), 3);
+    EXPECT_EQ(faults.Calls(FileFault::ShortWrite), faults.Calls(FileFault::NoSpace));
+    EXPECT_EQ(faults.Injected(), 1);
+
+    faults.FailEvery(FileFault::Remove);
+    m_root.WriteFile("/tmp/stray", "x");
+    EXPECT_FALSE(ETL_MiscHelper::fileRemove("/tmp/stray"));
+    EXPECT_TRUE(m_root.Exists("/tmp/stray"));
+    faults.Clear();
+    EXPECT_TRUE(ETL_MiscHelper::fileRemove("/tmp/stray"));
+    EXPECT_FALSE(m_root.Exists("/tmp/stray"));
+    EXPECT_FALSE(ETL_MiscHelper::fileRemove("/tmp/stray"));
+    EXPECT_FALSE(ETL_MiscHelper::fileRemove(""));
+}
+
+TEST_F(FileSystemTest, InstalledFileSystemsStackAndResetPutsTheRealOneBack) {
+    {
+        FaultyFileSystem outer;
+        EXPECT_EQ(ETL_FileSystem::Current(), &outer);
+        {
+            FaultyFileSystem inner;
+            EXPECT_EQ(inner.Target(), &outer);
+            outer.FailEvery(FileFault::Open);
+            EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic(kFile, "x"));
+            EXPECT_EQ(inner.Calls(FileFault::Open), 1);
+        }
+        EXPECT_EQ(ETL_FileSystem::Current(), &outer);
+        HostControl::Reset();
+        EXPECT_EQ(ETL_FileSystem::Current(), ETL_FileSystem::Default());
+    }
+    EXPECT_EQ(ETL_FileSystem::Current(), ETL_FileSystem::Default());
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic(kFile, "x"));
+}
+
+TEST_F(FileSystemTest, TheIniStoreFlushGoesThroughTheSeam) {
+    const std::string strMark = "/tmp/mark.ini";
+    const RegistryHandle hMark = registryOpen(strMark, "update");
+    registrySetInt(hMark, "type", 1);
+    FaultyFileSystem faults;
+    faults.FailNth(FileFault::NoSpace);
+    EXPECT_FALSE(registryFlush(hMark));
+    EXPECT_FALSE(m_root.Exists(strMark));
+    EXPECT_TRUE(registryFlush(hMark));
+    EXPECT_EQ(m_root.ReadFile(strMark), "[update]\ntype=1\n");
+}
+
+TEST_F(FileSystemTest, ADownloadWhoseWriteFailsKeepsTheOldFileAndLeavesNothingBeside) {
+    testsupport::LoopbackHttpServer server;
+    server.Serve("/book.xml", std::string(100000, 'x'));
+    for (const FileFault eFault : {FileFault::Open, FileFault::ShortWrite, FileFault::NoSpace,
+                                   FileFault::Sync, FileFault::Close, FileFault::Rename}) {
+        SCOPED_TRACE(testsupport::FileFaultName(eFault));
+        m_root.WriteFile(kFile, "old");
+        FaultyFileSystem faults;
+        faults.FailNth(eFault);
+        NS_TA::CNetworkFileAction* pAction =
+            TaskAction_CreateNetworkFileAction(kFile, server.Url("/book.xml"));
+        ASSERT_NE(pAction, nullptr);
+        pAction->SetRead(true);
+        EXPECT_FALSE(pAction->Exec());
+        EXPECT_EQ(pAction->GetTaskActionErrorType(), NS_TA::TA_LOCAL_FILE_ERROR);
+        TaskAction_DestroyNetworkFileAction(pAction);
+        EXPECT_EQ(faults.Injected(), 1);
+        EXPECT_EQ(m_root.ReadFile(kFile), "old");
+        EXPECT_EQ(FilesIn("/config/data"), std::vector<std::string>{"list.xml"});
+    }
+}
+
+}  // namespace
