@@ -1,6 +1,5 @@
 #include "ContactRemoteAction.h"
 
-#include <cstdio>
 #include <new>
 
 #include "BaseHelper.h"
@@ -37,7 +36,7 @@ bool CContactRemoteAction::MyParse() {
 
 void CContactRemoteAction::RemoveLocalFile() const {
     if (!GetFilePath().empty()) {
-        std::remove(ETL_MiscHelper::pathMapToRoot(GetFilePath()).c_str());
+        ETL_MiscHelper::fileRemove(GetFilePath());
     }
 }
 

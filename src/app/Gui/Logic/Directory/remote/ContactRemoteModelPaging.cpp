@@ -1,6 +1,5 @@
 // The remote model's paging road: one directory page at a time loaded into a flat list beside the tree.
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -189,7 +188,7 @@ void CContactRemoteModel::MyOnPageLoaded(NS_TA::CTaskAction* pTaskAction) {
         m_pPageAction = nullptr;
     }
     if (m_pPageAction == nullptr) {
-        std::remove(ETL_MiscHelper::pathMapToRoot(kPageFile).c_str());
+        ETL_MiscHelper::fileRemove(kPageFile);
     }
     TaskAction_DestroyNetworkFileAction(pAction);
 }

@@ -1,6 +1,5 @@
 #include "ContactRemotePageAction.h"
 
-#include <cstdio>
 #include <new>
 
 #include "BaseHelper.h"
@@ -51,7 +50,7 @@ bool CContactRemotePageAction::Exec() {
 
 CContactRemotePageAction::~CContactRemotePageAction() {
     if (m_bAbandoned) {
-        std::remove(ETL_MiscHelper::pathMapToRoot(GetFilePath()).c_str());
+        ETL_MiscHelper::fileRemove(GetFilePath());
     }
 }
 
