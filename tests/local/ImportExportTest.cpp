@@ -242,6 +242,35 @@ TEST_F(ImportExportTest, AFileThatCannotBeImportedLeavesThePhoneBookAlone) {
     EXPECT_TRUE(AllNames().empty());
 }
 
+// An import during a background reload used to empty the phone book and save the file's contacts, and then
+// the reload's answer swapped them away; it is now refused with the busy code before anything is emptied.
+TEST_F(ImportExportTest, AnImportWhileABackgroundReloadRunsIsRefusedBeforeAnythingIsEmptied) {
+    m_root.WriteFile(kImportFile, "<root_contact><contact display_name=\"Imported\"/></root_contact>");
+    const std::string strContacts = m_root.ReadFile(kContactFile);
+    const std::string strGroups = m_root.ReadFile(kGroupFile);
+    const Strings listGroups = GroupNames();
+    ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
+    DropRecords();
+    const std::pair<const char*, std::function<int()>> kCases[] = {
+        {"replace", [] { return XPortFactory::ImportByPath(nullptr, false, false, false); }},
+        {"append", [] { return XPortFactory::ImportByPath(nullptr, true, true, false); }},
+        {"replace after the limit check",
+         [] { return XPortFactory::ImportByPath(nullptr, false, false, true); }},
+        {"a reader itself", [] { return NS_DIRECTORY::CXPortOsprey().Import(nullptr, false, false, false); }},
+    };
+    for (const auto& entry : kCases) {
+        EXPECT_EQ(entry.second(), NS_DIRECTORY::XPORT_RESULT_BUSY) << entry.first;
+        EXPECT_EQ(AllNames(), (Strings{"Alice"})) << entry.first;
+        EXPECT_EQ(GroupNames(), listGroups) << entry.first;
+    }
+    EXPECT_EQ(m_root.ReadFile(kContactFile), strContacts);
+    EXPECT_EQ(m_root.ReadFile(kGroupFile), strGroups);
+    EXPECT_EQ(CountOf(NS_DIRECTORY::kLocalContactChangedMsg), 0);
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(XPortFactory::ImportByPath(nullptr, true, true, false), 0);
+    EXPECT_EQ(AllNames(), (Strings{"Alice", "Imported"}));
+}
+
 TEST_F(ImportExportTest, AnExportReadsBackAsTheSameContactsGroupsAndMemberships) {
     ASSERT_GE(Model().AddGroup({"Club", ""}), 0);
     ASSERT_GE(Model().AddContact(Contact("Bob", "Club", "200", "201", "202")), 0);

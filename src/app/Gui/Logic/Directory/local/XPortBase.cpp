@@ -19,10 +19,14 @@ const std::string& CXPortBase::DefaultFilePath() {
 
 int CXPortBase::Import(const char* pPath, bool bKeepContacts, bool bKeepGroups, bool bCheckLimits) {
     try {
+        const CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
+        if (pModel != nullptr && pModel->IsReloadGroupAndItemByHttp()) {
+            app_log(6, APP_LOG_WARNING, "Local contact: no import while the phone book reloads.\n");
+            return XPORT_RESULT_BUSY;
+        }
         const std::string strPath =
             pPath == nullptr || *pPath == '\0' ? DefaultFilePath() : std::string(pPath);
         if (bCheckLimits) {
-            const CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
             const int nCode =
                 CommonAPI_CanContactFileImported(strPath, pModel != nullptr ? pModel->GetMaxGroupCount() : 0,
                                                  pModel != nullptr ? pModel->GetMaxContactCount() : 0,

@@ -7,7 +7,9 @@
 // the same group or contact.
 //
 // A file that is missing, does not parse or is not of the reader's format is refused with 1 before
-// anything is emptied; a file of the right format that holds nothing still empties the phone book.
+// anything is emptied; a file of the right format that holds nothing still empties the phone book. While a
+// background reload runs, every import is refused with 12 (the busy answer of an import request) before
+// anything is emptied: the reload's answer would swap the imported book away.
 
 #include <string>
 
@@ -24,6 +26,7 @@ enum XPortResultCode : int {
     XPORT_RESULT_OK = 0,
     XPORT_RESULT_INVALID_FILE = 1,  // unknown type, missing root, unreadable file, or export without a model
     XPORT_RESULT_NO_PATH = 7,       // also: the export object could not be made
+    XPORT_RESULT_BUSY = 12,         // a background reload of the phone book runs
     XPORT_RESULT_NO_MODEL = 17,
 };
 
