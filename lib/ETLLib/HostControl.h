@@ -107,6 +107,9 @@ std::vector<Notification> TakeNotifications();
 
 // Formatted log lines since the last take, as the module wrote them (with their "\n"); the newest 100000.
 std::vector<std::string> TakeLogLines();
+// The lines of warning level (4) or more severe and the ETL_TraceHelper warnings since the last take of
+// warnings, kept apart from the take above; the newest 100000.
+std::vector<std::string> TakeWarningLines();
 // Echo log lines to stderr as they are written.
 void SetLogEcho(bool bEcho);
 

@@ -57,6 +57,9 @@ TEST_F(ConfigAndRecordsTest, LogLinesAreKeptExactlyAndEchoedToStderrOnlyWhenEnab
     EXPECT_EQ(lines[2], "[ContactRemoteModel.cpp] Prase Fail 3");
     EXPECT_EQ(lines[3], "echoed line 2\n");
     EXPECT_TRUE(HostControl::TakeLogLines().empty());
+    EXPECT_EQ(HostControl::TakeWarningLines(),
+              (std::vector<std::string>{"[ContactRemoteModel.cpp] Prase Fail 3", "echoed line 2\n"}));
+    EXPECT_TRUE(HostControl::TakeWarningLines().empty());
 }
 
 TEST_F(ConfigAndRecordsTest, LoggingFromManyThreadsKeepsEveryLine) {

@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <deque>
 #include <exception>
 #include <vector>
 
@@ -38,37 +39,44 @@ void Echo(const std::string& strLine) {
     }
 }
 
-void KeepLine(std::string strLine) {
+void KeepIn(std::deque<std::string>& lines, std::string strLine) {
+    if (lines.size() >= kMaxKeptLines) {
+        lines.pop_front();
+    }
+    lines.push_back(std::move(strLine));
+}
+
+void KeepLine(std::string strLine, bool bWarning) {
     hostcore::Records& records = hostcore::Recs();
     std::lock_guard<std::mutex> lock(records.mutex);
     if (records.bLogEcho) {
         Echo(strLine);
     }
-    if (records.logLines.size() >= kMaxKeptLines) {
-        records.logLines.pop_front();
+    if (bWarning) {
+        KeepIn(records.warningLines, strLine);
     }
-    records.logLines.push_back(std::move(strLine));
+    KeepIn(records.logLines, std::move(strLine));
 }
 
 // Formats and keeps one line; a line that cannot be kept is lost, logging never fails its caller.
-void LogV(const char* pPrefix, const char* pFormat, va_list args) {
+void LogV(const char* pPrefix, bool bWarning, const char* pFormat, va_list args) {
     try {
         std::string strLine = pPrefix;
         strLine += FormatV(pFormat, args);
-        KeepLine(std::move(strLine));
+        KeepLine(std::move(strLine), bWarning);
     } catch (const std::exception&) {
     }
 }
 
 }  // namespace
 
-void app_log(int /*nModule*/, int /*nLevel*/, const char* pFormat, ...) {
+void app_log(int /*nModule*/, int nLevel, const char* pFormat, ...) {
     if (pFormat == nullptr) {
         return;
     }
     va_list args;
     va_start(args, pFormat);
-    LogV("", pFormat, args);
+    LogV("", nLevel <= APP_LOG_WARNING, pFormat, args);
     va_end(args);
 }
 
@@ -86,7 +94,7 @@ void etlWarningMessage(const char* pSourceFile, const char* pFormat, ...) {
     }
     va_list args;
     va_start(args, pFormat);
-    LogV(strPrefix.c_str(), pFormat, args);
+    LogV(strPrefix.c_str(), true, pFormat, args);
     va_end(args);
 }
 

@@ -149,6 +149,12 @@ std::vector<std::string> TakeLogLines() {
                                     std::make_move_iterator(lines.end()));
 }
 
+std::vector<std::string> TakeWarningLines() {
+    std::deque<std::string> lines = TakeRecord(&hostcore::Records::warningLines);
+    return std::vector<std::string>(std::make_move_iterator(lines.begin()),
+                                    std::make_move_iterator(lines.end()));
+}
+
 std::vector<CallOutRecord> TakeCallOuts() {
     return TakeRecord(&hostcore::Records::callOuts);
 }

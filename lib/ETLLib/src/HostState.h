@@ -105,6 +105,7 @@ struct Records {
     std::mutex mutex;
     std::vector<HostControl::Notification> notifications;
     std::deque<std::string> logLines;
+    std::deque<std::string> warningLines;  // also in logLines
     std::vector<HostControl::CallOutRecord> callOuts;
     std::vector<CallLogUpdateData> callLogUpdates;
     int nCallLogResets = 0;

@@ -57,6 +57,7 @@ void ResetRecords() {
     std::lock_guard<std::mutex> lock(records.mutex);
     records.notifications.clear();
     records.logLines.clear();
+    records.warningLines.clear();
     records.callOuts.clear();
     records.callLogUpdates.clear();
     records.nCallLogResets = 0;
