@@ -41,12 +41,13 @@ const std::vector<FileFault>& SaveStepFaults() {
 // Applies the write faults of its file system to one file.
 class FaultyFileSystem::FaultyFile : public ETL_FileSystem::CWritableFile {
 public:
-    FaultyFile(FaultyFileSystem& owner, std::unique_ptr<ETL_FileSystem::CWritableFile> pTarget)
-        : m_owner(owner), m_pTarget(std::move(pTarget)) {}
+    FaultyFile(FaultyFileSystem& owner, std::string strPath,
+               std::unique_ptr<ETL_FileSystem::CWritableFile> pTarget)
+        : m_owner(owner), m_strPath(std::move(strPath)), m_pTarget(std::move(pTarget)) {}
 
     bool Append(const char* pData, std::size_t nSize) override {
         FileFault eFault{};
-        if (!m_owner.NextCallFails(Step::Write, &eFault)) {
+        if (!m_owner.NextCallFails(Step::Write, m_strPath, &eFault)) {
             return m_pTarget->Append(pData, nSize);
         }
         if (eFault == FileFault::ShortWrite) {
@@ -60,7 +61,7 @@ public:
 
     bool Sync() override {
         FileFault eFault{};
-        if (m_owner.NextCallFails(Step::Sync, &eFault)) {
+        if (m_owner.NextCallFails(Step::Sync, m_strPath, &eFault)) {
             errno = EIO;
             return false;
         }
@@ -70,7 +71,7 @@ public:
     bool Close() override {
         const bool bClosed = m_pTarget->Close();
         FileFault eFault{};
-        if (m_owner.NextCallFails(Step::Close, &eFault)) {
+        if (m_owner.NextCallFails(Step::Close, m_strPath, &eFault)) {
             errno = EIO;
             return false;
         }
@@ -79,6 +80,7 @@ public:
 
 private:
     FaultyFileSystem& m_owner;
+    const std::string m_strPath;
     std::unique_ptr<ETL_FileSystem::CWritableFile> m_pTarget;
 };
 
@@ -138,13 +140,18 @@ int FaultyFileSystem::Injected() const {
     return m_nInjected;
 }
 
+std::vector<std::string> FaultyFileSystem::FailedPaths() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_listFailedPaths;
+}
+
 int FaultyFileSystem::Calls(FileFault eFault) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto found = m_mapCalls.find(StepOf(eFault));
     return found == m_mapCalls.end() ? 0 : found->second;
 }
 
-bool FaultyFileSystem::NextCallFails(Step eStep, FileFault* pFault) {
+bool FaultyFileSystem::NextCallFails(Step eStep, const std::string& strPath, FileFault* pFault) {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_mapCalls[eStep];
     bool bFails = false;
@@ -157,14 +164,18 @@ bool FaultyFileSystem::NextCallFails(Step eStep, FileFault* pFault) {
         }
         it = bNow && !it->bEvery ? m_listArmed.erase(it) : it + 1;
     }
-    m_nInjected += bFails ? 1 : 0;
+    if (bFails) {
+        ++m_nInjected;
+        m_listFailedPaths.push_back(
+            eStep == Step::SyncFolder && !m_strLastRenamedTo.empty() ? m_strLastRenamedTo : strPath);
+    }
     return bFails;
 }
 
 std::unique_ptr<ETL_FileSystem::CWritableFile> FaultyFileSystem::NewWritableFile(const std::string& strPath,
                                                                                  int nMode) {
     FileFault eFault{};
-    if (NextCallFails(Step::Open, &eFault)) {
+    if (NextCallFails(Step::Open, strPath, &eFault)) {
         errno = EACCES;
         return nullptr;
     }
@@ -173,21 +184,26 @@ std::unique_ptr<ETL_FileSystem::CWritableFile> FaultyFileSystem::NewWritableFile
     if (!pFile) {
         return nullptr;
     }
-    return std::make_unique<FaultyFile>(*this, std::move(pFile));
+    return std::make_unique<FaultyFile>(*this, strPath, std::move(pFile));
 }
 
 bool FaultyFileSystem::RenameFile(const std::string& strFrom, const std::string& strTo) {
     FileFault eFault{};
-    if (NextCallFails(Step::Rename, &eFault)) {
+    if (NextCallFails(Step::Rename, strTo, &eFault)) {
         errno = EIO;
         return false;
     }
-    return CFileSystemWrapper::RenameFile(strFrom, strTo);
+    if (!CFileSystemWrapper::RenameFile(strFrom, strTo)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_strLastRenamedTo = strTo;
+    return true;
 }
 
 bool FaultyFileSystem::RemoveFile(const std::string& strPath) {
     FileFault eFault{};
-    if (NextCallFails(Step::Remove, &eFault)) {
+    if (NextCallFails(Step::Remove, strPath, &eFault)) {
         errno = EIO;
         return false;
     }
@@ -196,7 +212,7 @@ bool FaultyFileSystem::RemoveFile(const std::string& strPath) {
 
 bool FaultyFileSystem::SyncFolder(const std::string& strFolder) {
     FileFault eFault{};
-    if (NextCallFails(Step::SyncFolder, &eFault)) {
+    if (NextCallFails(Step::SyncFolder, strFolder, &eFault)) {
         errno = EIO;
         return false;
     }
@@ -205,7 +221,7 @@ bool FaultyFileSystem::SyncFolder(const std::string& strFolder) {
 
 bool FaultyFileSystem::CreateFolders(const std::string& strFolder) {
     FileFault eFault{};
-    if (NextCallFails(Step::CreateFolders, &eFault)) {
+    if (NextCallFails(Step::CreateFolders, strFolder, &eFault)) {
         errno = EACCES;
         return false;
     }

@@ -50,6 +50,9 @@ public:
     int Injected() const;
     // Calls of the fault's step so far (both write faults count the same step).
     int Calls(FileFault eFault) const;
+    // The file each injected fault hit, in order: the file written, removed or renamed to (the temporary
+    // file, for the steps of writing one), and for a folder flush the file last renamed into it.
+    std::vector<std::string> FailedPaths() const;
 
     std::unique_ptr<ETL_FileSystem::CWritableFile> NewWritableFile(const std::string& strPath,
                                                                    int nMode) override;
@@ -63,8 +66,8 @@ private:
     enum class Step { Open, Write, Sync, Close, Rename, SyncFolder, Remove, CreateFolders };
     static Step StepOf(FileFault eFault);
 
-    // Counts a call of the step; the fault to inject into it, if any.
-    bool NextCallFails(Step eStep, FileFault* pFault);
+    // Counts a call of the step on the path; the fault to inject into it, if any.
+    bool NextCallFails(Step eStep, const std::string& strPath, FileFault* pFault);
 
     struct Armed {
         FileFault eFault;
@@ -74,6 +77,8 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Armed> m_listArmed;
     std::map<Step, int> m_mapCalls;
+    std::vector<std::string> m_listFailedPaths;
+    std::string m_strLastRenamedTo;
     int m_nInjected = 0;
 };
 

@@ -50,8 +50,10 @@ enum ContactResultCode : int {
 
 constexpr int kAllContactsGroupId = 0;
 constexpr int kBlacklistGroupId = 1;
-// The save timer of the local files: never armed here, killed after every save.
+// The save timer of the local files: armed only to retry a save that failed (or an update mark that could
+// not be written), killed once nothing is left unwritten; its expiry saves whatever is out of date.
 constexpr int kLocalSaveTimerId = 83179;
+constexpr int kLocalSaveRetryMs = 30000;
 // Notification to the GUI: the local phone book changed.
 constexpr int kLocalContactChangedMsg = 1720;
 // Notification to the GUI: a background reload of the files started (lParam 1) or ended (lParam 2).
@@ -147,8 +149,8 @@ public:
     bool MyLoadContactFromXmlFile(const std::string& strFileName);
     bool CreateContactGroupList(const std::string& strPath);
     // Write the file when it is out of date (always whole: a temporary file renamed over the old one). A
-    // failed write keeps the file out of date (the next change or the save timer tries again), leaves the old
-    // file whole and answers false.
+    // failed write logs a warning, keeps the file out of date, leaves the old file whole, arms the save timer
+    // to try again and answers false; the next change, the timer or the shutdown save writes it.
     bool SaveGroupToXml();
     bool SaveContactToXml();
     // True marks the data changed: the file is written at once and the GUI notified (also when the write
@@ -157,9 +159,11 @@ public:
     bool MySetContactDirty(bool bDirty);
     bool MyGetGroupDirty() const { return m_bGroupDirty; }
     bool MyGetContactDirty() const { return m_bContactDirty; }
+    // For timer 83179: save the file when it is out of date, and write an update mark left unwritten.
     bool OnTimeoutSaveGroup(unsigned int nTimerId);
     bool OnTimeoutSaveContact(unsigned int nTimerId);
-    // ORs the mask into "type" of the mark file; the file is rewritten only when a bit is new.
+    // ORs the mask into "type" of the mark file; the file is rewritten only when a bit is new or an earlier
+    // write of the mark failed (which is retried with the next save, or by the save timer).
     void SetContactUpdateMark(int nMask);
     bool ReloadGroupXml();
     bool ReloadContactXml();
@@ -373,6 +377,8 @@ private:
     void MyBuildContactDocument(pugi::xml_document& doc) const;
     bool MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath);
     bool MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite, int* pHighestId);
+    // Arms the save timer while a file is out of date or the update mark unwritten, else kills it.
+    void MyScheduleSaveRetry();
     void MyClearMenuList();
 
     static CContactGeneralModel* m_pInst;
@@ -390,6 +396,7 @@ private:
     int m_nCurrentFavorateCount = 0;
     bool m_bGroupDirty = false;
     bool m_bContactDirty = false;
+    bool m_bMarkUnwritten = false;  // the last write of the update mark failed
     bool m_bReloadByHttp = false;
     std::string m_strSaveBuffer;  // reused by every save
     // Background reloads accepted and not answered yet, numbered in the order they were accepted;

@@ -204,13 +204,12 @@ bool CContactGeneralModel::SaveGroupToXml() {
     if (!bWritten) {
         app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n",
                 kLocalGroupFileName);
+        MyScheduleSaveRetry();
         return false;
     }
     m_bGroupDirty = false;
     SetContactUpdateMark(2);
-    if (!m_bContactDirty) {
-        timerKillThreadTimer(kLocalSaveTimerId);
-    }
+    MyScheduleSaveRetry();
     return true;
 }
 
@@ -226,22 +225,41 @@ bool CContactGeneralModel::SaveContactToXml() {
     if (!bWritten) {
         app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n",
                 kLocalContactFileName);
+        MyScheduleSaveRetry();
         return false;
     }
     m_bContactDirty = false;
     SetContactUpdateMark(1);
-    if (!m_bGroupDirty) {
-        timerKillThreadTimer(kLocalSaveTimerId);
-    }
+    MyScheduleSaveRetry();
     return true;
 }
 
 bool CContactGeneralModel::OnTimeoutSaveGroup(unsigned int nTimerId) {
-    return nTimerId == static_cast<unsigned int>(kLocalSaveTimerId) && SaveGroupToXml();
+    if (nTimerId != static_cast<unsigned int>(kLocalSaveTimerId)) {
+        return false;
+    }
+    const bool bSaved = SaveGroupToXml();
+    SetContactUpdateMark(0);
+    MyScheduleSaveRetry();
+    return bSaved && !m_bMarkUnwritten;
 }
 
 bool CContactGeneralModel::OnTimeoutSaveContact(unsigned int nTimerId) {
-    return nTimerId == static_cast<unsigned int>(kLocalSaveTimerId) && SaveContactToXml();
+    if (nTimerId != static_cast<unsigned int>(kLocalSaveTimerId)) {
+        return false;
+    }
+    const bool bSaved = SaveContactToXml();
+    SetContactUpdateMark(0);
+    MyScheduleSaveRetry();
+    return bSaved && !m_bMarkUnwritten;
+}
+
+void CContactGeneralModel::MyScheduleSaveRetry() {
+    if (m_bGroupDirty || m_bContactDirty || m_bMarkUnwritten) {
+        timerSetThreadTimer(kLocalSaveTimerId, kLocalSaveRetryMs);
+    } else {
+        timerKillThreadTimer(kLocalSaveTimerId);
+    }
 }
 
 void CContactGeneralModel::SetContactUpdateMark(int nMask) {
@@ -250,11 +268,17 @@ void CContactGeneralModel::SetContactUpdateMark(int nMask) {
         return;
     }
     const int nMarked = registryGetInt(hMark, "type", 0);
-    if ((nMarked | nMask) == nMarked) {
+    if ((nMarked | nMask) == nMarked && !m_bMarkUnwritten) {
         return;  // the file already says so: rewriting it would change nothing
     }
     registrySetInt(hMark, "type", nMarked | nMask);
-    registryFlush(hMark);
+    // The INI store keeps the bit in memory either way, so only this flag remembers that the file lacks it.
+    m_bMarkUnwritten = !registryFlush(hMark);
+    if (m_bMarkUnwritten) {
+        app_log(6, APP_LOG_WARNING,
+                "Local contact: writing the update mark %s failed, it is written again later.\n",
+                kLocalUpdateMarkFile);
+    }
 }
 
 // ---- export
