@@ -16,6 +16,7 @@
 #include "ContactGeneralModel.h"
 #include "ContactGroupController.h"
 #include "HostControl.h"
+#include "MsgQueue.h"
 #include "Registry.h"
 #include "TempRoot.h"
 
@@ -88,6 +89,14 @@ inline std::string GroupFileXml(const std::string& strElements) {
 inline std::string GroupElement(int nId, const std::string& strName, const std::string& strAttrs = "") {
     return "<group id_name=\"" + std::to_string(nId) + "\" display_name=\"" + strName + "\" " + strAttrs +
            "/>";
+}
+
+// What the module's timer handler does when the save timer expires: both files saved when out of date.
+inline int DeliverLocalSaveTimer(ETL_MsgQueueHelper::msgObject& msg) {
+    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
+    pModel->OnTimeoutSaveGroup(static_cast<unsigned int>(msg.wParam));
+    pModel->OnTimeoutSaveContact(static_cast<unsigned int>(msg.wParam));
+    return 0;
 }
 
 class LocalModelFixture : public testsupport::HostFixture {

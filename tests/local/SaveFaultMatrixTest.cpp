@@ -12,7 +12,6 @@
 
 #include "FaultyFileSystem.h"
 #include "LocalModelFixture.h"
-#include "MsgQueue.h"
 #include "XPortFactory.h"
 
 namespace localtest {
@@ -28,14 +27,6 @@ const char* const kWatchedFiles[] = {kContactFile, kGroupFile, kExportFile, kMar
 
 using Files = std::map<std::string, std::string>;  // phone path: content ("" when absent)
 
-// What the module's timer handler does when the save timer expires.
-int DeliverSaveTimer(ETL_MsgQueueHelper::msgObject& msg) {
-    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
-    pModel->OnTimeoutSaveGroup(static_cast<unsigned int>(msg.wParam));
-    pModel->OnTimeoutSaveContact(static_cast<unsigned int>(msg.wParam));
-    return 0;
-}
-
 struct Operation {
     const char* pName;
     std::function<void()> run;
@@ -49,7 +40,7 @@ protected:
         CContactGeneralModel::ReleaseInstance();
         HostControl::Reset();
         HostControl::SetManualClock(true);
-        EtlMsgHandler_RegisterMsgHandle(TM_TIMER, TM_TIMER, DeliverSaveTimer);
+        EtlMsgHandler_RegisterMsgHandle(TM_TIMER, TM_TIMER, DeliverLocalSaveTimer);
         for (const auto& file : files) {
             m_root.WriteFile(file.first, file.second);
         }

@@ -1,6 +1,8 @@
 // The two local files: loading at start and on request, and the write-through save after every change.
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <pugixml.hpp>
 
@@ -202,8 +204,8 @@ bool CContactGeneralModel::SaveGroupToXml() {
         return MyWriteDocument(doc, DataPath(kLocalGroupFileName));
     });
     if (!bWritten) {
-        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n",
-                kLocalGroupFileName);
+        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed (%s), it is saved again later.\n",
+                kLocalGroupFileName, std::strerror(errno));
         MyScheduleSaveRetry();
         return false;
     }
@@ -223,8 +225,8 @@ bool CContactGeneralModel::SaveContactToXml() {
         return MyWriteDocument(doc, DataPath(kLocalContactFileName));
     });
     if (!bWritten) {
-        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed, it is saved again later.\n",
-                kLocalContactFileName);
+        app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed (%s), it is saved again later.\n",
+                kLocalContactFileName, std::strerror(errno));
         MyScheduleSaveRetry();
         return false;
     }
@@ -312,7 +314,8 @@ bool CContactGeneralModel::ExportContactAndGroup(std::string strPath) {
             node.append_attribute("is_favorate").set_value(CContactFileFormat::Flag(pItem->m_bFavorate));
         }
         if (!MyWriteDocument(doc, strPath)) {
-            app_log(6, APP_LOG_WARNING, "Local contact: exporting to %s failed.\n", strPath.c_str());
+            app_log(6, APP_LOG_WARNING, "Local contact: exporting to %s failed (%s).\n", strPath.c_str(),
+                    std::strerror(errno));
         }
         return true;
     });
