@@ -1,9 +1,12 @@
 // The two local files: first start, repair, round trip, write-through, the mark file, the save timer and a
 // save interrupted by a crash.
 
+#include <sys/types.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 #include <gmock/gmock.h>
 #include <pugixml.hpp>
@@ -199,6 +202,10 @@ TEST_F(ContactFilesTest, TemporaryFilesLeftByInterruptedSavesAreRemovedAtTheNext
     for (const std::string& strName : listForeign) {
         m_root.WriteFile(std::string("/config/data/") + strName, "not ours");
     }
+    // One a killed process left while it wrote the update mark (pid above any in use).
+    const std::string strDeadMarkTemp =
+        "/tmp/.contact_update_mark.ini." + std::to_string(std::numeric_limits<pid_t>::max()) + ".3.tmp";
+    m_root.WriteFile(strDeadMarkTemp, "[update]\ntype=");
     CContactGeneralModel::ReleaseInstance();
     DropRecords();
     Model();
@@ -209,9 +216,10 @@ TEST_F(ContactFilesTest, TemporaryFilesLeftByInterruptedSavesAreRemovedAtTheNext
     Strings listExpected = listForeign;
     listExpected.push_back("contact_group_list.xml");
     EXPECT_THAT(listLeft, ::testing::UnorderedElementsAreArray(listExpected));
+    EXPECT_FALSE(m_root.Exists(strDeadMarkTemp));
     EXPECT_THAT(
         HostControl::TakeLogLines(),
-        ::testing::Contains(::testing::HasSubstr("removed 3 temporary file(s) left by interrupted saves")));
+        ::testing::Contains(::testing::HasSubstr("removed 4 temporary file(s) left by interrupted saves")));
 }
 
 // Whether a strict XML 1.0 parser takes the file.

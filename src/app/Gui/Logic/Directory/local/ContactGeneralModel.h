@@ -370,8 +370,8 @@ private:
 
     // ---- file internals
     // Removes what saves cut short (a crash, a power cut) left beside the three files the model writes in
-    // /config/data/, only names of the exact pattern the atomic write gives its temporary files, and logs
-    // how many went.
+    // /config/data/ and beside the update mark, only names of the exact pattern the atomic write gives its
+    // temporary files, and logs how many went.
     void MyRemoveStaleTempFiles();
     void MyBuildGroupDocument(pugi::xml_document& doc) const;
     void MyBuildContactDocument(pugi::xml_document& doc) const;

@@ -145,7 +145,7 @@ bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileNa
 }
 
 void CContactGeneralModel::MyRemoveStaleTempFiles() {
-    int nRemoved = 0;
+    int nRemoved = ETL_MiscHelper::fileRemoveStaleTemps(kLocalUpdateMarkFile);
     for (const char* pFileName : {kLocalGroupFileName, kLocalContactFileName, kLocalExportFileName}) {
         nRemoved += ETL_MiscHelper::fileRemoveStaleTemps(DataPath(pFileName));
     }
