@@ -2,7 +2,6 @@
 // GUI's page requests by click action, and the refresh timer.
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -61,7 +60,7 @@ void NotifyDownloadResult(int nWParam, int nLParam, const std::string& strUrl) {
 
 void RemoveLocalFile(const std::string& strPath) {
     if (!strPath.empty() && ETL_MiscHelper::pathFileExist(strPath)) {
-        std::remove(ETL_MiscHelper::pathMapToRoot(strPath).c_str());
+        ETL_MiscHelper::fileRemove(strPath);
     }
 }
 
