@@ -149,11 +149,12 @@ TEST_F(BroadSoftParseTest, MemberPagesReadDetailsWhereverTheyStand) {
         "<location>L</location><addressLine1>A1</addressLine1><addressLine2>A2</addressLine2><city>C</city>"
         "<state>S</state><zip>Z</zip><country>PT</country><department>D</department><other>o</other>"
         "</directoryDetails>";
+    // The nested details name the pager "pager", as Xsi does; the direct ones "paper".
     const std::string kNested =
         "<directoryDetails><userId>a@x</userId><firstName>Ana</firstName><lastName>Silva</lastName>"
         "<groupId>G1</groupId><number>100</number><extension>10</extension><additionalDetails><mobile>9</"
         "mobile>"
-        "<yahooId>y</yahooId><paper>p</paper><emailAddress>a@m</emailAddress><title>Boss</title>"
+        "<yahooId>y</yahooId><pager>p</pager><emailAddress>a@m</emailAddress><title>Boss</title>"
         "<location>L</location><addressLine1>A1</addressLine1><addressLine2>A2</addressLine2><city>C</city>"
         "<state>S</state><zip>Z</zip><country>PT</country><department>D</department><lastName>no</lastName>"
         "</additionalDetails></directoryDetails>";

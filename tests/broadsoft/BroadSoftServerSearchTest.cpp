@@ -44,7 +44,12 @@ TEST_F(BroadSoftServerSearchTest, CriteriaBecomeQueryParametersByDirectoryKind) 
         {"Group", Criteria("Ana,"), "?firstName=*Ana*/i"},
         {"Group", Criteria("Ana,Silva", "+351 21"),
          "?firstName=*Ana*/i&lastName=*Silva*/i&number=*%2B351%2021*/i"},
-        {"Group", Criteria("Ana", "", "91"), "?mobile=91/i"},
+        // A name without a comma: alone in either name part, beside other criteria in the first name.
+        {"Group", Criteria("Ana"), "?firstName=*Ana*/i&lastName=*Ana*/i&searchCriteriaModeOr=True"},
+        {"Group", Criteria("Ana", "", "91"), "?firstName=*Ana*/i&mobile=91/i"},
+        {"Enterprise", Criteria("Ana", "", "", "", "", "a@b"), "?firstName=*Ana*/i&emailAddress=*a%40b*/i"},
+        {"CustomContact/S", Criteria("Ana"), "?firstName=*Ana*/i&lastName=*Ana*/i&searchCriteriaModeOr=True"},
+        {"Personal", Criteria("Ana"), "?name=*Ana*/i"},
         {"Group", Criteria(","), "-"},
         {"Enterprise", Criteria(",Silva", "1", "2", "3", "R&D", "a@b"),
          "?lastName=*Silva*/i&number=*1*/i&mobile=2/i&extension=*3*/i&department=R%26D&emailAddress=*a%40b*/"
@@ -121,6 +126,10 @@ TEST_F(BroadSoftServerSearchTest, SearchResultsDownloadIntoListsOfTheirOwnAndPag
         << "the directory stays as it was";
     EXPECT_EQ(search("broadsoft_phonebook_x2", Criteria("", "", "", "", "Sales")), "0:0")
         << "declined, nothing copied";
+    EXPECT_EQ(search("broadsoft_phonebook_x1", Criteria("04")), "1:0");
+    WaitIdle();
+    EXPECT_EQ(search("broadsoft_phonebook_x1", Criteria("04")), "0:Ana,004|Ana,040|Ana,041|13")
+        << "a name without a comma is found in the last name too";
 
     // A combined search downloads what is still missing, though another directory's result is already in.
     EXPECT_EQ(search("broadsoft_phonebook_x2", Criteria("bob,")), "1:0");
@@ -130,7 +139,7 @@ TEST_F(BroadSoftServerSearchTest, SearchResultsDownloadIntoListsOfTheirOwnAndPag
     EXPECT_EQ(search("broadsoft_phonebook_x0", Criteria("bob,")), "0:Bob,000|Bob,001|Bob,002|6");
     EXPECT_EQ(search("broadsoft_phonebook_x0", Criteria(",")), "6:0");
 
-    EXPECT_EQ(BroadSoftModelPeer::ListKeys().size(), 6u);
+    EXPECT_EQ(BroadSoftModelPeer::ListKeys().size(), 7u);
     int nResult = -1;
     EXPECT_EQ(Page(pModel, "broadsoft_phonebook_x2", &nResult, 0, 5, true), "Bobby|Carl/2");
     EXPECT_THAT(BroadSoftModelPeer::ListKeys(),

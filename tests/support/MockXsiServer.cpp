@@ -13,9 +13,9 @@ namespace {
 
 const char* const kXsiNamespace = "http://schema.broadsoft.com/xsi";
 const char* const kCustomPrefix = "CustomContact/";
-const char* const kDetailFields[] = {"mobile",   "yahooId",      "paper",        "emailAddress", "title",
-                                     "location", "addressLine1", "addressLine2", "city",         "state",
-                                     "zip",      "country",      "department",   "impId"};
+const char* const kDetailFields[] = {"mobile", "yahooId",  "pager",        "paper",        "emailAddress",
+                                     "title",  "location", "addressLine1", "addressLine2", "city",
+                                     "state",  "zip",      "country",      "department",   "impId"};
 constexpr int kCappedPageSize = 30;
 const char* const kPagingKeys[] = {"start", "results", "searchCriteriaModeOr"};
 
@@ -299,6 +299,11 @@ void MockXsiServer::SetOfferedCustomDirectories(std::vector<std::string> vecName
     m_vecOffered = std::move(vecNames);
 }
 
+void MockXsiServer::SetWriteRefusal(int nStatus) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nWriteRefusal = nStatus;
+}
+
 void MockXsiServer::Fail(const std::string& strPath, int nStatus, const std::string& strBody) {
     m_http.Fail(strPath, nStatus, strBody);
 }
@@ -350,11 +355,16 @@ void MockXsiServer::Answer(const httplib::Request& request, httplib::Response& r
         response.set_header("WWW-Authenticate", "Basic realm=\"BroadWorks\"");
         return;
     }
+    const std::string strKey = request.path.substr(strPrefix.size());
+    if (request.method == "POST" || request.method == "DELETE") {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        response.status = AnswerChange(request, strKey);
+        return;
+    }
     if (request.method != "GET") {
         response.status = 405;
         return;
     }
-    const std::string strKey = request.path.substr(strPrefix.size());
     std::string strBody;
     bool bLatin1 = false;
     {
@@ -372,6 +382,63 @@ void MockXsiServer::Answer(const httplib::Request& request, httplib::Response& r
     }
     response.set_content(strBody,
                          bLatin1 ? "application/xml; charset=ISO-8859-1" : "application/xml; charset=UTF-8");
+}
+
+int MockXsiServer::AnswerChange(const httplib::Request& request, const std::string& strKey) {
+    const std::string strPersonal = KeyOf(XsiDirectory::Personal);
+    if (m_nWriteRefusal != 0) {
+        return m_nWriteRefusal;
+    }
+    if (request.method == "POST" && strKey == strPersonal) {
+        return AddPersonalEntries(request.body);
+    }
+    if (request.method == "DELETE" && strKey.size() > strPersonal.size() + 1 &&
+        strKey.compare(0, strPersonal.size() + 1, strPersonal + "/") == 0) {
+        return DeletePersonalEntry(strKey.substr(strPersonal.size() + 1));
+    }
+    return 405;
+}
+
+// Expects m_mutex held.
+int MockXsiServer::AddPersonalEntries(const std::string& strBody) {
+    pugi::xml_document doc;
+    if (!doc.load_buffer(strBody.data(), strBody.size())) {
+        return 400;
+    }
+    std::vector<XsiEntry> vecNew;
+    for (pugi::xml_node entry = doc.child("Personal").child("entry"); entry;
+         entry = entry.next_sibling("entry")) {
+        vecNew.push_back(XsiNamedEntry(entry.child_value("name"), entry.child_value("number")));
+    }
+    std::vector<XsiEntry>& vecEntries = m_mapDirectories[KeyOf(XsiDirectory::Personal)].vecEntries;
+    for (const XsiEntry& entry : vecNew) {
+        const std::string strName = Lower(entry.Field("name"));
+        if (strName.empty()) {
+            return 400;
+        }
+        for (const XsiEntry& existing : vecEntries) {
+            if (Lower(existing.Field("name")) == strName) {
+                return 409;
+            }
+        }
+    }
+    if (vecNew.empty()) {
+        return 400;
+    }
+    vecEntries.insert(vecEntries.end(), vecNew.begin(), vecNew.end());
+    return 200;
+}
+
+// Expects m_mutex held.
+int MockXsiServer::DeletePersonalEntry(const std::string& strName) {
+    std::vector<XsiEntry>& vecEntries = m_mapDirectories[KeyOf(XsiDirectory::Personal)].vecEntries;
+    const auto found = std::find_if(vecEntries.begin(), vecEntries.end(),
+                                    [&](const XsiEntry& entry) { return entry.Field("name") == strName; });
+    if (found == vecEntries.end()) {
+        return 404;
+    }
+    vecEntries.erase(found);
+    return 200;
 }
 
 // Expects m_mutex held.

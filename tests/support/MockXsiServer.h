@@ -5,6 +5,11 @@
 // directories, Basic credentials (401 on a wrong password), Latin-1 documents on request, failures and
 // stalls per path, and a record of every request.
 //
+// The Personal directory takes changes as a real server does: POST of a Personal document to it adds its
+// entries (409 for a name it has, ignoring case; 400 for a document without a named entry) and DELETE of
+// ".../Personal/<name>" (the name one encoded path segment) removes the entry of exactly that name (404 when
+// none). Later pages answer from what they changed. Any other POST or DELETE gets 405.
+//
 // The directories are data, not canned answers: change them at any time and later requests answer from the
 // new content. Free of test-framework code, so programs (the simulator, benchmarks) link it too. Every
 // member may be called from any thread.
@@ -94,6 +99,9 @@ public:
     // The names the custom-directory list answers, in order (a directory need not exist to be offered).
     void SetOfferedCustomDirectories(std::vector<std::string> vecNames);
 
+    // While not 0, every POST and DELETE gets this status and changes nothing.
+    void SetWriteRefusal(int nStatus);
+
     // Answers the path (decoded, without query) with this status and body until Restore.
     void Fail(const std::string& strPath, int nStatus, const std::string& strBody = "");
     // Holds answers of the path until ReleaseStalls or the server's end, then answers normally. A path with
@@ -118,6 +126,10 @@ private:
     };
 
     void Answer(const httplib::Request& request, httplib::Response& response);
+    // Expects m_mutex held; the HTTP status of the change.
+    int AnswerChange(const httplib::Request& request, const std::string& strKey);
+    int AddPersonalEntries(const std::string& strBody);
+    int DeletePersonalEntry(const std::string& strName);
     void HoldWhileStalled(const httplib::Request& request);
     bool IsAuthorised(const httplib::Request& request) const;
     std::string RenderPage(const Directory& directory, const httplib::Request& request) const;
@@ -132,6 +144,7 @@ private:
     int m_nDefaultPageSize = 50;
     PagingFault m_ePagingFault = PagingFault::None;
     bool m_bLatin1 = false;
+    int m_nWriteRefusal = 0;
     std::map<std::string, Directory> m_mapDirectories;  // by path below DirectoriesPath()
     std::vector<std::string> m_vecOffered;
     std::set<std::string> m_setStalled;

@@ -45,6 +45,8 @@ const NamedMemberField kEntryFields[] = {
 const NamedMemberField kDetailFields[] = {
     {"mobile", &BroadSoftMemberFields::m_strMobile},
     {"yahooId", &BroadSoftMemberFields::m_strYahooId},
+    // Xsi documents name the pager "pager"; "paper" is still read for servers that wrote it so.
+    {"pager", &BroadSoftMemberFields::m_strPaper},
     {"paper", &BroadSoftMemberFields::m_strPaper},
     {"emailAddress", &BroadSoftMemberFields::m_strEmailAddress},
     {"title", &BroadSoftMemberFields::m_strTitle},

@@ -56,8 +56,12 @@ bool CContactBroadSoftModel::PreSearchProcess(std::string& strUrl, ContactBroadS
     return true;
 }
 
+// A name "first,last" searches each part in its own field. A name without a comma is one word the user
+// typed: alone it is looked for in the first or the last name; beside other criteria, which Xsi cannot
+// combine with an either-or, in the first name.
 void CContactBroadSoftModel::AddParameters(std::string& strUrl, const ContactBroadSoftItemData& itemData) {
     const std::string& strName = itemData.m_strName;
+    bool bEitherName = false;
     if (IsPersonal(strUrl) || IsCommonDir(strUrl)) {
         AddIfSet(strUrl, "name", CommonAPI_TrimString(strName, ",", TRIM_BOTH), true, false);
     } else {
@@ -65,6 +69,13 @@ void CContactBroadSoftModel::AddParameters(std::string& strUrl, const ContactBro
         if (nComma != std::string::npos) {
             AddIfSet(strUrl, "firstName", strName.substr(0, nComma), true, false);
             AddIfSet(strUrl, "lastName", strName.substr(nComma + 1), true, false);
+        } else if (!strName.empty()) {
+            bEitherName = AllEmpty({&itemData.m_strNumber, &itemData.m_strMobile, &itemData.m_strExtension,
+                                    &itemData.m_strDepartment, &itemData.m_strEmailAddress});
+            AddIfSet(strUrl, "firstName", strName, true, false);
+            if (bEitherName) {
+                AddIfSet(strUrl, "lastName", strName, true, false);
+            }
         }
     }
     AddIfSet(strUrl, "number", itemData.m_strNumber, true, false);
@@ -72,7 +83,7 @@ void CContactBroadSoftModel::AddParameters(std::string& strUrl, const ContactBro
     AddIfSet(strUrl, "extension", itemData.m_strExtension, true, false);
     AddIfSet(strUrl, "department", itemData.m_strDepartment, false, true);
     AddIfSet(strUrl, "emailAddress", itemData.m_strEmailAddress, true, false);
-    SetSearchCriteriaModeOr(strUrl, false);
+    SetSearchCriteriaModeOr(strUrl, bEitherName);
 }
 
 void CContactBroadSoftModel::SetSearchCriteriaModeOr(std::string& strUrl, bool bOr) {
