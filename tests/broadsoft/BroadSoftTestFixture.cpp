@@ -4,6 +4,7 @@
 
 #include "CommonAPI.h"
 #include "ConfigParser.h"
+#include "ContactBSTSearchHelper.h"
 #include "UrlCodec.h"
 
 namespace NS_DIRECTORY {
@@ -102,6 +103,26 @@ std::string BroadSoftModelPeer::NextFilePath() {
     return Peek()->MyNextFilePath();
 }
 
+void BroadSoftModelPeer::PlantSearchResult(const std::string& strName) {
+    CContactBroadSoftModel* pModel = Peek();
+    Lock lock(pModel->m_csSearch);
+    ContactBroadSoftItemData item;
+    item.m_eType = BSFT_ITEM_PERSONAL;
+    item.m_strName = strName;
+    pModel->m_pSearchHelper->m_listResult.push_front(item);
+}
+
+unsigned long long BroadSoftModelPeer::AllListRevision() {
+    CContactBroadSoftModel* pModel = Peek();
+    Lock lock(pModel->m_csLock);
+    return pModel->m_nAllListRevision;
+}
+
+std::vector<std::string> BroadSoftModelPeer::PendingDeletes() {
+    const std::list<std::string>& listNames = Peek()->m_listDeleteName;
+    return std::vector<std::string>(listNames.begin(), listNames.end());
+}
+
 std::string BroadSoftModelPeer::CurUrl() {
     return Peek()->m_strCurUrl;
 }
@@ -188,7 +209,8 @@ int BroadSoftFixture::TempFileCount() const {
     int nCount = 0;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(m_root.Path("/tmp"), ec)) {
-        nCount += entry.path().filename().string().rfind("BroadSoftDirectory_", 0) == 0 ? 1 : 0;
+        const std::string strName = entry.path().filename().string();
+        nCount += strName.rfind("BroadSoftDirectory_", 0) == 0 || strName.rfind("BroadSoftUpload_", 0) == 0;
     }
     return nCount;
 }

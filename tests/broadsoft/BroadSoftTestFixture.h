@@ -38,6 +38,12 @@ public:
     static void ClearMap(bool bKeepConfigured);
     static bool RemoveList(const std::string& strUrl);
     static std::string NextFilePath();
+    // Puts an entry of that name into the search engine's memory, so that a search answered from memory
+    // shows it and a fresh one does not.
+    static void PlantSearchResult(const std::string& strName);
+    // The list revision the combined list was last built at.
+    static unsigned long long AllListRevision();
+    static std::vector<std::string> PendingDeletes();
     static std::string CurUrl();
     static bool IsServerReady();
 
@@ -80,6 +86,7 @@ protected:
     std::vector<std::string> TableNames();
     // Message 1920 notices since the last take.
     std::vector<Notice> TakeNotices();
+    // Temporary files of downloads and uploads.
     int TempFileCount() const;
     // Entries "<prefix> 000" to "<prefix> nCount-1", first name the prefix, last name the number.
     static std::vector<testsupport::XsiEntry> Members(const std::string& strPrefix, int nCount);

@@ -159,6 +159,12 @@ std::string Directory_GetBroadSoftConfiguredItemNameInConfigured(int nIndex) {
     });
 }
 
+std::string Directory_GetBstContactNameByNumber(const std::string& strNumber) {
+    return AskBroadSoftModel(std::string(), [&strNumber](NS_DIRECTORY::CContactBroadSoftModel& model) {
+        return model.GetContactNameByNumber(strNumber);
+    });
+}
+
 NS_DIRECTORY::CContactRemoteAction* Directory_CreateContactRemoteAction(const std::string& strLocalPath,
                                                                         const std::string& strUrl) {
     auto* pAction = new (std::nothrow) NS_DIRECTORY::CContactRemoteAction(strLocalPath, strUrl);

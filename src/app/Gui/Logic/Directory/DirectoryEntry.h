@@ -65,6 +65,8 @@ std::string Directory_GetBroadSoftDisplayName();
 std::string Directory_GetBroadSoftGroupName(int nIndex);
 // The name of the nIndex-th named directory of the table, counting from 0 ("").
 std::string Directory_GetBroadSoftConfiguredItemNameInConfigured(int nIndex);
+// The name of the caller with this number in the network directory ("").
+std::string Directory_GetBstContactNameByNumber(const std::string& strNumber);
 
 // Local phone book background work. The factories answer an action holding one reference, or null; the
 // destroys release that reference and ignore null.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "AppLog.h"
+#include "ContactBSTSearchHelper.h"
 
 namespace NS_DIRECTORY {
 
@@ -47,7 +48,8 @@ CContactBroadSoftModel::CContactBroadSoftModel()
       m_nFileIndex(0),
       m_bServerReady(false),
       m_pProbeAction(nullptr),
-      m_pCustomListAction(nullptr) {
+      m_pCustomListAction(nullptr),
+      m_nUploadIndex(0) {
     m_pAllList = new ListItemData();
     m_mapListData[BSFT_ALL_CONTACT] = m_pAllList;
     PreLoad(true);

@@ -4,10 +4,11 @@
 // page downloads with their GUI messages, the connection probe and the refresh timer.
 //
 // Runs on the GUI thread; every answer arrives there through OnTaskActionCallback. m_csLock guards the
-// table, the list map, every list and the combined list, so any thread may copy pages (or search) while
-// pages arrive. Only the current downloads of a list, and only the latest probe, are listened to: answers of
-// superseded ones are dropped. Up to three pages of a directory are on their way at once; they are read in
-// start order.
+// table, the list map, every list and the combined list, so any thread may copy pages, Search and look up
+// callers while pages arrive; m_csSearch (always taken before m_csLock) guards the search engine. Personal
+// edits, SearchLocal and the contact operations by shown name belong to the GUI thread. Only the current
+// downloads of a list, and only the latest probe, are listened to: answers of superseded ones are dropped.
+// Up to three pages of a directory are on their way at once; they are read in start order.
 
 #include <atomic>
 #include <list>
@@ -28,6 +29,8 @@ class xml_node;
 }  // namespace pugi
 
 namespace NS_DIRECTORY {
+
+class CContactBSTSearchHelper;
 
 extern const char* const BSFT_ALL_CONTACT;  // "All Contact": name and URL of the combined entry
 constexpr int BSFT_MSG_DOWNLOAD_RESULT = 1920;
@@ -146,6 +149,9 @@ public:
     // Server-side search: extends a directory URL with the criteria as Xsi query parameters; false when the
     // directory is not loaded or no criterion applies to it.
     bool PreSearchProcess(std::string& strUrl, ContactBroadSoftItemData& itemData);
+    // The name goes to "name" on Personal and common directories; elsewhere "first,last" goes to firstName
+    // and lastName, and a name without a comma, when it is the only criterion, to either of them
+    // (searchCriteriaModeOr), else to firstName.
     void AddParameters(std::string& strUrl, const ContactBroadSoftItemData& itemData);
     void SetSearchCriteriaModeOr(std::string& strUrl, bool bOr);
     // A Group URL that the loaded Enterprise directory covers; left out of combined lists and searches.
@@ -155,6 +161,47 @@ public:
     // while the URLs and every list are as they were at the last rebuild.
     void ReCreatAllContactList(const std::list<std::string>& listUrls);
 
+    // Personal directory editing. Every change shows in the loaded Personal list at once; the server gets
+    // the entry document "Personal.xml" by POST, and deletes of entry URLs one at a time. Names and numbers
+    // are cleaned of what XML cannot carry before they are stored or sent.
+    // Adds to the first Personal directory of version 2; false for null or an empty name or number.
+    bool AddContact2Personal(ContactBroadSoftPersonal* pItem);
+    // False (error -2) for a name the loaded list already has, ignoring case; a list not loaded is left as
+    // it is and the entry only uploaded.
+    bool AddPersonal(const std::string& strUrl, const ContactBroadSoftPersonal& item, bool bSync);
+    // Writes the entry document; false when it cannot be written (nothing is then uploaded).
+    bool SaveToFile(const ContactBroadSoftPersonal& item);
+    bool EditPersonalContact(const std::string& strClickAction, const std::string& strOldName,
+                             const ContactBroadSoftPersonal& item);
+    // Deletes the old entry at once and adds the new one when the server has answered the delete, whatever
+    // it answered. Refused with -2 when another entry has the new name ignoring case (that add would fail
+    // later and lose the entry), and for an empty new name or number.
+    bool EditPersonal(const std::string& strUrl, const std::string& strOldName,
+                      const ContactBroadSoftPersonal& item);
+    bool DeleteContactsInPersonal(const std::list<std::string>& listNames, const std::string& strClickAction);
+    // Removes the named entries from the list and queues their deletes.
+    bool BeforeDeleteList(const std::string& strUrl, const std::list<std::string>& listNames);
+    // Sends the delete of the next queued name.
+    bool DeletePersonal(const std::string& strUrl);
+
+    // Local search of one directory, or of the combined list ("All Contact"), as the user types: a key grown
+    // by one character narrows the last result, a repeated key only copies another page. The result is
+    // taken afresh whenever a list changed since. False for an empty URL or before the model has started.
+    bool Search(ContactBroadSoftListData* pList, const std::string& strUrl, const std::string& strKey);
+    // Search in the directory the click action names, which becomes the one in view.
+    bool SearchLocal(ContactBroadSoftListData* pList, const std::string& strClickAction,
+                     const std::string& strKey);
+    // The caller's name: the first Personal entry with exactly this number, else the last match in combined
+    // order; "" when none. Walks the combined list, rebuilt only when a list changed.
+    std::string GetContactNameByNumber(const std::string& strNumber);
+    // The first entry of the list in view with that shown name; valid until the lists change.
+    ContactBroadSoftItemBase* GetBroadSoftContactByName(const std::string& strName);
+    // Copies the entry with that shown name into the local phone book or its blacklist: the local model's
+    // result, -1 when the entry is missing or its kind is not copied there.
+    int BroadSoft2Local(const std::string& strName);
+    int BroadSoft2Black(const std::string& strName);
+    bool CallOut(const std::string& strNumber, const std::string& strName);
+
     void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override;
     // The refresh timer. It repeats by itself every "BstDirUpdateInterVal" minutes from each successful
     // probe; a value of 0 or less means no automatic refresh. A refresh due during a call is skipped.
@@ -163,6 +210,8 @@ public:
 private:
     // Lets the tests reach the lists and drop the singleton.
     friend class BroadSoftModelPeer;
+    // The search engine walks the lists under m_csLock.
+    friend class CContactBSTSearchHelper;
 
     CContactBroadSoftModel();
 
@@ -216,12 +265,36 @@ private:
     // Every change of a list's records or status goes through here: the combined list is emptied and
     // rebuilt on its next use. The caller holds m_csLock.
     void MyListsChanged();
+    // The combined list of every directory of the table, rebuilt only when something changed. The caller
+    // holds m_csLock; valid while it does.
+    const BroadSoftItemList& MyCombinedOfTable();
+    // The combined list as it was last shown (of the table or of a search), brought up to date.
+    const BroadSoftItemList& MyCurrentCombined();
     void MySetStatus(ListItemData* pData, int eStatus);
     static void MyDeleteRecords(ListItemData* pData);
     // Deletes a list with its records and the early answers it holds.
     void MyDeleteList(ListItemData* pData);
     // Ends the paging of a list: pages on their way are no longer listened to, early answers go.
     void MyEndPaging(ListItemData* pData);
+
+    // Personal editing (ContactBroadSoftModelPersonal.cpp).
+    // Uploads a snapshot of "/config/data/<base name>.xml" taken now, so later saves cannot change what is
+    // sent. Uploads always run in the background, whatever bSync says.
+    bool MyExecPost(const std::string& strUrl, const std::string& strBaseName, bool bSync);
+    bool MyDeleteNext(const std::string& strEntryUrl);
+    bool MyExecDelete(const std::string& strUrl, const std::string& strName, bool bSync);
+    void MyOnDeleteAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    void MyOnUploadAnswered(NS_TA::CNetworkFileAction* pAction);
+    // The record of an edit once its delete is answered; uploaded even when a reload took the list away.
+    void MyAddEditedPersonal(const std::string& strUrl, const ContactBroadSoftPersonal& item);
+    std::string MyPersonalV2Url();
+    // The list's position of the first Personal record named (lower-cased) after strLowerName; -1 when the
+    // list has that name already.
+    static int MyPersonalInsertPosition(const ListItemData& data, const std::string& strLowerName);
+    std::string MyTakeUploadSnapshot(const std::string& strSource);
+
+    // Search and lookups (ContactBroadSoftModelSearch.cpp).
+    int MyCopyToLocal(const std::string& strName, bool bBlack);
 
     // Downloads (ContactBroadSoftModelDownload.cpp).
     int MyMakeReadyForDownload(const std::string& strUrl);
@@ -279,6 +352,16 @@ private:
     std::map<NS_TA::CNetworkFileAction*, std::string> m_mapRunning;
     NS_TA::CNetworkFileAction* m_pProbeAction;       // the latest probe while it runs
     NS_TA::CNetworkFileAction* m_pCustomListAction;  // the custom-list fetch while it runs
+
+    // Personal editing.
+    std::list<std::string> m_listDeleteName;  // names still to delete, consumed from the front
+    // Entry URL (directory URL, "/", encoded old name) of an edit's delete, and the record that replaces it.
+    std::map<std::string, ContactBroadSoftPersonal> m_mapEditPersonal;
+    int m_nUploadIndex;
+
+    // Search.
+    ETL_BaseHelper::chCriticalSection m_csSearch;
+    std::unique_ptr<CContactBSTSearchHelper> m_pSearchHelper;
 
     static std::atomic<CContactBroadSoftModel*> m_pInst;
 };

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "AppLog.h"
 #include "CommonAPI.h"
 #include "ConfigParser.h"
+#include "ContactBSTSearchHelper.h"
 #include "ContactBroadSoftModel.h"
 #include "DirectoryEntry.h"
 #include "UrlCodec.h"
@@ -89,6 +91,12 @@ bool CContactBroadSoftModel::MyInit() {
         m_timerUpdate.KillTimer();
     }
     m_strCurUrl.clear();
+    {
+        Lock lock(m_csSearch);
+        if (!m_pSearchHelper) {
+            m_pSearchHelper = std::make_unique<CContactBSTSearchHelper>(this);
+        }
+    }
     MyLoadDataFromConfig();
     if (m_strCurUrl.empty()) {
         Update();
@@ -101,6 +109,10 @@ bool CContactBroadSoftModel::MyFinal() {
         m_timerUpdate.KillTimer();
     }
     m_pProbeAction = nullptr;
+    {
+        Lock lock(m_csSearch);
+        m_pSearchHelper.reset();
+    }
     MyClearConfigVector();
     MyClearMap(false);
     return true;

@@ -216,7 +216,7 @@ bool CContactBroadSoftModel::MyHandOver(NS_TA::CNetworkFileAction* pAction) {
         return false;
     }
     if (!TaskAction_ExecAction(pAction)) {
-        app_log(6, APP_LOG_WARNING, "BroadSoft download of %s refused by the executor\n",
+        app_log(6, APP_LOG_WARNING, "BroadSoft transfer of %s refused by the executor\n",
                 pAction->GetFilePathRemote().c_str());
         m_mapRunning.erase(pAction);
         TaskAction_DestroyNetworkFileAction(pAction);
@@ -295,8 +295,10 @@ void CContactBroadSoftModel::OnTaskActionCallback(NS_TA::CTaskAction* pTaskActio
             std::string strUrl = pAction->GetFilePathRemote();
             FilterParameters(strUrl);
             if (pAction->IsDelete()) {
-                // Answers to deletes of Personal entries: the Personal editing takes them here.
-            } else if (pAction->IsRead() && !MyOnDownloadAnswered(pAction, strUrl)) {
+                MyOnDeleteAnswered(pAction, strUrl);
+            } else if (!pAction->IsRead()) {
+                MyOnUploadAnswered(pAction);
+            } else if (!MyOnDownloadAnswered(pAction, strUrl)) {
                 return;
             }
         }
@@ -448,7 +450,8 @@ void CContactBroadSoftModel::MyOnCustomListAnswered(NS_TA::CNetworkFileAction* p
 }
 
 void CContactBroadSoftModel::MyFinishAction(NS_TA::CNetworkFileAction* pAction) {
-    if (pAction->IsRead()) {
+    // Downloads and uploads own their temporary file; a delete has none.
+    if (!pAction->IsDelete()) {
         RemoveLocalFile(pAction->GetFilePath());
     }
     m_mapRunning.erase(pAction);

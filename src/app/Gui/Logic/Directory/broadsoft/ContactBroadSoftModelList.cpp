@@ -138,6 +138,12 @@ bool CContactBroadSoftModel::MyCopyCombinedOfTable(ContactBroadSoftListData* pLi
         return false;
     }
     Lock lock(m_csLock);
+    MyCombinedOfTable();
+    MyCopyCombinedWindow(*pList);
+    return true;
+}
+
+const BroadSoftItemList& CContactBroadSoftModel::MyCombinedOfTable() {
     // Every change of the table or of a list moves the revision on, so an unchanged revision means the
     // combined list still holds what the table's directories hold.
     if (!m_bAllListOfTable || m_nAllListRevision != m_nListRevision) {
@@ -146,8 +152,16 @@ bool CContactBroadSoftModel::MyCopyCombinedOfTable(ContactBroadSoftListData* pLi
         ReCreatAllContactList(listUrls);
         m_bAllListOfTable = true;
     }
-    MyCopyCombinedWindow(*pList);
-    return true;
+    return m_pAllList->m_listItem;
+}
+
+const BroadSoftItemList& CContactBroadSoftModel::MyCurrentCombined() {
+    if (m_bAllListOfTable || m_nAllListRevision == 0) {
+        return MyCombinedOfTable();
+    }
+    const std::list<std::string> listUrls = m_listAllUrls;
+    ReCreatAllContactList(listUrls);
+    return m_pAllList->m_listItem;
 }
 
 void CContactBroadSoftModel::MyCopyCombinedWindow(ContactBroadSoftListData& page) {
