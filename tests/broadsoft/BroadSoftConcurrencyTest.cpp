@@ -1,5 +1,6 @@
-// Combined-list copies on other threads while pages arrive, lists are replaced by a refresh and the table is
-// rebuilt. Run under the thread sanitizer build as well.
+// Combined-list copies, searches and caller lookups on other threads while pages arrive, Personal edits are
+// answered, lists are replaced by a refresh and the table is rebuilt. Run under the thread sanitizer build as
+// well.
 
 #include <atomic>
 #include <list>
@@ -11,6 +12,7 @@
 
 #include "BroadSoftTestFixture.h"
 #include "CommonAPI.h"
+#include "DirectoryEntry.h"
 
 namespace {
 
@@ -69,6 +71,76 @@ TEST_F(BroadSoftConcurrencyTest, CombinedCopiesWhilePagesArriveAndListsAreReplac
     ContactBroadSoftListData page;
     ASSERT_TRUE(BroadSoftModelPeer::CopyCombined(&page, listUrls));
     EXPECT_EQ(page.m_nTotalCount, 1500 + 200) << "the loaded Enterprise directory covers the Group one";
+}
+
+TEST_F(BroadSoftConcurrencyTest, SearchesAndCallerLookupsWhilePagesArriveAndPersonalEditsAreAnswered) {
+    Configure({"BsftGroup", "BsftEnterprise", "BsftPersonal"});
+    m_xsi.SetEntries(XsiDirectory::Enterprise, Members("Ent", 600));
+    m_xsi.SetEntries(XsiDirectory::Group, Members("Grp", 200));
+    std::vector<testsupport::XsiEntry> vecPersonal;
+    for (int i = 0; i < 150; ++i) {
+        vecPersonal.push_back(
+            testsupport::XsiNamedEntry(CommonAPI_FormatString("p%03d", i), std::to_string(i)));
+    }
+    m_xsi.SetEntries(XsiDirectory::Personal, vecPersonal);
+
+    CContactBroadSoftModel* pModel = Model();
+    const std::vector<std::string> vecUrls = {ModelUrl("Group"), ModelUrl("Enterprise"), ModelUrl("Personal"),
+                                              BSFT_ALL_CONTACT};
+    std::atomic<bool> bStop{false};
+    std::atomic<int> nSearches{0};
+    std::atomic<int> nLookups{0};
+    std::atomic<int> nBad{0};
+    std::thread searcher([&] {
+        const char* const kKeys[] = {"e", "en", "ent", "ent0", "p", "p0", "p00", "1", "12", "0"};
+        for (int i = 0; !bStop.load(); ++i) {
+            ContactBroadSoftListData page;
+            page.m_nCountToGet = 10;
+            if (pModel->Search(&page, vecUrls[(i / 10) % vecUrls.size()], kKeys[i % 10])) {
+                nBad += page.m_listData.size() <= 10 &&
+                                page.m_nTotalCount >= static_cast<int>(page.m_listData.size())
+                            ? 0
+                            : 1;
+            }
+            ++nSearches;
+        }
+    });
+    std::thread looker([&] {
+        for (int i = 0; !bStop.load(); ++i) {
+            const std::string strNumber = std::to_string(i % 10);
+            const std::string strName = i % 2 ? pModel->GetContactNameByNumber(strNumber)
+                                              : Directory_GetBstContactNameByNumber(strNumber);
+            nBad += strName.empty() || strName[0] == 'p' ? 0 : 1;
+            ++nLookups;
+        }
+    });
+    WaitIdle();
+    ContactBroadSoftPersonal added;
+    added.m_strName = "zz-new";
+    added.m_strNumber = "99999";
+    EXPECT_TRUE(pModel->AddContact2Personal(&added));
+    ContactBroadSoftPersonal renamed;
+    renamed.m_strName = "p001x";
+    renamed.m_strNumber = "1";
+    EXPECT_TRUE(pModel->EditPersonal(ModelUrl("Personal"), "p001", renamed));
+    EXPECT_TRUE(pModel->DeleteContactsInPersonal({"p002", "p003"}, "broadsoft_phonebook_x3"));
+    ASSERT_TRUE(pModel->Update());
+    WaitIdle();
+    ASSERT_EQ(pModel->ReloadConfigure(true), 0);
+    WaitIdle();
+    bStop = true;
+    searcher.join();
+    looker.join();
+
+    EXPECT_GT(nSearches.load(), 0);
+    EXPECT_GT(nLookups.load(), 0);
+    EXPECT_EQ(nBad.load(), 0);
+    EXPECT_EQ(pModel->GetContactNameByNumber("99999"), "zz-new");
+    EXPECT_EQ(pModel->GetContactNameByNumber("1"), "p001x");
+    EXPECT_EQ(pModel->GetContactNameByNumber("2"), "");
+    ContactBroadSoftListData page;
+    ASSERT_TRUE(pModel->Search(&page, BSFT_ALL_CONTACT, "p00"));
+    EXPECT_EQ(page.m_nTotalCount, 8) << "p000, p004 to p009 and p001x";
 }
 
 }  // namespace

@@ -112,10 +112,10 @@ void BroadSoftModelPeer::PlantSearchResult(const std::string& strName) {
     pModel->m_pSearchHelper->m_listResult.push_front(item);
 }
 
-unsigned long long BroadSoftModelPeer::AllListRevision() {
+const void* BroadSoftModelPeer::CombinedStorage() {
     CContactBroadSoftModel* pModel = Peek();
     Lock lock(pModel->m_csLock);
-    return pModel->m_nAllListRevision;
+    return pModel->m_pAllList->m_listItem.data();
 }
 
 std::vector<std::string> BroadSoftModelPeer::PendingDeletes() {

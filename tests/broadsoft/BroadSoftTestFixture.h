@@ -41,8 +41,8 @@ public:
     // Puts an entry of that name into the search engine's memory, so that a search answered from memory
     // shows it and a fresh one does not.
     static void PlantSearchResult(const std::string& strName);
-    // The list revision the combined list was last built at.
-    static unsigned long long AllListRevision();
+    // The combined list's storage: at another address after every rebuild, the same while none happens.
+    static const void* CombinedStorage();
     static std::vector<std::string> PendingDeletes();
     static std::string CurUrl();
     static bool IsServerReady();
