@@ -106,10 +106,12 @@ std::string BroadSoftModelPeer::NextFilePath() {
 void BroadSoftModelPeer::PlantSearchResult(const std::string& strName) {
     CContactBroadSoftModel* pModel = Peek();
     Lock lock(pModel->m_csSearch);
+    CContactBSTSearchHelper& helper = *pModel->m_pSearchHelper;
     ContactBroadSoftItemData item;
     item.m_eType = BSFT_ITEM_PERSONAL;
     item.m_strName = strName;
-    pModel->m_pSearchHelper->m_listResult.push_front(item);
+    helper.m_listResult.insert(helper.m_listResult.begin(), {helper.m_vecRecord.size(), std::string()});
+    helper.m_vecRecord.push_back(item);
 }
 
 const void* BroadSoftModelPeer::CombinedStorage() {

@@ -55,9 +55,14 @@ bool CContactBSTSearchHelper::Search(ContactBroadSoftListData* pList, const std:
 }
 
 void CContactBSTSearchHelper::ResetKey() {
-    m_strLastKey.clear();
     m_strRawKey.clear();
+    MyForgetResult();
+}
+
+void CContactBSTSearchHelper::MyForgetResult() {
+    m_strLastKey.clear();
     m_listResult.clear();
+    m_vecRecord.clear();
 }
 
 bool CContactBSTSearchHelper::MyIsFromLastSearch(const std::string& strKey, const std::string& strUrl) const {
@@ -75,8 +80,7 @@ unsigned long long CContactBSTSearchHelper::MyModelRevision() const {
 
 bool CContactBSTSearchHelper::MyReSearch(ContactBroadSoftListData* pList, const std::string& strUrl,
                                          const std::string& strKey, bool bTriple) {
-    m_listResult.clear();
-    m_strLastKey.clear();
+    MyForgetResult();
     {
         Lock lock(m_pModel->m_csLock);
         const BroadSoftItemList* pSource = nullptr;
@@ -88,10 +92,16 @@ bool CContactBSTSearchHelper::MyReSearch(ContactBroadSoftListData* pList, const 
         if (pSource == nullptr) {
             return true;
         }
+        ContactBroadSoftItemData data;
+        std::string strNameDigits;
         for (const ContactBroadSoftItemBase* pItem : *pSource) {
-            ContactBroadSoftItemData item;
-            if (BroadSoftItem2NewData(pItem, item) && MyIsMatched(item, strKey)) {
-                m_listResult.push_back(std::move(item));
+            if (!BroadSoftItem2Data(pItem, data)) {
+                continue;
+            }
+            strNameDigits = m_eSearchType == SEARCH_TYPE_T9 ? CommonUnits_ToKeyString(data.m_strName) : "";
+            if (MyIsMatched(data, strNameDigits, strKey)) {
+                m_listResult.push_back({m_vecRecord.size(), std::move(strNameDigits)});
+                m_vecRecord.push_back(std::move(data));
             }
         }
         m_nListRevision = m_pModel->m_nListRevision;
@@ -113,21 +123,24 @@ bool CContactBSTSearchHelper::MySearchFromResult(ContactBroadSoftListData* pList
         return false;
     }
     int nCount = 0;
-    for (auto it = m_listResult.begin(); it != m_listResult.end();) {
-        if (it->m_strName.empty()) {
-            ++it;
-            continue;
+    auto itKept = m_listResult.begin();
+    for (auto it = m_listResult.begin(); it != m_listResult.end(); ++it) {
+        const ContactBroadSoftItemData& data = m_vecRecord[it->nRecord];
+        if (!data.m_strName.empty()) {
+            if (!MyIsMatched(data, it->strNameDigits, strKey)) {
+                continue;
+            }
+            if (nCount >= nFrom && nCount < nTo) {
+                pList->m_listData.push_back(data);
+            }
+            ++nCount;
         }
-        if (!MyIsMatched(*it, strKey)) {
-            it = m_listResult.erase(it);
-            continue;
+        if (itKept != it) {
+            *itKept = std::move(*it);
         }
-        if (nCount >= nFrom && nCount < nTo) {
-            pList->m_listData.push_back(*it);
-        }
-        ++nCount;
-        ++it;
+        ++itKept;
     }
+    m_listResult.erase(itKept, m_listResult.end());
     pList->m_nTotalCount = nCount;
     m_strLastKey = strKey;
     return true;
@@ -144,12 +157,13 @@ bool CContactBSTSearchHelper::MyCopyResult(ContactBroadSoftListData* pList, cons
         return false;
     }
     int nCount = 0;
-    for (const ContactBroadSoftItemData& item : m_listResult) {
-        if (item.m_strName.empty()) {
+    for (const ResultItem& item : m_listResult) {
+        const ContactBroadSoftItemData& data = m_vecRecord[item.nRecord];
+        if (data.m_strName.empty()) {
             continue;
         }
         if (nCount >= nFrom && nCount < nTo) {
-            pList->m_listData.push_back(item);
+            pList->m_listData.push_back(data);
         }
         ++nCount;
     }
@@ -166,13 +180,13 @@ bool CContactBSTSearchHelper::MyWindow(const ContactBroadSoftListData& page, boo
 
 // A digit key finds the number as it is (so a key with its "+" finds it too), the mobile, the extension or
 // the keypad digits of the shown name; a text key finds the shown name.
-bool CContactBSTSearchHelper::MyIsMatched(const ContactBroadSoftItemData& item,
-                                          const std::string& strKey) const {
+bool CContactBSTSearchHelper::MyIsMatched(const ContactBroadSoftItemData& data,
+                                          const std::string& strNameDigits, const std::string& strKey) const {
     if (m_eSearchType == SEARCH_TYPE_TEXT) {
-        return Matches(item.m_strName, strKey);
+        return Matches(data.m_strName, strKey);
     }
-    return Matches(item.m_strNumber, strKey) || Matches(item.m_strMobile, strKey) ||
-           Matches(item.m_strExtension, strKey) || Matches(CommonUnits_ToKeyString(item.m_strName), strKey);
+    return Matches(data.m_strNumber, strKey) || Matches(data.m_strMobile, strKey) ||
+           Matches(data.m_strExtension, strKey) || Matches(strNameDigits, strKey);
 }
 
 }  // namespace NS_DIRECTORY

@@ -9,8 +9,9 @@
 // Not locked by itself: the model calls it under its m_csSearch; it takes the model's m_csLock while it
 // walks the lists.
 
-#include <list>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "ContactBroadSoftTypes.h"
 
@@ -37,6 +38,15 @@ private:
     // Lets the tests see which searches are answered from memory.
     friend class BroadSoftModelPeer;
 
+    // One match of the current key: its record among those the last walk of the lists took, and, for digit
+    // keys, the keypad digits of its name, worked out once when the match is taken. Narrowing only drops
+    // matches (small ones, kept in order), never records.
+    struct ResultItem {
+        std::size_t nRecord;
+        std::string strNameDigits;
+    };
+
+    void MyForgetResult();
     bool MyIsFromLastSearch(const std::string& strKey, const std::string& strUrl) const;
     bool MyIsResultCurrent(const std::string& strUrl) const;
     bool MyReSearch(ContactBroadSoftListData* pList, const std::string& strUrl, const std::string& strKey,
@@ -45,7 +55,8 @@ private:
                             const std::string& strKey, bool bTriple);
     bool MyCopyResult(ContactBroadSoftListData* pList, const std::string& strUrl, const std::string& strKey,
                       bool bTriple);
-    bool MyIsMatched(const ContactBroadSoftItemData& item, const std::string& strKey) const;
+    bool MyIsMatched(const ContactBroadSoftItemData& data, const std::string& strNameDigits,
+                     const std::string& strKey) const;
     bool MyWindow(const ContactBroadSoftListData& page, bool bTriple, int* pFrom, int* pTo) const;
     unsigned long long MyModelRevision() const;
 
@@ -54,8 +65,9 @@ private:
     std::string m_strRawKey;   // the key as last typed
     std::string m_strUrl;      // what the result was searched in
     int m_eSearchType;
-    std::list<ContactBroadSoftItemData> m_listResult;
-    unsigned long long m_nListRevision;  // of the model's lists when the result was taken
+    std::vector<ContactBroadSoftItemData> m_vecRecord;  // the records the last walk of the lists matched
+    std::vector<ResultItem> m_listResult;               // the current matches, in list order
+    unsigned long long m_nListRevision;                 // of the model's lists when the result was taken
 };
 
 }  // namespace NS_DIRECTORY
