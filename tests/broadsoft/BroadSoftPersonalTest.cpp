@@ -12,6 +12,7 @@
 
 #include "BroadSoftTestFixture.h"
 #include "CommonUnits.h"
+#include "FaultyFileSystem.h"
 
 namespace {
 
@@ -167,6 +168,21 @@ TEST_F(BroadSoftPersonalTest, AddsMadeBeforeAnyUploadRunsEachSendTheirOwnEntry) 
     m_xsi.ReleaseStalls();
     WaitIdle();
     EXPECT_THAT(ServerNames(), UnorderedElementsAre("Cy", "Ann", "Ben"));
+}
+
+TEST_F(BroadSoftPersonalTest, AnEntryDocumentThatCannotBeWrittenIsNotUploaded) {
+    CContactBroadSoftModel* pModel = Start({XsiNamedEntry("Cy", "3")});
+    testsupport::FaultyFileSystem faults;
+    for (int nFailingWrite : {1, 2}) {  // "Personal.xml", then the copy the upload sends
+        faults.FailNth(testsupport::FileFault::NoSpace, nFailingWrite);
+        ContactBroadSoftPersonal entry = Personal("Entry" + std::to_string(nFailingWrite), "1");
+        EXPECT_FALSE(pModel->AddContact2Personal(&entry));
+        faults.Clear();
+    }
+    WaitIdle();
+    EXPECT_THAT(Changes(), IsEmpty());
+    EXPECT_THAT(ServerNames(), ElementsAre("Cy"));
+    EXPECT_THAT(LocalNames(), ElementsAre("Cy", "Entry2")) << "only the entry written is shown";
 }
 
 TEST_F(BroadSoftPersonalTest, EditsRemoveTheOldEntryAtOnceAndAddTheNewOneWhenTheDeleteIsAnswered) {

@@ -166,8 +166,9 @@ public:
     // are cleaned of what XML cannot carry before they are stored or sent.
     // Adds to the first Personal directory of version 2; false for null or an empty name or number.
     bool AddContact2Personal(ContactBroadSoftPersonal* pItem);
-    // False (error -2) for a name the loaded list already has, ignoring case; a list not loaded is left as
-    // it is and the entry only uploaded.
+    // False (error -2) for a name the loaded list already has, ignoring case, and when the entry document
+    // cannot be written (nothing then changes); a list not loaded is left as it is and the entry only
+    // uploaded. The list keeps the entry when the upload fails.
     bool AddPersonal(const std::string& strUrl, const ContactBroadSoftPersonal& item, bool bSync);
     // Writes the entry document; false when it cannot be written (nothing is then uploaded).
     bool SaveToFile(const ContactBroadSoftPersonal& item);

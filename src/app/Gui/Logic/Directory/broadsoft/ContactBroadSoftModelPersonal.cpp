@@ -3,9 +3,10 @@
 
 #include <strings.h>
 
-#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <new>
+#include <sstream>
 
 #include <pugixml.hpp>
 
@@ -45,6 +46,17 @@ ContactBroadSoftPersonal CleanedRecord(const ContactBroadSoftPersonal& item) {
     record.m_strName = XmlSafeText(item.m_strName);
     record.m_strNumber = XmlSafeText(item.m_strNumber);
     return record;
+}
+
+// The answer of work that allocates; false when memory ran out.
+template <class Work>
+bool FalseWhenOutOfMemory(const char* pWhat, Work work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::%s out of memory\n", pWhat);
+        return false;
+    }
 }
 
 void AppendTextElement(pugi::xml_node parent, const char* pName, const std::string& strText) {
@@ -91,12 +103,17 @@ bool CContactBroadSoftModel::AddPersonal(const std::string& strUrl, const Contac
                 app_log(6, APP_LOG_WARNING, "pList == NULL\n");
                 return false;
             }
-            if (pData->m_eStatus == LIST_LOADED) {
-                const int nPosition = MyPersonalInsertPosition(*pData, Lower(record.m_strName));
-                if (nPosition < 0) {
-                    CommonUnits_SetErrorId(kDuplicateName);
-                    return false;
-                }
+            const bool bLoaded = pData->m_eStatus == LIST_LOADED;
+            const int nPosition = bLoaded ? MyPersonalInsertPosition(*pData, Lower(record.m_strName)) : 0;
+            if (nPosition < 0) {
+                CommonUnits_SetErrorId(kDuplicateName);
+                return false;
+            }
+            // An entry that cannot be written is neither shown nor sent.
+            if (!SaveToFile(record)) {
+                return false;
+            }
+            if (bLoaded) {
                 const bool bInserted = static_cast<std::size_t>(nPosition) < pData->m_listItem.size();
                 app_log(6, APP_LOG_INFO, "AddPersonal:isSuc = %d\n", bInserted ? 1 : 0);
                 auto pCopy = std::make_unique<ContactBroadSoftPersonal>(record);
@@ -105,7 +122,7 @@ bool CContactBroadSoftModel::AddPersonal(const std::string& strUrl, const Contac
                 MyListsChanged();
             }
         }
-        return SaveToFile(record) && MyExecPost(strUrl, kPersonalBaseName, bSync);
+        return MyExecPost(strUrl, kPersonalBaseName, bSync);
     } catch (const std::bad_alloc&) {
         app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::AddPersonal out of memory\n");
         return false;
@@ -134,37 +151,39 @@ int CContactBroadSoftModel::MyPersonalInsertPosition(const ListItemData& data,
 }
 
 bool CContactBroadSoftModel::SaveToFile(const ContactBroadSoftPersonal& item) {
-    pugi::xml_document doc;
-    pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
-    declaration.append_attribute("version").set_value("1.0");
-    declaration.append_attribute("encoding").set_value("utf-8");
-    pugi::xml_node root = doc.append_child("Personal");
-    root.append_attribute("xmlns").set_value(kXsiNamespace);
-    AppendTextElement(root, "startIndex", "1");
-    AppendTextElement(root, "numberOfRecords", "1");
-    AppendTextElement(root, "totalAvailableRecords", "1");
-    pugi::xml_node entry = root.append_child("entry");
-    AppendTextElement(entry, "name", XmlSafeText(item.m_strName));
-    AppendTextElement(entry, "number", XmlSafeText(item.m_strNumber));
-    const std::string strPath =
-        ETL_MiscHelper::pathMapToRoot(std::string(kDataFolder) + kPersonalBaseName + ".xml");
-    if (!doc.save_file(strPath.c_str(), "\t", pugi::format_default, pugi::encoding_auto)) {
-        app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::SaveToFile cannot write %s\n", strPath.c_str());
-        return false;
-    }
-    return true;
+    return FalseWhenOutOfMemory("SaveToFile", [&] {
+        pugi::xml_document doc;
+        pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
+        declaration.append_attribute("version").set_value("1.0");
+        declaration.append_attribute("encoding").set_value("utf-8");
+        pugi::xml_node root = doc.append_child("Personal");
+        root.append_attribute("xmlns").set_value(kXsiNamespace);
+        AppendTextElement(root, "startIndex", "1");
+        AppendTextElement(root, "numberOfRecords", "1");
+        AppendTextElement(root, "totalAvailableRecords", "1");
+        pugi::xml_node entry = root.append_child("entry");
+        AppendTextElement(entry, "name", XmlSafeText(item.m_strName));
+        AppendTextElement(entry, "number", XmlSafeText(item.m_strNumber));
+        std::ostringstream text;
+        doc.save(text, "\t", pugi::format_default, pugi::encoding_auto);
+        const std::string strPath = std::string(kDataFolder) + kPersonalBaseName + ".xml";
+        if (!ETL_MiscHelper::fileWriteAtomic(strPath, text.str())) {
+            app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::SaveToFile cannot write %s\n",
+                    strPath.c_str());
+            return false;
+        }
+        return true;
+    });
 }
 
 std::string CContactBroadSoftModel::MyTakeUploadSnapshot(const std::string& strSource) {
+    std::ifstream in(ETL_MiscHelper::pathMapToRoot(strSource), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
     const std::string strSnapshot =
         "/tmp/" + CommonAPI_FormatString("BroadSoftUpload_%d.xml", ++m_nUploadIndex);
-    std::error_code ec;
-    std::filesystem::copy_file(ETL_MiscHelper::pathMapToRoot(strSource),
-                               ETL_MiscHelper::pathMapToRoot(strSnapshot),
-                               std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-        app_log(6, APP_LOG_WARNING, "BroadSoft upload of %s not prepared: %s\n", strSource.c_str(),
-                ec.message().c_str());
+    if (!in || !ETL_MiscHelper::fileWriteAtomic(strSnapshot, content.str())) {
+        app_log(6, APP_LOG_WARNING, "BroadSoft upload of %s not prepared\n", strSource.c_str());
         return std::string();
     }
     return strSnapshot;
@@ -181,8 +200,7 @@ bool CContactBroadSoftModel::MyExecPost(const std::string& strUrl, const std::st
     }
     NS_TA::CNetworkFileAction* pAction = TaskAction_CreateNetworkFileAction(strSnapshot, strUrl);
     if (pAction == nullptr) {
-        std::error_code ec;
-        std::filesystem::remove(ETL_MiscHelper::pathMapToRoot(strSnapshot), ec);
+        ETL_MiscHelper::fileRemove(strSnapshot);
         return false;
     }
     pAction->SetRead(false);
@@ -191,8 +209,7 @@ bool CContactBroadSoftModel::MyExecPost(const std::string& strUrl, const std::st
     pAction->SetUsername(m_strUserId);
     pAction->SetPassword(m_strPassword);
     if (!MyHandOver(pAction)) {
-        std::error_code ec;
-        std::filesystem::remove(ETL_MiscHelper::pathMapToRoot(strSnapshot), ec);
+        ETL_MiscHelper::fileRemove(strSnapshot);
         return false;
     }
     return true;
@@ -201,11 +218,11 @@ bool CContactBroadSoftModel::MyExecPost(const std::string& strUrl, const std::st
 bool CContactBroadSoftModel::EditPersonalContact(const std::string& strClickAction,
                                                  const std::string& strOldName,
                                                  const ContactBroadSoftPersonal& item) {
-    const std::string strUrl = GetCofigUrl(strClickAction);
-    if (strUrl.empty() || !IsPersonal(strUrl) || IsV1_0(strUrl)) {
-        return false;
-    }
-    return EditPersonal(strUrl, strOldName, item);
+    return FalseWhenOutOfMemory("EditPersonalContact", [&] {
+        const std::string strUrl = GetCofigUrl(strClickAction);
+        return !strUrl.empty() && IsPersonal(strUrl) && !IsV1_0(strUrl) &&
+               EditPersonal(strUrl, strOldName, item);
+    });
 }
 
 bool CContactBroadSoftModel::EditPersonal(const std::string& strUrl, const std::string& strOldName,
@@ -262,11 +279,11 @@ bool CContactBroadSoftModel::EditPersonal(const std::string& strUrl, const std::
 
 bool CContactBroadSoftModel::DeleteContactsInPersonal(const std::list<std::string>& listNames,
                                                       const std::string& strClickAction) {
-    const std::string strUrl = GetCofigUrl(strClickAction);
-    if (strUrl.empty() || !IsPersonal(strUrl) || IsV1_0(strUrl)) {
-        return false;
-    }
-    return BeforeDeleteList(strUrl, listNames) && DeletePersonal(strUrl);
+    return FalseWhenOutOfMemory("DeleteContactsInPersonal", [&] {
+        const std::string strUrl = GetCofigUrl(strClickAction);
+        return !strUrl.empty() && IsPersonal(strUrl) && !IsV1_0(strUrl) &&
+               BeforeDeleteList(strUrl, listNames) && DeletePersonal(strUrl);
+    });
 }
 
 bool CContactBroadSoftModel::BeforeDeleteList(const std::string& strUrl,
@@ -315,12 +332,11 @@ bool CContactBroadSoftModel::DeletePersonal(const std::string& strUrl) {
     if (m_listDeleteName.empty()) {
         return false;
     }
-    const std::string strName = m_listDeleteName.front();
+    std::string strName;
+    strName.swap(m_listDeleteName.front());
     m_listDeleteName.pop_front();
-    if (strName.empty()) {
-        return false;
-    }
-    return MyExecDelete(strUrl, strName, false);
+    return !strName.empty() &&
+           FalseWhenOutOfMemory("DeletePersonal", [&] { return MyExecDelete(strUrl, strName, false); });
 }
 
 bool CContactBroadSoftModel::MyDeleteNext(const std::string& strEntryUrl) {
