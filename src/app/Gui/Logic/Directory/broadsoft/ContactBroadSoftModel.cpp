@@ -39,6 +39,10 @@ CContactBroadSoftModel* CContactBroadSoftModel::GetInstance() {
     return pModel;
 }
 
+CContactBroadSoftModel* CContactBroadSoftModel::PeekInstance() {
+    return m_pInst.load();
+}
+
 CContactBroadSoftModel::CContactBroadSoftModel()
     : m_bEnterpriseConfigured(false),
       m_pAllList(nullptr),

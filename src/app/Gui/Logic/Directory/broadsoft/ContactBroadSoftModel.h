@@ -86,6 +86,8 @@ public:
     };
 
     static CContactBroadSoftModel* GetInstance();
+    // The singleton if it exists; never creates it.
+    static CContactBroadSoftModel* PeekInstance();
 
     ~CContactBroadSoftModel() override;
     CContactBroadSoftModel(const CContactBroadSoftModel&) = delete;

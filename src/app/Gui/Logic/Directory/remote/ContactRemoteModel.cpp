@@ -33,14 +33,15 @@ constexpr std::size_t kMaxSlots = 5;
 constexpr int kMinRefreshSeconds = 120;
 constexpr int kStatusRemoteDirectory = 18;
 
-// Guards creation and destruction of the singleton against workers taking a lease.
+// Guards creation and destruction of the singleton against workers taking a lease. Made when the library
+// is loaded, so they are still there when its unload releases a model left alive.
+std::mutex g_instanceMutex;
+std::condition_variable g_leasesGone;
 std::mutex& InstanceMutex() {
-    static std::mutex mutex;
-    return mutex;
+    return g_instanceMutex;
 }
 std::condition_variable& LeasesGone() {
-    static std::condition_variable cv;
-    return cv;
+    return g_leasesGone;
 }
 int g_nLeases = 0;
 
