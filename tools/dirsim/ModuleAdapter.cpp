@@ -1,7 +1,5 @@
 #include "ModuleAdapter.h"
 
-#include "BaseHelper.h"
-#include "CommonUnits.h"
 #include "ContactEditorController.h"
 #include "ContactGeneralModel.h"
 #include "ContactGroupController.h"
@@ -13,28 +11,16 @@ namespace dirsim::module {
 
 using namespace NS_DIRECTORY;
 
-namespace {
-
-CContactGeneralModel* Local() {
-    return CContactGeneralModel::GetInstance();
-}
-
-}  // namespace
-
 bool PreLoadConfigureFile() {
-    return Local() != nullptr;
+    return Directory_PreLoadConfigureFile();
 }
 
 bool RegisterMessage() {
-    // The module registers no handler of its own yet; the remote model registers its timer handler itself.
-    return true;
+    return Directory_RegisterMessage();
 }
 
 bool UnInit() {
-    CContactGroupController* pGroups = CContactGroupController::GetInstance();
-    const bool bGroups = pGroups != nullptr && pGroups->SaveGroupToXml();
-    const bool bContacts = Local() != nullptr && Local()->SaveContactToXml();
-    return bGroups && bContacts;
+    return Directory_UnInit();
 }
 
 void ReleaseInstances() {
@@ -46,51 +32,43 @@ void ReleaseInstances() {
 }
 
 bool ReloadConfigureFile() {
-    CContactGroupController* pGroups = CContactGroupController::GetInstance();
-    const bool bGroups = pGroups != nullptr && pGroups->ReloadGroupXml();
-    const bool bContacts = Local() != nullptr && Local()->ReloadContactXml();
-    return bGroups && bContacts;
+    return Directory_ReloadConfigureFile();
 }
 
 int GetLocalGroupCount() {
-    return Local() == nullptr ? -1 : Local()->GetCurrentGroupCount();
+    return Directory_GetLocalGroupCount();
 }
 
 bool GetGroupList(ContactGroupListData* pList) {
-    CContactGroupController* pGroups = CContactGroupController::GetInstance();
-    return pGroups != nullptr && pGroups->GetGroupList(pList, false);
+    return Directory_GetGroupList(pList);
 }
 
 int GetGIdByGName(const std::string& strName) {
-    CContactGroupController* pGroups = CContactGroupController::GetInstance();
-    return pGroups == nullptr ? -1 : pGroups->GetGIdByGName(strName);
+    return Directory_GetGIdByGName(strName);
 }
 
 bool GetContactDataByName(ContactGeneralItemData* pData, const std::string& strName) {
-    return Local() != nullptr && Local()->GetContactData(pData, strName);
+    return Directory_GetContactDataByName(pData, strName);
 }
 
 bool GetContactDataByNumber(ContactGeneralItemData* pData, const std::string& strNumber) {
-    return Local() != nullptr && Local()->GetContactDataByNumber(pData, strNumber.c_str());
+    return Directory_GetContactDataByNumber(pData, strNumber.c_str());
 }
 
 std::string GetContactNameByNumber(const std::string& strNumber) {
-    return Local() == nullptr ? "" : Local()->GetContactNameByPhoneNumber(strNumber.c_str());
+    return Directory_GetContactNameByNumber(strNumber.c_str());
 }
 
 std::string GetContactRingByNumber(const std::string& strNumber) {
-    return Local() == nullptr ? "" : Local()->GetContactRingByNumber(strNumber.c_str(), "");
+    return Directory_GetContactRingByNumber(strNumber.c_str(), "");
 }
 
 std::string GetContactImageByNumber(const std::string& strNumber) {
-    const std::string strImage =
-        Local() == nullptr ? "" : Local()->GetContactImageByNumber(strNumber.c_str(), "");
-    return strImage.empty() || !ETL_MiscHelper::pathFileExist(strImage) ? CommonUnits_GetDefaultContactImage()
-                                                                        : strImage;
+    return Directory_GetContactImageByNumber(strNumber.c_str(), "");
 }
 
 bool IsBlackContact(const std::string& strNumber) {
-    return Local() != nullptr && Local()->IsBlackContactNumber(strNumber.c_str());
+    return Directory_IsBlackContact(strNumber.c_str());
 }
 
 bool IsRemoteContactConfigured() {

@@ -1,7 +1,7 @@
 #pragma once
-// The module's entry points as dirsim calls them, one function each. Where the module has no entry point
-// for a call yet, the model operation the GUI would reach through it stands in, with the same fallback
-// results; moving to the entry point is then a change of one line here and nowhere else.
+// The module's entry points as dirsim calls them, one function each. Import and export of a named file have
+// no entry point (the phone asks for them by configuration message, always with the default file): the
+// module's import and export run directly, which is why dirsim links the module's static twin.
 
 #include <list>
 #include <string>
