@@ -1,7 +1,9 @@
 // Uses the directory module the way a phone's GUI process does, on the reference host: the host gets a
-// data root, the local phone book loads its files, a contact is added (and written through to
+// data root and starts the module (Directory_PreLoadConfigureFile loads the local phone book,
+// Directory_RegisterMessage hooks up its handlers), a contact is added (and written through to
 // "contact_list.xml"), an incoming number is matched to its name, a type-ahead search runs in the
-// background and comes back on the GUI thread, and the GUI's notifications are read.
+// background and comes back on the GUI thread, the settings service tells the module of a changed setting,
+// the GUI's notifications are read, and the host stops the module (Directory_UnInit writes both files).
 //
 //   directory_consumer [data-root]    (default: a fresh folder under the system temp folder, removed after)
 
@@ -12,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "ContactEditorController.h"
 #include "ContactGeneralModel.h"
+#include "ContactGroupController.h"
 #include "DirectoryEntry.h"
 #include "HostControl.h"
 #include "LocalContactSearchAction.h"
@@ -44,10 +48,11 @@ std::string MakeTempRoot() {
 }
 
 bool UseThePhoneBook() {
-    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
-    if (!Check(pModel != nullptr, "local phone book loaded")) {
+    if (!Check(Directory_PreLoadConfigureFile(), "module started, local phone book loaded") ||
+        !Check(Directory_RegisterMessage(), "module handlers registered")) {
         return false;
     }
+    CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
     NS_DIRECTORY::ContactGeneralItemData contact;
     contact.m_strDisplayName = "Ada Lovelace";
     contact.m_strGroupName = "All Contacts";
@@ -57,7 +62,7 @@ bool UseThePhoneBook() {
                 "contact file written under the data root") &&
           bOk;
 
-    const std::string strCaller = pModel->GetContactNameByPhoneNumber("0155501234");
+    const std::string strCaller = Directory_GetContactNameByNumber("0155501234");
     bOk = Check(strCaller == "Ada Lovelace", "caller 0155501234 is '" + strCaller + "'") && bOk;
 
     CSearchReceiver receiver;
@@ -71,11 +76,18 @@ bool UseThePhoneBook() {
                         receiver.m_listAnswers[0].m_listData[0].m_strDisplayName == "Ada Lovelace";
     bOk = Check(bIdle && bFound, "search 'lov' answered on the GUI thread with Ada Lovelace") && bOk;
 
+    // The settings service: the blacklist display setting changed (message 65543, setting group 50).
+    bOk = Check(HostControl::SendMessage(65543, 50, 0) == 0, "setting change answered") && bOk;
     int nChanged = 0;
     for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
         nChanged += note.id == NS_DIRECTORY::kLocalContactChangedMsg ? 1 : 0;
     }
-    bOk = Check(nChanged == 1, "GUI told once that the phone book changed") && bOk;
+    bOk = Check(nChanged == 2, "GUI told the phone book changed, after the edit and the setting change") && bOk;
+
+    // Shutdown: both files written, then the singletons released.
+    bOk = Check(Directory_UnInit(), "module stopped, both files written") && bOk;
+    NS_DIRECTORY::CContactEditorController::ReleaseInstance();
+    NS_DIRECTORY::CContactGroupController::ReleaseInstance();
     CContactGeneralModel::ReleaseInstance();
     return bOk;
 }
