@@ -161,6 +161,11 @@ TEST_F(ConfigMessageTest, RemoteRefreshPeriodChangeRearmsTheRefreshTimer) {
     HostControl::AdvanceClock(1000);
     WaitIdle();
     EXPECT_EQ(m_http.RequestsTo("/sales.xml").size(), 1u) << "refreshed after the new period";
+
+    EXPECT_EQ(SendConfig(47, 2), 0);
+    const std::vector<std::string> vecLog = TakeLog();
+    EXPECT_FALSE(Logged(vecLog, "remote update change\n"));
+    EXPECT_FALSE(Logged(vecLog, "Begin to reload romote config file!\n"));
 }
 
 TEST_F(ConfigMessageTest, NetworkDirectorySettingsRebuildTheTableSetTheTitleAndNotifyWhenDone) {
