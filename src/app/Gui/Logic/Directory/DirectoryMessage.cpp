@@ -12,6 +12,7 @@
 #include "DirectoryEntry.h"
 #include "DirectoryShortcut.h"
 #include "PhoneServices.h"
+#include "XPortBase.h"
 #include "XPortFactory.h"
 
 namespace NS_DIRECTORY {
@@ -95,7 +96,7 @@ int RunXPort(int nRequest) {
 int ImportOrExport(int nRequest) {
     const CContactGeneralModel* pModel = CContactGeneralModel::GetInstance();
     if (pModel != nullptr && pModel->IsReloadGroupAndItemByHttp()) {
-        return DIRECTORY_XPORT_BUSY;
+        return XPORT_RESULT_BUSY;
     }
     app_log(6, APP_LOG_INFO, "Local contact: begin to xport contact. (%d)\n", nRequest);
     const int nResult = RunXPort(nRequest);

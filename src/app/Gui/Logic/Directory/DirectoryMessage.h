@@ -30,10 +30,9 @@ constexpr int DIRECTORY_MSG_SHORTCUT_CHANGED = 1721;
 constexpr int DIRECTORY_MSG_REMOTE_RELOADED = 1821;
 constexpr int DIRECTORY_MSG_BROADSOFT_RELOADED = 1921;
 
-// The answer to an import or export asked for while a background reload of the local files runs.
-constexpr int DIRECTORY_XPORT_BUSY = 12;
-
 // Handles 65543 whatever the message id says; answers through ReplyMessage and returns the same result.
+// An import or export (46) asked for while a background reload of the local files runs answers the busy
+// code 12 (XPORT_RESULT_BUSY, which the import itself also answers then) and touches no file.
 // Network directory settings (49, 54, 55) answer the reload's result: 0 when the directory was set up
 // again, -14 when it was refused because the network is down. 1921 is sent only after a reload that was
 // done, as 1821 follows a remote reload, so the GUI re-reads the directory only when it changed; the title
