@@ -41,8 +41,8 @@ struct DefaultIconTable {
 // Constructed empty when the library is loaded, destroyed when it is unloaded.
 DefaultIconTable g_iconTable;
 
-// Runs when the library is unloaded, before its static objects are destroyed. Every model still alive goes
-// first: their message handlers, timers and task-action receivers would otherwise stay with the host and
+// Runs when the library is unloaded (dlclose or the end of the process), before the objects above are
+// destroyed. Every model still alive goes first: their message handlers, timers and task-action receivers would otherwise stay with the host and
 // call into code that is no longer there. (Work the host's executor still runs for the module must have
 // ended before the library is unloaded.)
 __attribute__((destructor)) void TakeDownModule() {
