@@ -109,6 +109,8 @@ TEST_F(EntryPointTest, RemoteAndNetworkDirectoryEntryPointsAnswerFromTheirModels
     ServeRemoteDirectory("/sales.xml", {{"Rita Remote", "5001"}, {"Rob Remote", "5002"}});
     WriteRemoteSettings("Company Book", {{"Sales", "/sales.xml"}, {"", ""}, {"Archive", ""}});
     ConfigureBroadSoft({"BsftGroup", "BsftPersonal"});
+    m_xsi.SetEntries(testsupport::XsiDirectory::Group,
+                     {testsupport::XsiMember("Ana", "Silva", "1001", "11")});
     Start();
 
     EXPECT_TRUE(Directory_IsRemoteContactConfigured());
@@ -134,6 +136,9 @@ TEST_F(EntryPointTest, RemoteAndNetworkDirectoryEntryPointsAnswerFromTheirModels
     EXPECT_TRUE(Directory_IsBroadSoftPersonal("broadsoft_phonebook_x2"));
     EXPECT_FALSE(Directory_IsBroadSoftPersonal("broadsoft_phonebook_x1"));
     EXPECT_EQ(Directory_GetBroadSoftDisplayName(), "");
+    EXPECT_EQ(Directory_GetBstContactNameByNumber("1001"), "Ana,Silva")
+        << "the name as the directory shows it";
+    EXPECT_EQ(Directory_GetBstContactNameByNumber("5001"), "") << "a remote number is not a network one";
 }
 
 TEST_F(EntryPointTest, OtherDirectoriesAreRemoteNetworkOrLdap) {

@@ -138,6 +138,7 @@ const char* const kCppEntryPoints[] = {
     "Directory_GetBroadSoftDisplayName",
     "Directory_GetBroadSoftGroupName",
     "Directory_GetBroadSoftConfiguredItemNameInConfigured",
+    "Directory_GetBstContactNameByNumber",
     "Directory_GetShortcutList",
     "Directory_GetDefaultIcon",
     "Directory_SetDefaultIcon",
