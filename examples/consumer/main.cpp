@@ -82,7 +82,8 @@ bool UseThePhoneBook() {
     for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
         nChanged += note.id == NS_DIRECTORY::kLocalContactChangedMsg ? 1 : 0;
     }
-    bOk = Check(nChanged == 2, "GUI told the phone book changed, after the edit and the setting change") && bOk;
+    bOk =
+        Check(nChanged == 2, "GUI told the phone book changed, after the edit and the setting change") && bOk;
 
     // Shutdown: both files written, then the singletons released.
     bOk = Check(Directory_UnInit(), "module stopped, both files written") && bOk;

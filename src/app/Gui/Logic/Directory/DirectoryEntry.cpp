@@ -42,9 +42,9 @@ struct DefaultIconTable {
 DefaultIconTable g_iconTable;
 
 // Runs when the library is unloaded (dlclose or the end of the process), before the objects above are
-// destroyed. Every model still alive goes first: their message handlers, timers and task-action receivers would otherwise stay with the host and
-// call into code that is no longer there. (Work the host's executor still runs for the module must have
-// ended before the library is unloaded.)
+// destroyed. Every model still alive goes first: their message handlers, timers and task-action receivers
+// would otherwise stay with the host and call into code that is no longer there. (Work the host's executor
+// still runs for the module must have ended before the library is unloaded.)
 __attribute__((destructor)) void TakeDownModule() {
     EtlMsgHandler_UnregisterMsgHandle(NS_DIRECTORY::DIRECTORY_MSG_CONFIG_CHANGED,
                                       NS_DIRECTORY::DIRECTORY_MSG_CONFIG_CHANGED,
