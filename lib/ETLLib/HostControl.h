@@ -120,6 +120,9 @@ struct CallOutRecord {
 };
 std::vector<CallOutRecord> TakeCallOuts();
 std::vector<CallLogUpdateData> TakeCallLogUpdates();
+// While off, call-log updates and display-name lists are accepted but not recorded (the phone's call log
+// is not the module's cost; benchmarks switch it off). On after Reset().
+void SetCallLogRecording(bool bRecord);
 // How many times the call log was told to drop every contact name.
 int TakeCallLogResets();
 std::vector<std::vector<SuperSearchItemData>> TakeCallLogDispNames();

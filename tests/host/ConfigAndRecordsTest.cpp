@@ -122,4 +122,17 @@ TEST_F(ConfigAndRecordsTest, CallsToThePhoneAreRecordedUntilTaken) {
     EXPECT_EQ(HostControl::TakeCallLogResets(), 0);
 }
 
+TEST_F(ConfigAndRecordsTest, CallLogRecordingCanBeSwitchedOffUntilReset) {
+    HostControl::SetCallLogRecording(false);
+    CallLogUpdateData update;
+    update.m_strNumber1 = "1001";
+    EXPECT_TRUE(CallLog_UpdateLog(update));
+    NS_CALLLOG::CCallLogModel::GetInstance()->UpdateDispName({SuperSearchItemData{"Ann", "1001"}});
+    EXPECT_TRUE(HostControl::TakeCallLogUpdates().empty());
+    EXPECT_TRUE(HostControl::TakeCallLogDispNames().empty());
+    HostControl::Reset();
+    EXPECT_TRUE(CallLog_UpdateLog(update));
+    EXPECT_EQ(HostControl::TakeCallLogUpdates().size(), 1u);
+}
+
 }  // namespace

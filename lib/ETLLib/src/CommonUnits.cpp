@@ -147,24 +147,56 @@ bool CommonUnits_Real2Hide(std::string& strPath, int nFileType) {
     return true;
 }
 
+namespace {
+
+// The keys of the ASCII characters, taken from KeyOf once.
+struct AsciiKeys {
+    char keys[0x80];
+    AsciiKeys() {
+        for (uint32_t cp = 0; cp < 0x80; ++cp) {
+            keys[cp] = KeyOf(cp);
+        }
+    }
+};
+
+const AsciiKeys& AsciiKeyTable() {
+    static const AsciiKeys table;
+    return table;
+}
+
+}  // namespace
+
 std::string CommonUnits_ToKeyString(const std::string& strName) {
-    const std::string strFolded = etl_text::IsAscii(strName) ? strName : etl_text::Fold(strName);
-    std::string strKeys;
-    strKeys.reserve(strFolded.size());
-    for (size_t i = 0; i < strFolded.size();) {
+    const AsciiKeys& ascii = AsciiKeyTable();
+    // ASCII text folds to itself.
+    const bool bAscii = etl_text::IsAscii(strName);
+    const std::string strFolded = bAscii ? std::string() : etl_text::Fold(strName);
+    const std::string& strText = bAscii ? strName : strFolded;
+    std::string strKeys(strText.size(), '\0');
+    size_t nKeys = 0;
+    for (size_t i = 0; i < strText.size();) {
+        const unsigned char nByte = static_cast<unsigned char>(strText[i]);
+        if (nByte < 0x80) {
+            if (const char cKey = ascii.keys[nByte]) {
+                strKeys[nKeys++] = cKey;
+            }
+            ++i;
+            continue;
+        }
         uint32_t nCodePoint = 0;
         bool bTruncated = false;
         const size_t nSequence =
-            etl_text::DecodeUtf8(strFolded.data() + i, strFolded.size() - i, nCodePoint, bTruncated);
+            etl_text::DecodeUtf8(strText.data() + i, strText.size() - i, nCodePoint, bTruncated);
         if (nSequence == 0) {
             ++i;  // an ill-formed byte is no letter
             continue;
         }
         if (const char cKey = KeyOf(nCodePoint)) {
-            strKeys += cKey;
+            strKeys[nKeys++] = cKey;
         }
         i += nSequence;
     }
+    strKeys.resize(nKeys);
     return strKeys;
 }
 

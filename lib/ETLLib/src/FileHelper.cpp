@@ -33,11 +33,18 @@ bool IsUnder(const std::string& strPath, const std::string& strRoot) {
            (strPath.size() == strRoot.size() || strPath[strRoot.size()] == '/');
 }
 
+// A component "." or "..": one or two dots between slashes (or the start and the end of the path).
 bool HasDotComponent(const std::string& strPath) {
-    for (const auto& part : fs::path(strPath)) {
-        if (part == "." || part == "..") {
+    for (std::size_t nStart = 0; nStart <= strPath.size();) {
+        std::size_t nEnd = strPath.find('/', nStart);
+        if (nEnd == std::string::npos) {
+            nEnd = strPath.size();
+        }
+        const std::size_t nLength = nEnd - nStart;
+        if ((nLength == 1 || nLength == 2) && strPath.compare(nStart, nLength, "..", nLength) == 0) {
             return true;
         }
+        nStart = nEnd + 1;
     }
     return false;
 }

@@ -111,6 +111,10 @@ void SetLdapOn(bool bOn) {
     SetPhoneState([bOn](hostcore::Records& records) { records.bLdapOn = bOn; });
 }
 
+void SetCallLogRecording(bool bRecord) {
+    SetPhoneState([bRecord](hostcore::Records& records) { records.bRecordCallLog = bRecord; });
+}
+
 void SetLogEcho(bool bEcho) {
     SetPhoneState([bEcho](hostcore::Records& records) { records.bLogEcho = bEcho; });
 }

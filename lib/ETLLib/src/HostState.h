@@ -120,6 +120,7 @@ struct Records {
     bool bCallSession = false;
     bool bLdapOn = false;
     bool bLogEcho = false;
+    bool bRecordCallLog = true;
 };
 Records& Recs();
 void ResetRecords();

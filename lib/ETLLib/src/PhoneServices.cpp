@@ -37,6 +37,7 @@ void ApplyDefaults(hostcore::Records& records) {
     records.bCallSession = false;
     records.bLdapOn = false;
     records.bLogEcho = EchoFromEnvironment();
+    records.bRecordCallLog = true;
 }
 
 }  // namespace
@@ -136,7 +137,11 @@ bool talkLogic_SessionExist(bool /*bIncludeIdle*/) {
 }
 
 bool CallLog_UpdateLog(const CallLogUpdateData& data) {
-    return WithRecords([&data](hostcore::Records& records) { records.callLogUpdates.push_back(data); });
+    return WithRecords([&data](hostcore::Records& records) {
+        if (records.bRecordCallLog) {
+            records.callLogUpdates.push_back(data);
+        }
+    });
 }
 
 void CallLog_ResetLogContactName() {
@@ -151,7 +156,11 @@ CCallLogModel* CCallLogModel::GetInstance() {
 }
 
 void CCallLogModel::UpdateDispName(const std::vector<SuperSearchItemData>& listNames) {
-    WithRecords([&listNames](hostcore::Records& records) { records.dispNames.push_back(listNames); });
+    WithRecords([&listNames](hostcore::Records& records) {
+        if (records.bRecordCallLog) {
+            records.dispNames.push_back(listNames);
+        }
+    });
 }
 
 }  // namespace NS_CALLLOG

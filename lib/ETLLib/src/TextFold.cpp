@@ -216,8 +216,18 @@ struct MatchScratch {
 }  // namespace
 
 bool IsAscii(const std::string& strText) {
-    for (const char c : strText) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
+    const char* pText = strText.data();
+    const size_t nSize = strText.size();
+    size_t i = 0;
+    for (; i + 8 <= nSize; i += 8) {  // eight bytes at a time: no high bit set
+        uint64_t nWord = 0;
+        std::memcpy(&nWord, pText + i, sizeof(nWord));
+        if (nWord & 0x8080808080808080ULL) {
+            return false;
+        }
+    }
+    for (; i < nSize; ++i) {
+        if (static_cast<unsigned char>(pText[i]) >= 0x80) {
             return false;
         }
     }

@@ -1,6 +1,8 @@
 #include "XmlSafeText.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace NS_DIRECTORY {
 
@@ -63,12 +65,31 @@ bool IsPlainAscii(unsigned char nByte) {
     return nByte >= 0x20 && nByte < 0x80;
 }
 
+// How many leading bytes are plain ASCII, eight at a time: a word passes when no byte is below 0x20 (the
+// subtraction would borrow into its high bit) and none is 0x80 or more.
+std::size_t PlainAsciiPrefix(const unsigned char* pText, std::size_t nSize) {
+    constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::size_t nIndex = 0;
+    for (; nIndex + 8 <= nSize; nIndex += 8) {
+        std::uint64_t nWord = 0;
+        std::memcpy(&nWord, pText + nIndex, sizeof(nWord));
+        if (((nWord - kSpaces) | nWord) & kHighBits) {
+            break;
+        }
+    }
+    while (nIndex < nSize && IsPlainAscii(pText[nIndex])) {
+        ++nIndex;
+    }
+    return nIndex;
+}
+
 }  // namespace
 
 bool IsXmlSafeText(const std::string& strText) {
     const auto* pText = reinterpret_cast<const unsigned char*>(strText.data());
     const std::size_t nSize = strText.size();
-    for (std::size_t nIndex = 0; nIndex < nSize;) {
+    for (std::size_t nIndex = PlainAsciiPrefix(pText, nSize); nIndex < nSize;) {
         if (IsPlainAscii(pText[nIndex])) {
             ++nIndex;
             continue;

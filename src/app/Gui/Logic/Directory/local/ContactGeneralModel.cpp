@@ -8,6 +8,7 @@
 #include "AppLog.h"
 #include "CommonAPI.h"
 #include "ContactGeneralSearchHelper.h"
+#include "ContactNumberIndex.h"
 #include "DirectoryEntry.h"
 #include "LocalContactSearchAction.h"
 #include "MsgQueue.h"
@@ -98,6 +99,9 @@ bool CContactGeneralModel::MyInit() {
         }
         if (!m_pIdGenerator) {
             m_pIdGenerator = std::make_unique<CRIdGenerator>();
+        }
+        if (!m_pNumberIndex && m_listItem.empty()) {
+            m_pNumberIndex = std::make_unique<CContactNumberIndex>();
         }
         if (m_pSearchHelper == nullptr) {
             m_pSearchHelper = new CContactGeneralSearchHelper();
@@ -399,6 +403,9 @@ void CContactGeneralModel::MyMakeXmlSafe(GroupData& group) {
 }
 
 bool CContactGeneralModel::MyClearContactList() {
+    if (m_pNumberIndex) {
+        m_pNumberIndex->Clear();
+    }
     m_listItem.clear();
     CallLog_ResetLogContactName();
     MyResetSearchKeys();

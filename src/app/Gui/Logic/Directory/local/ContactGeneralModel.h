@@ -27,6 +27,7 @@ namespace NS_DIRECTORY {
 
 class CContactGeneralSearchHelper;
 class CContactLocalSaveAction;
+class CContactNumberIndex;
 class CContactSearchSnapshot;
 class CLocalContactSearchAction;
 
@@ -227,6 +228,9 @@ public:
     bool RemoveAllFavorates();
     bool CallOut(const std::string& strNumber, const std::string& strName, int nLine);
     int MyInsertContactNoCheckGroup(const ItemData& item, bool bSave);
+    // MyInsertContactNoCheckGroup without saving and without the position count, which costs a walk of
+    // the list per contact: for imports, which do not use it.
+    bool MyImportContact(const ItemData& item);
     // As above, with a group id that names no group taken as group 0.
     int MyInsertContact(const ItemData& item, bool bSave);
     bool MyUpdateAllContactGroupId(int nFromId, int nToId);
@@ -243,6 +247,7 @@ public:
     int MyGenGroupId() { return m_pIdGenerator ? m_pIdGenerator->GenId() : -1; }
 
     // ---- caller matching: exact equality of a mobile, office or other number, first match in name order
+    // (answered from an index of the numbers, not by walking the list)
     ItemData* MyFindContactByNumber(const std::string& strNumber, const std::string& strExtra);
     std::string GetContactNameByPhoneNumber(const char* pNumber);
     bool GetContactDataByNumber(ContactGeneralItemData* pData, const char* pNumber);
@@ -352,6 +357,13 @@ private:
     void MyUpdateContactInPlace(ItemData& item, int nTargetId, const ContactGeneralItemData& data);
     int MyRenameContact(size_t nIndex, int nTargetId, const ContactGeneralItemData& data);
     bool MyMarkFavorates(std::list<std::string>& listNames, bool bFavorate);
+    // The number index follows every contact that enters or leaves the list or changes its numbers; a file
+    // load indexes the whole list once at its end instead (MyRebuildNumberIndex).
+    void MyIndexNumbers(ItemData& item);
+    void MyRebuildNumberIndex();
+    void MyUnindexNumbers(const ItemData& item);
+    // Whether a comes before b in the list (name order ignoring case, then list position).
+    bool MyComesBefore(const ItemData& a, const ItemData& b) const;
     void MyResetSearchKeys();
 
     // ---- search internals
@@ -386,6 +398,8 @@ private:
     GroupList m_listGroup;
     ItemList m_listItem;
     std::unique_ptr<CRIdGenerator> m_pIdGenerator;
+    std::unique_ptr<CContactNumberIndex> m_pNumberIndex;     // null (out of memory at start): lookups walk
+    bool m_bIndexDeferred = false;                           // a file load runs: indexed at its end
     CContactGeneralSearchHelper* m_pSearchHelper = nullptr;  // owned; attached by the search engine
     std::unique_ptr<MenuItemList> m_pMenuList;
     CLocalContactSearchAction* m_pSearchAction = nullptr;  // the one background search action
@@ -398,7 +412,8 @@ private:
     bool m_bContactDirty = false;
     bool m_bMarkUnwritten = false;  // the last write of the update mark failed
     bool m_bReloadByHttp = false;
-    std::string m_strSaveBuffer;  // reused by every save
+    std::size_t m_nContactSaveBytes = 0;  // room the next save of a file is likely to need
+    std::size_t m_nOtherSaveBytes = 0;
     // Background reloads accepted and not answered yet, numbered in the order they were accepted;
     // m_bReloadByHttp is set exactly while there is one.
     struct ReloadTicket {

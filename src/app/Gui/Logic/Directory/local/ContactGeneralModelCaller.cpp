@@ -1,8 +1,11 @@
 // Caller matching: who a number belongs to, its ring and photo, and whether it is blacklisted.
 
+#include <strings.h>
+
 #include "AppLog.h"
 #include "BaseHelper.h"
 #include "ContactGeneralModel.h"
+#include "ContactNumberIndex.h"
 
 namespace NS_DIRECTORY {
 
@@ -15,17 +18,33 @@ bool HasNumber(const CContactGeneralModel::ItemData& item, const std::string& st
 
 }  // namespace
 
+bool CContactGeneralModel::MyComesBefore(const ItemData& a, const ItemData& b) const {
+    const int nOrder = strcasecmp(a.m_strDisplayName.c_str(), b.m_strDisplayName.c_str());
+    // Names equal ignoring case only come from a background reload, which keeps the file's order.
+    return nOrder < 0 || (nOrder == 0 && &a != &b && MyContactIndex(&a) < MyContactIndex(&b));
+}
+
 CContactGeneralModel::ItemData* CContactGeneralModel::MyFindContactByNumber(const std::string& strNumber,
                                                                             const std::string& /*strExtra*/) {
     if (strNumber.empty()) {
         return nullptr;
     }
-    for (const auto& pItem : m_listItem) {
-        if (HasNumber(*pItem, strNumber)) {
-            return pItem.get();
+    if (!m_pNumberIndex || !m_pNumberIndex->IsUsable()) {
+        for (const auto& pItem : m_listItem) {
+            if (HasNumber(*pItem, strNumber)) {
+                return pItem.get();
+            }
+        }
+        return nullptr;
+    }
+    ItemData* pFirst = nullptr;
+    CContactNumberIndex::Matches matches = m_pNumberIndex->Find(strNumber);
+    for (ItemData* pItem = nullptr; matches.Next(&pItem);) {
+        if (pFirst == nullptr || MyComesBefore(*pItem, *pFirst)) {
+            pFirst = pItem;
         }
     }
-    return nullptr;
+    return pFirst;
 }
 
 std::string CContactGeneralModel::GetContactNameByPhoneNumber(const char* pNumber) {
@@ -54,8 +73,17 @@ bool CContactGeneralModel::IsBlackContactNumber(const char* pNumber) {
     }
     return MyNoThrow(false, [&]() -> bool {
         const std::string strNumber(pNumber);
-        for (const auto& pItem : m_listItem) {
-            if (pItem->m_nGroupId == kBlacklistGroupId && HasNumber(*pItem, strNumber)) {
+        if (!m_pNumberIndex || !m_pNumberIndex->IsUsable()) {
+            for (const auto& pItem : m_listItem) {
+                if (pItem->m_nGroupId == kBlacklistGroupId && HasNumber(*pItem, strNumber)) {
+                    return true;
+                }
+            }
+            return false;
+        }
+        CContactNumberIndex::Matches matches = m_pNumberIndex->Find(strNumber);
+        for (ItemData* pItem = nullptr; matches.Next(&pItem);) {
+            if (pItem->m_nGroupId == kBlacklistGroupId) {
                 return true;
             }
         }

@@ -8,6 +8,7 @@
 #include "AppLog.h"
 #include "CommonAPI.h"
 #include "ContactGeneralModel.h"
+#include "ContactNumberIndex.h"
 #include "PhoneServices.h"
 
 namespace NS_DIRECTORY {
@@ -109,8 +110,29 @@ void CContactGeneralModel::MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData
     names.m_strDisplayName = pItem->m_strDisplayName;
     m_nCurrentFavorateCount += pItem->m_bFavorate ? 1 : 0;
     m_nCurrentBlackCount += pItem->m_nGroupId == kBlacklistGroupId ? 1 : 0;
+    ItemData& admitted = *pItem;
     m_listItem.insert(m_listItem.begin() + static_cast<std::ptrdiff_t>(nSlot), std::move(pItem));
+    MyIndexNumbers(admitted);
     CallLog_UpdateLog(names);
+}
+
+void CContactGeneralModel::MyIndexNumbers(ItemData& item) {
+    if (m_pNumberIndex && !m_bIndexDeferred) {
+        m_pNumberIndex->Add(item);
+    }
+}
+
+void CContactGeneralModel::MyRebuildNumberIndex() {
+    m_bIndexDeferred = false;
+    if (m_pNumberIndex) {
+        m_pNumberIndex->Rebuild(m_listItem);
+    }
+}
+
+void CContactGeneralModel::MyUnindexNumbers(const ItemData& item) {
+    if (m_pNumberIndex && !m_bIndexDeferred) {
+        m_pNumberIndex->Remove(item);
+    }
 }
 
 std::vector<int> CContactGeneralModel::MySortedGroupIds() const {
@@ -177,6 +199,7 @@ void CContactGeneralModel::MyRemoveContactsAt(const std::vector<size_t>& listInd
         if (nNext < listIndexes.size() && listIndexes[nNext] == nRead) {
             m_nCurrentBlackCount -= m_listItem[nRead]->m_nGroupId == kBlacklistGroupId ? 1 : 0;
             m_nCurrentFavorateCount -= m_listItem[nRead]->m_bFavorate ? 1 : 0;
+            MyUnindexNumbers(*m_listItem[nRead]);
             m_listItem[nRead].reset();
             ++nNext;
             continue;
@@ -228,6 +251,17 @@ int CContactGeneralModel::MyInsertContactNoCheckGroup(const ItemData& item, bool
             MySetContactDirty(true);
         }
         return nCount;
+    });
+}
+
+bool CContactGeneralModel::MyImportContact(const ItemData& item) {
+    return MyNoThrow(false, [&]() -> bool {
+        size_t nSlot = 0;
+        if (!MyCheckRoomFor(item.m_nGroupId) || !MyFindContactSlot(item.m_strDisplayName, &nSlot)) {
+            return false;
+        }
+        MyAdmitContact(nSlot, std::make_unique<ItemData>(item));
+        return true;
     });
 }
 
@@ -354,7 +388,9 @@ void CContactGeneralModel::MyUpdateContactInPlace(ItemData& item, int nTargetId,
                           updated.m_strDefaultPhoto != item.m_strDefaultPhoto ||
                           updated.m_nSelectedPhoto != item.m_nSelectedPhoto ||
                           updated.m_nLine != item.m_nLine || nTargetId != item.m_nGroupId;
+    MyUnindexNumbers(item);
     item = std::move(updated);
+    MyIndexNumbers(item);
     MyChangeContactGroup(item, nTargetId);
     for (const CallLogUpdateData& move : listNameMoves) {
         CallLog_UpdateLog(move);

@@ -123,9 +123,9 @@ void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
 bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileName) {
     return MyNoThrow(false, [&]() -> bool {
         pugi::xml_document doc;
-        const pugi::xml_node root = CContactFileFormat::LoadDocument(doc, DataPath(strFileName))
-                                        ? doc.child("root_contact")
-                                        : pugi::xml_node();
+        pugi::xml_node root = CContactFileFormat::LoadDocument(doc, DataPath(strFileName))
+                                  ? doc.child("root_contact")
+                                  : pugi::xml_node();
         if (!root) {
             return false;
         }
@@ -133,12 +133,22 @@ bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileNa
         const std::vector<int> listGroupIds = MySortedGroupIds();
         bool bAllTaken = true;
         m_listItem.reserve(m_listItem.size() + static_cast<size_t>(std::distance(root.begin(), root.end())));
-        for (pugi::xml_node node = root.child("contact"); node; node = node.next_sibling("contact")) {
+        // The numbers are indexed once the list is whole, also when the load ends early.
+        struct DeferredIndex {
+            CContactGeneralModel& model;
+            ~DeferredIndex() { model.MyRebuildNumberIndex(); }
+        } deferred{*this};
+        m_bIndexDeferred = true;
+        for (pugi::xml_node node = root.child("contact"); node;) {
             auto pItem = std::make_unique<ItemData>();
             format.ReadContact(node, *pItem);
             if (!MyTakeLoadedContact(std::move(pItem), listGroupIds)) {
                 bAllTaken = false;
             }
+            // Each element read is given back at once, so the document shrinks while the store grows.
+            const pugi::xml_node read = node;
+            node = node.next_sibling("contact");
+            root.remove_child(read);
         }
         return bAllTaken;
     });
@@ -337,9 +347,15 @@ void CContactGeneralModel::MyBuildContactDocument(pugi::xml_document& doc) const
     }
 }
 
-// Serialises into the reused buffer and replaces the file in one atomic write.
+// Serialises into a buffer sized by the last save of that file, and replaces the file in one atomic write.
+// The buffer goes once the file is written: the store does not hold a second copy of its files.
 bool CContactGeneralModel::MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath) {
-    return CContactFileFormat::WriteDocument(doc, strPath, m_strSaveBuffer);
+    std::size_t& nHint = strPath == DataPath(kLocalContactFileName) ? m_nContactSaveBytes : m_nOtherSaveBytes;
+    std::string strBuffer;
+    strBuffer.reserve(nHint);
+    const bool bWritten = CContactFileFormat::WriteDocument(doc, strPath, strBuffer);
+    nHint = strBuffer.size() + strBuffer.size() / 16;
+    return bWritten;
 }
 
 }  // namespace NS_DIRECTORY

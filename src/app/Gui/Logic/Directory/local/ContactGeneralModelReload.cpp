@@ -143,6 +143,7 @@ void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* 
         AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOfficeNumber);
         AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOtherNumber);
     }
+    MyRebuildNumberIndex();
     MyResetSearchKeys();
     if (NS_CALLLOG::CCallLogModel* pCallLog = NS_CALLLOG::CCallLogModel::GetInstance()) {
         pCallLog->UpdateDispName(listNames);

@@ -190,6 +190,7 @@ bool CContactGeneralSearchHelper::MyCopyResult(const CContactSearchSource& sourc
         return false;
     }
     const int nEnd = std::min(nTo, static_cast<int>(m_listMatches.size()));
+    pOut->m_listData.reserve(pOut->m_listData.size() + static_cast<size_t>(std::max(0, nEnd - nFrom)));
     for (int nIndex = nFrom; nIndex < nEnd; ++nIndex) {
         ContactGeneralItemData record;
         if (source.Convert(&record, *m_listMatches[static_cast<size_t>(nIndex)])) {

@@ -120,7 +120,7 @@ void CXPortBase::MyInsertContact(CContactGeneralModel& model, CContactGeneralMod
     CContactGeneralModel::MyMakeXmlSafe(item);
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
     item.m_bFavorate = false;
-    model.MyInsertContactNoCheckGroup(item, false);
+    model.MyImportContact(item);
 }
 
 std::string CXPortBase::MyRealPath(const char* pStored, int nFileType) {
