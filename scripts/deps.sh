@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-# Usage: scripts/deps.sh [run] [docs] [armhf] [fuzz]
+# Usage: scripts/deps.sh [run] [docs] [armhf] [fuzz] [bench]
 #   run     only what building the programs needs (dirsim), without the test tools
 #   docs    also Doxygen, for the API reference (scripts/docs.sh)
+#   bench   also valgrind, whose callgrind counts instructions in the performance suite (scripts/bench.sh)
 #   fuzz    also clang and its sanitizer and libFuzzer runtimes, for the fuzz drivers (scripts/fuzz.sh)
 #   armhf   also the 32-bit ARM cross compiler, qemu-arm and the armhf builds of every library package
 #           below, through multiarch (scripts/cross-armhf.sh)
@@ -27,6 +28,7 @@ for group in "$@"; do
   case "$group" in
     run) ;;
     docs) extra+=(doxygen) ;;
+    bench) extra+=(valgrind) ;;
     fuzz) extra+=(clang libclang-rt-14-dev) ;;
     armhf)
       if ! dpkg --print-foreign-architectures | grep -qx armhf; then
@@ -39,7 +41,7 @@ for group in "$@"; do
         case "$package" in libcli11-dev) ;; lib*-dev) extra+=("$package:armhf") ;; esac
       done
       ;;
-    *) echo "scripts/deps.sh: unknown group '$group' (run, docs, armhf, fuzz)" >&2; exit 2 ;;
+    *) echo "scripts/deps.sh: unknown group '$group' (run, docs, armhf, fuzz, bench)" >&2; exit 2 ;;
   esac
 done
 PACKAGES+=("${extra[@]}")
