@@ -399,6 +399,96 @@ void XsiCombinedRows(Suite& suite, int nSize) {
     HostControl::RunUntilIdle(60000);
 }
 
+// The engine's key strokes on the combined list, and caller lookups beside SQLite holding the same members
+// (number, mobile and extension as its three numbers).
+void XsiSearchRows(Suite& suite, NS_DIRECTORY::CContactBroadSoftModel& model,
+                   const std::vector<PerfContact>& listPeople) {
+    const int nEntries = static_cast<int>(listPeople.size());
+    const auto search = [&model](const std::string& strKey) {
+        NS_DIRECTORY::ContactBroadSoftListData page;
+        page.m_nCountToGet = 20;
+        model.Search(&page, NS_DIRECTORY::BSFT_ALL_CONTACT, strKey);
+        return page.m_nTotalCount;
+    };
+    const RowInfo narrowInfo{XsiId(nEntries, "narrowing"), "narrowing key strokes (Xsi engine)", nEntries,
+                             "the same keys searched afresh", 0.35};
+    if (suite.WantsRow(narrowInfo.strId)) {
+        const auto listWords = KeyStrokesOf(TypedWords());
+        const int nLater = KeyCount(listWords) - static_cast<int>(listWords.size());
+        const auto laterKeys = [=](bool bNarrow) {
+            double dUs = 0;
+            for (const auto& listKeys : listWords) {
+                search("");
+                search(listKeys.front());
+                for (size_t nKey = 1; nKey < listKeys.size(); ++nKey) {
+                    if (!bNarrow) {
+                        search("");  // forgets the last result: the key is searched afresh
+                    }
+                    const double dStart = NowUs();
+                    benchmark::DoNotOptimize(search(listKeys[nKey]));
+                    dUs += NowUs() - dStart;
+                }
+            }
+            return dUs;
+        };
+        suite.Timed(narrowInfo, MeasuredSide([=] { return laterKeys(true); }, nLater),
+                    MeasuredSide([=] { return laterKeys(false); }, nLater));
+    }
+    for (bool bHit : {true, false}) {
+        const RowInfo info{XsiId(nEntries, bHit ? "lookup-hit" : "lookup-miss"),
+                           bHit ? "Xsi caller lookup, hit" : "Xsi caller lookup, miss", nEntries,
+                           "SQLite in memory, indexed OR over the numbers", 0};
+        if (!suite.WantsRow(info.strId)) {
+            continue;
+        }
+        std::vector<PerfContact> listRows = listPeople;
+        for (size_t nIndex = 0; nIndex < listRows.size(); ++nIndex) {
+            const size_t nSpace = listRows[nIndex].strName.find(' ');
+            // The name the directory shows: last name, then first name, nothing between them.
+            listRows[nIndex].strName =
+                listRows[nIndex].strName.substr(nSpace + 1) + listRows[nIndex].strName.substr(0, nSpace);
+            listRows[nIndex].strOther = std::to_string(10000 + nIndex);
+        }
+        SqliteBook sqlite(":memory:", false);
+        sqlite.Insert(listRows);
+        std::vector<std::string> listNumbers;
+        for (int nIndex = 0; nIndex < kNetworkLookups; ++nIndex) {
+            const PerfContact& row =
+                listRows[listRows.size() - 1 -
+                         static_cast<size_t>(nIndex) * listRows.size() / kNetworkLookups];
+            listNumbers.push_back(!bHit             ? "+4930" + std::to_string(5550000 + nIndex)
+                                  : nIndex % 3 == 0 ? row.strOffice
+                                  : nIndex % 3 == 1 ? row.strMobile
+                                                    : row.strOther);
+        }
+        suite.Timed(info,
+                    RunSide(
+                        [&] {
+                            for (const std::string& strNumber : listNumbers) {
+                                benchmark::DoNotOptimize(model.GetContactNameByNumber(strNumber));
+                            }
+                        },
+                        kNetworkLookups),
+                    RunSide(
+                        [&] {
+                            for (const std::string& strNumber : listNumbers) {
+                                benchmark::DoNotOptimize(sqlite.NameByNumber(strNumber));
+                            }
+                        },
+                        kNetworkLookups),
+                    [&]() -> std::string {
+                        for (const std::string& strNumber : listNumbers) {
+                            if (model.GetContactNameByNumber(strNumber).empty() ==
+                                sqlite.NameByNumber(strNumber).empty()) {
+                                continue;
+                            }
+                            return "answers differ for " + strNumber;
+                        }
+                        return "";
+                    });
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<testsupport::TempRoot> MakeMemoryRoot() {
@@ -475,6 +565,7 @@ void XsiSection(Suite& suite, int nEntries) {
             return "";
         });
     }
+    XsiSearchRows(suite, *pModel, listPeople);
     delete pModel;
     HostControl::RunUntilIdle(60000);
     if (nEntries >= 10000) {

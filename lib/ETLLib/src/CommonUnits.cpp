@@ -172,13 +172,21 @@ std::string CommonUnits_ToKeyString(const std::string& strName) {
     const bool bAscii = etl_text::IsAscii(strName);
     const std::string strFolded = bAscii ? std::string() : etl_text::Fold(strName);
     const std::string& strText = bAscii ? strName : strFolded;
-    std::string strKeys(strText.size(), '\0');
+    // The keys go to a buffer first, so the answer is made once at its exact size (a short one needs no
+    // allocation at all).
+    char szLocal[128];
+    std::string strLong;
+    char* pKeys = szLocal;
+    if (strText.size() > sizeof(szLocal)) {
+        strLong.resize(strText.size());
+        pKeys = &strLong[0];
+    }
     size_t nKeys = 0;
     for (size_t i = 0; i < strText.size();) {
         const unsigned char nByte = static_cast<unsigned char>(strText[i]);
         if (nByte < 0x80) {
             if (const char cKey = ascii.keys[nByte]) {
-                strKeys[nKeys++] = cKey;
+                pKeys[nKeys++] = cKey;
             }
             ++i;
             continue;
@@ -192,12 +200,11 @@ std::string CommonUnits_ToKeyString(const std::string& strName) {
             continue;
         }
         if (const char cKey = KeyOf(nCodePoint)) {
-            strKeys[nKeys++] = cKey;
+            pKeys[nKeys++] = cKey;
         }
         i += nSequence;
     }
-    strKeys.resize(nKeys);
-    return strKeys;
+    return std::string(pKeys, nKeys);
 }
 
 void CommonUnits_SetErrorId(int nErrorId) { g_nLastErrorId = nErrorId; }

@@ -132,7 +132,10 @@ bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileNa
         CContactFileFormat format(CContactFileFormat::READING);
         const std::vector<int> listGroupIds = MySortedGroupIds();
         bool bAllTaken = true;
-        m_listItem.reserve(m_listItem.size() + static_cast<size_t>(std::distance(root.begin(), root.end())));
+        // The list makes room for every contact once a quarter of the elements is read (and given back), so
+        // that room does not add to the document's peak.
+        const auto nElements = static_cast<size_t>(std::distance(root.begin(), root.end()));
+        size_t nRead = 0;
         // The numbers are indexed once the list is whole, also when the load ends early.
         struct DeferredIndex {
             CContactGeneralModel& model;
@@ -140,6 +143,9 @@ bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileNa
         } deferred{*this};
         m_bIndexDeferred = true;
         for (pugi::xml_node node = root.child("contact"); node;) {
+            if (nRead++ == nElements / 4) {
+                m_listItem.reserve(m_listItem.size() + nElements - nRead + 1);
+            }
             auto pItem = std::make_unique<ItemData>();
             format.ReadContact(node, *pItem);
             if (!MyTakeLoadedContact(std::move(pItem), listGroupIds)) {
