@@ -46,10 +46,24 @@ std::string DirsimRun::Dump() const {
     return "exit " + std::to_string(nExit) + "\n--- stdout\n" + strOut + "--- stderr\n" + strErr;
 }
 
+std::vector<std::string> DirsimCommandLine(const std::vector<std::string>& vecArgs) {
+    std::vector<std::string> vecAll;
+    std::stringstream emulator(DIRSIM_EMULATOR);
+    for (std::string strWord; std::getline(emulator, strWord, '|');) {
+        if (!strWord.empty()) {
+            vecAll.push_back(strWord);
+        }
+    }
+    vecAll.push_back(DIRSIM_BINARY);
+    vecAll.insert(vecAll.end(), vecArgs.begin(), vecArgs.end());
+    return vecAll;
+}
+
 DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,
                     const std::string& strInput) {
-    std::vector<std::string> vecAll = {DIRSIM_BINARY, "--root", strRoot, "--quiet"};
+    std::vector<std::string> vecAll = {"--root", strRoot, "--quiet"};
     vecAll.insert(vecAll.end(), vecArgs.begin(), vecArgs.end());
+    vecAll = DirsimCommandLine(vecAll);
     std::vector<char*> vecArgv;
     for (std::string& strArg : vecAll) {
         vecArgv.push_back(strArg.data());
@@ -70,7 +84,7 @@ DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& 
         posix_spawn_file_actions_addclose(&actions, fd);
     }
     pid_t pid = 0;
-    const int nSpawn = posix_spawn(&pid, DIRSIM_BINARY, &actions, nullptr, vecArgv.data(), environ);
+    const int nSpawn = posix_spawn(&pid, vecArgv[0], &actions, nullptr, vecArgv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(inPipe[0]);
     close(outPipe[1]);

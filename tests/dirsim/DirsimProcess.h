@@ -23,6 +23,10 @@ struct DirsimRun {
     std::string Dump() const;
 };
 
+// The command line that starts dirsim with vecArgs: on a cross build the program runs under the
+// emulator the build names (its words joined by '|' in DIRSIM_EMULATOR), as ctest runs the test programs.
+std::vector<std::string> DirsimCommandLine(const std::vector<std::string>& vecArgs);
+
 // dirsim --root strRoot --quiet <args>, fed strInput; gives up after 60 seconds.
 DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,
                     const std::string& strInput = "");
