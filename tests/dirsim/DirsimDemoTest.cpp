@@ -6,6 +6,7 @@
 
 #include "DemoPhoneBook.h"
 #include "DemoRemotePhonebook.h"
+#include "DemoXsi.h"
 #include "DirsimProcess.h"
 #include "TempRoot.h"
 
@@ -46,16 +47,23 @@ TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteAndShortcutsWorking) {
     EXPECT_EQ(status["local"]["blacklisted"], DemoCount(true));
     EXPECT_EQ(status["local"]["groups"], dirsim::DemoBook().vecGroups.size() + 2);
     EXPECT_TRUE(status["remote"]["configured"].get<bool>());
-    EXPECT_EQ(status["remote"]["failedTransfers"], 0);
-    EXPECT_GT(status["remote"]["documents"].get<int>(), 10);
+    EXPECT_EQ(status["transfers"]["failed"], 0);
+    EXPECT_GT(status["transfers"]["done"].get<int>(), 10);
     std::vector<std::string> vecSlots;
     for (const auto& slot : dirsim::DemoRemote().vecSlots) {
         vecSlots.push_back(slot.strName);
     }
     EXPECT_EQ(status["remote"]["slots"].get<std::vector<std::string>>(), vecSlots);
+    EXPECT_TRUE(status["broadsoft"]["configured"].get<bool>());
+    const dirsim::DemoXsiContent& xsi = dirsim::DemoXsi();
+    EXPECT_EQ(status["broadsoft"]["combinedEntries"], xsi.vecEnterprise.size() + xsi.vecGroupCommon.size() +
+                                                          xsi.vecEnterpriseCommon.size() +
+                                                          xsi.vecPersonal.size() + xsi.vecCustom.size())
+        << "every directory downloaded at start; the Enterprise covers the Group";
 
     const auto vecShortcuts = run.Result(1)["result"]["shortcuts"].get<std::vector<std::string>>();
-    EXPECT_EQ(vecShortcuts, (std::vector<std::string>{"localdirectory", "remotedirectory"}));
+    EXPECT_EQ(vecShortcuts, (std::vector<std::string>{"localdirectory", "remotedirectory",
+                                                      "broadsoftdirectory", "networkcalllog"}));
     EXPECT_EQ(Names(run.Result(2)["result"]),
               (std::vector<std::string>{"All staff", "Departments", "Offices"}));
 

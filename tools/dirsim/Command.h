@@ -91,6 +91,7 @@ void AddGeneralCommands(CCommandRegistry& registry);
 void AddLocalCommands(CCommandRegistry& registry);
 void AddRemoteCommands(CCommandRegistry& registry);
 void AddTransferCommands(CCommandRegistry& registry);
+void AddBroadSoftCommands(CCommandRegistry& registry);
 
 // Splits a command line into words: blanks separate, '...' and "..." quote, a backslash escapes the next
 // character. False (with the reason) for an open quote.

@@ -3,6 +3,7 @@
 
 #include "CommandSupport.h"
 #include "ConfigParser.h"
+#include "ContactBroadSoftModel.h"
 #include "ContactGeneralModel.h"
 #include "DirectoryShortcut.h"
 #include "HostControl.h"
@@ -73,9 +74,21 @@ Result Status(CSession& session, const Args&) {
     module::GetAllConfiguredItemName(&listSlots);
     result.data["remote"] = {{"configured", module::IsRemoteContactConfigured()},
                              {"displayName", module::GetRemoteDisplayName()},
-                             {"slots", listSlots},
-                             {"documents", session.Transfers().DoneCount()},
-                             {"failedTransfers", session.Transfers().FailedCount()}};
+                             {"slots", listSlots}};
+    result.data["transfers"] = {{"done", session.Transfers().DoneCount()},
+                                {"failed", session.Transfers().FailedCount()}};
+    CContactBroadSoftModel* pBsft = CContactBroadSoftModel::GetInstance();
+    ContactBroadSoftListData combined;
+    ContactBroadSoftItemData none;
+    combined.m_nCountToGet = 1;
+    const bool bBsft = module::IsBroadSoftContactConfigured();
+    if (bBsft) {
+        pBsft->GetContactListByClickAction(&combined, "broadsoft_phonebook_x0", none, false, false);
+    }
+    std::list<std::string> listDirectories;
+    pBsft->GetConfiguredList(&listDirectories);
+    result.data["broadsoft"] = {
+        {"configured", bBsft}, {"directories", listDirectories}, {"combinedEntries", combined.m_nTotalCount}};
     result.data["boot"] = session.BootReport();
     result.Line("data folder: " + session.RootDir() +
                 (session.FirstRun() ? " (seeded with the demo this run)" : ""));
@@ -89,8 +102,16 @@ Result Status(CSession& session, const Args&) {
     for (const std::string& strSlot : listSlots) {
         strSlots += (strSlots.empty() ? "" : ", ") + strSlot;
     }
-    result.Line("remote phonebook: " + (strSlots.empty() ? std::string("not configured") : strSlots) + "; " +
-                std::to_string(session.Transfers().DoneCount()) + " documents downloaded, " +
+    result.Line("remote phonebook: " + (strSlots.empty() ? std::string("not configured") : strSlots));
+    std::string strDirectories;
+    for (const std::string& strDirectory : listDirectories) {
+        strDirectories += (strDirectories.empty() ? "" : ", ") + strDirectory;
+    }
+    result.Line(
+        "network directory: " +
+        (bBsft ? strDirectories + "; " + Counted(combined.m_nTotalCount, "entry") + " in the combined list"
+               : std::string("not configured")));
+    result.Line("transfers so far: " + std::to_string(session.Transfers().DoneCount()) + " done, " +
                 std::to_string(session.Transfers().FailedCount()) + " failed");
     return result;
 }
@@ -172,27 +193,39 @@ Result Shortcuts(CSession&, const Args&) {
     return result;
 }
 
+// A configuration value as shown: passwords only as set or not.
+std::string ShownValue(const std::string& strKey) {
+    const std::string strValue = configParser_GetConfigString(strKey);
+    if (CSession::IsSecretKey(strKey)) {
+        return strValue.empty() ? "(not set)" : "(set)";
+    }
+    return strValue;
+}
+
 Result Config(CSession& session, const Args& args) {
     const std::string strKey = args.Text("key");
     Result result;
     if (strKey.empty()) {
         result.data["config"] = json::object();
-        for (const auto& entry : session.ConfigOverrides()) {
-            result.data["config"][entry.first] = configParser_GetConfigString(entry.first);
-            result.Line("  " + Pad(entry.first, 28) + configParser_GetConfigString(entry.first));
+        for (const std::string& strEntry : session.ConfigKeys()) {
+            const std::string strValue = ShownValue(strEntry);
+            result.data["config"][strEntry] = strValue;
+            result.Line("  " + Pad(strEntry, 38) + strValue);
         }
         return result;
     }
     if (!args.Has("value")) {
-        result.data[strKey] = configParser_GetConfigString(strKey);
-        return result.Line(strKey + " = " + configParser_GetConfigString(strKey));
+        result.data[strKey] = ShownValue(strKey);
+        return result.Line(strKey + " = " + ShownValue(strKey));
     }
     std::string strError;
     if (!session.SetConfig(strKey, args.Text("value"), &strError)) {
         return Result::Fail("set " + strKey + " for this run, but " + strError);
     }
-    result.data[strKey] = args.Text("value");
-    return result.Line(strKey + " = " + args.Text("value") + " (kept in the data folder)");
+    result.data[strKey] = ShownValue(strKey);
+    return result.Line(strKey + " = " + ShownValue(strKey) +
+                       (CSession::IsSecretKey(strKey) ? " (for this run only; passwords are not kept)"
+                                                      : " (kept in the data folder)"));
 }
 
 Result Phone(CSession&, const Args& args) {
@@ -279,6 +312,7 @@ const CCommandRegistry& Commands() {
         AddLocalCommands(all);
         AddRemoteCommands(all);
         AddTransferCommands(all);
+        AddBroadSoftCommands(all);
         return all;
     }();
     return registry;

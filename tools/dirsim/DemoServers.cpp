@@ -3,7 +3,9 @@
 #include <stdexcept>
 
 #include "DemoRemotePhonebook.h"
+#include "DemoXsi.h"
 #include "LoopbackHttpServer.h"
+#include "MockXsiServer.h"
 
 namespace dirsim {
 
@@ -11,7 +13,11 @@ CDemoServers::CDemoServers() = default;
 
 CDemoServers::~CDemoServers() = default;
 
-bool CDemoServers::Start(std::string* pError) {
+bool CDemoServers::Start(bool bRemote, bool bXsi, std::string* pError) {
+    return (!bRemote || StartRemote(pError)) && (!bXsi || StartXsi(pError));
+}
+
+bool CDemoServers::StartRemote(std::string* pError) {
     try {
         m_pRemote = std::make_unique<testsupport::LoopbackHttpServer>();
         ServeDemoRemote(*m_pRemote);
@@ -21,6 +27,22 @@ bool CDemoServers::Start(std::string* pError) {
         return false;
     }
     return true;
+}
+
+bool CDemoServers::StartXsi(std::string* pError) {
+    try {
+        m_pXsi = std::make_unique<testsupport::MockXsiServer>(DemoXsi().strUserId, DemoXsi().strPassword);
+        ServeDemoXsi(*m_pXsi);
+    } catch (const std::exception& error) {
+        *pError = std::string("cannot start the demo Xsi server on 127.0.0.1: ") + error.what();
+        m_pXsi.reset();
+        return false;
+    }
+    return true;
+}
+
+std::string CDemoServers::XsiPort() const {
+    return m_pXsi ? m_pXsi->Port() : "";
 }
 
 std::string CDemoServers::RemoteBaseUrl() const {

@@ -87,6 +87,10 @@ std::string GetRemoteContactNameByNumber(const std::string& strNumber) {
     return Directory_GetRemoteContactNameByNumber(strNumber);
 }
 
+bool IsBroadSoftContactConfigured() {
+    return Directory_IsBroadSoftContactConfigured();
+}
+
 bool GetShortcutList(DirShortcutListData* pData) {
     return Directory_GetShortcutList(pData);
 }

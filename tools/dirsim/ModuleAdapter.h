@@ -37,6 +37,9 @@ std::string GetRemoteDisplayName();
 bool GetAllConfiguredItemName(std::list<std::string>* pList);
 std::string GetRemoteContactNameByNumber(const std::string& strNumber);
 
+// ---- network directory
+bool IsBroadSoftContactConfigured();
+
 // ---- directory shortcuts
 bool GetShortcutList(NS_DIRECTORY::DirShortcutListData* pData);
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,8 @@
 #include "DemoPhoneBook.h"
 #include "DemoRemotePhonebook.h"
 #include "DemoServers.h"
+#include "DemoXsi.h"
+#include "MockXsiServer.h"
 #include "HostControl.h"
 #include "ModuleAdapter.h"
 #include "Progress.h"
@@ -40,7 +43,18 @@ const std::vector<std::pair<std::string, std::string>> kDefaultConfig = {
     {"SRemoteNameFlashTime", "3600"},
     {"BSFTActive", "0"},
     {"LDAPSwitch", "0"},
+    {"BsftGroup", "1"},
+    {"BsftEnterprise", "1"},
+    {"BsftGroupCommon", "1"},
+    {"BsftEnterpriseCommon", "1"},
+    {"BsftPersonal", "1"},
+    {"BsftCustom", "1"},
+    {"BstDirUpdateInterVal", "60"},
 };
+
+constexpr const char* kXsiAccountKeys[] = {"AccountBroadsoftXSIServerType", "AccountBroadsoftXSIHostAddr",
+                                           "AccountBroadsoftXSIPort", "AccountBroadsoftXSIUserID",
+                                           "AccountBroadsoftXSIPassword"};
 
 }  // namespace
 
@@ -80,23 +94,52 @@ bool CSession::StartHost(std::string* pError) {
     const char* pEcho = std::getenv("DIRECTORY_LOG_ECHO");
     HostControl::SetLogEcho(pEcho != nullptr && std::string(pEcho) == "1");
     LoadSettings();
-    ApplyConfig();
     return true;
 }
 
 bool CSession::StartServers(std::string* pError) {
-    if (!m_options.bDemoServers) {
+    if (!m_options.bDemoRemote && !m_options.bDemoXsi) {
         return true;
     }
     m_pServers = std::make_unique<CDemoServers>();
-    return m_pServers->Start(pError);
+    return m_pServers->Start(m_options.bDemoRemote, m_options.bDemoXsi, pError);
 }
 
 std::string CSession::DemoServerUrl() const {
     return m_pServers ? m_pServers->RemoteBaseUrl() : "";
 }
 
+// The account the network directory reads, for account 0: the demo server's, or the one given; the
+// directory is switched on with it. Set before the kept settings are applied, so "config BSFTActive 0" holds.
+void CSession::ApplyXsiAccount() const {
+    XsiAccount account = m_options.xsi;
+    if (account.strHost.empty() && m_pServers && m_pServers->Xsi() != nullptr) {
+        account.strServerType = m_pServers->Xsi()->ServerType();
+        account.strHost = m_pServers->Xsi()->Host();
+        account.strPort = m_pServers->Xsi()->Port();
+        account.strUserId = DemoXsi().strUserId;
+        account.strPassword = DemoXsi().strPassword;
+    }
+    if (account.strHost.empty()) {
+        return;
+    }
+    const std::string* pValues[] = {&account.strServerType, &account.strHost, &account.strPort,
+                                    &account.strUserId, &account.strPassword};
+    for (size_t i = 0; i < std::size(kXsiAccountKeys); ++i) {
+        configParser_SetConfigString(configParser_GetAccountConfigName(kXsiAccountKeys[i], 0), *pValues[i]);
+    }
+    configParser_SetConfigInt("BSFTActive", 1);
+    configParser_SetConfigString("BsftCustomListUse", "");
+    configParser_SetConfigString("BsftCustomListAll", "");
+    configParser_SetConfigInt("BsftCustomListStatus", 0);
+}
+
 bool CSession::WriteConfiguration(std::string* pError) {
+    for (const auto& entry : kDefaultConfig) {
+        configParser_SetConfigString(entry.first, entry.second);
+    }
+    ApplyXsiAccount();
+    ApplyConfig();
     if (!dataroot::WriteResourceFiles() || !dataroot::WriteShortcutSettingsIfMissing()) {
         *pError = "cannot write the phone's resource and shortcut files under " + m_strRootDir;
         return false;
@@ -252,6 +295,13 @@ bool CSession::HasCommandNotice(int nId, size_t nSkip, Notice* pNotice) {
     return false;
 }
 
+std::vector<Notice> CSession::CommandNoticesSince(size_t nSkip) {
+    Collect();
+    return nSkip < m_vecPending.size()
+               ? std::vector<Notice>(m_vecPending.begin() + static_cast<long>(nSkip), m_vecPending.end())
+               : std::vector<Notice>();
+}
+
 std::vector<Notice> CSession::TakeIdleNotices() {
     return std::move(m_vecIdle);
 }
@@ -268,7 +318,7 @@ std::vector<std::string> CSession::RecentLog(size_t nLines) {
 }
 
 void CSession::LoadSettings() {
-    m_vecConfig = kDefaultConfig;
+    m_vecConfig.clear();
     std::ifstream in(std::filesystem::path(m_strRootDir) / kSettingsFile);
     if (!in) {
         return;
@@ -297,6 +347,9 @@ void CSession::LoadSettings() {
 bool CSession::SaveSettings(std::string* pError) const {
     json config = json::object();
     for (const auto& entry : m_vecConfig) {
+        if (IsSecretKey(entry.first)) {
+            continue;
+        }
         config[entry.first] = entry.second;
     }
     const std::filesystem::path path = std::filesystem::path(m_strRootDir) / kSettingsFile;
@@ -316,6 +369,10 @@ void CSession::ApplyConfig() const {
 }
 
 bool CSession::SetConfig(const std::string& strKey, const std::string& strValue, std::string* pError) {
+    if (IsSecretKey(strKey)) {
+        configParser_SetConfigString(strKey, strValue);
+        return true;
+    }
     bool bReplaced = false;
     for (auto& entry : m_vecConfig) {
         if (entry.first == strKey) {
@@ -328,6 +385,29 @@ bool CSession::SetConfig(const std::string& strKey, const std::string& strValue,
     }
     configParser_SetConfigString(strKey, strValue);
     return SaveSettings(pError);
+}
+
+std::vector<std::string> CSession::ConfigKeys() const {
+    std::vector<std::string> vecKeys;
+    auto add = [&vecKeys](const std::string& strKey) {
+        if (std::find(vecKeys.begin(), vecKeys.end(), strKey) == vecKeys.end()) {
+            vecKeys.push_back(strKey);
+        }
+    };
+    for (const auto& entry : kDefaultConfig) {
+        add(entry.first);
+    }
+    for (const char* pKey : kXsiAccountKeys) {
+        add(configParser_GetAccountConfigName(pKey, 0));
+    }
+    for (const auto& entry : m_vecConfig) {
+        add(entry.first);
+    }
+    return vecKeys;
+}
+
+bool CSession::IsSecretKey(const std::string& strKey) {
+    return strKey.find("Password") != std::string::npos || strKey.find("password") != std::string::npos;
 }
 
 void CSession::RequestInterrupt() {

@@ -21,15 +21,28 @@ namespace dirsim {
 class CDemoServers;
 class CProgress;
 
+// The Xsi account of the network directory: where the server is and who the phone is.
+struct XsiAccount {
+    std::string strServerType = "http";  // the URL scheme
+    std::string strHost;
+    std::string strPort;
+    std::string strUserId;
+    std::string strPassword;
+};
+
 struct SessionOptions {
     std::string strRoot = "dirsim-data";
-    // Serve the demo remote phonebook on 127.0.0.1 and point the configuration at it.
-    bool bDemoServers = true;
+    // Serve the demo remote phonebook and the demo Xsi server on 127.0.0.1 and point the configuration at
+    // them.
+    bool bDemoRemote = true;
+    bool bDemoXsi = true;
     // Real-server mode: the host may contact other machines than 127.0.0.1.
     bool bRealNetwork = false;
     // Remote phonebook slots to configure instead of the demo's (name, URL).
     std::vector<std::pair<std::string, std::string>> vecRemoteSlots;
     std::string strRemoteDisplayName;
+    // A network directory account instead of the demo's (used when its host is set).
+    XsiAccount xsi;
     bool bProgress = true;
     int nBootWaitMs = 5000;
 };
@@ -76,6 +89,8 @@ public:
     // Whether a notification of this id came during the running command, after the first nSkip of them.
     bool HasCommandNotice(int nId, size_t nSkip = 0, Notice* pNotice = nullptr);
     size_t CommandNoticeCount() const { return m_vecPending.size(); }
+    // The notifications of the running command from the nSkip-th on.
+    std::vector<Notice> CommandNoticesSince(size_t nSkip);
     const CTransferDiary& Transfers();
     std::vector<std::string> RecentLog(size_t nLines);
 
@@ -91,6 +106,15 @@ public:
         m_strRemotePagedTitle = strTitle;
     }
 
+    // The network directory in view: its table index (-1: none), and the search criteria when a server
+    // search is in view.
+    int BsftIndex() const { return m_nBsftIndex; }
+    const nlohmann::json& BsftCriteria() const { return m_bsftCriteria; }
+    void SetBsftView(int nIndex, nlohmann::json criteria = nullptr) {
+        m_nBsftIndex = nIndex;
+        m_bsftCriteria = std::move(criteria);
+    }
+
     const SessionOptions& Options() const { return m_options; }
     const std::string& RootDir() const { return m_strRootDir; }
     bool FirstRun() const { return m_bFirstRun; }
@@ -100,8 +124,11 @@ public:
     bool ShowProgress() const { return m_options.bProgress; }
 
     // ---- settings kept in the data folder ("dirsim-settings.json"): configuration keys that survive a run
-    std::vector<std::pair<std::string, std::string>> ConfigOverrides() const { return m_vecConfig; }
+    // The configuration keys dirsim sets (its defaults, the network directory account, the kept settings).
+    std::vector<std::string> ConfigKeys() const;
+    // Keys naming a password are set for this run only, never written to the data folder.
     bool SetConfig(const std::string& strKey, const std::string& strValue, std::string* pError);
+    static bool IsSecretKey(const std::string& strKey);
 
     // Ctrl-C: safe from a signal handler.
     static void RequestInterrupt();
@@ -119,6 +146,7 @@ private:
     void LoadSettings();
     bool SaveSettings(std::string* pError) const;
     void ApplyConfig() const;
+    void ApplyXsiAccount() const;
     void Collect();
 
     SessionOptions m_options;
@@ -134,6 +162,8 @@ private:
     nlohmann::json m_boot = nlohmann::json::object();
     int m_nRemoteSlot = -1;
     int m_nRemotePage = 0;
+    int m_nBsftIndex = -1;
+    nlohmann::json m_bsftCriteria;
     std::string m_strRemotePagedTitle;
 
     static std::atomic<bool> s_bInterrupted;

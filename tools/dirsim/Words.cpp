@@ -98,9 +98,10 @@ std::string NotificationText(int nId, int wParam, int lParam, const std::string&
                        std::string(lParam == 401 ? ": credentials refused" : "") + strWhere;
             }
             if (lParam == 401) {
-                return "BroadSoft page download refused the credentials" + strWhere;
+                return "BroadSoft page download refused: the server refused the credentials" + strWhere;
             }
-            return std::string("BroadSoft page download ") + (lParam == 0 ? "finished" : "failed") + strWhere;
+            return std::string(lParam == 1 ? "BroadSoft page downloaded" : "BroadSoft page download failed") +
+                   strWhere;
         }
         case 1921:
             return "BroadSoft configuration reloaded";

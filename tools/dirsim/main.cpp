@@ -3,7 +3,8 @@
 //   dirsim                         interactive shell on the demo data in ./dirsim-data
 //   dirsim --root DIR --exec "contacts; search 627"
 //   dirsim --root DIR --script session.txt --json
-//   dirsim --no-demo --remote "Company=https://pb.example.com/top.xml" --real-network
+//   dirsim --remote "Company=https://pb.example.com/top.xml" --xsi https://xsp.example.com --xsi-user bob
+//          --real-network
 //
 // Exit status: 0 when every command worked, 1 when one failed, 2 when dirsim could not start or its own
 // options were wrong, 130 after Ctrl-C.
@@ -43,6 +44,8 @@ struct ProgramOptions {
     bool bQuiet = false;
     std::vector<std::string> vecRemote;
     std::string strRemoteUser;
+    std::string strXsi;
+    std::string strXsiUser;
 };
 
 void OnSignal(int) {
@@ -126,12 +129,61 @@ bool ReadRemoteSlots(ProgramOptions& options) {
     return true;
 }
 
+// "--xsi scheme://host[:port]" and "--xsi-user" into the account; the password from the environment or a
+// prompt.
+bool ReadXsiAccount(ProgramOptions& options) {
+    if (options.strXsi.empty()) {
+        return true;
+    }
+    const size_t nScheme = options.strXsi.find("://");
+    const std::string strRest = nScheme == std::string::npos ? "" : options.strXsi.substr(nScheme + 3);
+    const std::string strHostPort = strRest.substr(0, strRest.find('/'));
+    if (nScheme == 0 || nScheme == std::string::npos || strHostPort.empty() ||
+        strHostPort.find('@') != std::string::npos) {
+        std::fprintf(stderr,
+                     "dirsim: --xsi wants scheme://host[:port] (the user goes in --xsi-user), not \"%s\"\n",
+                     dirsim::UrlWithoutCredentials(options.strXsi).c_str());
+        return false;
+    }
+    if (options.strXsiUser.empty()) {
+        std::fprintf(stderr, "dirsim: --xsi needs --xsi-user\n");
+        return false;
+    }
+    dirsim::XsiAccount& account = options.session.xsi;
+    account.strServerType = options.strXsi.substr(0, nScheme);
+    const size_t nColon = strHostPort.rfind(':');
+    account.strHost = nColon == std::string::npos ? strHostPort : strHostPort.substr(0, nColon);
+    account.strPort = nColon == std::string::npos ? "" : strHostPort.substr(nColon + 1);
+    account.strUserId = options.strXsiUser;
+    return ReadPassword("DIRSIM_XSI_PASSWORD", "the Xsi user " + options.strXsiUser, &account.strPassword);
+}
+
 std::string ReadScript(const std::string& strPath, bool* pOk) {
     std::ifstream in(strPath);
     std::ostringstream content;
     content << in.rdbuf();
     *pOk = static_cast<bool>(in) || in.eof();
     return content.str();
+}
+
+// Servers the configuration names that loopback-only mode will not let the phone reach.
+void NoteServersOffLoopback(const ProgramOptions& options) {
+    std::vector<std::string> vecServers;
+    for (const auto& slot : options.session.vecRemoteSlots) {
+        vecServers.push_back(dirsim::UrlWithoutCredentials(slot.second));
+    }
+    if (!options.strXsi.empty()) {
+        vecServers.push_back(options.strXsi);
+    }
+    for (const std::string& strServer : vecServers) {
+        if (strServer.find("://127.0.0.1") == std::string::npos &&
+            strServer.find("://localhost") == std::string::npos) {
+            std::fprintf(
+                stderr,
+                "dirsim: note: %s is not on 127.0.0.1; add --real-network to let the phone reach it\n",
+                strServer.c_str());
+        }
+    }
 }
 
 // Runs the commands in order; unless keepGoing, the first failure ends the run.
@@ -194,6 +246,10 @@ int main(int argc, char** argv) {
     app.add_option(
         "--remote-user", options.strRemoteUser,
         "user for the remote phonebooks; the password comes from DIRSIM_REMOTE_PASSWORD or a prompt");
+    app.add_option("--xsi", options.strXsi,
+                   "the network directory's Xsi server, scheme://host[:port], instead of the demo's");
+    app.add_option("--xsi-user", options.strXsiUser,
+                   "Xsi user id; the password comes from DIRSIM_XSI_PASSWORD or a prompt");
     app.add_flag("--real-network", options.session.bRealNetwork,
                  "allow servers other than 127.0.0.1 (off: only loopback is ever contacted)");
     app.add_option("--boot-wait", options.session.nBootWaitMs,
@@ -207,22 +263,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dirsim: give --exec or --script, not both\n");
         return kExitNoStart;
     }
-    options.session.bDemoServers = !options.bNoDemo && options.vecRemote.empty();
+    options.session.bDemoRemote = !options.bNoDemo && options.vecRemote.empty();
+    options.session.bDemoXsi = !options.bNoDemo && options.strXsi.empty();
     options.session.bProgress = !options.bQuiet;
-    if (!ReadRemoteSlots(options)) {
+    if (!ReadRemoteSlots(options) || !ReadXsiAccount(options)) {
         return kExitNoStart;
     }
     if (!options.session.bRealNetwork) {
-        for (const auto& slot : options.session.vecRemoteSlots) {
-            const std::string strPlain = dirsim::UrlWithoutCredentials(slot.second);
-            if (strPlain.find("://127.0.0.1") == std::string::npos &&
-                strPlain.find("://localhost") == std::string::npos) {
-                std::fprintf(
-                    stderr,
-                    "dirsim: note: %s is not on 127.0.0.1; add --real-network to let the phone reach it\n",
-                    strPlain.c_str());
-            }
-        }
+        NoteServersOffLoopback(options);
     }
 
     UseUtf8Input();

@@ -1,0 +1,377 @@
+// Commands of the network directory (BroadSoft Xsi): the table of directories, a directory or the
+// combined list page by page, server-side search, refresh and cancel.
+
+#include "CommandSupport.h"
+#include "CommonAPI.h"
+#include "CommonUnits.h"
+#include "ContactBroadSoftModel.h"
+#include "ContactBroadSoftTypes.h"
+#include "HostControl.h"
+#include "ModuleAdapter.h"
+#include "Progress.h"
+#include "Session.h"
+#include "Words.h"
+
+namespace dirsim {
+
+using namespace NS_DIRECTORY;
+
+namespace {
+
+constexpr int kDownloadWaitMs = 60000;
+
+CContactBroadSoftModel& Model() {
+    return *CContactBroadSoftModel::GetInstance();
+}
+
+std::string Action(int nIndex) {
+    return "broadsoft_phonebook_x" + std::to_string(nIndex);
+}
+
+std::string KindOf(const BroadSoftConfigItem& item) {
+    if (item.m_strUrl == BSFT_ALL_CONTACT) {
+        return "combined";
+    }
+    if (item.m_strUrl.find("CustomContact") != std::string::npos) {
+        return "custom";
+    }
+    if (CContactBroadSoftModel::IsPersonal(item.m_strUrl)) {
+        return "personal";
+    }
+    return CContactBroadSoftModel::IsCommonDir(item.m_strUrl) ? "common" : "directory";
+}
+
+// The fields of an entry that are set, by their Xsi names.
+json EntryJson(const ContactBroadSoftItemData& entry) {
+    const std::pair<const char*, const std::string*> fields[] = {{"name", &entry.m_strName},
+                                                                 {"number", &entry.m_strNumber},
+                                                                 {"extension", &entry.m_strExtension},
+                                                                 {"mobile", &entry.m_strMobile},
+                                                                 {"emailAddress", &entry.m_strEmailAddress},
+                                                                 {"department", &entry.m_strDepartment},
+                                                                 {"title", &entry.m_strTitle},
+                                                                 {"userId", &entry.m_strUserId},
+                                                                 {"groupId", &entry.m_strGroupId},
+                                                                 {"location", &entry.m_strLocation},
+                                                                 {"city", &entry.m_strCity},
+                                                                 {"country", &entry.m_strCountry}};
+    json object = json::object();
+    for (const auto& field : fields) {
+        if (!field.second->empty()) {
+            object[field.first] = *field.second;
+        }
+    }
+    object["type"] = entry.m_eType;
+    return object;
+}
+
+// Group and Enterprise entries carry their name as "first,last".
+std::string ShownName(const ContactBroadSoftItemData& entry) {
+    std::string strName = entry.m_strName;
+    const size_t nComma = strName.find(',');
+    if (nComma != std::string::npos && entry.m_strName.find(' ') == std::string::npos) {
+        strName[nComma] = ' ';
+    }
+    return strName;
+}
+
+std::string EntryLine(int nNumber, const ContactBroadSoftItemData& entry) {
+    std::string strLine =
+        Pad(std::to_string(nNumber) + ".", 5) + Pad(ShownName(entry), 26) + entry.m_strNumber;
+    if (!entry.m_strExtension.empty()) {
+        strLine += "  ext " + entry.m_strExtension;
+    }
+    if (!entry.m_strMobile.empty()) {
+        strLine += "  mobile " + entry.m_strMobile;
+    }
+    return strLine;
+}
+
+// The criteria of a server search, from the options (names as Xsi knows them) or from the view kept.
+ContactBroadSoftItemData CriteriaFrom(const json& criteria) {
+    ContactBroadSoftItemData data;
+    auto text = [&criteria](const char* pKey) {
+        return criteria.is_object() && criteria.contains(pKey) ? criteria[pKey].get<std::string>()
+                                                               : std::string();
+    };
+    data.m_strName = text("name");
+    data.m_strNumber = text("number");
+    data.m_strExtension = text("extension");
+    data.m_strMobile = text("mobile");
+    data.m_strDepartment = text("department");
+    data.m_strEmailAddress = text("email");
+    return data;
+}
+
+// Why the downloads of this command failed, from the module's page messages and the host's transfers.
+std::string FailureReason(CSession& session, size_t nSkip) {
+    for (const Notice& notice : session.CommandNoticesSince(nSkip)) {
+        if (notice.nId != BSFT_MSG_DOWNLOAD_RESULT || notice.lParam == 1) {
+            continue;
+        }
+        if (notice.lParam == 401) {
+            return "the server refused the user name or password (HTTP 401)";
+        }
+        const std::string strWhy = session.Transfers().Explain(notice.strData);
+        return strWhy.empty() ? "a page could not be downloaded" : strWhy;
+    }
+    return "";
+}
+
+int PagesSince(CSession& session, size_t nSkip) {
+    int nPages = 0;
+    for (const Notice& notice : session.CommandNoticesSince(nSkip)) {
+        nPages += notice.nId == BSFT_MSG_DOWNLOAD_RESULT && notice.lParam == 1 ? 1 : 0;
+    }
+    return nPages;
+}
+
+Result ResultFailure(int nResult, const std::string& strWhat, const std::string& strWhy) {
+    std::string strReason;
+    switch (nResult) {
+        case BSFT_LIST_REFUSED:
+            strReason = "the phone refused to start the download";
+            break;
+        case BSFT_LIST_NO_DIRECTORY:
+            strReason = "there is no such directory (see bsft)";
+            break;
+        case BSFT_LIST_NO_NETWORK:
+            strReason = "the phone has no network";
+            break;
+        default:
+            strReason = strWhy.empty()
+                            ? "the directory has nothing to show (its download failed or was canceled)"
+                            : "the download failed: " + strWhy;
+    }
+    Result result = Result::Fail(strWhat + ": " + strReason);
+    result.data["result"] = nResult;
+    return result;
+}
+
+// A page of the directory at the index, downloading it first when needed; the search criteria make it
+// the server search of that directory.
+Result ShowPage(CSession& session, int nIndex, const PageRequest& page, const json& criteria, bool bFresh) {
+    const bool bSearch = !criteria.is_null();
+    const std::string strName = Model().GetConfiguredItemName(nIndex);
+    const std::string strWhat = std::string(bSearch ? "cannot search " : "cannot open ") +
+                                (strName.empty() ? "directory " + std::to_string(nIndex + 1) : strName);
+    const size_t nSkip = session.CommandNoticeCount();
+    auto fetch = [&](bool bClear, ContactBroadSoftListData* pList) {
+        *pList = ContactBroadSoftListData();
+        pList->m_nIndexFrom = page.From();
+        pList->m_nCountToGet = page.nSize;
+        ContactBroadSoftItemData data = CriteriaFrom(criteria);
+        return Model().GetContactListByClickAction(pList, Action(nIndex), data, bClear, bSearch);
+    };
+    ContactBroadSoftListData list;
+    int nResult = fetch(bFresh, &list);
+    double dSeconds = 0;
+    if (nResult == BSFT_LIST_DOWNLOADING) {
+        CProgress progress("downloading " + strName, session.ShowProgress());
+        const CSession::WaitEnd eEnd = session.WaitIdle(
+            kDownloadWaitMs, &progress, [&] { return Counted(PagesSince(session, nSkip), "page") + " in"; });
+        dSeconds = progress.Seconds();
+        if (eEnd == CSession::WaitEnd::Interrupted) {
+            return Result::Fail(strWhat + ": interrupted");
+        }
+        nResult = fetch(false, &list);
+    }
+    if (nResult != BSFT_LIST_COPIED) {
+        return ResultFailure(nResult, strWhat, FailureReason(session, nSkip));
+    }
+    session.SetBsftView(nIndex, criteria);
+    Result result;
+    result.data = PageJson(page, list.m_nTotalCount);
+    result.data["directory"] = strName;
+    result.data["index"] = nIndex + 1;
+    result.data["pagesDownloaded"] = PagesSince(session, nSkip);
+    result.data["entries"] = json::array();
+    if (bSearch) {
+        result.data["criteria"] = criteria;
+    }
+    std::string strDownloaded;
+    if (PagesSince(session, nSkip) > 0) {
+        char szSeconds[32];
+        std::snprintf(szSeconds, sizeof szSeconds, "%.1f", dSeconds);
+        strDownloaded =
+            " (downloaded " + Counted(PagesSince(session, nSkip), "page") + " in " + szSeconds + " s)";
+    }
+    result.Line((bSearch ? "search in " : "") + strName + ": " +
+                PageSummary(page, list.m_nTotalCount, "entry") + strDownloaded);
+    int nNumber = page.From();
+    for (const ContactBroadSoftItemData& entry : list.m_listData) {
+        result.data["entries"].push_back(EntryJson(entry));
+        result.Line("  " + EntryLine(++nNumber, entry));
+    }
+    if (list.m_listData.empty()) {
+        result.Line(bSearch && list.m_nTotalCount == 0
+                        ? "  (no match, or no criterion applies to this directory)"
+                        : "  (nothing here)");
+    }
+    return result;
+}
+
+bool ReadIndex(const Args& args, const char* pName, int nDefault, int* pIndex, std::string* pError) {
+    const int nNumber = args.Has(pName) ? args.Int(pName) : nDefault + 1;
+    if (nNumber < 1 || nNumber > Model().GetTotalConfigurableItemCount()) {
+        *pError = Model().GetTotalConfigurableItemCount() == 0
+                      ? "no network directory is configured (BSFTActive, the Xsi account)"
+                      : "directories are numbered 1 to " +
+                            std::to_string(Model().GetTotalConfigurableItemCount()) + " (see bsft)";
+        return false;
+    }
+    *pIndex = nNumber - 1;
+    return true;
+}
+
+// ---- commands
+
+Result Bsft(CSession& session, const Args&) {
+    Result result;
+    result.data["configured"] = module::IsBroadSoftContactConfigured();
+    result.data["directories"] = json::array();
+    const int nCount = Model().GetTotalConfigurableItemCount();
+    result.Line(nCount == 0 ? "no network directory is configured" : "network directory:");
+    for (int i = 0; i < nCount; ++i) {
+        const BroadSoftConfigItem* pItem = Model().GetConfigDataByIndex(i);
+        if (pItem == nullptr) {
+            continue;
+        }
+        result.data["directories"].push_back({{"index", i + 1},
+                                              {"name", pItem->m_strName},
+                                              {"kind", KindOf(*pItem)},
+                                              {"url", pItem->m_strUrl}});
+        result.Line("  " + Pad(std::to_string(i + 1) + ".", 4) + Pad(pItem->m_strName, 22) + KindOf(*pItem));
+    }
+    if (session.BsftIndex() >= 0) {
+        result.data["inView"] = Model().GetConfiguredItemName(session.BsftIndex());
+        result.Line("in view: " + Model().GetConfiguredItemName(session.BsftIndex()) +
+                    (session.BsftCriteria().is_null() ? "" : " (search)"));
+    }
+    return result;
+}
+
+Result BsftOpen(CSession& session, const Args& args) {
+    int nIndex = 0;
+    PageRequest page;
+    std::string strError;
+    if (!ReadIndex(args, "directory", 0, &nIndex, &strError) || !ReadPage(args, &page, &strError)) {
+        return Result::Fail(strError);
+    }
+    return ShowPage(session, nIndex, page, nullptr, true);
+}
+
+Result BsftList(CSession& session, const Args& args) {
+    PageRequest page;
+    std::string strError;
+    if (!ReadPage(args, &page, &strError)) {
+        return Result::Fail(strError);
+    }
+    if (session.BsftIndex() < 0) {
+        return Result::Fail("open a network directory first (bsft open N)");
+    }
+    return ShowPage(session, session.BsftIndex(), page, session.BsftCriteria(), false);
+}
+
+Result BsftSearch(CSession& session, const Args& args) {
+    int nIndex = 0;
+    PageRequest page;
+    std::string strError;
+    const int nDefault = session.BsftIndex() >= 0 ? session.BsftIndex() : 0;
+    if (!ReadIndex(args, "in", nDefault, &nIndex, &strError) || !ReadPage(args, &page, &strError)) {
+        return Result::Fail(strError);
+    }
+    json criteria = json::object();
+    if (args.Has("first") || args.Has("last")) {
+        criteria["name"] = args.Text("first") + "," + args.Text("last");
+    } else if (args.Has("name")) {
+        criteria["name"] = args.Text("name");
+    }
+    for (const char* pKey : {"number", "extension", "mobile", "department", "email"}) {
+        if (args.Has(pKey)) {
+            criteria[pKey] = args.Text(pKey);
+        }
+    }
+    if (criteria.empty()) {
+        return Result::Fail(
+            "say what to search for: --name, --first/--last, --number, --extension, --mobile, "
+            "--department or --email");
+    }
+    return ShowPage(session, nIndex, page, criteria, true);
+}
+
+Result BsftRefresh(CSession& session, const Args&) {
+    const size_t nSkip = session.CommandNoticeCount();
+    CommonUnits_SetErrorId(0);
+    CProgress progress("refreshing the network directory", session.ShowProgress());
+    if (!Model().Update()) {
+        return Result::Fail("cannot refresh the network directory: the phone has no network");
+    }
+    const CSession::WaitEnd eEnd = session.WaitIdle(
+        kDownloadWaitMs, &progress, [&] { return Counted(PagesSince(session, nSkip), "page") + " in"; });
+    if (eEnd == CSession::WaitEnd::Interrupted) {
+        return Result::Fail("the refresh was interrupted");
+    }
+    ContactBroadSoftListData list;
+    ContactBroadSoftItemData none;
+    list.m_nCountToGet = 1;
+    Model().GetContactListByClickAction(&list, Action(0), none, false, false);
+    const std::string strFailure = FailureReason(session, nSkip);
+    Result result;
+    result.data = {{"pages", PagesSince(session, nSkip)},
+                   {"combinedEntries", list.m_nTotalCount},
+                   {"seconds", progress.Seconds()},
+                   {"finished", eEnd == CSession::WaitEnd::Done}};
+    if (!strFailure.empty()) {
+        result.data["failure"] = strFailure;
+    }
+    char szSeconds[32];
+    std::snprintf(szSeconds, sizeof szSeconds, "%.1f", progress.Seconds());
+    return result.Line(
+        std::string(eEnd == CSession::WaitEnd::Done ? "refreshed: " : "refresh still running: ") +
+        Counted(PagesSince(session, nSkip), "page") + " in " + szSeconds + " s, " +
+        Counted(list.m_nTotalCount, "entry") + " in the combined list" +
+        (strFailure.empty() ? "" : "; failed: " + strFailure));
+}
+
+Result BsftCancel(CSession&, const Args&) {
+    Result result;
+    result.data["canceled"] = Model().CancelDownload();
+    return result.Line(result.data["canceled"].get<bool>()
+                           ? "canceled the download of the directory in view"
+                           : "no download of the directory in view to cancel");
+}
+
+}  // namespace
+
+void AddBroadSoftCommands(CCommandRegistry& registry) {
+    std::vector<ParamSpec> pageParams = PageParams();
+    std::vector<ParamSpec> openParams = {{"directory", ParamKind::Positional, ParamType::Int, false, false,
+                                          "directory number (default 1, all)"}};
+    openParams.insert(openParams.end(), pageParams.begin(), pageParams.end());
+    std::vector<ParamSpec> searchParams = {
+        {"name", ParamKind::Option, ParamType::Text, false, false, "name (Personal, Common, custom)"},
+        {"first", ParamKind::Option, ParamType::Text, false, false, "first name (Group, Enterprise)"},
+        {"last", ParamKind::Option, ParamType::Text, false, false, "last name (Group, Enterprise)"},
+        {"number", ParamKind::Option, ParamType::Text, false, false, "number"},
+        {"extension", ParamKind::Option, ParamType::Text, false, false, "extension"},
+        {"mobile", ParamKind::Option, ParamType::Text, false, false, "mobile number"},
+        {"department", ParamKind::Option, ParamType::Text, false, false, "department"},
+        {"email", ParamKind::Option, ParamType::Text, false, false, "e-mail address"},
+        {"in", ParamKind::Option, ParamType::Int, false, false,
+         "directory number (default: the one in view)"}};
+    searchParams.insert(searchParams.end(), pageParams.begin(), pageParams.end());
+
+    registry.Add({"bsft", "the network directory's directories", "bsft", {}, Bsft});
+    registry.Add({"bsft open", "a directory, or the combined list (1), page by page", "bsft open 1 --page 2",
+                  openParams, BsftOpen});
+    registry.Add({"bsft list", "the network directory page in view again", "bsft list --page 3", pageParams,
+                  BsftList});
+    registry.Add({"bsft search", "search a network directory on the server", "bsft search --first Bru --in 3",
+                  searchParams, BsftSearch});
+    registry.Add({"bsft refresh", "download every network directory again", "bsft refresh", {}, BsftRefresh});
+    registry.Add(
+        {"bsft cancel", "cancel the download of the directory in view", "bsft cancel", {}, BsftCancel});
+}
+
+}  // namespace dirsim
