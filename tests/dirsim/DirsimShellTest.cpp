@@ -135,7 +135,7 @@ TEST_F(DirsimShellTest, PromptPagesCompletionKeyByKeySearchAndEndOfInput) {
     ASSERT_TRUE(terminal.WaitFor("ily", nMark)) << "Tab completes the group name:\n" << terminal.Screen();
     terminal.Type("\r");
     ASSERT_TRUE(terminal.WaitFor("Family: page 1 of", nMark)) << terminal.Screen();
-    ASSERT_TRUE(terminal.WaitFor("dirsim> ", nMark));
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", terminal.Screen().find("Family: page 1 of", nMark)));
 
     nMark = terminal.Mark();
     terminal.Type("type\r");
@@ -153,10 +153,13 @@ TEST_F(DirsimShellTest, PromptPagesCompletionKeyByKeySearchAndEndOfInput) {
     nMark = terminal.Mark();
     terminal.Type("\r");
     ASSERT_TRUE(terminal.WaitFor("searched \"Σο\"", nMark)) << terminal.Screen();
-    ASSERT_TRUE(terminal.WaitFor("dirsim> ", nMark));
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", terminal.Screen().find("searched \"Σο\"", nMark)));
 
+    nMark = terminal.Mark();
     terminal.Type("add 'Typed In' --mobile 0170777\r");
     ASSERT_TRUE(terminal.WaitFor("added Typed In", nMark)) << terminal.Screen();
+    ASSERT_TRUE(terminal.WaitFor("dirsim> ", terminal.Screen().find("added Typed In", nMark)))
+        << "Ctrl-D ends input at the prompt";
     terminal.Type("\x04");
     EXPECT_EQ(terminal.Exit(), 0) << terminal.Screen();
     const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());

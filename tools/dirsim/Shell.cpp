@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,8 @@ constexpr int kIdleSliceMs = 20;
 constexpr const char* kPrompt = "dirsim> ";
 constexpr const char* kHistoryFile = "dirsim-history";
 constexpr int kLiveRows = 10;
+constexpr unsigned char kCtrlC = 3;
+constexpr unsigned char kCtrlD = 4;
 
 CShell* g_pShell = nullptr;
 bool g_bLineDone = false;
@@ -114,6 +117,41 @@ char** Complete(const char* pText, int nStart, int) {
     }
     g_vecCandidates = CandidatesAfter(vecWords, pText);
     return rl_completion_matches(pText, NextCandidate);
+}
+
+// The line editor's reading of a key: waits for the key or for Ctrl-C, so the editor never sits in a read
+// that only another key could end. End of input, Ctrl-D on an empty line and Ctrl-C read as end of file.
+int ReadKey(FILE*) {
+    for (;;) {
+        if (CSession::Interrupted()) {
+            return EOF;
+        }
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {CSession::InterruptFd(), POLLIN, 0}};
+        if (poll(fds, CSession::InterruptFd() >= 0 ? 2 : 1, -1) < 0 && errno != EINTR) {
+            return EOF;
+        }
+        if (CSession::Interrupted()) {
+            return EOF;
+        }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+            continue;
+        }
+        unsigned char c = 0;
+        const ssize_t nRead = read(STDIN_FILENO, &c, 1);
+        if (nRead == 1 && c == kCtrlC) {
+            CSession::RequestInterrupt();
+            return EOF;
+        }
+        if (nRead == 1 && c == kCtrlD && rl_end == 0) {
+            return EOF;
+        }
+        if (nRead == 1) {
+            return c;
+        }
+        if (nRead == 0 || errno != EINTR) {
+            return EOF;
+        }
+    }
 }
 
 void OnLine(char* pLine) {
@@ -286,6 +324,7 @@ CShell::CShell(CSession& session, CRunner& runner) : m_session(session), m_runne
 void CShell::Run() {
     g_pShell = this;
     const std::string strHistory = (std::filesystem::path(m_session.RootDir()) / kHistoryFile).string();
+    rl_getc_function = ReadKey;
     rl_readline_name = const_cast<char*>("dirsim");
     rl_attempted_completion_function = Complete;
     using_history();
