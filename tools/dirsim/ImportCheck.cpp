@@ -10,13 +10,20 @@
 #include "CommonAPI.h"
 #include "ContactGeneralModel.h"
 #include "Words.h"
-#include "XmlSafeText.h"
 
 namespace dirsim {
 
 using namespace NS_DIRECTORY;
 
 namespace {
+
+// A name as the phone book stores it: cleaned of what its files cannot carry.
+std::string StoredName(const std::string& strName) {
+    CContactGeneralModel::GroupData group;
+    group.m_strDisplayName = strName;
+    CContactGeneralModel::MyMakeXmlSafe(group);
+    return group.m_strDisplayName;
+}
 
 struct CaselessLess {
     bool operator()(const std::string& a, const std::string& b) const {
@@ -56,7 +63,7 @@ public:
     // A group the file defines: refused when empty, when the groups are full, or when a user group has the
     // name already, compared ignoring case (a file's copy of a built-in group is simply not taken).
     bool AddGroup(const std::string& strRawName) {
-        const std::string strName = XmlSafeText(strRawName);
+        const std::string strName = StoredName(strRawName);
         if (strName.empty()) {
             return Refuse("group", strRawName, "a group needs a name");
         }
@@ -84,7 +91,7 @@ public:
 
     // The group a contact names: an existing one, else a new one (group 0 when that is refused).
     std::string GroupFor(const std::string& strRawName) {
-        const std::string strName = XmlSafeText(strRawName);
+        const std::string strName = StoredName(strRawName);
         const std::string strAll = CContactGeneralModel::MyBuiltInGroup(kAllContactsGroupId).m_strDisplayName;
         if (strName.empty()) {
             return strAll;
@@ -96,7 +103,7 @@ public:
     }
 
     void AddContact(const std::string& strRawName, const std::string& strGroup) {
-        const std::string strName = XmlSafeText(strRawName);
+        const std::string strName = StoredName(strRawName);
         const bool bBlack =
             strGroup == CContactGeneralModel::MyBuiltInGroup(kBlacklistGroupId).m_strDisplayName;
         if (bBlack && m_nBlack >= m_nMaxBlack) {
@@ -228,7 +235,7 @@ ImportCheckReport CheckImport(const std::string& strPhonePath, bool bAppend) {
 
     std::set<std::string> setNames;
     auto noteGroup = [&](const std::string& strGroup) {
-        const std::string strName = XmlSafeText(strGroup);
+        const std::string strName = StoredName(strGroup);
         const bool bBuiltIn =
             strName == CContactGeneralModel::MyBuiltInGroup(kAllContactsGroupId).m_strDisplayName ||
             strName == CContactGeneralModel::MyBuiltInGroup(kBlacklistGroupId).m_strDisplayName;
