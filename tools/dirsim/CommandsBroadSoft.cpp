@@ -1,12 +1,17 @@
 // Commands of the network directory (BroadSoft Xsi): the table of directories, a directory or the
 // combined list page by page, server-side search, refresh and cancel.
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "CommandSupport.h"
 #include "CommonAPI.h"
 #include "CommonUnits.h"
+#include "ContactBroadSoftItem.h"
 #include "ContactBroadSoftModel.h"
 #include "ContactBroadSoftTypes.h"
 #include "HostControl.h"
+#include "LocalSearch.h"
 #include "ModuleAdapter.h"
 #include "Progress.h"
 #include "Session.h"
@@ -246,7 +251,8 @@ Result Bsft(CSession& session, const Args&) {
     if (session.BsftIndex() >= 0) {
         result.data["inView"] = Model().GetConfiguredItemName(session.BsftIndex());
         result.Line("in view: " + Model().GetConfiguredItemName(session.BsftIndex()) +
-                    (session.BsftCriteria().is_null() ? "" : " (search)"));
+                    (session.BsftCriteria().is_null() ? "" : " (server search)") +
+                    (session.BsftFindKey().empty() ? "" : " (search \"" + session.BsftFindKey() + "\")"));
     }
     return result;
 }
@@ -261,6 +267,8 @@ Result BsftOpen(CSession& session, const Args& args) {
     return ShowPage(session, nIndex, page, nullptr, true);
 }
 
+Result FindPage(CSession& session, int nIndex, const std::string& strKey, const PageRequest& page, bool bSteps);
+
 Result BsftList(CSession& session, const Args& args) {
     PageRequest page;
     std::string strError;
@@ -269,6 +277,9 @@ Result BsftList(CSession& session, const Args& args) {
     }
     if (session.BsftIndex() < 0) {
         return Result::Fail("open a network directory first (bsft open N)");
+    }
+    if (!session.BsftFindKey().empty()) {
+        return FindPage(session, session.BsftIndex(), session.BsftFindKey(), page, false);
     }
     return ShowPage(session, session.BsftIndex(), page, session.BsftCriteria(), false);
 }
@@ -342,6 +353,280 @@ Result BsftCancel(CSession&, const Args&) {
                            : "no download of the directory in view to cancel");
 }
 
+
+// ---- local search, copies, dialling and Personal editing
+
+// The table index of the Personal directory the phone may change; -1 when none is configured.
+int PersonalIndex() {
+    for (int i = 0; i < Model().GetTotalConfigurableItemCount(); ++i) {
+        if (Model().IsPersonalV2(Action(i))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// An entry of the directory in view, given by its number as listed or by its shown name.
+bool EntryFrom(CSession& session, const std::string& strGiven, ContactBroadSoftItemData* pEntry,
+               std::string* pError) {
+    if (session.BsftIndex() < 0) {
+        *pError = "open a network directory first (bsft open N, or bsft find KEY)";
+        return false;
+    }
+    char* pEnd = nullptr;
+    const long nItem = std::strtol(strGiven.c_str(), &pEnd, 10);
+    if (strGiven.empty() || *pEnd != '\0') {
+        const ContactBroadSoftItemBase* pItem = Model().GetBroadSoftContactByName(strGiven);
+        if (pItem == nullptr || !BroadSoftItem2Data(pItem, *pEntry)) {
+            *pError = "the directory in view has no entry named \"" + strGiven + "\"";
+            return false;
+        }
+        return true;
+    }
+    ContactBroadSoftListData list;
+    list.m_nIndexFrom = static_cast<int>(nItem) - 1;
+    list.m_nCountToGet = 1;
+    ContactBroadSoftItemData criteria = CriteriaFrom(session.BsftCriteria());
+    const bool bSearch = !session.BsftCriteria().is_null();
+    const bool bFound =
+        nItem >= 1 && (session.BsftFindKey().empty()
+                           ? Model().GetContactListByClickAction(&list, Action(session.BsftIndex()), criteria, false,
+                                                                 bSearch) == BSFT_LIST_COPIED
+                           : Model().SearchLocal(&list, Action(session.BsftIndex()), session.BsftFindKey()));
+    if (!bFound || list.m_listData.empty()) {
+        *pError = "there is no entry " + strGiven + " in the directory in view";
+        return false;
+    }
+    *pEntry = list.m_listData.front();
+    return true;
+}
+
+// A page of the search of what was downloaded, which becomes the view; with bSteps the count after each key.
+Result FindPage(CSession& session, int nIndex, const std::string& strKey, const PageRequest& page, bool bSteps) {
+    const std::string strName = Model().GetConfiguredItemName(nIndex);
+    const std::vector<std::string> vecKeys = bSteps ? TypedPrefixes(strKey) : std::vector<std::string>{strKey};
+    Result result;
+    result.data["steps"] = json::array();
+    ContactBroadSoftListData list;
+    for (const std::string& strStep : vecKeys) {
+        const bool bLast = strStep == vecKeys.back();
+        list = ContactBroadSoftListData();
+        list.m_nIndexFrom = bLast ? page.From() : 0;
+        list.m_nCountToGet = page.nSize;
+        if (!Model().SearchLocal(&list, Action(nIndex), strStep)) {
+            return Result::Fail("cannot search " + strName +
+                                ": the network directory has not started (its server has not answered)");
+        }
+        if (!bLast) {
+            result.data["steps"].push_back({{"key", strStep}, {"total", list.m_nTotalCount}});
+            result.Line("\"" + strStep + "\": " + Counted(list.m_nTotalCount, "match"));
+        }
+    }
+    session.SetBsftView(nIndex, nullptr, strKey);
+    result.data.update(PageJson(page, list.m_nTotalCount));
+    result.data["key"] = strKey;
+    result.data["directory"] = strName;
+    result.data["entries"] = json::array();
+    result.Line("\"" + strKey + "\" in " + strName + ": " + PageSummary(page, list.m_nTotalCount, "match"));
+    int nNumber = page.From();
+    for (const ContactBroadSoftItemData& entry : list.m_listData) {
+        result.data["entries"].push_back(EntryJson(entry));
+        result.Line("  " + EntryLine(++nNumber, entry));
+    }
+    return result;
+}
+
+Result BsftFind(CSession& session, const Args& args) {
+    int nIndex = 0;
+    PageRequest page;
+    std::string strError;
+    const int nDefault = session.BsftIndex() >= 0 ? session.BsftIndex() : 0;
+    if (!ReadIndex(args, "in", nDefault, &nIndex, &strError) || !ReadPage(args, &page, &strError)) {
+        return Result::Fail(strError);
+    }
+    return FindPage(session, nIndex, args.Text("key"), page, args.Flag("steps"));
+}
+
+Result BsftCopy(CSession& session, const Args& args) {
+    ContactBroadSoftItemData entry;
+    std::string strError;
+    if (!EntryFrom(session, args.Text("entry"), &entry, &strError)) {
+        return Result::Fail("cannot copy: " + strError);
+    }
+    const bool bBlack = args.Flag("blacklist");
+    CommonUnits_SetErrorId(0);
+    const int nResult = bBlack ? Model().BroadSoft2Black(entry.m_strName) : Model().BroadSoft2Local(entry.m_strName);
+    if (nResult < 0) {
+        if (CommonUnits_GetErrorId() == 0) {
+            return Result::Fail("cannot copy \"" + ShownName(entry) + "\": entries of this kind are not copied");
+        }
+        return LocalRefusal("cannot copy \"" + ShownName(entry) + "\"");
+    }
+    Result result;
+    result.data["copied"] = EntryJson(entry);
+    result.data["to"] = bBlack ? "blacklist" : "local";
+    return result.Line("copied " + ShownName(entry) +
+                       (bBlack ? " into the blacklist" : " into the local phone book"));
+}
+
+Result BsftDial(CSession& session, const Args& args) {
+    ContactBroadSoftItemData entry;
+    std::string strError;
+    if (!EntryFrom(session, args.Text("entry"), &entry, &strError)) {
+        return Result::Fail("cannot dial: " + strError);
+    }
+    if (entry.m_strNumber.empty()) {
+        return Result::Fail("\"" + ShownName(entry) + "\" has no number");
+    }
+    HostControl::TakeCallOuts();
+    Model().CallOut(entry.m_strNumber, entry.m_strName);
+    Result result;
+    result.data["calls"] = json::array();
+    for (const HostControl::CallOutRecord& call : HostControl::TakeCallOuts()) {
+        result.data["calls"].push_back({{"number", call.strNumber}, {"name", call.strName}, {"account", call.nAccount}});
+        result.Line("dialling " + call.strNumber + " (" + call.strName + ") on account " +
+                    std::to_string(call.nAccount));
+    }
+    return result;
+}
+
+// What the server answered to the uploads and deletes since the n-th transfer.
+json ServerAnswers(CSession& session, size_t nFrom) {
+    json answers = json::array();
+    const std::vector<TransferOutcome>& vecHistory = session.Transfers().History();
+    for (size_t i = std::min(nFrom, vecHistory.size()); i < vecHistory.size(); ++i) {
+        const TransferOutcome& outcome = vecHistory[i];
+        if (outcome.strMethod == "GET") {
+            continue;
+        }
+        answers.push_back({{"method", outcome.strMethod},
+                           {"url", outcome.strUrl},
+                           {"ok", outcome.bOk},
+                           {"reason", outcome.bOk ? "" : TransferFailureText(outcome.nError, outcome.nHttpStatus)}});
+    }
+    return answers;
+}
+
+std::string ServerSummary(const json& answers) {
+    for (const json& answer : answers) {
+        if (!answer["ok"].get<bool>()) {
+            return "; the server did not take it: " + answer["reason"].get<std::string>();
+        }
+    }
+    return answers.empty() ? "" : "; the server took it";
+}
+
+// Lets the phone send the change and the server answer it.
+bool WaitForServer(CSession& session, const std::string& strLabel) {
+    CProgress progress(strLabel, session.ShowProgress());
+    return session.WaitIdle(kDownloadWaitMs, &progress) != CSession::WaitEnd::Interrupted;
+}
+
+Result PersonalFailure(const std::string& strWhat) {
+    switch (CommonUnits_GetErrorId()) {
+        case -2:
+            return Result::Fail(strWhat + ": a Personal entry of that name exists already (names ignore case)");
+        case -14:
+            return Result::Fail(strWhat + ": the phone has no network");
+        default:
+            return Result::Fail(strWhat +
+                                ": the phone refused (no such entry, an empty name or number, or no network)");
+    }
+}
+
+bool FindPersonal(int nPersonal, const std::string& strName, ContactBroadSoftItemData* pEntry) {
+    ContactBroadSoftListData list;
+    ContactBroadSoftItemData none;
+    list.m_nCountToGet = 1 << 16;
+    Model().GetContactListByClickAction(&list, Action(nPersonal), none, false, false);
+    for (const ContactBroadSoftItemData& entry : list.m_listData) {
+        if (entry.m_strName == strName) {
+            *pEntry = entry;
+            return true;
+        }
+    }
+    return false;
+}
+
+Result BsftAdd(CSession& session, const Args& args) {
+    if (PersonalIndex() < 0) {
+        return Result::Fail("cannot add: no Personal directory the phone may change is configured");
+    }
+    ContactBroadSoftPersonal item;
+    item.m_strName = args.Text("name");
+    item.m_strNumber = args.Text("number");
+    const size_t nTransfers = session.Transfers().History().size();
+    CommonUnits_SetErrorId(0);
+    if (!Model().AddContact2Personal(&item)) {
+        return PersonalFailure("cannot add \"" + item.m_strName + "\" to Personal");
+    }
+    if (!WaitForServer(session, "sending to the server")) {
+        return Result::Fail("interrupted");
+    }
+    Result result;
+    result.data["added"] = {{"name", item.m_strName}, {"number", item.m_strNumber}};
+    result.data["server"] = ServerAnswers(session, nTransfers);
+    return result.Line("added " + item.m_strName + " (" + item.m_strNumber + ") to Personal" +
+                       ServerSummary(result.data["server"]));
+}
+
+Result BsftEdit(CSession& session, const Args& args) {
+    const int nPersonal = PersonalIndex();
+    if (nPersonal < 0) {
+        return Result::Fail("cannot edit: no Personal directory the phone may change is configured");
+    }
+    const std::string strOld = args.Text("entry");
+    ContactBroadSoftItemData current;
+    if (!FindPersonal(nPersonal, strOld, &current)) {
+        return Result::Fail("cannot edit: Personal has no entry named \"" + strOld + "\"");
+    }
+    ContactBroadSoftPersonal item;
+    item.m_strName = args.Text("name", current.m_strName);
+    item.m_strNumber = args.Text("number", current.m_strNumber);
+    const size_t nTransfers = session.Transfers().History().size();
+    CommonUnits_SetErrorId(0);
+    if (!Model().EditPersonalContact(Action(nPersonal), strOld, item)) {
+        return PersonalFailure("cannot change \"" + strOld + "\"");
+    }
+    if (!WaitForServer(session, "sending to the server")) {
+        return Result::Fail("interrupted");
+    }
+    Result result;
+    result.data["changed"] = strOld;
+    result.data["now"] = {{"name", item.m_strName}, {"number", item.m_strNumber}};
+    result.data["server"] = ServerAnswers(session, nTransfers);
+    return result.Line("changed " + strOld + " in Personal to " + item.m_strName + " (" + item.m_strNumber + ")" +
+                       ServerSummary(result.data["server"]));
+}
+
+Result BsftDelete(CSession& session, const Args& args) {
+    const int nPersonal = PersonalIndex();
+    if (nPersonal < 0) {
+        return Result::Fail("cannot delete: no Personal directory the phone may change is configured");
+    }
+    const std::vector<std::string> vecNames = args.List("entries");
+    std::string strNames;
+    for (const std::string& strName : vecNames) {
+        ContactBroadSoftItemData entry;
+        if (!FindPersonal(nPersonal, strName, &entry)) {
+            return Result::Fail("cannot delete: Personal has no entry named \"" + strName + "\"; nothing was deleted");
+        }
+        strNames += (strNames.empty() ? "" : ", ") + strName;
+    }
+    const size_t nTransfers = session.Transfers().History().size();
+    CommonUnits_SetErrorId(0);
+    if (!Model().DeleteContactsInPersonal(std::list<std::string>(vecNames.begin(), vecNames.end()), Action(nPersonal))) {
+        return PersonalFailure("cannot delete " + strNames + " from Personal");
+    }
+    if (!WaitForServer(session, "deleting on the server")) {
+        return Result::Fail("interrupted");
+    }
+    Result result;
+    result.data["deleted"] = vecNames;
+    result.data["server"] = ServerAnswers(session, nTransfers);
+    return result.Line("deleted " + strNames + " from Personal" + ServerSummary(result.data["server"]));
+}
+
 }  // namespace
 
 void AddBroadSoftCommands(CCommandRegistry& registry) {
@@ -370,6 +655,30 @@ void AddBroadSoftCommands(CCommandRegistry& registry) {
     registry.Add({"bsft search", "search a network directory on the server", "bsft search --first Bru --in 3",
                   searchParams, BsftSearch});
     registry.Add({"bsft refresh", "download every network directory again", "bsft refresh", {}, BsftRefresh});
+    std::vector<ParamSpec> findParams = {
+        {"key", ParamKind::Positional, ParamType::Text, true, false, "letters, or keypad digits"},
+        {"in", ParamKind::Option, ParamType::Int, false, false, "directory number (default: the one in view)"},
+        {"steps", ParamKind::Flag, ParamType::Text, false, false, "show the count after every key, as typed"}};
+    findParams.insert(findParams.end(), pageParams.begin(), pageParams.end());
+    const ParamSpec entry{"entry", ParamKind::Positional, ParamType::Text, true, false,
+                          "entry number as listed, or its shown name"};
+    registry.Add({"bsft find", "search what was downloaded, as the phone does while you type", "bsft find 6427",
+                  findParams, BsftFind});
+    registry.Add({"bsft copy", "copy an entry in view into the local phone book", "bsft copy 2 --blacklist",
+                  {entry, {"blacklist", ParamKind::Flag, ParamType::Text, false, false, "into the blacklist"}},
+                  BsftCopy});
+    registry.Add({"bsft dial", "dial an entry in view", "bsft dial 1", {entry}, BsftDial});
+    registry.Add({"bsft add", "add an entry to the Personal directory on the server", "bsft add Plumber 040123987",
+                  {{"name", ParamKind::Positional, ParamType::Text, true, false, "name"},
+                   {"number", ParamKind::Positional, ParamType::Text, true, false, "number"}},
+                  BsftAdd});
+    registry.Add({"bsft edit", "change a Personal entry on the server", "bsft edit Plumber --number 040123988",
+                  {{"entry", ParamKind::Positional, ParamType::Text, true, false, "its name"},
+                   {"name", ParamKind::Option, ParamType::Text, false, false, "new name"},
+                   {"number", ParamKind::Option, ParamType::Text, false, false, "new number"}},
+                  BsftEdit});
+    registry.Add({"bsft delete", "delete Personal entries on the server", "bsft delete Plumber",
+                  {{"entries", ParamKind::Positional, ParamType::Text, true, true, "their names"}}, BsftDelete});
     registry.Add(
         {"bsft cancel", "cancel the download of the directory in view", "bsft cancel", {}, BsftCancel});
 }

@@ -545,9 +545,11 @@ Result Lookup(CSession&, const Args& args) {
     const std::string strPhoto = module::GetContactImageByNumber(strNumber);
     const bool bBlack = module::IsBlackContact(strNumber);
     const std::string strRemote = module::GetRemoteContactNameByNumber(strNumber);
+    const std::string strBroadSoft = module::GetBstContactNameByNumber(strNumber);
     Result result;
     result.data = {{"number", strNumber}, {"name", strName},       {"ring", strRing},
                    {"photo", strPhoto},   {"blacklisted", bBlack}, {"remoteName", strRemote}};
+    result.data["broadsoftName"] = strBroadSoft;
     result.data["contact"] =
         bFound ? ContactJson(data, Contains(FavouriteNames(), data.m_strDisplayName)) : json();
     result.Line(strNumber + ": " +
@@ -558,6 +560,7 @@ Result Lookup(CSession&, const Args& args) {
     result.Line("  ring:   " + (strRing.empty() ? "the phone's default ring" : strRing));
     result.Line("  photo:  " + strPhoto);
     result.Line("  remote phonebook: " + (strRemote.empty() ? "no entry" : strRemote));
+    result.Line("  network directory: " + (strBroadSoft.empty() ? "no entry" : strBroadSoft));
     return result;
 }
 

@@ -91,6 +91,10 @@ bool IsBroadSoftContactConfigured() {
     return Directory_IsBroadSoftContactConfigured();
 }
 
+std::string GetBstContactNameByNumber(const std::string& strNumber) {
+    return Directory_GetBstContactNameByNumber(strNumber);
+}
+
 bool GetShortcutList(DirShortcutListData* pData) {
     return Directory_GetShortcutList(pData);
 }

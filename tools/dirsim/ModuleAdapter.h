@@ -39,6 +39,7 @@ std::string GetRemoteContactNameByNumber(const std::string& strNumber);
 
 // ---- network directory
 bool IsBroadSoftContactConfigured();
+std::string GetBstContactNameByNumber(const std::string& strNumber);
 
 // ---- directory shortcuts
 bool GetShortcutList(NS_DIRECTORY::DirShortcutListData* pData);

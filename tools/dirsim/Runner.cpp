@@ -65,6 +65,30 @@ bool CRunner::RunLine(const std::string& strLine) {
     return result.bOk;
 }
 
+namespace {
+
+// The notifications in words; a run of the same kind comes as one line with its count.
+void PrintNotices(const json& notices) {
+    size_t i = 0;
+    while (i < notices.size()) {
+        size_t nEnd = i + 1;
+        while (nEnd < notices.size() && notices[nEnd]["id"] == notices[i]["id"] &&
+               notices[nEnd]["lParam"] == notices[i]["lParam"]) {
+            ++nEnd;
+        }
+        std::string strText = notices[i]["text"].get<std::string>();
+        if (nEnd - i > 2) {
+            strText = std::to_string(nEnd - i) + " x " + strText.substr(0, strText.find(" ("));
+        } else {
+            nEnd = i + 1;
+        }
+        std::printf("  (module: %s)\n", strText.c_str());
+        i = nEnd;
+    }
+}
+
+}  // namespace
+
 void CRunner::Print(const std::string& strName, const std::string& strLine, const Result& result,
                     const json& notices) {
     if (m_bJson) {
@@ -85,9 +109,7 @@ void CRunner::Print(const std::string& strName, const std::string& strLine, cons
     for (const std::string& strText : result.vecLines) {
         std::printf("%s\n", strText.c_str());
     }
-    for (const json& notice : notices) {
-        std::printf("  (module: %s)\n", notice["text"].get<std::string>().c_str());
-    }
+    PrintNotices(notices);
     std::fflush(stdout);
     if (!result.bOk) {
         std::fprintf(stderr, "error: %s\n", result.strError.c_str());

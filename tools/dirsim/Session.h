@@ -106,13 +106,15 @@ public:
         m_strRemotePagedTitle = strTitle;
     }
 
-    // The network directory in view: its table index (-1: none), and the search criteria when a server
-    // search is in view.
+    // The network directory in view: its table index (-1: none), the criteria when a server search is in
+    // view, the key when a search of what was downloaded is.
     int BsftIndex() const { return m_nBsftIndex; }
     const nlohmann::json& BsftCriteria() const { return m_bsftCriteria; }
-    void SetBsftView(int nIndex, nlohmann::json criteria = nullptr) {
+    const std::string& BsftFindKey() const { return m_strBsftFindKey; }
+    void SetBsftView(int nIndex, nlohmann::json criteria = nullptr, const std::string& strFindKey = "") {
         m_nBsftIndex = nIndex;
         m_bsftCriteria = std::move(criteria);
+        m_strBsftFindKey = strFindKey;
     }
 
     const SessionOptions& Options() const { return m_options; }
@@ -164,6 +166,7 @@ private:
     int m_nRemotePage = 0;
     int m_nBsftIndex = -1;
     nlohmann::json m_bsftCriteria;
+    std::string m_strBsftFindKey;
     std::string m_strRemotePagedTitle;
 
     static std::atomic<bool> s_bInterrupted;
