@@ -1,5 +1,7 @@
 // The network directory in dirsim: the demo Xsi server's directories reach the combined list, page by page
-// and through server searches; a server refusing the credentials is told as such.
+// and through server searches; Personal entries are added, changed and deleted on the server; entries are
+// searched key by key and copied into the local phone book; a server refusing the credentials is told as
+// such; setting changes reach the module as the phone's configuration message.
 
 #include <stdlib.h>
 
@@ -87,6 +89,77 @@ TEST_F(DirsimBroadSoftTest, ServerSearchesAskTheServerWithTheCriteria) {
     EXPECT_EQ(Names(run.Result(1)["result"]), vecBrunos) << "the search stays in view";
     EXPECT_EQ(Names(run.Result(2)["result"]), std::vector<std::string>{"Grandma"});
     EXPECT_EQ(run.Result(3)["result"]["total"], 0) << "e-mail is no criterion of a Personal directory";
+}
+
+bool HasNotice(const json& result, int nId) {
+    for (const json& notice : result["notifications"]) {
+        if (notice["id"] == nId) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasName(const json& result, const std::string& strName) {
+    const std::vector<std::string> vecNames = Names(result);
+    return std::find(vecNames.begin(), vecNames.end(), strName) != vecNames.end();
+}
+
+TEST_F(DirsimBroadSoftTest, PersonalEditsReachTheDemoServerAndCopiesReachTheLocalBook) {
+    const auto run = RunJson(m_root.Dir(),
+                             "bsft add Plumber 040123987; bsft refresh; bsft open 6 --size 100; "
+                             "bsft find 758 --in 6; bsft copy 1 --blacklist; lookup 040123987; "
+                             "bsft edit Plumber --number 040123988; bsft delete Plumber; bsft refresh; "
+                             "bsft open 6 --size 100");
+    ASSERT_EQ(run.nExit, 0) << run.Dump();
+    const json& added = run.Result(0)["result"];
+    ASSERT_EQ(added["server"].size(), 1u) << run.Dump();
+    EXPECT_EQ(added["server"][0]["ok"], true);
+    EXPECT_TRUE(HasName(run.Result(2)["result"], "Plumber")) << "downloaded again from the server";
+    EXPECT_EQ(Names(run.Result(3)["result"]), std::vector<std::string>{"Plumber"}) << "7-5-8 spells Plu";
+    EXPECT_EQ(run.Result(4)["result"]["to"], "blacklist");
+    const json& lookup = run.Result(5)["result"];
+    EXPECT_EQ(lookup["blacklisted"], true);
+    EXPECT_EQ(lookup["broadsoftName"], "Plumber");
+    EXPECT_EQ(run.Result(6)["result"]["server"][0]["ok"], true);
+    EXPECT_EQ(run.Result(7)["result"]["server"][0]["ok"], true);
+    EXPECT_FALSE(HasName(run.Result(9)["result"], "Plumber")) << "deleted on the server";
+    const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());
+    EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), "Plumber"), vecStored.end());
+
+    const auto refused = RunJson(m_root.Dir(), "bsft add Dentist 1; bsft delete Nobody");
+    EXPECT_EQ(refused.nExit, 1);
+    EXPECT_NE(refused.Result(0)["error"].get<std::string>().find("exists already"), std::string::npos)
+        << refused.Dump();
+}
+
+TEST_F(DirsimBroadSoftTest, ARealServerGetsThePersonalAddAndSettingChangesAreToldToTheModule) {
+    testsupport::MockXsiServer server("bob", "right");
+    server.SetEntries(testsupport::XsiDirectory::Personal, {testsupport::XsiNamedEntry("Someone", "1")});
+    setenv("DIRSIM_XSI_PASSWORD", "right", 1);
+    const auto run = dirsimtest::RunDirsim(
+        m_root.Dir(),
+        {"--json", "--no-demo", "--xsi", "http://127.0.0.1:" + server.Port(), "--xsi-user", "bob", "--exec",
+         "bsft add 'New One' 0401; config BsftPersonal 0; bsft; message remote; message bogus"});
+    unsetenv("DIRSIM_XSI_PASSWORD");
+    EXPECT_EQ(run.nExit, 1) << run.Dump();
+    bool bOnServer = false;
+    for (const testsupport::XsiEntry& entry : server.Entries(testsupport::XsiDirectory::Personal)) {
+        bOnServer = bOnServer || entry.Field("name") == "New One";
+    }
+    EXPECT_TRUE(bOnServer) << run.Dump();
+
+    const json& config = run.Result(1);
+    ASSERT_EQ(config["result"]["messages"].size(), 1u) << run.Dump();
+    EXPECT_EQ(config["result"]["messages"][0]["wParam"], 49);
+    EXPECT_EQ(config["result"]["messages"][0]["reply"], 0);
+    EXPECT_TRUE(HasNotice(config, 1921)) << run.Dump();
+    for (const json& directory : run.Result(2)["result"]["directories"]) {
+        EXPECT_NE(directory["name"], "Personal") << "switched off by the setting";
+    }
+    EXPECT_TRUE(HasNotice(run.Result(3), 1821)) << run.Dump();
+    EXPECT_TRUE(HasNotice(run.Result(3), 1721));
+    EXPECT_NE(run.Result(4)["error"].get<std::string>().find("no setting group"), std::string::npos);
 }
 
 TEST_F(DirsimBroadSoftTest, RefusedCredentialsAndBadArgumentsAreToldInWords) {

@@ -32,13 +32,15 @@ std::vector<std::string> Names(json items, const char* pList = "items") {
     return vecNames;
 }
 
-TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteAndShortcutsWorking) {
+TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteNetworkDirectoryAndShortcutsWorking) {
     const dirsim::DemoContact& local = dirsim::DemoBook().vecContacts.front();
     const dirsim::DemoRemoteEntry& remote = dirsim::DemoRemote().vecDepartments.front().vecEntries.front();
+    const testsupport::XsiEntry& personal = dirsim::DemoXsi().vecPersonal.front();
     const auto run = RunJson(m_root.Dir(), "status; shortcuts; remote open 1; lookup " + local.strMobile +
-                                               "; lookup " + remote.vecNumbers.front() + "; favourites");
+                                               "; lookup " + remote.vecNumbers.front() +
+                                               "; favourites; lookup " + personal.Field("number"));
     ASSERT_EQ(run.nExit, 0) << run.Dump();
-    ASSERT_EQ(run.vecResults.size(), 6u) << run.Dump();
+    ASSERT_EQ(run.vecResults.size(), 7u) << run.Dump();
 
     json status = run.Result(0)["result"];
     EXPECT_TRUE(status["boot"]["seeded"].get<bool>());
@@ -73,6 +75,7 @@ TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteAndShortcutsWorking) {
     EXPECT_FALSE(localLookup["blacklisted"].get<bool>());
     EXPECT_EQ(run.Result(4)["result"]["remoteName"], remote.strName);
     EXPECT_EQ(run.Result(5)["result"]["total"], 15);
+    EXPECT_EQ(run.Result(6)["result"]["broadsoftName"], personal.Field("name"));
 }
 
 TEST_F(DirsimDemoTest, SeededFilesHoldEveryScriptAndTheNextRunKeepsThem) {

@@ -267,7 +267,8 @@ Result BsftOpen(CSession& session, const Args& args) {
     return ShowPage(session, nIndex, page, nullptr, true);
 }
 
-Result FindPage(CSession& session, int nIndex, const std::string& strKey, const PageRequest& page, bool bSteps);
+Result FindPage(CSession& session, int nIndex, const std::string& strKey, const PageRequest& page,
+                bool bSteps);
 
 Result BsftList(CSession& session, const Args& args) {
     PageRequest page;
@@ -353,7 +354,6 @@ Result BsftCancel(CSession&, const Args&) {
                            : "no download of the directory in view to cancel");
 }
 
-
 // ---- local search, copies, dialling and Personal editing
 
 // The table index of the Personal directory the phone may change; -1 when none is configured.
@@ -390,8 +390,8 @@ bool EntryFrom(CSession& session, const std::string& strGiven, ContactBroadSoftI
     const bool bSearch = !session.BsftCriteria().is_null();
     const bool bFound =
         nItem >= 1 && (session.BsftFindKey().empty()
-                           ? Model().GetContactListByClickAction(&list, Action(session.BsftIndex()), criteria, false,
-                                                                 bSearch) == BSFT_LIST_COPIED
+                           ? Model().GetContactListByClickAction(&list, Action(session.BsftIndex()), criteria,
+                                                                 false, bSearch) == BSFT_LIST_COPIED
                            : Model().SearchLocal(&list, Action(session.BsftIndex()), session.BsftFindKey()));
     if (!bFound || list.m_listData.empty()) {
         *pError = "there is no entry " + strGiven + " in the directory in view";
@@ -402,9 +402,11 @@ bool EntryFrom(CSession& session, const std::string& strGiven, ContactBroadSoftI
 }
 
 // A page of the search of what was downloaded, which becomes the view; with bSteps the count after each key.
-Result FindPage(CSession& session, int nIndex, const std::string& strKey, const PageRequest& page, bool bSteps) {
+Result FindPage(CSession& session, int nIndex, const std::string& strKey, const PageRequest& page,
+                bool bSteps) {
     const std::string strName = Model().GetConfiguredItemName(nIndex);
-    const std::vector<std::string> vecKeys = bSteps ? TypedPrefixes(strKey) : std::vector<std::string>{strKey};
+    const std::vector<std::string> vecKeys =
+        bSteps ? TypedPrefixes(strKey) : std::vector<std::string>{strKey};
     Result result;
     result.data["steps"] = json::array();
     ContactBroadSoftListData list;
@@ -455,10 +457,12 @@ Result BsftCopy(CSession& session, const Args& args) {
     }
     const bool bBlack = args.Flag("blacklist");
     CommonUnits_SetErrorId(0);
-    const int nResult = bBlack ? Model().BroadSoft2Black(entry.m_strName) : Model().BroadSoft2Local(entry.m_strName);
+    const int nResult =
+        bBlack ? Model().BroadSoft2Black(entry.m_strName) : Model().BroadSoft2Local(entry.m_strName);
     if (nResult < 0) {
         if (CommonUnits_GetErrorId() == 0) {
-            return Result::Fail("cannot copy \"" + ShownName(entry) + "\": entries of this kind are not copied");
+            return Result::Fail("cannot copy \"" + ShownName(entry) +
+                                "\": entries of this kind are not copied");
         }
         return LocalRefusal("cannot copy \"" + ShownName(entry) + "\"");
     }
@@ -483,7 +487,8 @@ Result BsftDial(CSession& session, const Args& args) {
     Result result;
     result.data["calls"] = json::array();
     for (const HostControl::CallOutRecord& call : HostControl::TakeCallOuts()) {
-        result.data["calls"].push_back({{"number", call.strNumber}, {"name", call.strName}, {"account", call.nAccount}});
+        result.data["calls"].push_back(
+            {{"number", call.strNumber}, {"name", call.strName}, {"account", call.nAccount}});
         result.Line("dialling " + call.strNumber + " (" + call.strName + ") on account " +
                     std::to_string(call.nAccount));
     }
@@ -499,10 +504,11 @@ json ServerAnswers(CSession& session, size_t nFrom) {
         if (outcome.strMethod == "GET") {
             continue;
         }
-        answers.push_back({{"method", outcome.strMethod},
-                           {"url", outcome.strUrl},
-                           {"ok", outcome.bOk},
-                           {"reason", outcome.bOk ? "" : TransferFailureText(outcome.nError, outcome.nHttpStatus)}});
+        answers.push_back(
+            {{"method", outcome.strMethod},
+             {"url", outcome.strUrl},
+             {"ok", outcome.bOk},
+             {"reason", outcome.bOk ? "" : TransferFailureText(outcome.nError, outcome.nHttpStatus)}});
     }
     return answers;
 }
@@ -525,12 +531,13 @@ bool WaitForServer(CSession& session, const std::string& strLabel) {
 Result PersonalFailure(const std::string& strWhat) {
     switch (CommonUnits_GetErrorId()) {
         case -2:
-            return Result::Fail(strWhat + ": a Personal entry of that name exists already (names ignore case)");
+            return Result::Fail(strWhat +
+                                ": a Personal entry of that name exists already (names ignore case)");
         case -14:
             return Result::Fail(strWhat + ": the phone has no network");
         default:
-            return Result::Fail(strWhat +
-                                ": the phone refused (no such entry, an empty name or number, or no network)");
+            return Result::Fail(
+                strWhat + ": the phone refused (no such entry, an empty name or number, or no network)");
     }
 }
 
@@ -595,8 +602,8 @@ Result BsftEdit(CSession& session, const Args& args) {
     result.data["changed"] = strOld;
     result.data["now"] = {{"name", item.m_strName}, {"number", item.m_strNumber}};
     result.data["server"] = ServerAnswers(session, nTransfers);
-    return result.Line("changed " + strOld + " in Personal to " + item.m_strName + " (" + item.m_strNumber + ")" +
-                       ServerSummary(result.data["server"]));
+    return result.Line("changed " + strOld + " in Personal to " + item.m_strName + " (" + item.m_strNumber +
+                       ")" + ServerSummary(result.data["server"]));
 }
 
 Result BsftDelete(CSession& session, const Args& args) {
@@ -609,13 +616,15 @@ Result BsftDelete(CSession& session, const Args& args) {
     for (const std::string& strName : vecNames) {
         ContactBroadSoftItemData entry;
         if (!FindPersonal(nPersonal, strName, &entry)) {
-            return Result::Fail("cannot delete: Personal has no entry named \"" + strName + "\"; nothing was deleted");
+            return Result::Fail("cannot delete: Personal has no entry named \"" + strName +
+                                "\"; nothing was deleted");
         }
         strNames += (strNames.empty() ? "" : ", ") + strName;
     }
     const size_t nTransfers = session.Transfers().History().size();
     CommonUnits_SetErrorId(0);
-    if (!Model().DeleteContactsInPersonal(std::list<std::string>(vecNames.begin(), vecNames.end()), Action(nPersonal))) {
+    if (!Model().DeleteContactsInPersonal(std::list<std::string>(vecNames.begin(), vecNames.end()),
+                                          Action(nPersonal))) {
         return PersonalFailure("cannot delete " + strNames + " from Personal");
     }
     if (!WaitForServer(session, "deleting on the server")) {
@@ -657,28 +666,41 @@ void AddBroadSoftCommands(CCommandRegistry& registry) {
     registry.Add({"bsft refresh", "download every network directory again", "bsft refresh", {}, BsftRefresh});
     std::vector<ParamSpec> findParams = {
         {"key", ParamKind::Positional, ParamType::Text, true, false, "letters, or keypad digits"},
-        {"in", ParamKind::Option, ParamType::Int, false, false, "directory number (default: the one in view)"},
-        {"steps", ParamKind::Flag, ParamType::Text, false, false, "show the count after every key, as typed"}};
+        {"in", ParamKind::Option, ParamType::Int, false, false,
+         "directory number (default: the one in view)"},
+        {"steps", ParamKind::Flag, ParamType::Text, false, false,
+         "show the count after every key, as typed"}};
     findParams.insert(findParams.end(), pageParams.begin(), pageParams.end());
-    const ParamSpec entry{"entry", ParamKind::Positional, ParamType::Text, true, false,
-                          "entry number as listed, or its shown name"};
-    registry.Add({"bsft find", "search what was downloaded, as the phone does while you type", "bsft find 6427",
-                  findParams, BsftFind});
-    registry.Add({"bsft copy", "copy an entry in view into the local phone book", "bsft copy 2 --blacklist",
-                  {entry, {"blacklist", ParamKind::Flag, ParamType::Text, false, false, "into the blacklist"}},
-                  BsftCopy});
+    const ParamSpec entry{"entry",         ParamKind::Positional,
+                          ParamType::Text, true,
+                          false,           "entry number as listed, or its shown name"};
+    registry.Add({"bsft find", "search what was downloaded, as the phone does while you type",
+                  "bsft find 6427", findParams, BsftFind});
+    registry.Add(
+        {"bsft copy",
+         "copy an entry in view into the local phone book",
+         "bsft copy 2 --blacklist",
+         {entry, {"blacklist", ParamKind::Flag, ParamType::Text, false, false, "into the blacklist"}},
+         BsftCopy});
     registry.Add({"bsft dial", "dial an entry in view", "bsft dial 1", {entry}, BsftDial});
-    registry.Add({"bsft add", "add an entry to the Personal directory on the server", "bsft add Plumber 040123987",
+    registry.Add({"bsft add",
+                  "add an entry to the Personal directory on the server",
+                  "bsft add Plumber 040123987",
                   {{"name", ParamKind::Positional, ParamType::Text, true, false, "name"},
                    {"number", ParamKind::Positional, ParamType::Text, true, false, "number"}},
                   BsftAdd});
-    registry.Add({"bsft edit", "change a Personal entry on the server", "bsft edit Plumber --number 040123988",
+    registry.Add({"bsft edit",
+                  "change a Personal entry on the server",
+                  "bsft edit Plumber --number 040123988",
                   {{"entry", ParamKind::Positional, ParamType::Text, true, false, "its name"},
                    {"name", ParamKind::Option, ParamType::Text, false, false, "new name"},
                    {"number", ParamKind::Option, ParamType::Text, false, false, "new number"}},
                   BsftEdit});
-    registry.Add({"bsft delete", "delete Personal entries on the server", "bsft delete Plumber",
-                  {{"entries", ParamKind::Positional, ParamType::Text, true, true, "their names"}}, BsftDelete});
+    registry.Add({"bsft delete",
+                  "delete Personal entries on the server",
+                  "bsft delete Plumber",
+                  {{"entries", ParamKind::Positional, ParamType::Text, true, true, "their names"}},
+                  BsftDelete});
     registry.Add(
         {"bsft cancel", "cancel the download of the directory in view", "bsft cancel", {}, BsftCancel});
 }

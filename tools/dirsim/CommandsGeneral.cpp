@@ -1,13 +1,18 @@
 // Commands about dirsim itself and the phone around the module: help, status, notifications, the log,
 // waiting, the directory shortcuts, configuration keys and the phone's network and call state.
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "CommandSupport.h"
 #include "ConfigParser.h"
 #include "ContactBroadSoftModel.h"
 #include "ContactGeneralModel.h"
+#include "DirectoryMessage.h"
 #include "DirectoryShortcut.h"
 #include "HostControl.h"
 #include "ModuleAdapter.h"
+#include "Progress.h"
 #include "Session.h"
 
 namespace dirsim {
@@ -46,12 +51,19 @@ Result Help(CSession&, const Args& args) {
     }
     result.data["commands"] = json::array();
     result.Line("Commands (help COMMAND for its parameters; --json prints results as JSON):");
+    size_t nNameWidth = 0;
+    size_t nSummaryWidth = 0;
+    for (const CommandSpec& spec : Commands().All()) {
+        nNameWidth = std::max(nNameWidth, spec.strName.size());
+        nSummaryWidth = std::max(nSummaryWidth, spec.strSummary.size());
+    }
     for (const CommandSpec& spec : Commands().All()) {
         result.data["commands"].push_back({{"name", spec.strName},
                                            {"summary", spec.strSummary},
                                            {"example", spec.strExample},
                                            {"usage", Usage(spec)}});
-        result.Line("  " + Pad(spec.strName, 15) + Pad(spec.strSummary, 62) + "e.g. " + spec.strExample);
+        result.Line("  " + Pad(spec.strName, nNameWidth + 2) + Pad(spec.strSummary, nSummaryWidth + 2) +
+                    "e.g. " + spec.strExample);
     }
     return result;
 }
@@ -193,6 +205,110 @@ Result Shortcuts(CSession&, const Args&) {
     return result;
 }
 
+// ---- configuration changes, told to the module as the phone tells it: message 65543 with the setting group
+
+// Long enough for a network directory of many pages to download again.
+constexpr int kSettingWaitMs = 60000;
+
+struct SettingMessage {
+    int wParam = 0;
+    int lParam = 0;
+};
+
+struct SettingGroupName {
+    const char* pName;
+    int wParam;
+};
+
+constexpr SettingGroupName kSettingGroups[] = {
+    {"local-files", DIR_CONFIG_LOCAL_FILES},
+    {"supersearch", DIR_CONFIG_SUPERSEARCH},
+    {"xport", DIR_CONFIG_XPORT},
+    {"remote", DIR_CONFIG_REMOTE},
+    {"broadsoft", DIR_CONFIG_BROADSOFT},
+    {"blacklist-show", DIR_CONFIG_BLACKLIST_SHOW},
+    {"broadsoft-custom", DIR_CONFIG_BROADSOFT_CUSTOM},
+    {"favorite", DIR_CONFIG_FAVORITE},
+};
+
+std::string SettingGroupWords(int wParam) {
+    for (const SettingGroupName& group : kSettingGroups) {
+        if (group.wParam == wParam) {
+            return group.pName;
+        }
+    }
+    return "group " + std::to_string(wParam);
+}
+
+bool StartsWith(const std::string& strText, const char* pPrefix) {
+    return strText.rfind(pPrefix, 0) == 0;
+}
+
+// The setting groups a phone announces after the key changed; none for a key the module reads when it
+// needs it (the remote caller-name switch) or does not read at all.
+std::vector<SettingMessage> MessagesForKey(const std::string& strKey) {
+    if (strKey == "BSFTActive") {
+        return {{DIR_CONFIG_BROADSOFT, 0}, {DIR_CONFIG_FAVORITE, 0}};
+    }
+    if (strKey == "LDAPSwitch") {
+        return {{DIR_CONFIG_FAVORITE, 0}};
+    }
+    if (strKey == "SRemoteNameFlashTime") {
+        return {{DIR_CONFIG_REMOTE, 1}};
+    }
+    if (StartsWith(strKey, "BsftCustomList")) {
+        return {{DIR_CONFIG_BROADSOFT_CUSTOM, 0}};
+    }
+    if (StartsWith(strKey, "Bsft") || StartsWith(strKey, "BstDir") ||
+        strKey.find("BroadsoftXSI") != std::string::npos) {
+        return {{DIR_CONFIG_BROADSOFT, 0}};
+    }
+    return {};
+}
+
+// Sends 65543 and lets the phone run until the work it started (downloads, reloads) is done.
+json SendSettingMessage(CSession& session, const SettingMessage& message, Result* pResult) {
+    const int nReply = HostControl::SendMessage(DIRECTORY_MSG_CONFIG_CHANGED, message.wParam, message.lParam);
+    CProgress progress("the module reloads " + SettingGroupWords(message.wParam), session.ShowProgress());
+    session.WaitIdle(kSettingWaitMs, &progress);
+    pResult->Line("told the module: " + SettingGroupWords(message.wParam) + " settings changed (message " +
+                  std::to_string(DIRECTORY_MSG_CONFIG_CHANGED) + ", " + std::to_string(message.wParam) +
+                  ", " + std::to_string(message.lParam) + "); it answered " + std::to_string(nReply));
+    return json{{"wParam", message.wParam}, {"lParam", message.lParam}, {"reply", nReply}};
+}
+
+bool ReadSettingGroup(const std::string& strGiven, int* pGroup) {
+    for (const SettingGroupName& group : kSettingGroups) {
+        if (strGiven == group.pName) {
+            *pGroup = group.wParam;
+            return true;
+        }
+    }
+    char* pEnd = nullptr;
+    const long nValue = std::strtol(strGiven.c_str(), &pEnd, 10);
+    if (strGiven.empty() || *pEnd != '\0' || nValue < 0 || nValue > 0xFFFF) {
+        return false;
+    }
+    *pGroup = static_cast<int>(nValue);
+    return true;
+}
+
+Result Message(CSession& session, const Args& args) {
+    SettingMessage message;
+    if (!ReadSettingGroup(args.Text("group"), &message.wParam)) {
+        std::string strNames;
+        for (const SettingGroupName& group : kSettingGroups) {
+            strNames += (strNames.empty() ? "" : ", ") + std::string(group.pName);
+        }
+        return Result::Fail("\"" + args.Text("group") + "\" is no setting group; say one of " + strNames +
+                            ", or its number");
+    }
+    message.lParam = args.Int("lparam", 0);
+    Result result;
+    result.data["message"] = SendSettingMessage(session, message, &result);
+    return result;
+}
+
 // A configuration value as shown: passwords only as set or not.
 std::string ShownValue(const std::string& strKey) {
     const std::string strValue = configParser_GetConfigString(strKey);
@@ -223,9 +339,14 @@ Result Config(CSession& session, const Args& args) {
         return Result::Fail("set " + strKey + " for this run, but " + strError);
     }
     result.data[strKey] = ShownValue(strKey);
-    return result.Line(strKey + " = " + ShownValue(strKey) +
-                       (CSession::IsSecretKey(strKey) ? " (for this run only; passwords are not kept)"
-                                                      : " (kept in the data folder)"));
+    result.Line(strKey + " = " + ShownValue(strKey) +
+                (CSession::IsSecretKey(strKey) ? " (for this run only; passwords are not kept)"
+                                               : " (kept in the data folder)"));
+    result.data["messages"] = json::array();
+    for (const SettingMessage& message : MessagesForKey(strKey)) {
+        result.data["messages"].push_back(SendSettingMessage(session, message, &result));
+    }
+    return result;
 }
 
 Result Phone(CSession&, const Args& args) {
@@ -296,6 +417,15 @@ void AddGeneralCommands(CCommandRegistry& registry) {
                   {{"key", ParamKind::Positional, ParamType::Text, false, false, "key"},
                    {"value", ParamKind::Positional, ParamType::Text, false, false, "new value"}},
                   Config});
+    registry.Add(
+        {"message",
+         "tell the module a group of settings changed, as the phone does (message 65543)",
+         "message remote --lparam 0",
+         {{"group", ParamKind::Positional, ParamType::Text, true, false,
+           "local-files, supersearch, xport, remote, broadsoft, blacklist-show, broadsoft-custom, "
+           "favorite, or a number"},
+          {"lparam", ParamKind::Option, ParamType::Int, false, false, "what changed within it (default 0)"}},
+         Message});
     registry.Add({"phone",
                   "switch the phone's network, a call or LDAP on or off",
                   "phone network off",

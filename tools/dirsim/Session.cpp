@@ -170,7 +170,8 @@ bool CSession::StartModule(std::string* pError) {
     }
     // The remote model comes into being on first use, as on the phone; it starts its downloads at once.
     NS_DIRECTORY::CContactRemoteModel::GetInstance();
-    CProgress progress("starting: downloading the remote phonebook", m_options.bProgress);
+    CProgress progress("starting: downloading the remote phonebook and the network directory",
+                       m_options.bProgress);
     const WaitEnd eEnd = WaitIdle(m_options.nBootWaitMs, &progress,
                                   [this] { return std::to_string(m_diary.DoneCount()) + " documents"; });
     Collect();

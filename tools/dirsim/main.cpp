@@ -240,7 +240,8 @@ int main(int argc, char** argv) {
     app.add_flag("--json", options.bJson, "print every command result as one JSON object per line");
     app.add_flag("--keep-going", options.bKeepGoing, "in a script, go on after a failed command");
     app.add_flag("--quiet", options.bQuiet, "no progress lines on stderr");
-    app.add_flag("--no-demo", options.bNoDemo, "do not serve the demo remote phonebook");
+    app.add_flag("--no-demo", options.bNoDemo,
+                 "serve neither the demo remote phonebook nor the demo network directory");
     app.add_option("--remote", options.vecRemote,
                    "a remote phonebook slot NAME=URL instead of the demo (repeatable, up to five)");
     app.add_option(
