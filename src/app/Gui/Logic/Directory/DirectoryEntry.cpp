@@ -11,7 +11,6 @@
 #include "CommonAPI.h"
 #include "CommonUnits.h"
 #include "ContactBroadSoftModel.h"
-#include "ContactEditorController.h"
 #include "ContactGeneralModel.h"
 #include "ContactGroupController.h"
 #include "ContactLocalSaveAction.h"
@@ -29,7 +28,7 @@ using NS_DIRECTORY::CContactGroupController;
 using NS_DIRECTORY::CContactRemoteModel;
 using NS_DIRECTORY::CDirectoryShortcut;
 
-// ---- Library load and unload
+// ---- Library load (DirectoryUnload.cpp takes the module down at unload)
 
 namespace {
 
@@ -40,23 +39,6 @@ struct DefaultIconTable {
 
 // Constructed empty when the library is loaded, destroyed when it is unloaded.
 DefaultIconTable g_iconTable;
-
-// Runs when the library is unloaded (dlclose or the end of the process), before the objects above are
-// destroyed. Every model still alive goes first: their message handlers, timers and task-action receivers
-// would otherwise stay with the host and call into code that is no longer there. (Work the host's executor
-// still runs for the module must have ended before the library is unloaded.)
-__attribute__((destructor)) void TakeDownModule() {
-    EtlMsgHandler_UnregisterMsgHandle(NS_DIRECTORY::DIRECTORY_MSG_CONFIG_CHANGED,
-                                      NS_DIRECTORY::DIRECTORY_MSG_CONFIG_CHANGED,
-                                      &NS_DIRECTORY::OnDirectoryMessage);
-    EtlMsgHandler_UnregisterMsgHandle(TM_TIMER, TM_TIMER, &NS_DIRECTORY::OnTimerOut);
-    CDirectoryShortcut::ReleaseInstance();
-    NS_DIRECTORY::CContactEditorController::ReleaseInstance();
-    CContactGroupController::ReleaseInstance();
-    CContactRemoteModel::ReleaseInstance();
-    CContactGeneralModel::ReleaseInstance();
-    delete CContactBroadSoftModel::PeekInstance();
-}
 
 // The model's answer, or the fallback when there is no model or the answer could not be made.
 template <class TModel, class Result, class Query>
