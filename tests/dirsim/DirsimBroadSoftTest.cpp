@@ -160,15 +160,26 @@ TEST_F(DirsimBroadSoftTest, ARealServerGetsThePersonalAddAndSettingChangesAreTol
     EXPECT_TRUE(HasNotice(run.Result(3), 1821)) << run.Dump();
     EXPECT_TRUE(HasNotice(run.Result(3), 1721));
     EXPECT_NE(run.Result(4)["error"].get<std::string>().find("no setting group"), std::string::npos);
+
+    server.SetWriteRefusal(403);
+    setenv("DIRSIM_XSI_PASSWORD", "right", 1);
+    const auto refused = dirsimtest::RunDirsim(
+        m_root.Dir() + "/personal-on", {"--json", "--no-demo", "--xsi", "http://127.0.0.1:" + server.Port(),
+                                        "--xsi-user", "bob", "--exec", "bsft add Refused 0402"});
+    unsetenv("DIRSIM_XSI_PASSWORD");
+    EXPECT_EQ(refused.nExit, 1) << refused.Dump();
+    EXPECT_NE(refused.Result(0)["error"].get<std::string>().find("the server did not take it"),
+              std::string::npos)
+        << refused.Dump();
 }
 
 TEST_F(DirsimBroadSoftTest, RefusedCredentialsAndBadArgumentsAreToldInWords) {
     testsupport::MockXsiServer server("bob", "right");
     server.SetEntries(testsupport::XsiDirectory::Personal, {testsupport::XsiNamedEntry("Someone", "1")});
     setenv("DIRSIM_XSI_PASSWORD", "wrong", 1);
-    const auto refused =
-        dirsimtest::RunDirsim(m_root.Dir(), {"--json", "--xsi", "http://127.0.0.1:" + server.Port(),
-                                             "--xsi-user", "bob", "--exec", "bsft open 6"});
+    const auto refused = dirsimtest::RunDirsim(
+        m_root.Dir() + "/personal-on", {"--json", "--xsi", "http://127.0.0.1:" + server.Port(), "--xsi-user",
+                                        "bob", "--exec", "bsft open 6"});
     unsetenv("DIRSIM_XSI_PASSWORD");
     EXPECT_EQ(refused.nExit, 1) << refused.Dump();
     EXPECT_NE(

@@ -513,6 +513,19 @@ json ServerAnswers(CSession& session, size_t nFrom) {
     return answers;
 }
 
+// A change the server did not take is a failed command, even though the phone sent it.
+Result ServerVerdict(Result result, const std::string& strWhat) {
+    for (const json& answer : result.data["server"]) {
+        if (!answer["ok"].get<bool>()) {
+            result.bOk = false;
+            result.strError =
+                strWhat + ": the server did not take it: " + answer["reason"].get<std::string>();
+            break;
+        }
+    }
+    return result;
+}
+
 std::string ServerSummary(const json& answers) {
     for (const json& answer : answers) {
         if (!answer["ok"].get<bool>()) {
@@ -573,8 +586,9 @@ Result BsftAdd(CSession& session, const Args& args) {
     Result result;
     result.data["added"] = {{"name", item.m_strName}, {"number", item.m_strNumber}};
     result.data["server"] = ServerAnswers(session, nTransfers);
-    return result.Line("added " + item.m_strName + " (" + item.m_strNumber + ") to Personal" +
-                       ServerSummary(result.data["server"]));
+    result.Line("added " + item.m_strName + " (" + item.m_strNumber + ") to Personal" +
+                ServerSummary(result.data["server"]));
+    return ServerVerdict(std::move(result), "cannot add \"" + item.m_strName + "\" to Personal");
 }
 
 Result BsftEdit(CSession& session, const Args& args) {
@@ -602,8 +616,9 @@ Result BsftEdit(CSession& session, const Args& args) {
     result.data["changed"] = strOld;
     result.data["now"] = {{"name", item.m_strName}, {"number", item.m_strNumber}};
     result.data["server"] = ServerAnswers(session, nTransfers);
-    return result.Line("changed " + strOld + " in Personal to " + item.m_strName + " (" + item.m_strNumber +
-                       ")" + ServerSummary(result.data["server"]));
+    result.Line("changed " + strOld + " in Personal to " + item.m_strName + " (" + item.m_strNumber + ")" +
+                ServerSummary(result.data["server"]));
+    return ServerVerdict(std::move(result), "cannot change \"" + strOld + "\"");
 }
 
 Result BsftDelete(CSession& session, const Args& args) {
@@ -633,7 +648,8 @@ Result BsftDelete(CSession& session, const Args& args) {
     Result result;
     result.data["deleted"] = vecNames;
     result.data["server"] = ServerAnswers(session, nTransfers);
-    return result.Line("deleted " + strNames + " from Personal" + ServerSummary(result.data["server"]));
+    result.Line("deleted " + strNames + " from Personal" + ServerSummary(result.data["server"]));
+    return ServerVerdict(std::move(result), "cannot delete " + strNames + " from Personal");
 }
 
 }  // namespace
