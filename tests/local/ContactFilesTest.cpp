@@ -14,6 +14,7 @@
 #include "FaultyFileSystem.h"
 #include "LocalModelFixture.h"
 #include "MsgQueue.h"
+#include "XPortBase.h"
 #include "XPortFactory.h"
 
 namespace localtest {
@@ -195,7 +196,7 @@ TEST_F(ContactFilesTest, TemporaryFilesLeftByInterruptedSavesAreRemovedAtTheNext
     faults.CutShortBeforeRename();
     ASSERT_EQ(Model().AddContact(Contact("Anna", "Family")), 0);
     ASSERT_GE(Model().AddGroup({"Work", ""}), 0);
-    ASSERT_EQ(XPortFactory::ExportToPath(nullptr), 0);
+    ASSERT_EQ(XPortFactory::ExportToPath(nullptr), NS_DIRECTORY::XPORT_RESULT_NOT_WRITTEN);
     faults.Clear();
     const Strings listForeign = {".contact_list.xml.1.5.tmp",  // its writer still runs
                                  ".contact_list.xml.tmp", ".remote_phonebook_list.xml.99999.1.tmp"};

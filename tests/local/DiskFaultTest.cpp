@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "LocalModelFixture.h"
+#include "XPortBase.h"
 #include "XPortFactory.h"
 
 namespace localtest {
@@ -190,7 +191,8 @@ protected:
         Check(m_root.ReadFile(kGroupFile) == strGroups, "the group file stays as it was");
         Check(Model().MyGetGroupDirty(), "the group file stays out of date");
         Check(WarnedAbout("contact_group_list.xml", strError), "a warning about the group file");
-        Check(NS_DIRECTORY::XPortFactory::ExportToPath(nullptr) == 0, "the export answers");
+        Check(NS_DIRECTORY::XPortFactory::ExportToPath(nullptr) == NS_DIRECTORY::XPORT_RESULT_NOT_WRITTEN,
+              "the export answers failure");
         Check(m_root.ReadFile(kExportFile) == strExport, "the export file stays as it was");
         Check(WarnedAbout("contact_xported.xml", strError), "a warning about the export");
         Check(AllNames() == Strings({"Anna", "Zed"}), "the contacts stay in memory");

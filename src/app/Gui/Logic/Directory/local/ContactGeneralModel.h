@@ -170,8 +170,8 @@ public:
     bool ReloadContactXml();
     // Writes every group and contact in the import format of the newest generation; an empty path is
     // "/config/data/contact_xported.xml". "root_group" and "root_contact" go inside a "vp_contact" element,
-    // which every reader of that format accepts, so the file has the single root element XML requires. True
-    // even when the file could not be written.
+    // which every reader of that format accepts, so the file has the single root element XML requires. False
+    // (with a warning) when the file could not be written; an old export then stays as it was.
     bool ExportContactAndGroup(std::string strPath);
 
     // ---- background reload of both files after they were replaced from outside. Until the reloaded

@@ -304,7 +304,7 @@ void CContactGeneralModel::SetContactUpdateMark(int nMask) {
 // Paths are written as held in memory and each contact names its group by name, so the file can be read
 // back into another phone book whose group ids differ.
 bool CContactGeneralModel::ExportContactAndGroup(std::string strPath) {
-    return MyNoThrow(true, [&]() -> bool {
+    return MyNoThrow(false, [&]() -> bool {
         if (strPath.empty()) {
             strPath = DataPath(kLocalExportFileName);
         }
@@ -332,6 +332,7 @@ bool CContactGeneralModel::ExportContactAndGroup(std::string strPath) {
         if (!MyWriteDocument(doc, strPath)) {
             app_log(6, APP_LOG_WARNING, "Local contact: exporting to %s failed (%s).\n", strPath.c_str(),
                     std::strerror(errno));
+            return false;
         }
         return true;
     });

@@ -79,9 +79,11 @@ int CXPortBase::Export(const char* pPath) {
         return XPORT_RESULT_INVALID_FILE;
     }
     try {
-        pModel->ExportContactAndGroup(pPath == nullptr ? std::string() : std::string(pPath));
+        if (!pModel->ExportContactAndGroup(pPath == nullptr ? std::string() : std::string(pPath))) {
+            return XPORT_RESULT_NOT_WRITTEN;
+        }
     } catch (const std::bad_alloc&) {
-        return XPORT_RESULT_INVALID_FILE;
+        return XPORT_RESULT_NOT_WRITTEN;
     }
     return XPORT_RESULT_OK;
 }

@@ -25,8 +25,9 @@ namespace NS_DIRECTORY {
 enum XPortResultCode : int {
     XPORT_RESULT_OK = 0,
     XPORT_RESULT_INVALID_FILE = 1,  // unknown type, missing root, unreadable file, or export without a model
-    XPORT_RESULT_NO_PATH = 7,       // also: the export object could not be made
-    XPORT_RESULT_BUSY = 12,         // a background reload of the phone book runs
+    XPORT_RESULT_NOT_WRITTEN = XPORT_RESULT_INVALID_FILE,  // the export file could not be written
+    XPORT_RESULT_NO_PATH = 7,                              // also: the export object could not be made
+    XPORT_RESULT_BUSY = 12,                                // a background reload of the phone book runs
     XPORT_RESULT_NO_MODEL = 17,
 };
 
@@ -41,6 +42,7 @@ public:
 
     void BeforeImport(bool bKeepContacts, bool bKeepGroups);
     void AfterImport();
+    // 0, or 1 when there is no model or the file could not be written.
     int Export(const char* pPath);
 
     // "/config/data/contact_xported.xml".

@@ -8,7 +8,7 @@ class XPortFactory {
 public:
     // Types other than the three known formats answer 1 with nothing changed.
     static int ImportByPath(const char* pPath, bool bKeepContacts, bool bKeepGroups, bool bCheckLimits);
-    // Writes the newest format; 0 even when the file could not be written.
+    // Writes the newest format; 1 when the file could not be written (an old export stays as it was).
     static int ExportToPath(const char* pPath);
 };
 
