@@ -2,8 +2,10 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -290,10 +292,13 @@ TEST_F(NetworkFileActionTest, LoopbackOnlyRefusesEveryOtherHostAtOnce) {
     m_server.Serve("/phonebook.xml", kBody);
     m_server.Redirect("/away", "http://192.0.2.1/phonebook.xml");
     m_server.Redirect("/away-by-name", "http://directory.example.invalid/phonebook.xml");
-    const std::vector<std::string> foreignUrls = {
-        "http://192.0.2.1/phonebook.xml", "https://192.0.2.1:8443/phonebook.xml",
-        "http://[2001:db8::1]/phonebook.xml", "http://directory.example.invalid/phonebook.xml",
-        "http://127.0.0.1.example.invalid/phonebook.xml", m_server.Url("/away"), m_server.Url("/away-by-name")};
+    const std::vector<std::string> foreignUrls = {"http://192.0.2.1/phonebook.xml",
+                                                  "https://192.0.2.1:8443/phonebook.xml",
+                                                  "http://[2001:db8::1]/phonebook.xml",
+                                                  "http://directory.example.invalid/phonebook.xml",
+                                                  "http://127.0.0.1.example.invalid/phonebook.xml",
+                                                  m_server.Url("/away"),
+                                                  m_server.Url("/away-by-name")};
     const long long nStart = HostControl::NowMs();
     for (const std::string& strUrl : foreignUrls) {
         SCOPED_TRACE(strUrl);
@@ -313,10 +318,38 @@ TEST_F(NetworkFileActionTest, LoopbackOnlyRefusesEveryOtherHostAtOnce) {
 
     for (const char* pHost : {"127.0.0.1", "localhost", "LocalHost"}) {
         SCOPED_TRACE(pHost);
-        const std::string strUrl = std::string("http://") + pHost + ":" + std::to_string(m_server.Port()) + "/phonebook.xml";
+        const std::string strUrl =
+            std::string("http://") + pHost + ":" + std::to_string(m_server.Port()) + "/phonebook.xml";
         EXPECT_TRUE(Download(strUrl)->Exec());
         EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
     }
+}
+
+// The number of a process that has ended.
+pid_t EndedProcess() {
+    const pid_t nChild = fork();
+    if (nChild == 0) {
+        _exit(0);
+    }
+    waitpid(nChild, nullptr, 0);
+    return nChild;
+}
+
+TEST_F(NetworkFileActionTest, LeftoversOfEndedProcessesGoWithTheFirstDownloadIntoTheirFolder) {
+    const std::string strFolder = "/tmp/leftovers/";
+    const std::string strDead = "BroadSoftDirectory_3.xml.part." + std::to_string(EndedProcess()) + ".7";
+    const std::string strLive = "RemotePage.xml.part.1.2";  // the init process never ends
+    const std::string strOwn = "RemotePage.xml.part." + std::to_string(getpid()) + ".99999";
+    for (const std::string& strName : {strDead, strLive, strOwn, std::string("notes.part.txt")}) {
+        m_root.WriteFile(strFolder + strName, "cut");
+    }
+    m_server.Serve("/phonebook.xml", kBody);
+    EXPECT_TRUE(Download(m_server.Url("/phonebook.xml"), strFolder + "phonebook.xml")->Exec());
+    std::vector<std::string> names = FilesBeside(strFolder + "phonebook.xml");
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected = {"phonebook.xml", strLive, strOwn, "notes.part.txt"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
 }
 
 }  // namespace

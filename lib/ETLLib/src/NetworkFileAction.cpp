@@ -7,16 +7,21 @@
 #include <netinet/in.h>
 #include <strings.h>
 #include <sys/socket.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <new>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -174,6 +179,44 @@ TaskActionErrorType ErrorOfCurlCode(CURLcode eCode) {
     }
 }
 
+// The process that wrote "<target>.part.<pid>.<n>", or 0 when the name is not of that form.
+pid_t PartFileWriter(const std::string& strName) {
+    const std::size_t nMark = strName.rfind(".part.");
+    if (nMark == std::string::npos) {
+        return 0;
+    }
+    const char* pDigits = strName.c_str() + nMark + 6;
+    char* pEnd = nullptr;
+    const long nPid = std::strtol(pDigits, &pEnd, 10);
+    const bool bCounterFollows =
+        *pEnd == '.' && pEnd[1] != '\0' && std::strspn(pEnd + 1, "0123456789") == std::strlen(pEnd + 1);
+    if (pEnd == pDigits || !bCounterFollows || nPid <= 0) {
+        return 0;
+    }
+    return static_cast<pid_t>(nPid);
+}
+
+// Downloads cut off by the end of their process (a crash, a kill, a power cut) leave their temporary files
+// behind. The first download into a folder removes those of processes that no longer run; a live process's
+// files, this one's included, are left to it.
+void RemoveLeftoverPartFiles(const fs::path& folder) {
+    static std::mutex s_mutex;
+    static std::set<std::string> s_setCleaned;
+    {
+        std::lock_guard<std::mutex> lock(s_mutex);
+        if (!s_setCleaned.insert(folder.string()).second) {
+            return;
+        }
+    }
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const pid_t nPid = PartFileWriter(it->path().filename().string());
+        if (nPid != 0 && nPid != ::getpid() && ::kill(nPid, 0) != 0 && errno == ESRCH) {
+            ETL_FileSystem::Current()->RemoveFile(it->path().string());
+        }
+    }
+}
+
 // A temporary file beside a target, written through the host's file system. Commit() renames it over the
 // target; otherwise it is removed.
 class CTempFile {
@@ -189,6 +232,7 @@ public:
         m_target = strTarget;
         if (m_target.has_parent_path()) {
             files.CreateFolders(m_target.parent_path().string());
+            RemoveLeftoverPartFiles(m_target.parent_path());
         }
         const std::string strTemp = strTarget + ".part." + std::to_string(::getpid()) + "." +
                                     std::to_string(s_nTempCounter.fetch_add(1));
