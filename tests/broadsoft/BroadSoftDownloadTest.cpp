@@ -298,6 +298,78 @@ TEST_F(BroadSoftDownloadTest, BadAnswersFailTheListKeepTheOldEntriesAndLeaveNoFi
     }
 }
 
+// Cancelling once let the paging run on to the last page.
+TEST_F(BroadSoftDownloadTest, CancellingADownloadStopsItsPaging) {
+    Configure({"BsftGroup"});
+    m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 300));
+    const std::string strGroup = m_xsi.PathOf(XsiDirectory::Group);
+    for (const char* pQuery : {"?start=51&results=50", "?start=101&results=50", "?start=151&results=50"}) {
+        m_xsi.Stall(strGroup + pQuery);
+    }
+    CContactBroadSoftModel* pModel = Model();
+    while (Names("Group").size() < 50u || m_xsi.RequestsTo(strGroup).size() < 4u) {
+        HostControl::RunUntilIdle(1);
+    }
+    int nResult = -1;
+    EXPECT_EQ(Page(pModel, "broadsoft_phonebook_x1", &nResult, 0, 2), "Ana,000|Ana,001/50")
+        << "the directory in view shows what is in";
+    ASSERT_TRUE(pModel->CancelDownload());
+    m_xsi.ReleaseStalls();
+    WaitForTransfers();
+    WaitIdle();
+    EXPECT_EQ(m_xsi.RequestsTo(strGroup).size(), 4u) << "no page asked for after the cancel";
+    EXPECT_EQ(Names("Group").size(), 50u) << "pages on their way are dropped";
+    EXPECT_EQ(Status("Group"), CContactBroadSoftModel::LIST_CANCELED);
+    TakeNotices();
+
+    Page(pModel, "broadsoft_phonebook_x1", &nResult);
+    EXPECT_EQ(nResult, BSFT_LIST_DOWNLOADING) << "a cancelled directory downloads again when asked for";
+    WaitIdle();
+    EXPECT_EQ(Names("Group").size(), 300u);
+}
+
+// A refresh used to empty every list until the new pages were in, so callers went unnamed meanwhile.
+TEST_F(BroadSoftDownloadTest, CallerLookupKeepsTheLastGoodListsUntilTheNewOnesAreIn) {
+    Configure({"BsftGroup", "BsftPersonal"});
+    m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 120));
+    m_xsi.SetEntries(XsiDirectory::Personal, {testsupport::XsiNamedEntry("Pia", "777")});
+    CContactBroadSoftModel* pModel = StartModel();
+    ASSERT_EQ(pModel->GetContactNameByNumber("+4930110"), "Ana,110");
+    ASSERT_EQ(pModel->GetContactNameByNumber("777"), "Pia");
+
+    const std::string strGroup = m_xsi.PathOf(XsiDirectory::Group);
+    m_xsi.Stall(strGroup + "?start=101&results=50");
+    ASSERT_EQ(pModel->ReloadConfigure(true), 0);  // what the refresh timer does
+    while (Status("Personal") != CContactBroadSoftModel::LIST_LOADED || Names("Group").size() < 100u) {
+        HostControl::RunUntilIdle(1);
+    }
+    EXPECT_EQ(pModel->GetContactNameByNumber("+4930110"), "Ana,110") << "the new list is not whole yet";
+    EXPECT_EQ(pModel->GetContactNameByNumber("777"), "Pia");
+    m_xsi.ReleaseStalls();
+    WaitIdle();
+    EXPECT_EQ(pModel->GetContactNameByNumber("+4930110"), "Ana,110");
+
+    m_xsi.Fail(strGroup, 500);
+    m_xsi.SetEntries(XsiDirectory::Personal, {});
+    ASSERT_TRUE(pModel->Update());
+    WaitIdle();
+    ASSERT_EQ(Status("Group"), CContactBroadSoftModel::LIST_FAILED);
+    EXPECT_EQ(pModel->GetContactNameByNumber("+4930110"), "Ana,110")
+        << "a failed refresh keeps the last list";
+    EXPECT_EQ(pModel->GetContactNameByNumber("777"), "") << "a refreshed list replaces the last one";
+
+    m_xsi.Restore(strGroup);
+    m_xsi.SetEntries(XsiDirectory::Group, Members("Bo", 2));
+    ASSERT_TRUE(pModel->Update());
+    WaitIdle();
+    EXPECT_EQ(pModel->GetContactNameByNumber("+4930110"), "");
+    EXPECT_EQ(pModel->GetContactNameByNumber("+4930001"), "Bo,001");
+
+    configParser_SetConfigInt("BSFTActive", 0);
+    ASSERT_EQ(pModel->ReloadConfigure(true), 0);
+    EXPECT_EQ(pModel->GetContactNameByNumber("+4930001"), "") << "nothing is kept once switched off";
+}
+
 TEST_F(BroadSoftDownloadTest, AnswersOfSupersededDownloadsAndProbesAreDropped) {
     Configure({"BsftGroup"});
     m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 60));

@@ -63,6 +63,7 @@ CContactBroadSoftModel::~CContactBroadSoftModel() {
     MyFinal();
     MyReleaseRunningActions();
     std::lock_guard<ETL_BaseHelper::chCriticalSection> lock(m_csLock);
+    MyDropAllLastGood();
     m_mapListData.erase(BSFT_ALL_CONTACT);
     delete m_pAllList;
     m_pAllList = nullptr;

@@ -138,7 +138,8 @@ public:
                                     ContactBroadSoftItemData& itemData, bool bClear, bool bSearch);
     // Drops every list and downloads every directory again; false (error -14) without network.
     bool Update();
-    // Marks the list in view cancelled; its running download still lands.
+    // Marks the list in view cancelled and ends its paging: no further page is asked for, and pages still on
+    // their way are dropped. The records already read stay.
     bool CancelDownload();
 
     // Cuts the paging query ("?start=" or "&start=" and what follows) off a URL.
@@ -279,6 +280,17 @@ private:
     void MyDeleteList(ListItemData* pData);
     // Ends the paging of a list: pages on their way are no longer listened to, early answers go.
     void MyEndPaging(ListItemData* pData);
+    // A refresh or reload sets every completely loaded directory list aside before the lists go, so caller
+    // lookup still finds its callers until that directory's new list is completely in (or a later refresh
+    // replaces it); nothing else reads them. The caller holds m_csLock for the ones below.
+    void MyKeepLastGoodLists();
+    void MyDropLastGood(const std::string& strUrl);
+    void MyDropAllLastGood();
+    // Drops the lists set aside for URLs that are no directory of the table any more.
+    void MyDropLastGoodOutsideTable();
+    // The combined list for caller lookup: of each directory of the table its list when completely loaded,
+    // else the one set aside, else what it holds.
+    BroadSoftItemList MyLookupCombined();
 
     // Personal editing (ContactBroadSoftModelPersonal.cpp).
     // Uploads a snapshot of "/config/data/<base name>.xml" taken now, so later saves cannot change what is
@@ -342,9 +354,10 @@ private:
     ListItemData* m_pAllList;
     ETL_BaseHelper::chCriticalSection m_csLock;
     unsigned long long m_nListRevision;
-    unsigned long long m_nAllListRevision;  // m_nListRevision when the combined list was built
-    std::list<std::string> m_listAllUrls;   // the URLs it was built from
-    bool m_bAllListOfTable;                 // ... which were the directories of the table
+    unsigned long long m_nAllListRevision;               // m_nListRevision when the combined list was built
+    std::list<std::string> m_listAllUrls;                // the URLs it was built from
+    bool m_bAllListOfTable;                              // ... which were the directories of the table
+    std::map<std::string, ListItemData*> m_mapLastGood;  // see MyKeepLastGoodLists
 
     // Downloads.
     std::string m_strCurUrl;

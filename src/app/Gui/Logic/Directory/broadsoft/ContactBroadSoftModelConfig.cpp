@@ -62,6 +62,10 @@ int CContactBroadSoftModel::ReloadConfigure(bool bUpdate) {
     }
     try {
         ClearCustomList(false);
+        {
+            Lock lock(m_csLock);
+            MyKeepLastGoodLists();
+        }
         MyFinal();
         PreLoad(bUpdate);
     } catch (const std::bad_alloc&) {
@@ -74,7 +78,12 @@ bool CContactBroadSoftModel::PreLoad(bool bUpdate) {
     app_log(6, APP_LOG_INFO, "CContactBroadSoftManager::PreLoad()\n");
     bool bAccountValid = false;
     MyBuildFixedTable(&bAccountValid);
-    if (!bAccountValid || !IsNetworkConnected()) {
+    if (!bAccountValid) {
+        Lock lock(m_csLock);
+        MyDropAllLastGood();
+        return false;
+    }
+    if (!IsNetworkConnected()) {
         return false;
     }
     if (bUpdate) {

@@ -411,6 +411,9 @@ void CContactBroadSoftModel::MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction
             MyEndPaging(pData);
         }
         MySetStatus(pData, eStatus);
+        if (eStatus == LIST_LOADED && pData->m_nNextStart == 0) {
+            MyDropLastGood(strUrl);
+        }
     }
     MyNotifyPageResult(pAction, eStatus);
 }
@@ -472,6 +475,11 @@ bool CContactBroadSoftModel::Update() {
         CommonUnits_SetErrorId(kNoNetwork);
         return false;
     }
+    {
+        Lock lock(m_csLock);
+        MyKeepLastGoodLists();
+        MyDropLastGoodOutsideTable();
+    }
     MyClearMap(false);
     try {
         std::list<std::string> listUrls;
@@ -493,6 +501,7 @@ bool CContactBroadSoftModel::CancelDownload() {
         return false;
     }
     MySetStatus(pData, LIST_CANCELED);
+    MyEndPaging(pData);
     return true;
 }
 

@@ -274,4 +274,68 @@ void CContactBroadSoftModel::MyEndPaging(ListItemData* pData) {
     }
 }
 
+void CContactBroadSoftModel::MyKeepLastGoodLists() {
+    for (auto it = m_mapListData.begin(); it != m_mapListData.end();) {
+        ListItemData* pData = it->second;
+        const bool bComplete = pData != nullptr && pData != m_pAllList && pData->m_eStatus == LIST_LOADED &&
+                               pData->m_nNextStart == 0 && pData->m_mapPageDownloads.empty() &&
+                               pData->m_mapEarlyAnswers.empty();
+        if (!bComplete || it->first.find('?') != std::string::npos) {
+            ++it;
+            continue;
+        }
+        MyDropLastGood(it->first);
+        m_mapLastGood[it->first] = pData;
+        it = m_mapListData.erase(it);
+    }
+    MyListsChanged();
+}
+
+void CContactBroadSoftModel::MyDropLastGood(const std::string& strUrl) {
+    const auto found = m_mapLastGood.find(strUrl);
+    if (found != m_mapLastGood.end()) {
+        MyDeleteList(found->second);
+        m_mapLastGood.erase(found);
+    }
+}
+
+void CContactBroadSoftModel::MyDropAllLastGood() {
+    for (const auto& kept : m_mapLastGood) {
+        MyDeleteList(kept.second);
+    }
+    m_mapLastGood.clear();
+}
+
+void CContactBroadSoftModel::MyDropLastGoodOutsideTable() {
+    for (auto it = m_mapLastGood.begin(); it != m_mapLastGood.end();) {
+        if (IsItemConfigured(it->first)) {
+            ++it;
+            continue;
+        }
+        MyDeleteList(it->second);
+        it = m_mapLastGood.erase(it);
+    }
+}
+
+BroadSoftItemList CContactBroadSoftModel::MyLookupCombined() {
+    std::list<std::string> listUrls;
+    GetConfigureUrlList(&listUrls);
+    BroadSoftItemList listMerged;
+    BroadSoftItemList listNext;
+    for (const std::string& strUrl : listUrls) {
+        const ListItemData* pData = MyFindItemData(strUrl);
+        const bool bComplete =
+            pData != nullptr && pData->m_eStatus == LIST_LOADED && pData->m_nNextStart == 0;
+        const auto kept = m_mapLastGood.find(strUrl);
+        if (!bComplete && kept != m_mapLastGood.end()) {
+            pData = kept->second;
+        } else if (pData == nullptr || IsOnlySearchEnterprise(strUrl)) {
+            continue;
+        }
+        mergeList(pData->m_listItem, listMerged, listNext);
+        listMerged.swap(listNext);
+    }
+    return listMerged;
+}
+
 }  // namespace NS_DIRECTORY

@@ -115,7 +115,12 @@ std::string CContactBroadSoftModel::GetContactNameByNumber(const std::string& st
     try {
         Lock lock(m_csLock);
         const ContactBroadSoftItemBase* pLastMatch = nullptr;
-        for (const ContactBroadSoftItemBase* pItem : MyCombinedOfTable()) {
+        BroadSoftItemList listDuringRefresh;
+        if (!m_mapLastGood.empty()) {
+            listDuringRefresh = MyLookupCombined();
+        }
+        for (const ContactBroadSoftItemBase* pItem :
+             m_mapLastGood.empty() ? MyCombinedOfTable() : listDuringRefresh) {
             if (const ContactBroadSoftPersonal* pPersonal = Base2Personal(pItem)) {
                 if (pPersonal->m_strNumber == strNumber) {
                     return pPersonal->m_strName;
