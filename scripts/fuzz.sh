@@ -17,7 +17,7 @@ realdocs="${REALDOCS:-$repo/../shared/realdocs}"
 
 scripts/deps.sh fuzz
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_drivers
 
 # The seed folders a driver names on its "// Seeds:" line (paths in the repository, or realdocs/... for the
 # real-world documents), and the inputs kept in fuzz/regressions/<target> that once found a fault.

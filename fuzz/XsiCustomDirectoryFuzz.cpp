@@ -1,0 +1,13 @@
+// A custom directory page: read as an independent pugixml reading reads it, records (trimmed mobile numbers),
+// counts and the next page's request included; a refused page leaves the list as it was. Seeds:
+// fuzz/seeds/XsiCustomDirectory
+
+#include <cstddef>
+#include <cstdint>
+
+#include "XsiFuzzModel.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
+    fuzzsupport::CheckXsiPage("CustomContact/Sales", pData, nSize);
+    return 0;
+}

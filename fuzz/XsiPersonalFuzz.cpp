@@ -1,0 +1,13 @@
+// A Personal directory page (also the entry document the phone uploads): read as an independent pugixml
+// reading reads it, records, counts and the next page's request included; a refused page leaves the list as
+// it was. Seeds: fuzz/seeds/XsiPersonal
+
+#include <cstddef>
+#include <cstdint>
+
+#include "XsiFuzzModel.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
+    fuzzsupport::CheckXsiPage("Personal", pData, nSize);
+    return 0;
+}
