@@ -103,6 +103,48 @@ TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
               CommonUnits_GetUserUploadRingFolder() + "f.wav");
 }
 
+// Imported files once named any file of the phone as a ring or photo, which the phone then played or showed.
+TEST_F(ImportExportTest, RingAndPhotoPathsOutsideTheMediaFoldersAreDroppedInEveryFormat) {
+    m_root.WriteFile("/etc/passwd", "root:x:0:0");
+    m_root.WriteFile("/config/data/ring/ok.wav", "RIFF");
+    const char* const kOutside[] = {"../../etc/passwd",
+                                    "Config:../../etc/passwd",
+                                    "/etc/passwd",
+                                    "Resource:../../../etc/passwd",
+                                    "/config/data/ring/../../../etc/passwd",
+                                    "/config/data/contact_list.xml"};
+    for (const char* pPath : kOutside) {
+        SCOPED_TRACE(pPath);
+        const std::string strPath = pPath;
+        ASSERT_EQ(Import("<vp_contact><root_group><group display_name=\"G\" ring=\"" + strPath +
+                         "\"/></root_group><root_contact><contact display_name=\"Osprey\" ring=\"" + strPath +
+                         "\" default_photo=\"" + strPath +
+                         "\" group_id_name=\"G\"/><contact display_name=\"Kept\" ring=\"Config:ok.wav\" "
+                         "default_photo=\"Resource:contact_02.png\"/></root_contact></vp_contact>"),
+                  0);
+        EXPECT_EQ(StoredRing("Osprey"), "");
+        EXPECT_EQ(StoredPhoto("Osprey"), "");
+        EXPECT_EQ(Model().MyFindGroupByDisplayName("G")->m_strRing, "");
+        EXPECT_EQ(StoredRing("Kept"), "/config/data/ring/ok.wav");
+        EXPECT_EQ(StoredPhoto("Kept"), "/phone/resource/photo/contact_02.png");
+
+        ASSERT_EQ(Import("<contactData><group sGroupName=\"M\" sGroupRing=\"" + strPath +
+                         "\"><contact sLocalRename=\"Marlin\" sRingFile=\"" + strPath + "\" sImagePath=\"" +
+                         strPath + "\"/></group></contactData>"),
+                  0);
+        EXPECT_EQ(StoredRing("Marlin"), "");
+        EXPECT_EQ(StoredPhoto("Marlin"), "");
+        EXPECT_EQ(Model().MyFindGroupByDisplayName("M")->m_strRing, "");
+
+        ASSERT_EQ(Import("<contactData><groupinfo><group name=\"K\" Ring=\"" + strPath +
+                         "\"/></groupinfo><group><contact sDisplayName=\"Kestrel\" sRing=\"" + strPath +
+                         "\" group=\"K\"/></group></contactData>"),
+                  0);
+        EXPECT_EQ(StoredRing("Kestrel"), "");
+        EXPECT_EQ(Model().MyFindGroupByDisplayName("K")->m_strRing, "");
+    }
+}
+
 TEST_F(ImportExportTest, TheOldestFormatResolvesRingsAndPhotos) {
     m_root.WriteFile("/phone/resource/ring/old.wav", "RIFF");
     ASSERT_EQ(Import("<contactData><groupinfo><group name=\"Work\" Ring=\"Config:w.wav\"/></groupinfo><group>"

@@ -125,11 +125,49 @@ void CXPortBase::MyInsertContact(CContactGeneralModel& model, CContactGeneralMod
     model.MyImportContact(item);
 }
 
+namespace {
+
+bool HasParentStep(const std::string& strPath) {
+    for (std::size_t nBegin = 0; nBegin <= strPath.size();) {
+        std::size_t nEnd = strPath.find('/', nBegin);
+        if (nEnd == std::string::npos) {
+            nEnd = strPath.size();
+        }
+        if (strPath.compare(nBegin, nEnd - nBegin, "..") == 0) {
+            return true;
+        }
+        nBegin = nEnd + 1;
+    }
+    return false;
+}
+
+bool StartsWith(const std::string& strText, const std::string& strPrefix) {
+    return !strPrefix.empty() && strText.compare(0, strPrefix.size(), strPrefix) == 0;
+}
+
+// Whether the path names a file inside the user's or the phone's own folder of rings or of photos.
+bool IsInsideMediaFolders(const std::string& strPath, int nFileType) {
+    const bool bRing = nFileType == PHFILE_TYPE_RING;
+    const std::string strUser =
+        bRing ? CommonUnits_GetUserUploadRingFolder() : CommonUnits_GetUserUploadPhotoFolder();
+    const std::string strBuiltIn =
+        bRing ? CommonUnits_GetDefaultRingFolder() : CommonUnits_GetDefaultPhotoFolder();
+    return !HasParentStep(strPath) && (StartsWith(strPath, strUser) || StartsWith(strPath, strBuiltIn));
+}
+
+}  // namespace
+
 std::string CXPortBase::MyRealPath(const char* pStored, int nFileType) {
     std::string strPath = pStored != nullptr ? pStored : "";
     MakeXmlSafeText(strPath);
-    if (!strPath.empty()) {
-        CommonUnits_Hide2Real(strPath, nFileType);
+    if (strPath.empty()) {
+        return strPath;
+    }
+    CommonUnits_Hide2Real(strPath, nFileType);
+    if (!IsInsideMediaFolders(strPath, nFileType)) {
+        app_log(6, APP_LOG_WARNING, "Local contact: imported %s path outside the media folders dropped\n",
+                nFileType == PHFILE_TYPE_RING ? "ring" : "photo");
+        return std::string();
     }
     return strPath;
 }

@@ -50,7 +50,9 @@ public:
     // A stored ring or photo path in its real form; "" and a null path give "". The text is cleaned by the
     // rule of XmlSafeText.h before it is converted: cleaned afterwards, a stored form with a dropped
     // character inside ("Con\x01fig:a.wav") would stay in the book as if it were a real path, and turn into
-    // another path once the saved file is read back.
+    // another path once the saved file is read back. A file outside the user's and the phone's own ring (or
+    // photo) folder, or a path with a ".." step ("Config:../../etc/passwd"), gives "": an imported file must
+    // not make the phone play or show any other file.
     static std::string MyRealPath(const char* pStored, int nFileType);
 
 protected:
