@@ -71,14 +71,6 @@ TEST_F(LocalFuzzFindingsTest, BothLoadsRefuseAUserGroupThatCarriesABuiltInName) 
     }
 }
 
-std::string Fffd(int nCount) {
-    std::string strOut;
-    for (int nIndex = 0; nIndex < nCount; ++nIndex) {
-        strOut += "\xEF\xBF\xBD";
-    }
-    return strOut;
-}
-
 constexpr const char* kImportFile = "/config/data/contact_xported.xml";
 
 std::string RegressionInput(const std::string& strDriver, const std::string& strName) {
@@ -120,9 +112,8 @@ TEST_F(LocalFuzzFindingsTest, AStoredPathIsCleanedBeforeItIsConvertedSoItSurvive
          [] { return CXPortMarlin().Import(nullptr, false, false, false); },
          kImportFile,
          RegressionInput("ImportMarlin", "ring-cleaned-after-conversion.xml"),
-         {"Family=/config/data/ring/f.wav",
-          "Ann=C" + Fffd(5) + "\xC5\x9E" + Fffd(1) + "wav|/config/data/photo/a.png", "Junk=|", "M=|",
-          "Spam=|"}},
+         // What is left of Ann's ring names no file of the ring folders, so the ring goes.
+         {"Family=/config/data/ring/f.wav", "Ann=|/config/data/photo/a.png", "Junk=|", "M=|", "Spam=|"}},
         {"CXPortOsprey",
          [] { return CXPortOsprey().Import(nullptr, false, false, false); },
          kImportFile,
