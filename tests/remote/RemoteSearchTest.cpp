@@ -298,6 +298,48 @@ TEST_F(RemoteSearchTest, CallerLookupComparesWholeNumbersWhileSwitchedOn) {
     EXPECT_EQ(Model()->GetContactNameByNumber("3003"), "");
 }
 
+// Caller lookup goes through a number index of the tree; after every change of the tree it answers as a
+// walk of the whole tree does (the first entry in index order carrying the number).
+TEST_F(RemoteSearchTest, CallerLookupFollowsEveryChangeOfTheTree) {
+    configParser_SetConfigInt("SearchNameFromRemoteSwitch", 1);
+    const std::vector<testsupport::RemoteEntry> vecFirst = {
+        {"Ann", {"100", "200"}}, {"Bob", {"200"}}, {"Cy", {"300", "300"}}, {"Dee", {"400"}}};
+    const std::vector<testsupport::RemoteEntry> vecSecond = {{"Eve", {"200", "500"}}, {"Fay", {"400"}}};
+    m_server.Serve("/top.xml",
+                   testsupport::BuildRemoteMenu("Top", {{"One", Url("one.xml")}, {"Two", Url("two.xml")}}));
+    m_server.Serve("/one.xml", BuildRemoteDirectory("One", vecFirst));
+    m_server.Serve("/two.xml", BuildRemoteDirectory("Two", vecSecond));
+    WriteSlots("", {{"Top", Url("top.xml")}});
+    StartModel();
+    const std::vector<std::string> vecNumbers = {"100", "200", "300", "400", "500", "600", "20", "2000"};
+    const auto expectLikeWalk = [&](const char* pWhen, std::vector<std::string> vecExpected) {
+        for (size_t nIndex = 0; nIndex < vecNumbers.size(); ++nIndex) {
+            const std::string strName = Model()->GetContactNameByNumber(vecNumbers[nIndex]);
+            EXPECT_EQ(strName, RemoteModelPeer::WalkedNameByNumber(vecNumbers[nIndex]))
+                << pWhen << " " << vecNumbers[nIndex];
+            if (vecExpected[nIndex] != "*") {
+                EXPECT_EQ(strName, vecExpected[nIndex]) << pWhen << " " << vecNumbers[nIndex];
+            }
+        }
+    };
+    // "*": one of several entries carrying the number, whichever comes first in the index.
+    expectLikeWalk("loaded", {"Ann", "*", "Cy", "*", "Eve", "", "", ""});
+
+    m_server.Serve("/one.xml", BuildRemoteDirectory("One", {{"Ann", {"100"}}, {"Gus", {"600"}}}));
+    ASSERT_EQ(Model()->ReDownload(REMOTE_ROOT_KEY), CContactRemoteModel::FILE_DOWNLOADING);
+    WaitIdle();
+    expectLikeWalk("refreshed", {"Ann", "Eve", "", "Fay", "Eve", "Gus", "", ""});
+
+    m_server.Fail("/two.xml", 404);
+    Model()->ReDownload(Url("top.xml"));
+    WaitIdle();
+    expectLikeWalk("second document gone", {"Ann", "Eve", "", "Fay", "Eve", "Gus", "", ""});
+
+    Model()->ReloadConfigure();
+    WaitIdle();
+    expectLikeWalk("configuration reloaded", {"Ann", "", "", "", "", "Gus", "", ""});
+}
+
 // A refresh that fails, or whose sub-document fails, keeps the slot's last good entries for caller lookup;
 // the first refresh that loads the slot whole drops them, so a number the server no longer lists goes too.
 TEST_F(RemoteSearchTest, CallerLookupKeepsTheLastGoodEntriesUntilTheSlotLoadedWhole) {

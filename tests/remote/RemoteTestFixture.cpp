@@ -70,6 +70,17 @@ std::vector<RemoteNodeView> RemoteModelPeer::Children(const std::string& strKey)
     return vecViews;
 }
 
+std::string RemoteModelPeer::WalkedNameByNumber(const std::string& strNumber) {
+    std::string strName;
+    WithModel([&](CContactRemoteModel* pModel) {
+        strName = pModel->MyWalkedNameByNumber(strNumber);
+        if (strName.empty()) {
+            strName = pModel->MyLastGoodNameByNumber(strNumber);
+        }
+    });
+    return strName;
+}
+
 int RemoteModelPeer::UnitCount() {
     int nCount = -1;
     WithModel([&](CContactRemoteModel* pModel) { nCount = pModel->m_nUnitCount; });

@@ -31,6 +31,9 @@ public:
     // How many nodes hold a directory entry (bUnits), or else are in the state nStatus.
     static int CountNodes(bool bUnits, int nStatus = -1);
     static void SetCurUrl(const std::string& strKey);
+    // Caller lookup by a walk of the whole tree in index order (then of the last good entries kept aside),
+    // as the number index must answer.
+    static std::string WalkedNameByNumber(const std::string& strNumber);
 
 private:
     // Calls visit(model) under the model's lock when a model exists.

@@ -19,6 +19,7 @@
 #include "ContactRemotePageAction.h"
 #include "ContactRemoteSearchHelper.h"
 #include "PhoneServices.h"
+#include "RemoteNumberIndex.h"
 
 namespace NS_DIRECTORY {
 
@@ -133,6 +134,7 @@ CContactRemoteModel::CContactRemoteModel()
       m_nMaxLevel(4),
       m_ePageStatus(FILE_DOWNLOAD_NONE),
       m_pSearchHelper(nullptr),
+      m_pNumberIndex(new (std::nothrow) CRemoteNumberIndex),
       m_pPageAction(nullptr),
       m_nLastTicket(0),
       m_nGeneration(1) {
@@ -181,6 +183,9 @@ void CContactRemoteModel::MyFinal() {
         MyClearConfigVector();
         MyReleaseTree(REMOTE_ROOT_KEY);
         MyDropAllLastGood();
+        if (m_pNumberIndex) {
+            m_pNumberIndex->Clear();
+        }
     }
     MyFreeReleasedNodes();
 }

@@ -32,6 +32,7 @@ class CContactRemoteUnitParser;
 class CContactRemoteMixedParser;
 class CContactRemoteSearchHelper;
 class CContactRemoteSearchAction;
+class CRemoteNumberIndex;
 
 // Key of the tree root; the top nodes (one per slot) hang below it.
 extern const char* const REMOTE_ROOT_KEY;  // "<URL>All"
@@ -258,6 +259,8 @@ private:
     bool MyHasUnfinishedDownloadBelow(RemoteTree::TinyNode* pNode) const;
     void MyDropAllLastGood();
     std::string MyLastGoodNameByNumber(const std::string& strNumber) const;
+    std::string MyTreeNameByNumber(const std::string& strNumber);
+    std::string MyWalkedNameByNumber(const std::string& strNumber);
     int MyCountUnitsBelow(RemoteTree::TinyNode* pNode);
     void MyFreeReleasedNodes();
     void MyClear1stLevelChildren();
@@ -318,6 +321,8 @@ private:
     std::string m_strNextPageUrl;
     std::string m_strPrevPageUrl;
     CContactRemoteSearchHelper* m_pSearchHelper;
+    // Caller lookup's picture of the tree (null out of memory: lookups walk the tree).
+    std::unique_ptr<CRemoteNumberIndex> m_pNumberIndex;
     // The page load in flight (one at a time) and the URL of the page held in m_listPageItem.
     CContactRemotePageAction* m_pPageAction;
     std::string m_strPageUrl;

@@ -11,6 +11,7 @@
 #include "ContactRemoteModel.h"
 #include "ContactRemoteSearchAction.h"
 #include "ContactRemoteSearchHelper.h"
+#include "RemoteNumberIndex.h"
 #include "DirectoryEntry.h"
 
 namespace NS_DIRECTORY {
@@ -235,20 +236,59 @@ std::string CContactRemoteModel::GetContactNameByNumber(const std::string& strNu
     }
     try {
         Lock lock(m_csLock);
-        for (auto it = m_treeContact.begin(); it != m_treeContact.end(); ++it) {
-            const ContactRemoteUnit* pUnit = Base2Unit((*it).m_pItem);
-            if ((*it).m_eStatus != FILE_DOWNLOADED_OK || pUnit == nullptr || pUnit->m_strName.empty()) {
-                continue;
-            }
-            for (const std::string& strEntryNumber : pUnit->m_listNumber) {
-                if (strEntryNumber == strNumber) {
-                    return pUnit->m_strName;
-                }
-            }
-        }
-        return MyLastGoodNameByNumber(strNumber);
+        std::string strName = MyTreeNameByNumber(strNumber);
+        return strName.empty() ? MyLastGoodNameByNumber(strNumber) : strName;
     } catch (const std::bad_alloc&) {
         return std::string();
+    }
+}
+
+namespace {
+
+// The entry's name when it is a loaded directory entry carrying the number, else "".
+const std::string* CallerName(CContactRemoteModel::ItemData& data, const std::string& strNumber) {
+    const ContactRemoteUnit* pUnit = Base2Unit(data.m_pItem);
+    if (data.m_eStatus != CContactRemoteModel::FILE_DOWNLOADED_OK || pUnit == nullptr ||
+        pUnit->m_strName.empty()) {
+        return nullptr;
+    }
+    for (const std::string& strEntryNumber : pUnit->m_listNumber) {
+        if (strEntryNumber == strNumber) {
+            return &pUnit->m_strName;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// The first entry in the tree's index order that carries the number, found through the number index
+// (taken again when the tree changed since); walks the tree when the index cannot be had.
+std::string CContactRemoteModel::MyTreeNameByNumber(const std::string& strNumber) {
+    if (!m_pNumberIndex) {
+        return MyWalkedNameByNumber(strNumber);
+    }
+    if (!m_pNumberIndex->IsCurrent(m_treeContact)) {
+        try {
+            m_pNumberIndex->Build(m_treeContact);
+        } catch (const std::bad_alloc&) {
+            m_pNumberIndex->Clear();
+            return MyWalkedNameByNumber(strNumber);
+        }
+    }
+    for (RemoteTree::TinyNode* pNode : m_pNumberIndex->Candidates(strNumber)) {
+        if (const std::string* pName = CallerName(pNode->GetData(), strNumber)) {
+            return *pName;
+        }
+    }
+    return std::string();
+}
+
+std::string CContactRemoteModel::MyWalkedNameByNumber(const std::string& strNumber) {
+    for (auto it = m_treeContact.begin(); it != m_treeContact.end(); ++it) {
+        if (const std::string* pName = CallerName(*it, strNumber)) {
+            return *pName;
+        }
     }
     return std::string();
 }

@@ -162,16 +162,22 @@ public:
     iterator begin() { return iterator(this, m_mapNode.begin()); }
     iterator end() { return iterator(this, m_mapNode.end()); }
     std::size_t size() const { return m_mapNode.size(); }
+    // Grows with every key indexed or dropped: while it stays, the index (and so its order) is unchanged.
+    unsigned long long GetIndexChanges() const { return m_nIndexChanges; }
 
 private:
     // A key already indexed keeps pointing at the older node.
-    void MyIndex(TinyNode* pNode) { m_mapNode.emplace(pNode->GetKey(), pNode); }
+    void MyIndex(TinyNode* pNode) {
+        ++m_nIndexChanges;
+        m_mapNode.emplace(pNode->GetKey(), pNode);
+    }
 
     // Only the entry that points at this very node goes, so a node added under a duplicate key cannot take
     // the older node's entry with it.
     void MyUnindex(TinyNode* pNode) {
         const auto found = m_mapNode.find(pNode->GetKey());
         if (found != m_mapNode.end() && found->second == pNode) {
+            ++m_nIndexChanges;
             m_mapNode.erase(found);
         }
     }
@@ -187,6 +193,7 @@ private:
 
     NodeMap m_mapNode;
     TinyNode* m_pRoot;
+    unsigned long long m_nIndexChanges = 0;
 };
 
 }  // namespace NS_DIRECTORY
