@@ -253,6 +253,40 @@ TEST_F(BroadSoftSearchTest, CombinedOrderAndCallerLookupWithoutRebuilding) {
               "200/Dan/-1");
 }
 
+// Caller lookup reads a number index of the combined list; the index follows every change of the lists: a
+// refresh with other entries, a Personal add and a Personal delete.
+TEST_F(BroadSoftSearchTest, CallerLookupFollowsEveryChangeOfTheLists) {
+    Configure({"BsftGroup", "BsftPersonal"});
+    m_xsi.SetEntries(XsiDirectory::Group,
+                     {XsiMember("Ann", "A", "100", "101", "102"), XsiMember("Bea", "B", "200", "100")});
+    m_xsi.SetEntries(XsiDirectory::Personal, {XsiNamedEntry("carl", "300")});
+    CContactBroadSoftModel* pModel = StartModel();
+    const auto answers = [pModel] {
+        std::string strAnswers;
+        for (const char* pNumber : {"100", "101", "102", "200", "300", "400", "10"}) {
+            strAnswers += pModel->GetContactNameByNumber(pNumber) + "|";
+        }
+        return strAnswers;
+    };
+    EXPECT_EQ(answers(), "Bea,B|Ann,A|Ann,A|Bea,B|carl|||");
+
+    m_xsi.SetEntries(XsiDirectory::Group,
+                     {XsiMember("Ann", "A", "400", "101"), XsiMember("Dan", "D", "100", "")});
+    ASSERT_TRUE(pModel->Update());
+    WaitIdle();
+    EXPECT_EQ(answers(), "Dan,D|Ann,A|||carl|Ann,A||") << "after a refresh";
+
+    ContactBroadSoftPersonal eve;
+    eve.m_strName = "eve";
+    eve.m_strNumber = "101";
+    ASSERT_TRUE(pModel->AddContact2Personal(&eve));
+    EXPECT_EQ(answers(), "Dan,D|eve|||carl|Ann,A||") << "after a Personal add";
+    WaitIdle();
+    ASSERT_TRUE(pModel->DeleteContactsInPersonal({"carl"}, "broadsoft_phonebook_x2"));
+    EXPECT_EQ(answers(), "Dan,D|eve||||Ann,A||") << "after a Personal delete";
+    WaitIdle();
+}
+
 TEST_F(BroadSoftSearchTest, CopiesIntoTheLocalBookAndItsBlacklist) {
     Configure({"BsftGroup", "BsftEnterprise", "BsftGroupCommon", "BsftPersonal", "BsftCustom"});
     configParser_SetConfigString("BsftCustomListUse", "S");

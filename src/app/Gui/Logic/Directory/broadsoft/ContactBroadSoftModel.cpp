@@ -5,6 +5,7 @@
 #include <new>
 
 #include "AppLog.h"
+#include "BroadSoftNumberIndex.h"
 #include "ContactBSTSearchHelper.h"
 
 namespace NS_DIRECTORY {
@@ -54,6 +55,7 @@ CContactBroadSoftModel::CContactBroadSoftModel()
       m_pProbeAction(nullptr),
       m_pCustomListAction(nullptr),
       m_nUploadIndex(0) {
+    m_pNumberIndex.reset(new (std::nothrow) CBroadSoftNumberIndex);
     m_pAllList = new ListItemData();
     m_mapListData[BSFT_ALL_CONTACT] = m_pAllList;
     PreLoad(true);

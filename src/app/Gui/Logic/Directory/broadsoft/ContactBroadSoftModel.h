@@ -31,6 +31,7 @@ class xml_node;
 namespace NS_DIRECTORY {
 
 class CContactBSTSearchHelper;
+class CBroadSoftNumberIndex;
 
 extern const char* const BSFT_ALL_CONTACT;  // "All Contact": name and URL of the combined entry
 constexpr int BSFT_MSG_DOWNLOAD_RESULT = 1920;
@@ -272,6 +273,7 @@ private:
     // The combined list of every directory of the table, rebuilt only when something changed. The caller
     // holds m_csLock; valid while it does.
     const BroadSoftItemList& MyCombinedOfTable();
+    bool MyIndexCombined(const BroadSoftItemList& listAll);
     // The combined list as it was last shown (of the table or of a search), brought up to date.
     const BroadSoftItemList& MyCurrentCombined();
     void MySetStatus(ListItemData* pData, int eStatus);
@@ -358,6 +360,9 @@ private:
     std::list<std::string> m_listAllUrls;                // the URLs it was built from
     bool m_bAllListOfTable;                              // ... which were the directories of the table
     std::map<std::string, ListItemData*> m_mapLastGood;  // see MyKeepLastGoodLists
+    unsigned long long m_nAllListBuilds = 0;             // every fill or emptying of the combined list
+    // Caller lookup's picture of the combined list (null out of memory: lookups read the whole list).
+    std::unique_ptr<CBroadSoftNumberIndex> m_pNumberIndex;
 
     // Downloads.
     std::string m_strCurUrl;

@@ -196,6 +196,7 @@ void CContactBroadSoftModel::ReCreatAllContactList(const std::list<std::string>&
         listMerged.swap(listNext);
     }
     m_pAllList->m_listItem.swap(listMerged);
+    ++m_nAllListBuilds;
     m_listAllUrls = listUrls;
     m_nAllListRevision = m_nListRevision;
     m_bAllListOfTable = false;
@@ -206,6 +207,7 @@ void CContactBroadSoftModel::MyClearMap(bool bKeepConfigured) {
     for (auto it = m_mapListData.begin(); it != m_mapListData.end();) {
         if (it->second == m_pAllList) {
             m_pAllList->m_listItem.clear();
+            ++m_nAllListBuilds;
             ++it;
             continue;
         }
@@ -235,6 +237,7 @@ void CContactBroadSoftModel::MyListsChanged() {
     ++m_nListRevision;
     if (m_pAllList != nullptr) {
         m_pAllList->m_listItem.clear();
+        ++m_nAllListBuilds;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "AppLog.h"
 #include "ContactBSTSearchHelper.h"
+#include "BroadSoftNumberIndex.h"
 #include "ContactBroadSoftModel.h"
 #include "ContactGeneralModel.h"
 #include "PhoneServices.h"
@@ -37,6 +38,23 @@ bool HasNumber(const ContactBroadSoftItemBase* pItem, const std::string& strNumb
         return pCustom->m_strNumber == strNumber;
     }
     return false;
+}
+
+// The caller's name among the entries, in combined order: the first Personal entry with the number, else
+// the last other entry that has it; "" when none does.
+template <class Items>
+std::string CallerNameIn(const Items& items, const std::string& strNumber) {
+    const ContactBroadSoftItemBase* pLastMatch = nullptr;
+    for (const ContactBroadSoftItemBase* pItem : items) {
+        if (const ContactBroadSoftPersonal* pPersonal = Base2Personal(pItem)) {
+            if (pPersonal->m_strNumber == strNumber) {
+                return pPersonal->m_strName;
+            }
+        } else if (HasNumber(pItem, strNumber)) {
+            pLastMatch = pItem;
+        }
+    }
+    return pLastMatch == nullptr ? std::string() : pLastMatch->GetDisplayName();
 }
 
 // The local record of a member: "lastName,firstName", the mobile as office number and the number as mobile.
@@ -114,25 +132,39 @@ std::string CContactBroadSoftModel::GetContactNameByNumber(const std::string& st
     }
     try {
         Lock lock(m_csLock);
-        const ContactBroadSoftItemBase* pLastMatch = nullptr;
-        BroadSoftItemList listDuringRefresh;
         if (!m_mapLastGood.empty()) {
-            listDuringRefresh = MyLookupCombined();
+            // While a refresh replaces lists, the lists it replaces still answer: their merge is read whole.
+            return CallerNameIn(MyLookupCombined(), strNumber);
         }
-        for (const ContactBroadSoftItemBase* pItem :
-             m_mapLastGood.empty() ? MyCombinedOfTable() : listDuringRefresh) {
-            if (const ContactBroadSoftPersonal* pPersonal = Base2Personal(pItem)) {
-                if (pPersonal->m_strNumber == strNumber) {
-                    return pPersonal->m_strName;
-                }
-            } else if (HasNumber(pItem, strNumber)) {
-                pLastMatch = pItem;
-            }
+        const BroadSoftItemList& listAll = MyCombinedOfTable();
+        if (MyIndexCombined(listAll)) {
+            return CallerNameIn(m_pNumberIndex->Candidates(strNumber, listAll), strNumber);
         }
-        return pLastMatch == nullptr ? std::string() : pLastMatch->GetDisplayName();
+        return CallerNameIn(listAll, strNumber);
     } catch (const std::bad_alloc&) {
         app_log(6, APP_LOG_WARNING, "CContactBroadSoftModel::GetContactNameByNumber out of memory\n");
         return std::string();
+    }
+}
+
+// Whether the number index shows the combined list, built again when the list changed since; false when it
+// cannot be had (the list is read whole then).
+bool CContactBroadSoftModel::MyIndexCombined(const BroadSoftItemList& listAll) {
+    if (!m_pNumberIndex) {
+        return false;
+    }
+    CBroadSoftNumberIndex::Stamp stamp;
+    stamp.nRevision = m_nListRevision;
+    stamp.nBuilds = m_nAllListBuilds;
+    if (m_pNumberIndex->IsCurrent(stamp, listAll)) {
+        return true;
+    }
+    try {
+        m_pNumberIndex->Build(stamp, listAll);
+        return true;
+    } catch (const std::bad_alloc&) {
+        m_pNumberIndex->Clear();
+        return false;
     }
 }
 
