@@ -5,15 +5,26 @@
 #include <stdio.h>
 #include <sys/wait.h>
 
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// The child's command line for the shell, each word quoted; under the cross build's emulator when there is
+// one.
+std::string ChildCommand() {
+    std::string strCommand;
+    std::stringstream emulator(ENTRY_EMULATOR);
+    for (std::string strWord; std::getline(emulator, strWord, '|');) {
+        strCommand += strWord.empty() ? "" : "'" + strWord + "' ";
+    }
+    return strCommand + "'" + ENTRY_RELOAD_CHILD_FILE + "' '" + DIRECTORY_MODULE_FILE + "' 2>&1";
+}
+
 TEST(LibraryReloadTest, UnloadingAndLoadingTheLibraryAgainLeavesNothingBehind) {
-    const std::string strCommand =
-        std::string("'") + ENTRY_RELOAD_CHILD_FILE + "' '" + DIRECTORY_MODULE_FILE + "' 2>&1";
+    const std::string strCommand = ChildCommand();
     FILE* pChild = popen(strCommand.c_str(), "r");
     ASSERT_NE(pChild, nullptr);
     std::string strOutput;
