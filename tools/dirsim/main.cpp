@@ -3,6 +3,7 @@
 //   dirsim                         interactive shell on the demo data in ./dirsim-data
 //   dirsim --root DIR --exec "contacts; search 627"
 //   dirsim --root DIR --script session.txt --json
+//   dirsim --web 0                 the phone's screen as a page on 127.0.0.1 (0: a free port)
 //   dirsim --remote "Company=https://pb.example.com/top.xml" --xsi https://xsp.example.com --xsi-user bob
 //          --real-network
 //
@@ -27,6 +28,7 @@
 #include "Session.h"
 #include "Shell.h"
 #include "TransferDiary.h"
+#include "WebServer.h"
 
 namespace {
 
@@ -46,6 +48,7 @@ struct ProgramOptions {
     std::string strRemoteUser;
     std::string strXsi;
     std::string strXsiUser;
+    std::string strWebPort;
 };
 
 void OnSignal(int) {
@@ -224,6 +227,36 @@ int RunFromInput(dirsim::CRunner& runner, bool bKeepGoing) {
     return runner.FailureCount() > 0 ? kExitFailed : 0;
 }
 
+// The port of --web; none given is the default one.
+bool ReadWebPort(const std::string& strPort, int* pPort) {
+    constexpr int kDefaultWebPort = 8080;
+    *pPort = kDefaultWebPort;
+    if (strPort.empty()) {
+        return true;
+    }
+    if (strPort.find_first_not_of("0123456789") != std::string::npos || strPort.size() > 5 ||
+        (*pPort = std::stoi(strPort)) > 65535) {
+        std::fprintf(stderr, "dirsim: --web wants a port number from 0 to 65535, not \"%s\"\n",
+                     strPort.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The phone's screen in a browser until quit or Ctrl-C.
+int RunWeb(dirsim::CSession& session, dirsim::CRunner& runner, int nPort) {
+    dirsim::CWebServer server(session, runner);
+    std::string strError;
+    if (!server.Listen(nPort, &strError)) {
+        std::fprintf(stderr, "dirsim: %s\n", strError.c_str());
+        return kExitNoStart;
+    }
+    std::printf("dirsim: the phone's directory screen is at %s (Ctrl-C stops)\n", server.Url().c_str());
+    std::fflush(stdout);
+    server.Serve();
+    return dirsim::CSession::Interrupted() ? kExitInterrupted : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -237,6 +270,9 @@ int main(int argc, char** argv) {
     app.add_option("--exec", options.strExec, "commands to run, separated by ';'");
     app.add_option("--script", options.strScript, "file of commands, one per line ('#' starts a comment)")
         ->check(CLI::ExistingFile);
+    app.add_option("--web", options.strWebPort,
+                   "serve the phone's directory screen on 127.0.0.1:PORT (default 8080, 0: a free port)")
+        ->expected(0, 1);
     app.add_flag("--json", options.bJson, "print every command result as one JSON object per line");
     app.add_flag("--keep-going", options.bKeepGoing, "in a script, go on after a failed command");
     app.add_flag("--quiet", options.bQuiet, "no progress lines on stderr");
@@ -264,6 +300,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dirsim: give --exec or --script, not both\n");
         return kExitNoStart;
     }
+    const bool bWeb = app.count("--web") > 0;
+    int nWebPort = 0;
+    if (bWeb && (!options.strExec.empty() || !options.strScript.empty())) {
+        std::fprintf(stderr, "dirsim: --web takes its commands from the page, not from --exec or --script\n");
+        return kExitNoStart;
+    }
+    if (bWeb && !ReadWebPort(options.strWebPort, &nWebPort)) {
+        return kExitNoStart;
+    }
     options.session.bDemoRemote = !options.bNoDemo && options.vecRemote.empty();
     options.session.bDemoXsi = !options.bNoDemo && options.strXsi.empty();
     options.session.bProgress = !options.bQuiet;
@@ -284,7 +329,9 @@ int main(int argc, char** argv) {
     }
     dirsim::CRunner runner(session, options.bJson);
     int nExit = 0;
-    if (!options.strExec.empty()) {
+    if (bWeb) {
+        nExit = RunWeb(session, runner, nWebPort);
+    } else if (!options.strExec.empty()) {
         nExit = RunScripted(runner, dirsim::SplitCommands(options.strExec), options.bKeepGoing);
     } else if (!options.strScript.empty()) {
         bool bRead = false;
