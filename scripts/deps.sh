@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-# Usage: scripts/deps.sh [run] [docs] [armhf] [fuzz] [bench] [memcheck]
+# Usage: scripts/deps.sh [run] [docs] [armhf] [fuzz] [bench] [memcheck] [web]
 #   run     only what building the programs needs (dirsim), without the test tools
 #   docs    also Doxygen, for the API reference (scripts/docs.sh)
 #   bench   also valgrind, whose callgrind counts instructions in the performance suite (scripts/bench.sh)
+#   web     also Chromium, its WebDriver server and Python, for the browser test of dirsim --web
+#           (scripts/test-web.sh)
 #   fuzz    also clang and its sanitizer and libFuzzer runtimes, for the fuzz drivers (scripts/fuzz.sh)
 #   memcheck  also valgrind, for scripts/memcheck.sh
 #   armhf   also the 32-bit ARM cross compiler, qemu-arm and the armhf builds of every library package
@@ -30,6 +32,7 @@ for group in "$@"; do
     run) ;;
     docs) extra+=(doxygen) ;;
     bench) extra+=(valgrind) ;;
+    web) extra+=(chromium chromium-driver python3) ;;
     fuzz) extra+=(clang libclang-rt-14-dev) ;;
     memcheck) extra+=(valgrind) ;;
     armhf)
@@ -43,7 +46,7 @@ for group in "$@"; do
         case "$package" in libcli11-dev) ;; lib*-dev) extra+=("$package:armhf") ;; esac
       done
       ;;
-    *) echo "scripts/deps.sh: unknown group '$group' (run, docs, armhf, fuzz, bench, memcheck)" >&2; exit 2 ;;
+    *) echo "scripts/deps.sh: unknown group '$group' (run, docs, armhf, fuzz, bench, memcheck, web)" >&2; exit 2 ;;
   esac
 done
 PACKAGES+=("${extra[@]}")

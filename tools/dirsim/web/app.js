@@ -386,9 +386,14 @@ class BsftListView extends ListView {
     this.searchable = true;
     this.refreshOn = [1920];
   }
+  // Opening downloads the directory afresh; later pages of the plain list come from what is in view.
   query() {
     const page = { page: this.page, size: PAGE_SIZE };
+    const searched = this.searched;
+    this.searched = !!this.key;
     if (this.key) return run('bsft find', { key: this.key, in: this.index, ...page });
+    if (this.opened && !searched) return run('bsft list', page);
+    this.opened = true;
     return run('bsft open', { directory: this.index, ...page });
   }
   itemsOf(result) {
