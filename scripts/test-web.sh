@@ -9,6 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 preset="${1:-default}"
+# Chromium wants a home folder; CI may run without one.
+export HOME="${HOME:-$PWD/build}"
 install_timeout="${DIRSIM_WEB_INSTALL_TIMEOUT:-600}"
 if ! timeout "$install_timeout" scripts/deps.sh web; then
   echo "test-web: Chromium could not be installed within ${install_timeout} s; the browser test did not run"

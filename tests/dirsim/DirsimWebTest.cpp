@@ -248,6 +248,15 @@ TEST_F(DirsimWebTest, RequestsForOtherHostsAndOtherSitesAreRefused) {
     EXPECT_EQ(web.Quit(), 0);
 }
 
+TEST_F(DirsimWebTest, BadWebOptionsStopBeforeStarting) {
+    for (const std::vector<std::string>& vecArgs : std::vector<std::vector<std::string>>{
+             {"--web", "http"}, {"--web", "70000"}, {"--web", "-1"}, {"--web", "0", "--exec", "groups"}}) {
+        const auto run = dirsimtest::RunDirsim(m_root.Dir(), vecArgs);
+        EXPECT_EQ(run.nExit, 2) << run.Dump();
+        EXPECT_FALSE(m_root.Exists("/config/data/contact_list.xml")) << run.Dump();
+    }
+}
+
 TEST_F(DirsimWebTest, BuiltInFilesAreServedWithTheirTypes) {
     WebDirsim web(m_root.Dir());
     ASSERT_GT(web.Port(), 0) << web.Printed();
