@@ -91,7 +91,7 @@ class ListView {
   }
   softkeys() {
     return [
-      { label: 'Back', act: () => back() },
+      { label: 'Back', act: () => back(), off: stack.length <= 1 },
       { label: 'Open', act: () => openSelected() },
       { label: '\u25C2 Page', act: () => turn(-1), off: !this.canTurn(-1) },
       { label: 'Page \u25B8', act: () => turn(1), off: !this.canTurn(1) },
