@@ -1,6 +1,7 @@
 // A custom directory page: read as an independent pugixml reading reads it, records (trimmed mobile numbers),
-// counts and the next page's request included; a refused page leaves the list as it was. Seeds:
-// fuzz/seeds/XsiCustomDirectory
+// counts and the next page's request included; a refused page leaves the list as it was.
+//
+// Seeds: fuzz/seeds/XsiCustomDirectory
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
 // An Enterprise Common directory page: read as an independent pugixml reading reads it, records, counts and
-// the next page's request included; a refused page leaves the list as it was. Seeds:
-// fuzz/seeds/XsiEnterpriseCommon
+// the next page's request included; a refused page leaves the list as it was.
+//
+// Seeds: fuzz/seeds/XsiEnterpriseCommon
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
 // An Enterprise directory page: read as an independent pugixml reading reads it, records, counts and the next
-// page's request included; a refused page leaves the list as it was. Seeds: fuzz/seeds/XsiEnterprise
-// realdocs/xsi
+// page's request included; a refused page leaves the list as it was.
+//
+// Seeds: fuzz/seeds/XsiEnterprise realdocs/xsi
 
 #include <cstddef>
 #include <cstdint>

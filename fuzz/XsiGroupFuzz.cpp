@@ -1,5 +1,7 @@
 // A Group directory page: read as an independent pugixml reading reads it, records, counts and the next
-// page's request included; a refused page leaves the list as it was. Seeds: fuzz/seeds/XsiGroup realdocs/xsi
+// page's request included; a refused page leaves the list as it was.
+//
+// Seeds: fuzz/seeds/XsiGroup realdocs/xsi
 
 #include <cstddef>
 #include <cstdint>

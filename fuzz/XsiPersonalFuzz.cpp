@@ -1,6 +1,8 @@
 // A Personal directory page (also the entry document the phone uploads): read as an independent pugixml
 // reading reads it, records, counts and the next page's request included; a refused page leaves the list as
-// it was. Seeds: fuzz/seeds/XsiPersonal
+// it was.
+//
+// Seeds: fuzz/seeds/XsiPersonal
 
 #include <cstddef>
 #include <cstdint>
