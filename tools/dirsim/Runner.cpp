@@ -89,19 +89,25 @@ void PrintNotices(const json& notices) {
 
 }  // namespace
 
+json ResultObject(const std::string& strName, const std::string& strLine, const Result& result,
+                  const json& notices) {
+    json object = {{"command", strName}, {"line", strLine}, {"ok", result.bOk}};
+    if (result.bOk) {
+        object["result"] = result.data;
+    } else {
+        object["error"] = result.strError;
+        if (!result.data.empty()) {
+            object["result"] = result.data;
+        }
+    }
+    object["notifications"] = notices;
+    return object;
+}
+
 void CRunner::Print(const std::string& strName, const std::string& strLine, const Result& result,
                     const json& notices) {
     if (m_bJson) {
-        json object = {{"command", strName}, {"line", strLine}, {"ok", result.bOk}};
-        if (result.bOk) {
-            object["result"] = result.data;
-        } else {
-            object["error"] = result.strError;
-            if (!result.data.empty()) {
-                object["result"] = result.data;
-            }
-        }
-        object["notifications"] = notices;
+        const json object = ResultObject(strName, strLine, result, notices);
         std::printf("%s\n", object.dump(-1, ' ', false, json::error_handler_t::replace).c_str());
         std::fflush(stdout);
         return;

@@ -13,6 +13,10 @@ namespace dirsim {
 
 class CSession;
 
+// The object --json prints for one command (and the web API answers).
+json ResultObject(const std::string& strName, const std::string& strLine, const Result& result,
+                  const json& notices);
+
 class CRunner {
 public:
     // Commands that need a terminal are handed to this hook (the shell's key-by-key search).

@@ -190,24 +190,8 @@ json NoticeJson(const Notice& notice, const json& command) {
             {"command", command}};
 }
 
-// The object --json prints for one command.
-json AnswerObject(const std::string& strName, const std::string& strLine, const Result& result,
-                  const json& notices) {
-    json object = {{"command", strName}, {"line", strLine}, {"ok", result.bOk}};
-    if (result.bOk) {
-        object["result"] = result.data;
-    } else {
-        object["error"] = result.strError;
-        if (!result.data.empty()) {
-            object["result"] = result.data;
-        }
-    }
-    object["notifications"] = notices;
-    return object;
-}
-
 Answer Refused(const std::string& strName, const std::string& strLine, const std::string& strError) {
-    return {kStatusFailed, AnswerObject(strName, strLine, Result::Fail(strError), json::array())};
+    return {kStatusFailed, ResultObject(strName, strLine, Result::Fail(strError), json::array())};
 }
 
 // "127.0.0.1", "localhost", either with our port.
@@ -420,7 +404,7 @@ Answer CWebServer::Impl::RunSpec(const CommandSpec& spec, const Args& args, cons
         event["command"] = spec.strName;
         events.Publish(event);
     }
-    return {result.bOk ? 200 : kStatusFailed, AnswerObject(spec.strName, strLine, result, notices)};
+    return {result.bOk ? 200 : kStatusFailed, ResultObject(spec.strName, strLine, result, notices)};
 }
 
 void CWebServer::Impl::PublishIdleNotices() {
