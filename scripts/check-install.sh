@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the module into a staging folder and checks what an integrator gets: the layout (libraries with
-# their SONAME, headers in include/directory and include/etllib only), every installed header compiling on
+# their SONAME, headers in include/directory and include/etllib only, dirsim that starts), every installed header compiling on
 # its own, and the consumer example built out of tree and run, once through the CMake package
 # (find_package(Directory)) and once through pkg-config.
 # Usage: scripts/check-install.sh      (works in build/install-check)
@@ -37,6 +37,8 @@ for file in cmake/Directory/DirectoryConfig.cmake cmake/Directory/DirectoryConfi
             cmake/ETLLib/ETLLibConfig.cmake pkgconfig/directory.pc pkgconfig/etllib.pc; do
   [ -f "$stage/$libdir/$file" ] || fail "$libdir/$file missing"
 done
+[ -x "$stage/bin/dirsim" ] || fail "bin/dirsim missing"
+LD_LIBRARY_PATH="$stage/$libdir" "$stage/bin/dirsim" --help > /dev/null || fail "the installed dirsim does not start"
 grep -rq "$PWD" "$stage/$libdir/cmake" && fail "the CMake package names the source or build folder"
 grep -qx "prefix=$stage" "$stage/$libdir/pkgconfig/directory.pc" || fail "directory.pc names another prefix"
 echo "ok"
