@@ -52,14 +52,14 @@ Args FromWords(const std::string& strLine, std::string* pError) {
     std::vector<std::string> vecWords;
     dirsim::SplitWords(strLine, &vecWords, pError);
     size_t nNameWords = 0;
-    const dirsim::CommandSpec* pSpec = Commands().Match(vecWords, &nNameWords);
+    const dirsim::CommandDef* pDef = Commands().Match(vecWords, &nNameWords);
     Args args;
-    if (pSpec == nullptr) {
+    if (pDef == nullptr) {
         *pError = "no command";
         return args;
     }
     vecWords.erase(vecWords.begin(), vecWords.begin() + static_cast<long>(nNameWords));
-    if (!dirsim::ParseWords(*pSpec, vecWords, &args, pError)) {
+    if (!dirsim::ParseWords(*pDef, vecWords, &args, pError)) {
         args = Args(json{{"failed", true}});
     }
     return args;
@@ -132,17 +132,17 @@ TEST(CommandArgumentsTest, RefusalsSayWhatIsWrong) {
 
 TEST(CommandRegistryTest, EveryExampleInHelpIsACommandThatParses) {
     ASSERT_GT(Commands().All().size(), 30u);
-    for (const dirsim::CommandSpec& spec : Commands().All()) {
+    for (const dirsim::CommandDef& def : Commands().All()) {
         std::vector<std::string> vecWords;
         std::string strError;
-        ASSERT_TRUE(dirsim::SplitWords(spec.strExample, &vecWords, &strError)) << spec.strExample;
+        ASSERT_TRUE(dirsim::SplitWords(def.strExample, &vecWords, &strError)) << def.strExample;
         size_t nNameWords = 0;
-        EXPECT_EQ(Commands().Match(vecWords, &nNameWords), &spec) << spec.strExample;
+        EXPECT_EQ(Commands().Match(vecWords, &nNameWords), &def) << def.strExample;
         vecWords.erase(vecWords.begin(), vecWords.begin() + static_cast<long>(nNameWords));
         Args args;
-        EXPECT_TRUE(dirsim::ParseWords(spec, vecWords, &args, &strError))
-            << spec.strExample << ": " << strError;
-        EXPECT_FALSE(spec.strSummary.empty()) << spec.strName;
+        EXPECT_TRUE(dirsim::ParseWords(def, vecWords, &args, &strError))
+            << def.strExample << ": " << strError;
+        EXPECT_FALSE(def.strSummary.empty()) << def.strName;
     }
 }
 

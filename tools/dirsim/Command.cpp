@@ -68,33 +68,33 @@ std::vector<std::string> Args::List(const std::string& strName) const {
     return vecItems;
 }
 
-void CCommandRegistry::Add(CommandSpec spec) {
-    m_vecCommands.push_back(std::move(spec));
+void CCommandRegistry::Add(CommandDef def) {
+    m_vecCommands.push_back(std::move(def));
 }
 
-const CommandSpec* CCommandRegistry::Find(const std::string& strName) const {
-    for (const CommandSpec& spec : m_vecCommands) {
-        if (spec.strName == strName) {
-            return &spec;
+const CommandDef* CCommandRegistry::Find(const std::string& strName) const {
+    for (const CommandDef& def : m_vecCommands) {
+        if (def.strName == strName) {
+            return &def;
         }
     }
     return nullptr;
 }
 
-const CommandSpec* CCommandRegistry::Match(const std::vector<std::string>& vecWords,
-                                           size_t* pNameWords) const {
+const CommandDef* CCommandRegistry::Match(const std::vector<std::string>& vecWords,
+                                          size_t* pNameWords) const {
     if (vecWords.empty()) {
         return nullptr;
     }
     if (vecWords.size() >= 2) {
-        if (const CommandSpec* pSpec = Find(vecWords[0] + " " + vecWords[1])) {
+        if (const CommandDef* pDef = Find(vecWords[0] + " " + vecWords[1])) {
             *pNameWords = 2;
-            return pSpec;
+            return pDef;
         }
     }
-    if (const CommandSpec* pSpec = Find(vecWords[0])) {
+    if (const CommandDef* pDef = Find(vecWords[0])) {
         *pNameWords = 1;
-        return pSpec;
+        return pDef;
     }
     return nullptr;
 }
@@ -189,7 +189,7 @@ std::vector<std::string> SplitCommands(const std::string& strText) {
 
 namespace {
 
-std::string Placeholder(const ParamSpec& param) {
+std::string Placeholder(const ParamDef& param) {
     std::string strUpper;
     for (char c : param.strName) {
         strUpper += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -211,12 +211,12 @@ bool ToInt(const std::string& strText, int* pValue) {
     return true;
 }
 
-std::string ParamLabel(const ParamSpec& param) {
+std::string ParamLabel(const ParamDef& param) {
     return param.eKind == ParamKind::Positional ? Placeholder(param) : "--" + param.strName;
 }
 
 // Turns a text value into the parameter's type.
-bool TypedValue(const ParamSpec& param, const std::string& strText, json* pValue, std::string* pError) {
+bool TypedValue(const ParamDef& param, const std::string& strText, json* pValue, std::string* pError) {
     if (param.eType == ParamType::Int) {
         int nValue = 0;
         if (!ToInt(strText, &nValue)) {
@@ -252,9 +252,9 @@ std::string PlainParseError(const CLI::ParseError& error, const std::vector<std:
 
 }  // namespace
 
-std::string Usage(const CommandSpec& spec) {
-    std::string strUsage = spec.strName;
-    for (const ParamSpec& param : spec.vecParams) {
+std::string Usage(const CommandDef& def) {
+    std::string strUsage = def.strName;
+    for (const ParamDef& param : def.vecParams) {
         std::string strPart;
         switch (param.eKind) {
             case ParamKind::Positional:
@@ -272,15 +272,15 @@ std::string Usage(const CommandSpec& spec) {
     return strUsage;
 }
 
-bool ParseWords(const CommandSpec& spec, const std::vector<std::string>& vecWords, Args* pArgs,
+bool ParseWords(const CommandDef& def, const std::vector<std::string>& vecWords, Args* pArgs,
                 std::string* pError) {
-    CLI::App app(spec.strSummary, spec.strName);
+    CLI::App app(def.strSummary, def.strName);
     app.set_help_flag();
     app.allow_extras(false);
     std::map<std::string, std::string> mapText;
     std::map<std::string, std::vector<std::string>> mapMany;
     std::map<std::string, bool> mapFlags;
-    for (const ParamSpec& param : spec.vecParams) {
+    for (const ParamDef& param : def.vecParams) {
         CLI::Option* pOption = nullptr;
         switch (param.eKind) {
             case ParamKind::Positional:
@@ -308,22 +308,22 @@ bool ParseWords(const CommandSpec& spec, const std::vector<std::string>& vecWord
     try {
         app.parse(vecReversed);
     } catch (const CLI::RequiredError&) {
-        for (const ParamSpec& param : spec.vecParams) {
+        for (const ParamDef& param : def.vecParams) {
             CLI::Option* pOption = app.get_option_no_throw(
                 param.eKind == ParamKind::Positional ? param.strName : "--" + param.strName);
             if (param.bRequired && pOption != nullptr && pOption->count() == 0) {
-                *pError = "missing " + ParamLabel(param) + " (usage: " + Usage(spec) + ")";
+                *pError = "missing " + ParamLabel(param) + " (usage: " + Usage(def) + ")";
                 return false;
             }
         }
-        *pError = "something required is missing (usage: " + Usage(spec) + ")";
+        *pError = "something required is missing (usage: " + Usage(def) + ")";
         return false;
     } catch (const CLI::ParseError& error) {
-        *pError = PlainParseError(error, app.remaining()) + " (usage: " + Usage(spec) + ")";
+        *pError = PlainParseError(error, app.remaining()) + " (usage: " + Usage(def) + ")";
         return false;
     }
     json values = json::object();
-    for (const ParamSpec& param : spec.vecParams) {
+    for (const ParamDef& param : def.vecParams) {
         CLI::Option* pOption = app.get_option_no_throw(
             param.eKind == ParamKind::Positional ? param.strName : "--" + param.strName);
         if (pOption == nullptr || pOption->count() == 0) {
@@ -336,7 +336,7 @@ bool ParseWords(const CommandSpec& spec, const std::vector<std::string>& vecWord
         } else {
             json value;
             if (!TypedValue(param, mapText[param.strName], &value, pError)) {
-                *pError += " (usage: " + Usage(spec) + ")";
+                *pError += " (usage: " + Usage(def) + ")";
                 return false;
             }
             values[param.strName] = value;
@@ -346,21 +346,21 @@ bool ParseWords(const CommandSpec& spec, const std::vector<std::string>& vecWord
     return true;
 }
 
-bool ParseJson(const CommandSpec& spec, const json& values, Args* pArgs, std::string* pError) {
+bool ParseJson(const CommandDef& def, const json& values, Args* pArgs, std::string* pError) {
     if (!values.is_object()) {
         *pError = "the arguments must be a JSON object";
         return false;
     }
     json checked = json::object();
     for (auto item = values.begin(); item != values.end(); ++item) {
-        const ParamSpec* pParam = nullptr;
-        for (const ParamSpec& param : spec.vecParams) {
+        const ParamDef* pParam = nullptr;
+        for (const ParamDef& param : def.vecParams) {
             if (param.strName == item.key()) {
                 pParam = &param;
             }
         }
         if (pParam == nullptr) {
-            *pError = "\"" + item.key() + "\" is not a parameter of " + spec.strName;
+            *pError = "\"" + item.key() + "\" is not a parameter of " + def.strName;
             return false;
         }
         const json& value = item.value();
@@ -387,9 +387,9 @@ bool ParseJson(const CommandSpec& spec, const json& values, Args* pArgs, std::st
             checked[item.key()] = typed;
         }
     }
-    for (const ParamSpec& param : spec.vecParams) {
+    for (const ParamDef& param : def.vecParams) {
         if (param.bRequired && !checked.contains(param.strName)) {
-            *pError = "missing " + ParamLabel(param) + " (usage: " + Usage(spec) + ")";
+            *pError = "missing " + ParamLabel(param) + " (usage: " + Usage(def) + ")";
             return false;
         }
     }

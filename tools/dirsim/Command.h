@@ -1,5 +1,5 @@
 #pragma once
-// The command layer of dirsim: every command is a spec (name, parameters, example) and a function from
+// The command layer of dirsim: every command is a definition (name, parameters, example) and a function from
 // parsed arguments to a structured result. The shell parses words into arguments, a JSON front end may
 // hand them over as an object; both get the same result, which the shell prints in words (the lines) and
 // --json prints as one object (the data).
@@ -25,7 +25,7 @@ enum class ParamKind {
 
 enum class ParamType { Text, Int };
 
-struct ParamSpec {
+struct ParamDef {
     std::string strName;
     ParamKind eKind = ParamKind::Positional;
     ParamType eType = ParamType::Text;
@@ -62,11 +62,11 @@ private:
     json m_values = json::object();
 };
 
-struct CommandSpec {
+struct CommandDef {
     std::string strName;  // one word, or a family and a verb ("remote open")
     std::string strSummary;
     std::string strExample;
-    std::vector<ParamSpec> vecParams;
+    std::vector<ParamDef> vecParams;
     std::function<Result(CSession&, const Args&)> run;
     bool bInteractiveOnly = false;  // needs a terminal (typed key by key)
 };
@@ -74,15 +74,15 @@ struct CommandSpec {
 // Every command, by name.
 class CCommandRegistry {
 public:
-    void Add(CommandSpec spec);
-    const CommandSpec* Find(const std::string& strName) const;
-    const std::vector<CommandSpec>& All() const { return m_vecCommands; }
+    void Add(CommandDef def);
+    const CommandDef* Find(const std::string& strName) const;
+    const std::vector<CommandDef>& All() const { return m_vecCommands; }
     // The command a line of words starts with (two-word names first) and how many words it took; null when
     // none matches.
-    const CommandSpec* Match(const std::vector<std::string>& vecWords, size_t* pNameWords) const;
+    const CommandDef* Match(const std::vector<std::string>& vecWords, size_t* pNameWords) const;
 
 private:
-    std::vector<CommandSpec> m_vecCommands;
+    std::vector<CommandDef> m_vecCommands;
 };
 
 // The registry with every command of dirsim.
@@ -100,12 +100,12 @@ bool SplitWords(const std::string& strLine, std::vector<std::string>* pWords, st
 std::vector<std::string> SplitCommands(const std::string& strText);
 
 // Turns the words after the command name into arguments; false with a plain reason when they do not fit.
-bool ParseWords(const CommandSpec& spec, const std::vector<std::string>& vecWords, Args* pArgs,
+bool ParseWords(const CommandDef& def, const std::vector<std::string>& vecWords, Args* pArgs,
                 std::string* pError);
-// Checks and normalises arguments given as a JSON object (names as in the spec).
-bool ParseJson(const CommandSpec& spec, const json& values, Args* pArgs, std::string* pError);
+// Checks and normalises arguments given as a JSON object (names as in the def).
+bool ParseJson(const CommandDef& def, const json& values, Args* pArgs, std::string* pError);
 
 // The usage line of a command ("add NAME [--group GROUP] ...").
-std::string Usage(const CommandSpec& spec);
+std::string Usage(const CommandDef& def);
 
 }  // namespace dirsim

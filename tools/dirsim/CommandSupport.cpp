@@ -42,7 +42,7 @@ std::string WithFolder(const std::string& strGiven, const std::string& strFolder
 
 }  // namespace
 
-std::vector<ParamSpec> PageParams() {
+std::vector<ParamDef> PageParams() {
     return {{"page", ParamKind::Option, ParamType::Int, false, false, "page number, from 1 (default 1)"},
             {"size", ParamKind::Option, ParamType::Int, false, false, "entries per page (default 10)"}};
 }

@@ -20,7 +20,7 @@ struct PageRequest {
 };
 // False with the reason when the numbers make no page.
 bool ReadPage(const Args& args, PageRequest* pPage, std::string* pError);
-std::vector<ParamSpec> PageParams();
+std::vector<ParamDef> PageParams();
 // "1 match", "3 matches", "2 entries": the count and the noun, in the plural unless the count is one.
 std::string Counted(int nCount, const std::string& strSingular);
 // "page 2 of 5, 43 contacts" style; the noun in the singular.

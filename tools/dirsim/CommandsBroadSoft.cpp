@@ -655,11 +655,11 @@ Result BsftDelete(CSession& session, const Args& args) {
 }  // namespace
 
 void AddBroadSoftCommands(CCommandRegistry& registry) {
-    std::vector<ParamSpec> pageParams = PageParams();
-    std::vector<ParamSpec> openParams = {{"directory", ParamKind::Positional, ParamType::Int, false, false,
-                                          "directory number (default 1, all)"}};
+    std::vector<ParamDef> pageParams = PageParams();
+    std::vector<ParamDef> openParams = {{"directory", ParamKind::Positional, ParamType::Int, false, false,
+                                         "directory number (default 1, all)"}};
     openParams.insert(openParams.end(), pageParams.begin(), pageParams.end());
-    std::vector<ParamSpec> searchParams = {
+    std::vector<ParamDef> searchParams = {
         {"name", ParamKind::Option, ParamType::Text, false, false, "name (Personal, Common, custom)"},
         {"first", ParamKind::Option, ParamType::Text, false, false, "first name (Group, Enterprise)"},
         {"last", ParamKind::Option, ParamType::Text, false, false, "last name (Group, Enterprise)"},
@@ -680,16 +680,16 @@ void AddBroadSoftCommands(CCommandRegistry& registry) {
     registry.Add({"bsft search", "search a network directory on the server", "bsft search --first Bru --in 3",
                   searchParams, BsftSearch});
     registry.Add({"bsft refresh", "download every network directory again", "bsft refresh", {}, BsftRefresh});
-    std::vector<ParamSpec> findParams = {
+    std::vector<ParamDef> findParams = {
         {"key", ParamKind::Positional, ParamType::Text, true, false, "letters, or keypad digits"},
         {"in", ParamKind::Option, ParamType::Int, false, false,
          "directory number (default: the one in view)"},
         {"steps", ParamKind::Flag, ParamType::Text, false, false,
          "show the count after every key, as typed"}};
     findParams.insert(findParams.end(), pageParams.begin(), pageParams.end());
-    const ParamSpec entry{"entry",         ParamKind::Positional,
-                          ParamType::Text, true,
-                          false,           "entry number as listed, or its shown name"};
+    const ParamDef entry{"entry",         ParamKind::Positional,
+                         ParamType::Text, true,
+                         false,           "entry number as listed, or its shown name"};
     registry.Add({"bsft find", "search what was downloaded, as the phone does while you type",
                   "bsft find 6427", findParams, BsftFind});
     registry.Add(

@@ -25,24 +25,24 @@ Result Help(CSession&, const Args& args) {
     Result result;
     const std::string strName = args.Text("command");
     if (!strName.empty()) {
-        const CommandSpec* pSpec = Commands().Find(strName);
-        if (pSpec == nullptr) {
+        const CommandDef* pDef = Commands().Find(strName);
+        if (pDef == nullptr) {
             size_t nWords = 0;
             std::vector<std::string> vecWords;
             std::string strIgnored;
             SplitWords(strName, &vecWords, &strIgnored);
-            pSpec = Commands().Match(vecWords, &nWords);
+            pDef = Commands().Match(vecWords, &nWords);
         }
-        if (pSpec == nullptr) {
+        if (pDef == nullptr) {
             return Result::Fail("there is no command \"" + strName + "\"; \"help\" lists them all");
         }
-        result.data["command"] = pSpec->strName;
-        result.data["usage"] = Usage(*pSpec);
-        result.data["example"] = pSpec->strExample;
-        result.Line(pSpec->strSummary)
-            .Line("  usage:   " + Usage(*pSpec))
-            .Line("  example: " + pSpec->strExample);
-        for (const ParamSpec& param : pSpec->vecParams) {
+        result.data["command"] = pDef->strName;
+        result.data["usage"] = Usage(*pDef);
+        result.data["example"] = pDef->strExample;
+        result.Line(pDef->strSummary)
+            .Line("  usage:   " + Usage(*pDef))
+            .Line("  example: " + pDef->strExample);
+        for (const ParamDef& param : pDef->vecParams) {
             const std::string strLabel =
                 param.eKind == ParamKind::Positional ? param.strName : "--" + param.strName;
             result.Line("    " + Pad(strLabel, 16) + param.strHelp);
@@ -53,17 +53,17 @@ Result Help(CSession&, const Args& args) {
     result.Line("Commands (help COMMAND for its parameters; --json prints results as JSON):");
     size_t nNameWidth = 0;
     size_t nSummaryWidth = 0;
-    for (const CommandSpec& spec : Commands().All()) {
-        nNameWidth = std::max(nNameWidth, spec.strName.size());
-        nSummaryWidth = std::max(nSummaryWidth, spec.strSummary.size());
+    for (const CommandDef& def : Commands().All()) {
+        nNameWidth = std::max(nNameWidth, def.strName.size());
+        nSummaryWidth = std::max(nSummaryWidth, def.strSummary.size());
     }
-    for (const CommandSpec& spec : Commands().All()) {
-        result.data["commands"].push_back({{"name", spec.strName},
-                                           {"summary", spec.strSummary},
-                                           {"example", spec.strExample},
-                                           {"usage", Usage(spec)}});
-        result.Line("  " + Pad(spec.strName, nNameWidth + 2) + Pad(spec.strSummary, nSummaryWidth + 2) +
-                    "e.g. " + spec.strExample);
+    for (const CommandDef& def : Commands().All()) {
+        result.data["commands"].push_back({{"name", def.strName},
+                                           {"summary", def.strSummary},
+                                           {"example", def.strExample},
+                                           {"usage", Usage(def)}});
+        result.Line("  " + Pad(def.strName, nNameWidth + 2) + Pad(def.strSummary, nSummaryWidth + 2) +
+                    "e.g. " + def.strExample);
     }
     return result;
 }

@@ -288,7 +288,7 @@ void FillFields(const Args& args, ContactGeneralItemData* pData) {
     }
 }
 
-std::vector<ParamSpec> FieldParams() {
+std::vector<ParamDef> FieldParams() {
     return {{"mobile", ParamKind::Option, ParamType::Text, false, false, "mobile number"},
             {"office", ParamKind::Option, ParamType::Text, false, false, "office number"},
             {"other", ParamKind::Option, ParamType::Text, false, false, "other number"},
@@ -618,9 +618,9 @@ Result Reload(CSession& session, const Args& args) {
 }  // namespace
 
 void AddLocalCommands(CCommandRegistry& registry) {
-    const ParamSpec groupOption{"group", ParamKind::Option, ParamType::Text, false, false, "group name"};
-    const ParamSpec contacts{"contacts", ParamKind::Positional, ParamType::Text, true, true, "contact names"};
-    std::vector<ParamSpec> pageParams = PageParams();
+    const ParamDef groupOption{"group", ParamKind::Option, ParamType::Text, false, false, "group name"};
+    const ParamDef contacts{"contacts", ParamKind::Positional, ParamType::Text, true, true, "contact names"};
+    std::vector<ParamDef> pageParams = PageParams();
 
     registry.Add({"groups", "list the local groups with their contact counts", "groups", {}, Groups});
     registry.Add({"group add",
@@ -642,7 +642,7 @@ void AddLocalCommands(CCommandRegistry& registry) {
                   {{"group", ParamKind::Positional, ParamType::Text, true, false, "group name"}},
                   GroupRemove});
 
-    std::vector<ParamSpec> contactsParams = {
+    std::vector<ParamDef> contactsParams = {
         {"group", ParamKind::Positional, ParamType::Text, false, false, "group name (default All Contacts)"}};
     contactsParams.insert(contactsParams.end(), pageParams.begin(), pageParams.end());
     registry.Add(
@@ -655,9 +655,9 @@ void AddLocalCommands(CCommandRegistry& registry) {
                   {{"contact", ParamKind::Positional, ParamType::Text, true, false, "contact name"}},
                   Show});
 
-    std::vector<ParamSpec> addParams = {
+    std::vector<ParamDef> addParams = {
         {"name", ParamKind::Positional, ParamType::Text, true, false, "contact name"}, groupOption};
-    std::vector<ParamSpec> fields = FieldParams();
+    std::vector<ParamDef> fields = FieldParams();
     addParams.insert(addParams.end(), fields.begin(), fields.end());
     addParams.push_back(
         {"blacklist", ParamKind::Flag, ParamType::Text, false, false, "add it to the blacklist"});
@@ -665,7 +665,7 @@ void AddLocalCommands(CCommandRegistry& registry) {
     registry.Add({"add", "add a local contact", "add \"Eva Nowak\" --group Friends --mobile 0170111222",
                   addParams, Add});
 
-    std::vector<ParamSpec> editParams = {
+    std::vector<ParamDef> editParams = {
         {"contact", ParamKind::Positional, ParamType::Text, true, false, "contact name"},
         {"name", ParamKind::Option, ParamType::Text, false, false, "new name"},
         groupOption};
@@ -689,7 +689,7 @@ void AddLocalCommands(CCommandRegistry& registry) {
                    {"all", ParamKind::Flag, ParamType::Text, false, false, "every favourite"}},
                   Unfav});
 
-    std::vector<ParamSpec> searchParams = {
+    std::vector<ParamDef> searchParams = {
         {"key", ParamKind::Positional, ParamType::Text, false, false, "letters, or keypad digits"},
         groupOption};
     searchParams.insert(searchParams.end(), pageParams.begin(), pageParams.end());
@@ -697,13 +697,13 @@ void AddLocalCommands(CCommandRegistry& registry) {
         {"steps", ParamKind::Flag, ParamType::Text, false, false, "show the page after every key, as typed"});
     registry.Add({"search", "search the local phone book by letters or keypad digits", "search 627 --steps",
                   searchParams, Search});
-    CommandSpec type{"type",
-                     "search key by key as you press the keys (on a terminal)",
-                     "type Family",
-                     {{"group", ParamKind::Positional, ParamType::Text, false, false, "group name"}},
-                     [](CSession&, const Args&) {
-                         return Result::Fail("type needs a terminal; in scripts use search KEY --steps");
-                     }};
+    CommandDef type{"type",
+                    "search key by key as you press the keys (on a terminal)",
+                    "type Family",
+                    {{"group", ParamKind::Positional, ParamType::Text, false, false, "group name"}},
+                    [](CSession&, const Args&) {
+                        return Result::Fail("type needs a terminal; in scripts use search KEY --steps");
+                    }};
     type.bInteractiveOnly = true;
     registry.Add(type);
     registry.Add({"lookup",

@@ -638,10 +638,10 @@ Result RemoteDial(CSession& session, const Args& args) {
 }  // namespace
 
 void AddRemoteCommands(CCommandRegistry& registry) {
-    const ParamSpec item{"item", ParamKind::Positional, ParamType::Int, true, false, "item number as listed"};
-    std::vector<ParamSpec> openParams = {
+    const ParamDef item{"item", ParamKind::Positional, ParamType::Int, true, false, "item number as listed"};
+    std::vector<ParamDef> openParams = {
         {"slot", ParamKind::Positional, ParamType::Int, true, false, "phonebook slot, 1 to 5"}};
-    std::vector<ParamSpec> pageParams = PageParams();
+    std::vector<ParamDef> pageParams = PageParams();
     openParams.insert(openParams.end(), pageParams.begin(), pageParams.end());
 
     registry.Add(
@@ -668,7 +668,7 @@ void AddRemoteCommands(CCommandRegistry& registry) {
          "remote page next",
          {{"direction", ParamKind::Positional, ParamType::Text, false, false, "next (default) or prev"}},
          RemotePage});
-    std::vector<ParamSpec> searchParams = {
+    std::vector<ParamDef> searchParams = {
         {"key", ParamKind::Positional, ParamType::Text, true, false, "letters or digits"},
         {"all", ParamKind::Flag, ParamType::Text, false, false,
          "every downloaded phonebook, not the page in view"}};

@@ -6,15 +6,15 @@ namespace dirsim {
 
 CRunner::CRunner(CSession& session, bool bJson) : m_session(session), m_bJson(bJson) {}
 
-Result CRunner::Run(const CommandSpec& spec, const Args& args, json* pNotices) {
+Result CRunner::Run(const CommandDef& def, const Args& args, json* pNotices) {
     m_session.BeginCommand();
     Result result;
-    if (spec.bInteractiveOnly && m_hook) {
-        result = m_hook(spec, args);
+    if (def.bInteractiveOnly && m_hook) {
+        result = m_hook(def, args);
     } else {
-        result = spec.run(m_session, args);
+        result = def.run(m_session, args);
     }
-    if (spec.strName == "quit" && result.bOk) {
+    if (def.strName == "quit" && result.bOk) {
         m_bQuit = true;
     }
     *pNotices = json::array();
@@ -39,8 +39,8 @@ bool CRunner::RunLine(const std::string& strLine) {
         return true;
     }
     size_t nNameWords = 0;
-    const CommandSpec* pSpec = Commands().Match(vecWords, &nNameWords);
-    if (pSpec == nullptr) {
+    const CommandDef* pDef = Commands().Match(vecWords, &nNameWords);
+    if (pDef == nullptr) {
         Print(vecWords[0], strLine,
               Result::Fail("there is no command \"" + vecWords[0] + "\"; \"help\" lists every command"),
               json::array());
@@ -49,16 +49,15 @@ bool CRunner::RunLine(const std::string& strLine) {
     }
     Args args;
     if (!ParseWords(
-            *pSpec,
-            std::vector<std::string>(vecWords.begin() + static_cast<long>(nNameWords), vecWords.end()), &args,
-            &strError)) {
-        Print(pSpec->strName, strLine, Result::Fail(pSpec->strName + ": " + strError), json::array());
+            *pDef, std::vector<std::string>(vecWords.begin() + static_cast<long>(nNameWords), vecWords.end()),
+            &args, &strError)) {
+        Print(pDef->strName, strLine, Result::Fail(pDef->strName + ": " + strError), json::array());
         ++m_nFailures;
         return false;
     }
     json notices;
-    const Result result = Run(*pSpec, args, &notices);
-    Print(pSpec->strName, strLine, result, notices);
+    const Result result = Run(*pDef, args, &notices);
+    Print(pDef->strName, strLine, result, notices);
     if (!result.bOk) {
         ++m_nFailures;
     }

@@ -20,7 +20,7 @@ json ResultObject(const std::string& strName, const std::string& strLine, const 
 class CRunner {
 public:
     // Commands that need a terminal are handed to this hook (the shell's key-by-key search).
-    using InteractiveHook = std::function<Result(const CommandSpec&, const Args&)>;
+    using InteractiveHook = std::function<Result(const CommandDef&, const Args&)>;
 
     CRunner(CSession& session, bool bJson);
 
@@ -28,7 +28,7 @@ public:
     // Runs one command line; false when it failed (a blank line succeeds).
     bool RunLine(const std::string& strLine);
     // Runs a command with arguments already parsed (the JSON front end's road).
-    Result Run(const CommandSpec& spec, const Args& args, json* pNotices);
+    Result Run(const CommandDef& def, const Args& args, json* pNotices);
     bool QuitRequested() const { return m_bQuit; }
     int FailureCount() const { return m_nFailures; }
 

@@ -58,24 +58,24 @@ std::vector<std::string> GroupNameList() {
 std::vector<std::string> CandidatesAfter(const std::vector<std::string>& vecWords,
                                          const std::string& strText) {
     std::set<std::string> setNames;
-    const std::vector<CommandSpec>& vecCommands = Commands().All();
+    const std::vector<CommandDef>& vecCommands = Commands().All();
     if (vecWords.empty()) {
-        for (const CommandSpec& spec : vecCommands) {
-            setNames.insert(spec.strName.substr(0, spec.strName.find(' ')));
+        for (const CommandDef& def : vecCommands) {
+            setNames.insert(def.strName.substr(0, def.strName.find(' ')));
         }
         return std::vector<std::string>(setNames.begin(), setNames.end());
     }
     if (vecWords.size() == 1) {
-        for (const CommandSpec& spec : vecCommands) {
-            if (spec.strName.rfind(vecWords[0] + " ", 0) == 0) {
-                setNames.insert(spec.strName.substr(vecWords[0].size() + 1));
+        for (const CommandDef& def : vecCommands) {
+            if (def.strName.rfind(vecWords[0] + " ", 0) == 0) {
+                setNames.insert(def.strName.substr(vecWords[0].size() + 1));
             }
         }
     }
     size_t nNameWords = 0;
-    const CommandSpec* pSpec = Commands().Match(vecWords, &nNameWords);
-    if (pSpec != nullptr && (strText.empty() || strText[0] == '-')) {
-        for (const ParamSpec& param : pSpec->vecParams) {
+    const CommandDef* pDef = Commands().Match(vecWords, &nNameWords);
+    if (pDef != nullptr && (strText.empty() || strText[0] == '-')) {
+        for (const ParamDef& param : pDef->vecParams) {
             if (param.eKind != ParamKind::Positional) {
                 setNames.insert("--" + param.strName);
             }
@@ -83,9 +83,9 @@ std::vector<std::string> CandidatesAfter(const std::vector<std::string>& vecWord
     }
     const std::string& strLast = vecWords.back();
     const bool bGroupWanted = strLast == "--group" || strLast == "--to" ||
-                              (pSpec != nullptr && vecWords.size() == nNameWords &&
-                               (pSpec->strName == "contacts" || pSpec->strName == "group edit" ||
-                                pSpec->strName == "group remove" || pSpec->strName == "type"));
+                              (pDef != nullptr && vecWords.size() == nNameWords &&
+                               (pDef->strName == "contacts" || pDef->strName == "group edit" ||
+                                pDef->strName == "group remove" || pDef->strName == "type"));
     if (bGroupWanted) {
         for (const std::string& strGroup : GroupNameList()) {
             setNames.insert(strGroup);
@@ -330,9 +330,9 @@ void CShell::Run() {
     using_history();
     stifle_history(1000);
     read_history(strHistory.c_str());
-    m_runner.SetInteractiveHook([this](const CommandSpec& spec, const Args& args) -> Result {
-        if (spec.strName != "type") {
-            return spec.run(m_session, args);
+    m_runner.SetInteractiveHook([this](const CommandDef& def, const Args& args) -> Result {
+        if (def.strName != "type") {
+            return def.run(m_session, args);
         }
         const std::string strGroup = args.Text("group");
         const int nGroupId = strGroup.empty()

@@ -237,7 +237,7 @@ struct CWebServer::Impl {
     Answer Execute(const json& request);
     Answer ExecuteLine(const std::string& strLine);
     Answer ExecuteCommand(const json& request);
-    Answer RunSpec(const CommandSpec& spec, const Args& args, const std::string& strLine);
+    Answer RunCommand(const CommandDef& def, const Args& args, const std::string& strLine);
     void PublishIdleNotices();
 };
 
@@ -361,19 +361,18 @@ Answer CWebServer::Impl::ExecuteLine(const std::string& strLine) {
         return Refused("", strLine, "no command given");
     }
     size_t nNameWords = 0;
-    const CommandSpec* pSpec = Commands().Match(vecWords, &nNameWords);
-    if (pSpec == nullptr) {
+    const CommandDef* pDef = Commands().Match(vecWords, &nNameWords);
+    if (pDef == nullptr) {
         return Refused(vecWords[0], strLine,
                        "there is no command \"" + vecWords[0] + "\"; \"help\" lists every command");
     }
     Args args;
     if (!ParseWords(
-            *pSpec,
-            std::vector<std::string>(vecWords.begin() + static_cast<long>(nNameWords), vecWords.end()), &args,
-            &strError)) {
-        return Refused(pSpec->strName, strLine, pSpec->strName + ": " + strError);
+            *pDef, std::vector<std::string>(vecWords.begin() + static_cast<long>(nNameWords), vecWords.end()),
+            &args, &strError)) {
+        return Refused(pDef->strName, strLine, pDef->strName + ": " + strError);
     }
-    return RunSpec(*pSpec, args, strLine);
+    return RunCommand(*pDef, args, strLine);
 }
 
 // {"command": "search", "args": {...}}: the line of the answer is the command's name.
@@ -382,29 +381,29 @@ Answer CWebServer::Impl::ExecuteCommand(const json& request) {
         return Refused("", "", "\"command\" must be a text");
     }
     const std::string strName = request["command"].get<std::string>();
-    const CommandSpec* pSpec = Commands().Find(strName);
-    if (pSpec == nullptr) {
+    const CommandDef* pDef = Commands().Find(strName);
+    if (pDef == nullptr) {
         return Refused(strName, strName,
                        "there is no command \"" + strName + "\"; \"help\" lists every command");
     }
     const json values = request.contains("args") ? request["args"] : json::object();
     Args args;
     std::string strError;
-    if (!ParseJson(*pSpec, values, &args, &strError)) {
-        return Refused(pSpec->strName, strName, pSpec->strName + ": " + strError);
+    if (!ParseJson(*pDef, values, &args, &strError)) {
+        return Refused(pDef->strName, strName, pDef->strName + ": " + strError);
     }
-    return RunSpec(*pSpec, args, strName);
+    return RunCommand(*pDef, args, strName);
 }
 
-Answer CWebServer::Impl::RunSpec(const CommandSpec& spec, const Args& args, const std::string& strLine) {
+Answer CWebServer::Impl::RunCommand(const CommandDef& def, const Args& args, const std::string& strLine) {
     json notices;
-    const Result result = runner.Run(spec, args, &notices);
+    const Result result = runner.Run(def, args, &notices);
     for (const json& notice : notices) {
         json event = notice;
-        event["command"] = spec.strName;
+        event["command"] = def.strName;
         events.Publish(event);
     }
-    return {result.bOk ? 200 : kStatusFailed, ResultObject(spec.strName, strLine, result, notices)};
+    return {result.bOk ? 200 : kStatusFailed, ResultObject(def.strName, strLine, result, notices)};
 }
 
 void CWebServer::Impl::PublishIdleNotices() {
