@@ -20,6 +20,7 @@
 #include "BroadSoftTestFixture.h"
 #include "CommonAPI.h"
 #include "ConfigParser.h"
+#include "RemoteDocBuilder.h"
 #include "UrlCodec.h"
 
 namespace {
@@ -62,18 +63,7 @@ std::string GroupPage(const std::string& strFirst, const std::string& strNumber,
 }
 
 std::string EntityBomb() {
-    std::string strDoc = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n<!ENTITY lol \"lol\">\n";
-    std::string strPrevious = "lol";
-    for (int i = 1; i <= 9; ++i) {
-        const std::string strName = "lol" + std::to_string(i);
-        strDoc += "<!ENTITY " + strName + " \"";
-        for (int j = 0; j < 10; ++j) {
-            strDoc += "&" + strPrevious + ";";
-        }
-        strDoc += "\">\n";
-        strPrevious = strName;
-    }
-    return strDoc + "]>\n" + GroupPage("&lol9;", "999").substr(38);
+    return testsupport::EntityBombPrologue() + GroupPage("&lol9;", "999").substr(38);
 }
 
 void ServeManyMembers(HostileSetup& s, std::size_t nBytes) {

@@ -56,19 +56,8 @@ std::string EntryDoc(const std::string& strName, const std::string& strNumber) {
 }
 
 std::string EntityBomb() {
-    std::string strDoc = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n<!ENTITY lol \"lol\">\n";
-    std::string strPrevious = "lol";
-    for (int i = 1; i <= 9; ++i) {
-        const std::string strName = "lol" + std::to_string(i);
-        strDoc += "<!ENTITY " + strName + " \"";
-        for (int j = 0; j < 10; ++j) {
-            strDoc += "&" + strPrevious + ";";
-        }
-        strDoc += "\">\n";
-        strPrevious = strName;
-    }
-    return strDoc +
-           "]>\n<AcmeIPPhoneDirectory><DirectoryEntry><Name>&lol9;</Name><Telephone>999</Telephone>"
+    return testsupport::EntityBombPrologue() +
+           "<AcmeIPPhoneDirectory><DirectoryEntry><Name>&lol9;</Name><Telephone>999</Telephone>"
            "</DirectoryEntry></AcmeIPPhoneDirectory>\n";
 }
 

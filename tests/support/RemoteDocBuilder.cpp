@@ -100,4 +100,19 @@ RemotePhonebookSite ServeRemotePhonebook(LoopbackHttpServer& server, const std::
     return site;
 }
 
+std::string EntityBombPrologue() {
+    std::string strDoc = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n<!ENTITY lol \"lol\">\n";
+    std::string strPrevious = "lol";
+    for (int i = 1; i <= 9; ++i) {
+        const std::string strName = "lol" + std::to_string(i);
+        strDoc += "<!ENTITY " + strName + " \"";
+        for (int j = 0; j < 10; ++j) {
+            strDoc += "&" + strPrevious + ";";
+        }
+        strDoc += "\">\n";
+        strPrevious = strName;
+    }
+    return strDoc + "]>\n";
+}
+
 }  // namespace testsupport

@@ -37,4 +37,8 @@ struct RemotePhonebookSite {
 RemotePhonebookSite ServeRemotePhonebook(LoopbackHttpServer& server, const std::string& strPrefix, int nMenus,
                                          int nDirectoriesPerMenu, int nEntries);
 
+// The prologue of an entity-bomb document: a DOCTYPE in which &lol9; stands for 10^9 "lol"s, ending with
+// "]>\n". The document's root element follows it.
+std::string EntityBombPrologue();
+
 }  // namespace testsupport
