@@ -65,34 +65,60 @@ bool IsPlainAscii(unsigned char nByte) {
     return nByte >= 0x20 && nByte < 0x80;
 }
 
-// How many leading bytes are plain ASCII, eight at a time: a word passes when no byte is below 0x20 (the
-// subtraction would borrow into its high bit) and none is 0x80 or more.
-std::size_t PlainAsciiPrefix(const unsigned char* pText, std::size_t nSize) {
-    constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    std::size_t nIndex = 0;
-    for (; nIndex + 8 <= nSize; nIndex += 8) {
-        std::uint64_t nWord = 0;
-        std::memcpy(&nWord, pText + nIndex, sizeof(nWord));
-        if (((nWord - kSpaces) | nWord) & kHighBits) {
-            break;
+// The bytes of a word that are not plain ASCII get their high bit set: those below 0x20 by the borrow of the
+// subtraction, those of 0x80 or more by their own. A borrow may also mark more significant bytes after a
+// marked one; the least significant mark is always true. A false mark costs only a byte-wise step.
+constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+std::uint64_t NotPlainMarks(std::uint64_t nWord) {
+    return ((nWord - kSpaces) | nWord) & kHighBits;
+}
+
+// The position in memory order of the lowest marked byte of a word read in the machine's byte order.
+std::size_t FirstMarkedByte(std::uint64_t nMarks) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return static_cast<std::size_t>(__builtin_clzll(nMarks)) / 8;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(nMarks)) / 8;
+#endif
+}
+
+std::uint64_t WordAt(const unsigned char* pText) {
+    std::uint64_t nWord = 0;
+    std::memcpy(&nWord, pText, sizeof(nWord));
+    return nWord;
+}
+
+// How many bytes from nIndex on are plain ASCII, 32 and then 8 at a time.
+std::size_t PlainAsciiRun(const unsigned char* pText, std::size_t nIndex, std::size_t nSize) {
+    const std::size_t nStart = nIndex;
+    while (nIndex + 32 <= nSize &&
+           (NotPlainMarks(WordAt(pText + nIndex)) | NotPlainMarks(WordAt(pText + nIndex + 8)) |
+            NotPlainMarks(WordAt(pText + nIndex + 16)) | NotPlainMarks(WordAt(pText + nIndex + 24))) == 0) {
+        nIndex += 32;
+    }
+    while (nIndex + 8 <= nSize) {
+        const std::uint64_t nMarks = NotPlainMarks(WordAt(pText + nIndex));
+        if (nMarks != 0) {
+            return nIndex - nStart + FirstMarkedByte(nMarks);
         }
+        nIndex += 8;
     }
     while (nIndex < nSize && IsPlainAscii(pText[nIndex])) {
         ++nIndex;
     }
-    return nIndex;
+    return nIndex - nStart;
 }
 
 }  // namespace
 
-bool IsXmlSafeText(const std::string& strText) {
-    const auto* pText = reinterpret_cast<const unsigned char*>(strText.data());
-    const std::size_t nSize = strText.size();
-    for (std::size_t nIndex = PlainAsciiPrefix(pText, nSize); nIndex < nSize;) {
-        if (IsPlainAscii(pText[nIndex])) {
-            ++nIndex;
-            continue;
+bool IsXmlSafeText(const char* pChars, std::size_t nSize) {
+    const auto* pText = reinterpret_cast<const unsigned char*>(pChars);
+    for (std::size_t nIndex = 0; nIndex < nSize;) {
+        nIndex += PlainAsciiRun(pText, nIndex, nSize);
+        if (nIndex >= nSize) {
+            break;
         }
         const Sequence sequence = SequenceAt(pText + nIndex, nSize - nIndex);
         if (!sequence.bWellFormed || !IsXmlChar(sequence.nCode)) {
@@ -101,6 +127,10 @@ bool IsXmlSafeText(const std::string& strText) {
         nIndex += sequence.nLength;
     }
     return true;
+}
+
+bool IsXmlSafeText(const std::string& strText) {
+    return IsXmlSafeText(strText.data(), strText.size());
 }
 
 bool MakeXmlSafeText(std::string& strText) {

@@ -10,12 +10,14 @@
 // A name that is empty once cleaned counts as empty. Used by local edits, imports and file loads, and by
 // every directory that copies entries into the local phone book.
 
+#include <cstddef>
 #include <string>
 
 namespace NS_DIRECTORY {
 
 // True when the text already follows the rule.
 bool IsXmlSafeText(const std::string& strText);
+bool IsXmlSafeText(const char* pText, std::size_t nSize);
 // Applies the rule in place; true when the text changed.
 bool MakeXmlSafeText(std::string& strText);
 // The text with the rule applied.

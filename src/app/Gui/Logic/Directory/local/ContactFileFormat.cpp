@@ -114,7 +114,8 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
     return group;
 }
 
-void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item) {
+void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
+                                     bool bTextsSafe) {
     size_t nExpected = 0;
     for (const pugi::xml_attribute& attr : node.attributes()) {
         const ContactAttribute* pAttribute = FindContactAttribute(attr.name(), nExpected);
@@ -123,7 +124,9 @@ void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneral
             nExpected = static_cast<size_t>(pAttribute - kContactAttributes) + 1;
         }
     }
-    CContactGeneralModel::MyMakeXmlSafe(item);
+    if (!bTextsSafe) {
+        CContactGeneralModel::MyMakeXmlSafe(item);
+    }
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
 }
 

@@ -22,8 +22,10 @@ public:
     // file written elsewhere may hold what a save could not write back (ring and photo paths before they
     // are converted to their real form).
     CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
-    // The digit-key name is always recomputed from the (cleaned) name, never read.
-    void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item);
+    // The digit-key name is always recomputed from the (cleaned) name, never read. bTextsSafe: the caller
+    // knows that every text of the element already follows the rule.
+    void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
+                     bool bTextsSafe = false);
     void AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group);
     void AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item);
 

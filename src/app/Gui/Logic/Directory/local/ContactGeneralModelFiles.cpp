@@ -9,6 +9,7 @@
 #include "AppLog.h"
 #include "BaseHelper.h"
 #include "ContactFileFormat.h"
+#include "ContactFileReader.h"
 #include "ContactGeneralModel.h"
 #include "MsgQueue.h"
 #include "Registry.h"
@@ -122,39 +123,29 @@ void CContactGeneralModel::MyRepairBuiltInGroups(bool* pRepaired) {
 
 bool CContactGeneralModel::MyLoadContactFromXmlFile(const std::string& strFileName) {
     return MyNoThrow(false, [&]() -> bool {
-        pugi::xml_document doc;
-        pugi::xml_node root = CContactFileFormat::LoadDocument(doc, DataPath(strFileName))
-                                  ? doc.child("root_contact")
-                                  : pugi::xml_node();
-        if (!root) {
+        CContactFileFormat format(CContactFileFormat::READING);
+        ItemList listRead;
+        if (!CContactFileReader::ReadContacts(ETL_MiscHelper::pathMapToRoot(DataPath(strFileName)), format,
+                                              &listRead)) {
             return false;
         }
-        CContactFileFormat format(CContactFileFormat::READING);
         const std::vector<int> listGroupIds = MySortedGroupIds();
         bool bAllTaken = true;
-        // The list makes room for every contact once a quarter of the elements is read (and given back), so
-        // that room does not add to the document's peak.
-        const auto nElements = static_cast<size_t>(std::distance(root.begin(), root.end()));
-        size_t nRead = 0;
         // The numbers are indexed once the list is whole, also when the load ends early.
         struct DeferredIndex {
             CContactGeneralModel& model;
             ~DeferredIndex() { model.MyRebuildNumberIndex(); }
         } deferred{*this};
         m_bIndexDeferred = true;
-        for (pugi::xml_node node = root.child("contact"); node;) {
-            if (nRead++ == nElements / 4) {
-                m_listItem.reserve(m_listItem.size() + nElements - nRead + 1);
-            }
-            auto pItem = std::make_unique<ItemData>();
-            format.ReadContact(node, *pItem);
+        m_listItem.reserve(m_listItem.size() + listRead.size());
+        for (std::unique_ptr<ItemData>& pItem : listRead) {
             if (!MyTakeLoadedContact(std::move(pItem), listGroupIds)) {
                 bAllTaken = false;
             }
-            // Each element read is given back at once, so the document shrinks while the store grows.
-            const pugi::xml_node read = node;
-            node = node.next_sibling("contact");
-            root.remove_child(read);
+        }
+        // A file far beyond the limits leaves most of that room unused.
+        if (m_listItem.capacity() / 2 > m_listItem.size()) {
+            m_listItem.shrink_to_fit();
         }
         return bAllTaken;
     });

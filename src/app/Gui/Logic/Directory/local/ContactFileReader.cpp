@@ -1,0 +1,173 @@
+#include "ContactFileReader.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include <pugixml.hpp>
+
+#include "ContactFileFormat.h"
+#include "XmlSafeText.h"
+
+namespace NS_DIRECTORY {
+
+namespace {
+
+constexpr const char* kRootName = "root_contact";
+constexpr const char* kContactName = "contact";
+constexpr std::string_view kClosingTag = "</root_contact>";
+constexpr std::string_view kCutMarker = "<contact";
+// A piece holds what lies between two children of the root; it may hold no element at all.
+constexpr unsigned kPieceOptions = pugi::parse_default | pugi::parse_fragment;
+
+bool IsXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Where the root's closing tag starts when only white space follows it; npos otherwise.
+std::size_t ClosingTagAtEnd(std::string_view text) {
+    std::size_t nEnd = text.size();
+    while (nEnd > 0 && IsXmlSpace(text[nEnd - 1])) {
+        --nEnd;
+    }
+    if (nEnd < kClosingTag.size() ||
+        text.substr(nEnd - kClosingTag.size(), kClosingTag.size()) != kClosingTag) {
+        return std::string_view::npos;
+    }
+    return nEnd - kClosingTag.size();
+}
+
+// The first cut at or after nFrom, nLimit when there is none before it.
+std::size_t NextCut(std::string_view text, std::size_t nFrom, std::size_t nLimit) {
+    if (nFrom >= nLimit) {
+        return nLimit;
+    }
+    const std::size_t nFound = text.substr(0, nLimit).find(kCutMarker, nFrom);
+    return nFound == std::string_view::npos ? nLimit : nFound;
+}
+
+// Text that follows the rule of XmlSafeText.h and holds no character reference: whatever a parse reads from
+// it is a part of it or ASCII put for a named escape, so it follows the rule as well.
+bool ReadsXmlSafe(std::string_view text) {
+    return IsXmlSafeText(text.data(), text.size()) && text.find("&#") == std::string_view::npos;
+}
+
+void ReadChildren(const pugi::xml_node& parent, bool bTextsSafe, CContactFileFormat& format,
+                  CContactFileReader::ItemList* pRecords) {
+    for (pugi::xml_node node = parent.child(kContactName); node; node = node.next_sibling(kContactName)) {
+        auto pItem = std::make_unique<CContactGeneralModel::ItemData>();
+        format.ReadContact(node, *pItem, bTextsSafe);
+        pRecords->push_back(std::move(pItem));
+    }
+}
+
+}  // namespace
+
+bool CContactFileReader::ReadContacts(const std::string& strRealPath, CContactFileFormat& format,
+                                      ItemList* pRecords) {
+    pRecords->clear();
+    FileText text;
+    if (!MyReadFile(strRealPath, &text)) {
+        return false;
+    }
+    if (MyReadInPieces(text, format, pRecords)) {
+        return true;
+    }
+    // Pieces read before the one that failed were parsed in place: the whole parse needs the file afresh.
+    pRecords->clear();
+    text = FileText();
+    const bool bRead = MyReadFile(strRealPath, &text) && MyReadWhole(text, format, pRecords);
+    if (!bRead) {
+        pRecords->clear();
+    }
+    return bRead;
+}
+
+bool CContactFileReader::MyReadFile(const std::string& strRealPath, FileText* pText) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> pFile(std::fopen(strRealPath.c_str(), "rb"),
+                                                          &std::fclose);
+    if (!pFile || std::fseek(pFile.get(), 0, SEEK_END) != 0) {
+        return false;
+    }
+    const long nSize = std::ftell(pFile.get());
+    if (nSize < 0 || std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
+        return false;
+    }
+    pText->nSize = static_cast<std::size_t>(nSize);
+    pText->pChars.reset(new char[pText->nSize + 1]);  // not cleared: every byte is read over
+    return std::fread(pText->pChars.get(), 1, pText->nSize, pFile.get()) == pText->nSize;
+}
+
+// The head (everything before the first cut, with the closing tag after it) must parse as a UTF-8 document
+// whose first "root_contact" is its last element, the one the closing tag closes; each piece must then parse
+// as the content of an element. Every cut then lies between two children of that root: a cut anywhere else
+// leaves a comment, tag, CDATA section or element open in the part before it, which does not parse.
+// A piece without "<!" (no comment, CDATA section or document type) is parsed in place as a fragment, where
+// it reads as it does inside the root; any other piece is parsed inside a copy of the root.
+bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& format, ItemList* pRecords) {
+    const std::string_view text(fileText.pChars.get(), fileText.nSize);
+    const std::size_t nClosing = ClosingTagAtEnd(text);
+    if (nClosing == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t nFirstCut = NextCut(text, 0, nClosing);
+    if (nFirstCut == nClosing) {
+        return false;
+    }
+    {
+        std::string strHead(text.substr(0, nFirstCut));
+        strHead.append(text.substr(nClosing));
+        pugi::xml_document head;
+        const pugi::xml_parse_result result =
+            head.load_buffer_inplace(&strHead[0], strHead.size(), pugi::parse_default, pugi::encoding_auto);
+        const pugi::xml_node root = head.child(kRootName);
+        if (!result || result.encoding != pugi::encoding_utf8 || !root || root != head.last_child()) {
+            return false;
+        }
+        ReadChildren(root, ReadsXmlSafe(strHead), format, pRecords);
+    }
+    pugi::xml_document piece;
+    for (std::size_t nFrom = nFirstCut; nFrom < nClosing;) {
+        const std::size_t nTo = NextCut(text, nFrom + kPieceBytes, nClosing);
+        char* pPart = fileText.pChars.get() + nFrom;
+        const std::string_view part(pPart, nTo - nFrom);
+        const bool bTextsSafe = ReadsXmlSafe(part);
+        piece.reset();
+        pugi::xml_node parent = piece;
+        bool bParsed = false;
+        if (part.find("<!") == std::string_view::npos) {
+            bParsed = piece.load_buffer_inplace(pPart, part.size(), kPieceOptions, pugi::encoding_utf8);
+        } else {
+            parent = piece.append_child(kRootName);
+            bParsed = parent.append_buffer(part.data(), part.size(), kPieceOptions, pugi::encoding_utf8);
+        }
+        if (!bParsed) {
+            return false;
+        }
+        ReadChildren(parent, bTextsSafe, format, pRecords);
+        nFrom = nTo;
+    }
+    return true;
+}
+
+bool CContactFileReader::MyReadWhole(FileText& text, CContactFileFormat& format, ItemList* pRecords) {
+    pugi::xml_document doc;
+    if (!doc.load_buffer_inplace(text.pChars.get(), text.nSize, pugi::parse_default, pugi::encoding_auto)) {
+        return false;
+    }
+    pugi::xml_node root = doc.child(kRootName);
+    if (!root) {
+        return false;
+    }
+    for (pugi::xml_node node = root.child(kContactName); node;) {
+        auto pItem = std::make_unique<CContactGeneralModel::ItemData>();
+        format.ReadContact(node, *pItem);
+        pRecords->push_back(std::move(pItem));
+        // Each element read is given back at once, so the document shrinks while the records grow.
+        const pugi::xml_node read = node;
+        node = node.next_sibling(kContactName);
+        root.remove_child(read);
+    }
+    return true;
+}
+
+}  // namespace NS_DIRECTORY

@@ -1,0 +1,176 @@
+// Reading a contact file a piece at a time gives exactly the records and the answer of one parse of the
+// whole file, also when comments, CDATA sections, nested elements, odd encodings or broken markup put the
+// cuts where they do not belong.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "ContactFileFormat.h"
+#include "ContactFileReader.h"
+#include "TempRoot.h"
+
+namespace {
+
+using NS_DIRECTORY::CContactFileFormat;
+using NS_DIRECTORY::CContactFileReader;
+using NS_DIRECTORY::CContactGeneralModel;
+
+constexpr const char* kPath = "/config/data/contact_list.xml";
+
+std::string Describe(const CContactGeneralModel::ItemData& item) {
+    return item.m_strDisplayName + "|" + item.m_strOfficeNumber + "|" + item.m_strMobileNumber + "|" +
+           item.m_strOtherNumber + "|" + item.m_strRing + "|" + item.m_strDefaultPhoto + "|" +
+           item.m_strNameIndex + "|" + std::to_string(item.m_nLine) + "|" + std::to_string(item.m_nGroupId) +
+           "|" + std::to_string(item.m_nSelectedPhoto) + "|" + (item.m_bFavorate ? "1" : "0");
+}
+
+struct Read {
+    bool bOk = false;
+    std::vector<std::string> listRecords;
+};
+
+// One default parse of the whole file, every contact of the first root read as the loaders read it.
+Read ReadWhole(const std::string& strRealPath) {
+    Read read;
+    pugi::xml_document doc;
+    const pugi::xml_node root =
+        doc.load_file(strRealPath.c_str()) ? doc.child("root_contact") : pugi::xml_node();
+    read.bOk = static_cast<bool>(root);
+    CContactFileFormat format(CContactFileFormat::READING);
+    for (pugi::xml_node node = root.child("contact"); node; node = node.next_sibling("contact")) {
+        CContactGeneralModel::ItemData item;
+        format.ReadContact(node, item);
+        read.listRecords.push_back(Describe(item));
+    }
+    return read;
+}
+
+Read ReadInPieces(const std::string& strRealPath) {
+    Read read;
+    CContactFileFormat format(CContactFileFormat::READING);
+    CContactGeneralModel::ItemList listItems;
+    read.bOk = CContactFileReader::ReadContacts(strRealPath, format, &listItems);
+    for (const auto& pItem : listItems) {
+        read.listRecords.push_back(Describe(*pItem));
+    }
+    return read;
+}
+
+std::string Line(int nIndex, const std::string& strName, const std::string& strExtra = "") {
+    return "\t<contact display_name=\"" + strName + " " + std::to_string(nIndex) + "\" office_number=\"030" +
+           std::to_string(1000000 + nIndex) + "\" mobile_number=\"0176" + std::to_string(2000000 + nIndex) +
+           "\" other_number=\"\" line=\"" + std::to_string(nIndex % 3) + "\" ring=\"\" group_id_name=\"" +
+           std::to_string(nIndex % 5) + "\" default_photo=\"\" selected_photo=\"0\" is_favorate=\"" +
+           (nIndex % 7 == 0 ? "1" : "0") + "\" name_index=\"\"" + strExtra + "/>\n";
+}
+
+// Enough contacts for several pieces, with text of the case's own at three places: before the first
+// contact, among the contacts where the first pieces end, and before the closing tag.
+std::string File(const std::string& strBefore, const std::string& strAmong, const std::string& strAfter,
+                 const std::string& strName = "Anna Müller",
+                 const std::string& strDeclaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n",
+                 const std::string& strEnd = "</root_contact>\n") {
+    std::string strXml = strDeclaration + "<root_contact>\n" + strBefore;
+    for (int nIndex = 0; nIndex < 900; ++nIndex) {
+        if (nIndex == 100 || nIndex == 300 || nIndex == 600) {
+            strXml += strAmong;
+        }
+        strXml += Line(nIndex, strName);
+    }
+    return strXml + strAfter + strEnd;
+}
+
+std::string Repeated(const std::string& strText, int nTimes) {
+    std::string strOut;
+    for (int n = 0; n < nTimes; ++n) {
+        strOut += strText;
+    }
+    return strOut;
+}
+
+TEST(ContactFileReader, ReadsWhatOneParseOfTheWholeFileReads) {
+    // Long enough that a cut searched for inside it lands inside it.
+    const std::string strMarkup = Repeated(Line(5000, "Ghost"), 200);
+    const struct {
+        const char* pWhat;
+        std::string strXml;
+    } kCases[] = {
+        {"as the phone book writes it", File("", "", "")},
+        {"ASCII names only", File("", "", "", "Anna Berg")},
+        {"no declaration, CRLF line ends",
+         [] {
+             std::string strXml = File("", "", "", "Anna", "");
+             std::string strCrlf;
+             for (char c : strXml) {
+                 strCrlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+             }
+             return strCrlf;
+         }()},
+        {"byte order mark", "\xEF\xBB\xBF" + File("", "", "")},
+        {"empty root", "<root_contact>\n</root_contact>\n"},
+        {"contacts without line breaks",
+         [] {
+             std::string strXml = "<root_contact>";
+             for (int n = 0; n < 900; ++n) {
+                 strXml += Line(n, "Olga").substr(1);
+                 strXml.pop_back();
+             }
+             return strXml + "</root_contact>";
+         }()},
+        {"a comment holding contacts", File("", "<!--\n" + strMarkup + "-->\n", "")},
+        {"a CDATA section holding contacts",
+         File("", "\t<contact display_name=\"Box\"><![CDATA[\n" + strMarkup + "]]></contact>\n", "")},
+        {"contacts nested in a contact",
+         File("", "\t<contact display_name=\"Outer\">\n" + strMarkup + "\t</contact>\n", "")},
+        {"contacts nested in another element", File("", "\t<folder>\n" + strMarkup + "\t</folder>\n", "")},
+        {"markup inside attribute values",
+         File("", Repeated(Line(7000, "Odd", " note=\"x\n\t<contact \""), 300), "")},
+        {"text between contacts", File("", "loose text & more\n", "")},
+        {"a declaration among the contacts", File("", "<?xml version=\"1.0\"?>\n", "")},
+        {"a processing instruction among the contacts", File("", "<?phone keep?>\n", "")},
+        {"a document type among the contacts", File("", "<!DOCTYPE root_contact>\n", "")},
+        {"character references and raw control characters",
+         File("", Repeated(Line(8000, "Ref&#1;&#233;&#x10FFFF;") + Line(8001, "Raw\x01\x7f"), 150), "")},
+        {"ill-formed UTF-8", File("", Repeated(Line(8100, "Bad\xC3\x28\xFF"), 150), "")},
+        {"Latin-1", File("", "", "", "Ren\xE9", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n")},
+        {"UTF-16 declared but UTF-8",
+         File("", "", "", "Anna", "<?xml version=\"1.0\" encoding=\"utf-16\"?>\n")},
+        {"a root closed early", File("", "</root_contact>\n<root_contact>\n", "")},
+        {"an empty root before the real one", File("", "", "", "Anna", "<root_contact/>\n")},
+        {"another element after the root",
+         File("", "", "</root_contact>\n<other>\n", "Anna", "<?xml version=\"1.0\"?>\n", "</other>\n")},
+        {"a stray closing tag among the contacts", File("", "</other>\n", "")},
+        {"an element left open", File("", "\t<contact display_name=\"Open\">\n", "")},
+        {"cut short", File("", "", "").substr(0, 60000)},
+        {"cut short in a tag", File("", "", "").substr(0, 60000) + "</root_contact>"},
+        {"closing tag only", "</root_contact>"},
+        {"other root", "<root_group>\n" + Line(1, "Anna") + "</root_group>\n"},
+        {"empty file", ""},
+    };
+    testsupport::TempRoot root;
+    const std::string strRealPath = root.Dir() + kPath;
+    for (const auto& entry : kCases) {
+        root.WriteFile(kPath, entry.strXml);
+        const Read whole = ReadWhole(strRealPath);
+        const Read pieces = ReadInPieces(strRealPath);
+        EXPECT_EQ(pieces.bOk, whole.bOk) << entry.pWhat;
+        EXPECT_EQ(pieces.listRecords, whole.listRecords) << entry.pWhat;
+    }
+    EXPECT_FALSE(ReadInPieces(root.Dir() + "/config/data/absent.xml").bOk);
+}
+
+TEST(ContactFileReader, ReadsEveryContactOfALargeFileInOrder) {
+    testsupport::TempRoot root;
+    root.WriteFile(kPath, File("", "", ""));
+    const Read pieces = ReadInPieces(root.Dir() + kPath);
+    ASSERT_TRUE(pieces.bOk);
+    ASSERT_EQ(pieces.listRecords.size(), 900u);
+    EXPECT_EQ(pieces.listRecords.front().rfind("Anna Müller 0|0301000000|01762000000|", 0), 0u);
+    EXPECT_EQ(pieces.listRecords.back().rfind("Anna Müller 899|0301000899|01762000899|", 0), 0u);
+}
+
+}  // namespace
