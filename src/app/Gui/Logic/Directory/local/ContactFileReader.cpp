@@ -1,6 +1,7 @@
 #include "ContactFileReader.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include <pugixml.hpp>
@@ -47,8 +48,24 @@ std::size_t NextCut(std::string_view text, std::size_t nFrom, std::size_t nLimit
 
 // Text that follows the rule of XmlSafeText.h and holds no character reference: whatever a parse reads from
 // it is a part of it or ASCII put for a named escape, so it follows the rule as well.
+// Whether the text holds the two characters one after the other; the search runs on the second, which is
+// rare in a contact file.
+bool Holds(std::string_view text, char cFirst, char cSecond) {
+    const char* pEnd = text.data() + text.size();
+    for (const char* pAt = text.data(); pAt < pEnd; ++pAt) {
+        pAt = static_cast<const char*>(std::memchr(pAt, cSecond, static_cast<std::size_t>(pEnd - pAt)));
+        if (pAt == nullptr) {
+            return false;
+        }
+        if (pAt > text.data() && pAt[-1] == cFirst) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ReadsXmlSafe(std::string_view text) {
-    return IsXmlSafeText(text.data(), text.size()) && text.find("&#") == std::string_view::npos;
+    return IsXmlSafeText(text.data(), text.size()) && !Holds(text, '&', '#');
 }
 
 void ReadChildren(const pugi::xml_node& parent, bool bTextsSafe, CContactFileFormat& format,
@@ -134,7 +151,7 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         piece.reset();
         pugi::xml_node parent = piece;
         bool bParsed = false;
-        if (part.find("<!") == std::string_view::npos) {
+        if (!Holds(part, '<', '!')) {
             bParsed = piece.load_buffer_inplace(pPart, part.size(), kPieceOptions, pugi::encoding_utf8);
         } else {
             parent = piece.append_child(kRootName);

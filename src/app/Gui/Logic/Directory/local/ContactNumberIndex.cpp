@@ -1,6 +1,7 @@
 #include "ContactNumberIndex.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace NS_DIRECTORY {
@@ -19,12 +20,34 @@ constexpr double kMaxFill = 0.85;
 constexpr double kRefill = 0.6;
 constexpr double kBulkFill = 0.75;
 
-// FNV-1a over the bytes, then a final mix so that the high half (the home) and the tag bits both depend on
-// every byte.
+std::uint64_t WordAt(const char* pText) {
+    std::uint64_t nWord = 0;
+    std::memcpy(&nWord, pText, sizeof(nWord));
+    return nWord;
+}
+
+std::uint64_t MixIn(std::uint64_t nHash, std::uint64_t nWord) {
+    nHash = (nHash ^ nWord) * 0x9E3779B97F4A7C15ULL;
+    return nHash ^ (nHash >> 29);
+}
+
+// Eight bytes at a time (the last eight overlap the word before them), seeded with the length, then a final
+// mix so that the high half (the home) and the tag bits both depend on every byte.
 std::uint64_t HashOf(const std::string& strNumber) {
-    std::uint64_t nHash = 14695981039346656037ULL;
-    for (const char c : strNumber) {
-        nHash = (nHash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    const char* pText = strNumber.data();
+    const std::size_t nSize = strNumber.size();
+    std::uint64_t nHash = MixIn(14695981039346656037ULL, nSize);
+    if (nSize >= 8) {
+        for (std::size_t nIndex = 0; nIndex + 8 < nSize; nIndex += 8) {
+            nHash = MixIn(nHash, WordAt(pText + nIndex));
+        }
+        nHash = MixIn(nHash, WordAt(pText + nSize - 8));
+    } else {
+        std::uint64_t nWord = 0;
+        for (std::size_t nIndex = 0; nIndex < nSize; ++nIndex) {
+            nWord = (nWord << 8) | static_cast<unsigned char>(pText[nIndex]);
+        }
+        nHash = MixIn(nHash, nWord);
     }
     nHash ^= nHash >> 33;
     nHash *= 0xff51afd7ed558ccdULL;
