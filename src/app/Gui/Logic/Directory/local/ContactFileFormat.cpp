@@ -87,7 +87,7 @@ const std::string& CContactFileFormat::PathForms::Convert(const char* pPath) {
     if (m_pLast != nullptr && m_pLast->first == pPath) {
         return m_pLast->second;
     }
-    auto found = m_mapConverted.find(pPath);
+    auto found = m_mapConverted.find(std::string_view(pPath));
     if (found == m_mapConverted.end()) {
         std::string strConverted = pPath;
         if (m_bToReal) {
@@ -117,7 +117,7 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
 void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
                                      bool bTextsSafe) {
     size_t nExpected = 0;
-    for (const pugi::xml_attribute& attr : node.attributes()) {
+    for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
         const ContactAttribute* pAttribute = FindContactAttribute(attr.name(), nExpected);
         if (pAttribute != nullptr) {
             pAttribute->read(attr, item, *this);

@@ -4,7 +4,7 @@
 // save: it remembers each ring and photo path conversion, since a phone book repeats a handful of them.
 
 #include <string>
-#include <unordered_map>
+#include <map>
 
 #include <pugixml.hpp>
 
@@ -54,7 +54,8 @@ private:
         const int m_nFileType;
         const bool m_bToReal;
         const std::string m_strEmpty;
-        std::unordered_map<std::string, std::string> m_mapConverted;
+        // Few distinct paths, looked up by the document's text without making a string of it.
+        std::map<std::string, std::string, std::less<>> m_mapConverted;
         const std::pair<const std::string, std::string>* m_pLast = nullptr;  // map nodes stay put
     };
 
