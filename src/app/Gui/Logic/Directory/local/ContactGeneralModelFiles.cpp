@@ -79,11 +79,14 @@ bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bo
                                                int* pHighestId) {
     const pugi::xml_node root = doc.child("root_group");
     CContactFileFormat format(CContactFileFormat::READING);
+    std::vector<GroupData> listRead;
+    for (pugi::xml_node node = root.child("group"); node; node = node.next_sibling("group")) {
+        listRead.push_back(format.ReadGroup(node));
+    }
     bool bAllTaken = true;
     for (int nPass = 0; nPass < 2; ++nPass) {
         const bool bBuiltInPass = nPass == 0;
-        for (pugi::xml_node node = root.child("group"); node; node = node.next_sibling("group")) {
-            GroupData group = format.ReadGroup(node);
+        for (GroupData& group : listRead) {
             if (MyIsGroupReadOnly(group.m_nId) != bBuiltInPass) {
                 continue;
             }

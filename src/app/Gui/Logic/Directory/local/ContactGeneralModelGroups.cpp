@@ -24,6 +24,15 @@ CContactGeneralModel::GroupData MakeGroup(int nId, const char* pName, bool bRead
 }  // namespace
 
 bool CContactGeneralModel::MyFindGroupSlot(const std::string& strName, size_t* pSlot) const {
+    // Loaders meet names in order: a name after the last user group (the list keeps them sorted, between
+    // "All Contacts" first and "Blacklist" last) goes right before "Blacklist".
+    const size_t nEnd =
+        m_listGroup.size() - (!m_listGroup.empty() && m_listGroup.back()->m_nId == kBlacklistGroupId ? 1 : 0);
+    if (nEnd > 0 && !MyIsGroupReadOnly(m_listGroup[nEnd - 1]->m_nId) &&
+        strcasecmp(m_listGroup[nEnd - 1]->m_strDisplayName.c_str(), strName.c_str()) < 0) {
+        *pSlot = nEnd;
+        return true;
+    }
     size_t nIndex = 0;
     for (; nIndex < m_listGroup.size(); ++nIndex) {
         const GroupData& existing = *m_listGroup[nIndex];
