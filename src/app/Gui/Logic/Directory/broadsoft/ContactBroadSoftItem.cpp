@@ -59,6 +59,15 @@ std::string ContactBroadSoftEnterprise::GetDisplayName() const {
     return FirstCommaLast(m_strFirstName, m_strLastName);
 }
 
+void BroadSoftMemberFields::ResetFields() {
+    for (std::string* pField : {&m_strLastName, &m_strFirstName, &m_strUserId, &m_strGroupId, &m_strExtension,
+                                &m_strNumber, &m_strMobile, &m_strYahooId, &m_strPaper, &m_strEmailAddress,
+                                &m_strTitle, &m_strLocation, &m_strAddressLine1, &m_strAddressLine2,
+                                &m_strCity, &m_strState, &m_strZip, &m_strCountry, &m_strDepartment}) {
+        pField->clear();
+    }
+}
+
 void ContactBroadSoftPersonal::Reset() {
     m_strName.clear();
     m_strNumber.clear();

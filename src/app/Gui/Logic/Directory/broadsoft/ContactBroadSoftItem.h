@@ -55,7 +55,7 @@ struct BroadSoftMemberFields {
     std::string m_strCountry;
     std::string m_strDepartment;
 
-    void ResetFields() { *this = BroadSoftMemberFields(); }
+    void ResetFields();
 };
 
 class ContactBroadSoftGroup : public ContactBroadSoftItemBase, public BroadSoftMemberFields {

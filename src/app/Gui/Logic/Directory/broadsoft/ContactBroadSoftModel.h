@@ -8,7 +8,8 @@
 // callers while pages arrive; m_csSearch (always taken before m_csLock) guards the search engine. Personal
 // edits, SearchLocal and the contact operations by shown name belong to the GUI thread. Only the current
 // downloads of a list, and only the latest probe, are listened to: answers of superseded ones are dropped.
-// Up to three pages of a directory are on their way at once; they are read in start order.
+// Up to three pages of a directory are on their way at once. The worker that downloads a page also reads it
+// (CBroadSoftPageAction); the GUI thread adds the ready records to the list in start order.
 
 #include <atomic>
 #include <list>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "BaseHelper.h"
+#include "BroadSoftPage.h"
 #include "ContactBroadSoftItem.h"
 #include "ContactBroadSoftTypes.h"
 #include "MsgQueue.h"
@@ -247,13 +249,18 @@ private:
     // index the page was asked for: a first page (1) replaces the records of any earlier download once it
     // parsed; a later page that answers another start index is dropped and ends the paging.
     bool MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath, int nRequestedStart = 1);
+    // The same for a page already read (by the worker that downloaded it); its records move to the list.
+    bool MyAddPage(const std::string& strUrl, BroadSoftPage& page, int nRequestedStart);
+    // Moves the records to the end of the list; the caller holds m_csLock.
+    void MyAppendRecords(ListItemData* pData, BroadSoftRecords& vecRecords);
+    // The same for the list of a URL, when there is one; false for an empty URL or the combined list.
+    bool MyAppendPageRecords(const std::string& strUrl, BroadSoftRecords& vecRecords);
     bool MyLoadGroupXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadEnterpriseXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadCommonXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadPersonalXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadCustomXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadCustomListFromFile(std::string& strWanted, const std::string& strPath);
-    bool MyParsePageRoot(const std::string& strUrl, const pugi::xml_node& root);
     // Keeps up to three pages of the list on their way, asked for in start order.
     void MyRequestPages(const std::string& strUrl);
     bool MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize);
@@ -317,7 +324,8 @@ private:
     int MyMakeReadyForDownload(const std::string& strUrl);
     int MyExecDownload(const std::string& strUrl, bool bSendMsg, bool bSync);
     // A download action with the account's credentials and the next free temporary file, not yet started.
-    NS_TA::CNetworkFileAction* MyCreateDownload(const std::string& strUrl);
+    // With bReadPage the worker that downloads a directory page also reads it (CBroadSoftPageAction).
+    NS_TA::CNetworkFileAction* MyCreateDownload(const std::string& strUrl, bool bReadPage = false);
     // Registers the action and hands it to the executor; a refused action is destroyed. Every network file
     // action of the model goes through here, so the model releases those still running when it goes.
     bool MyHandOver(NS_TA::CNetworkFileAction* pAction);
@@ -331,6 +339,8 @@ private:
     // False when the answer is kept to be read after an earlier page.
     bool MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
     void MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
+    // Adds the page the worker read, or reads the downloaded file when the worker could not.
+    bool MyAddDownloadedPage(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
     void MyNotifyPageResult(NS_TA::CNetworkFileAction* pAction, int eStatus);
     // Removes a download's temporary file, forgets the action and releases it.
     void MyFinishAction(NS_TA::CNetworkFileAction* pAction);

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "AppLog.h"
+#include "BroadSoftPageAction.h"
 #include "CommonAPI.h"
 #include "CommonUnits.h"
 #include "ConfigParser.h"
@@ -115,7 +116,7 @@ int CContactBroadSoftModel::MyExecDownload(const std::string& strUrl, bool bSend
             return kDownloadNotStarted;
         }
     }
-    NS_TA::CNetworkFileAction* pAction = MyCreateDownload(strUrl);
+    NS_TA::CNetworkFileAction* pAction = MyCreateDownload(strUrl, true);
     if (pAction == nullptr) {
         return kDownloadNotStarted;
     }
@@ -195,8 +196,11 @@ bool CContactBroadSoftModel::MyRequestNextPage(const std::string& strUrl, int nS
     return MyExecDownload(strNext, true, false) == kDownloadStarted;
 }
 
-NS_TA::CNetworkFileAction* CContactBroadSoftModel::MyCreateDownload(const std::string& strUrl) {
-    NS_TA::CNetworkFileAction* pAction = TaskAction_CreateNetworkFileAction(MyNextFilePath(), strUrl);
+NS_TA::CNetworkFileAction* CContactBroadSoftModel::MyCreateDownload(const std::string& strUrl,
+                                                                    bool bReadPage) {
+    const std::string strPath = MyNextFilePath();
+    NS_TA::CNetworkFileAction* pAction = bReadPage ? CBroadSoftPageAction::Create(strPath, strUrl)
+                                                   : TaskAction_CreateNetworkFileAction(strPath, strUrl);
     if (pAction == nullptr) {
         return nullptr;
     }
@@ -393,9 +397,7 @@ void CContactBroadSoftModel::MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction
             return;
         }
     }
-    const bool bParsed =
-        pAction->IsOperationSucceed() &&
-        MyLoadDataFromFile(strUrl, pAction->GetFilePath(), RequestedStart(pAction->GetFilePathRemote()));
+    const bool bParsed = pAction->IsOperationSucceed() && MyAddDownloadedPage(pAction, strUrl);
     int eStatus = LIST_FAILED;
     {
         Lock lock(m_csLock);
@@ -416,6 +418,18 @@ void CContactBroadSoftModel::MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction
         }
     }
     MyNotifyPageResult(pAction, eStatus);
+}
+
+bool CContactBroadSoftModel::MyAddDownloadedPage(NS_TA::CNetworkFileAction* pAction,
+                                                 const std::string& strUrl) {
+    const int nStart = RequestedStart(pAction->GetFilePathRemote());
+    auto* pPageAction = dynamic_cast<CBroadSoftPageAction*>(pAction);
+    std::unique_ptr<BroadSoftPage> pPage = pPageAction != nullptr ? pPageAction->TakePage() : nullptr;
+    if (pPage == nullptr) {
+        return MyLoadDataFromFile(strUrl, pAction->GetFilePath(), nStart);
+    }
+    LogBroadSoftRefusal(pAction->GetFilePath(), pPage->strRefusal);
+    return MyAddPage(strUrl, *pPage, nStart);
 }
 
 void CContactBroadSoftModel::MyNotifyPageResult(NS_TA::CNetworkFileAction* pAction, int eStatus) {
