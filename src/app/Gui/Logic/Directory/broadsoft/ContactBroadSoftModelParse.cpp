@@ -184,7 +184,11 @@ bool CContactBroadSoftModel::MyAddPage(const std::string& strUrl, BroadSoftPage&
 
 void CContactBroadSoftModel::MyAppendRecords(ListItemData* pData, BroadSoftRecords& vecRecords) {
     BroadSoftItemList& listItem = pData->m_listItem;
-    listItem.reserve(listItem.size() + vecRecords.size());
+    // Room for the page first, so no record is lost half-way; the list still grows geometrically.
+    const std::size_t nNeeded = listItem.size() + vecRecords.size();
+    if (nNeeded > listItem.capacity()) {
+        listItem.reserve(std::max(nNeeded, 2 * listItem.capacity()));
+    }
     for (std::unique_ptr<ContactBroadSoftItemBase>& pRecord : vecRecords) {
         listItem.push_back(pRecord.release());
     }
