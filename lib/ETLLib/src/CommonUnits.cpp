@@ -30,7 +30,8 @@ StatusItems& Statuses() {
 }
 
 bool IsRegularFile(const std::string& strPath) {
-    if (strPath.empty()) return false;
+    if (strPath.empty())
+        return false;
     struct stat info {};
     return ::stat(ETL_MiscHelper::pathMapToRoot(strPath).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
@@ -55,7 +56,8 @@ bool StartsWith(const std::string& strText, const std::string& strPrefix) {
 
 // A file name directly inside folder: "<folder><name>" with no further "/" in name.
 bool NameInFolder(const std::string& strPath, const std::string& strFolder, std::string& strName) {
-    if (!StartsWith(strPath, strFolder) || strPath.size() == strFolder.size()) return false;
+    if (!StartsWith(strPath, strFolder) || strPath.size() == strFolder.size())
+        return false;
     strName = strPath.substr(strFolder.size());
     return strName.find('/') == std::string::npos;
 }
@@ -111,23 +113,39 @@ void ResetCommonUnits() {
 
 }  // namespace etl_host
 
-std::string CommonUnits_GetDefaultRingFolder() { return "/phone/resource/ring/"; }
-std::string CommonUnits_GetUserUploadRingFolder() { return "/config/data/ring/"; }
-std::string CommonUnits_GetDefaultPhotoFolder() { return "/phone/resource/photo/"; }
-std::string CommonUnits_GetUserUploadPhotoFolder() { return "/config/data/photo/"; }
-std::string CommonUnits_GetDefaultContactImage() { return "/phone/resource/photo/default_contact.png"; }
+std::string CommonUnits_GetDefaultRingFolder() {
+    return "/phone/resource/ring/";
+}
+std::string CommonUnits_GetUserUploadRingFolder() {
+    return "/config/data/ring/";
+}
+std::string CommonUnits_GetDefaultPhotoFolder() {
+    return "/phone/resource/photo/";
+}
+std::string CommonUnits_GetUserUploadPhotoFolder() {
+    return "/config/data/photo/";
+}
+std::string CommonUnits_GetDefaultContactImage() {
+    return "/phone/resource/photo/default_contact.png";
+}
 
 std::string CommonUnits_GetImagePathByIndex(int nIndex) {
-    if (nIndex < 1 || nIndex > kBuiltInImageCount) return std::string();
+    if (nIndex < 1 || nIndex > kBuiltInImageCount)
+        return std::string();
     return CommonAPI_FormatString("%scontact_%02d.png", CommonUnits_GetDefaultPhotoFolder().c_str(), nIndex);
 }
 
-bool CommonUnits_IsRingExist(const std::string& strPath) { return IsRegularFile(strPath); }
-bool CommonUnits_IsContactImageExist(const std::string& strPath) { return IsRegularFile(strPath); }
+bool CommonUnits_IsRingExist(const std::string& strPath) {
+    return IsRegularFile(strPath);
+}
+bool CommonUnits_IsContactImageExist(const std::string& strPath) {
+    return IsRegularFile(strPath);
+}
 
 bool CommonUnits_Hide2Real(std::string& strPath, int nFileType) {
     std::string strUser, strBuiltIn;
-    if (!FoldersOf(nFileType, strUser, strBuiltIn)) return false;
+    if (!FoldersOf(nFileType, strUser, strBuiltIn))
+        return false;
     if (StartsWith(strPath, kStoredUserPrefix)) {
         strPath = strUser + strPath.substr(std::char_traits<char>::length(kStoredUserPrefix));
     } else if (StartsWith(strPath, kStoredBuiltInPrefix)) {
@@ -138,7 +156,8 @@ bool CommonUnits_Hide2Real(std::string& strPath, int nFileType) {
 
 bool CommonUnits_Real2Hide(std::string& strPath, int nFileType) {
     std::string strUser, strBuiltIn, strName;
-    if (!FoldersOf(nFileType, strUser, strBuiltIn)) return false;
+    if (!FoldersOf(nFileType, strUser, strBuiltIn))
+        return false;
     if (NameInFolder(strPath, strUser, strName)) {
         strPath = kStoredUserPrefix + strName;
     } else if (NameInFolder(strPath, strBuiltIn, strName)) {
@@ -164,9 +183,34 @@ const AsciiKeys& AsciiKeyTable() {
     return table;
 }
 
+// The keys of an ASCII name that fits the buffer, in one pass; false for any other name.
+constexpr size_t kAsciiKeyRoom = 128;
+bool AsciiKeyString(const std::string& strName, char (&szKeys)[kAsciiKeyRoom], size_t* pKeys) {
+    const AsciiKeys& ascii = AsciiKeyTable();
+    if (strName.size() > kAsciiKeyRoom) {
+        return false;
+    }
+    size_t nKeys = 0;
+    for (const char c : strName) {
+        const auto nByte = static_cast<unsigned char>(c);
+        if (nByte >= 0x80) {
+            return false;
+        }
+        szKeys[nKeys] = ascii.keys[nByte];
+        nKeys += szKeys[nKeys] != 0 ? 1 : 0;
+    }
+    *pKeys = nKeys;
+    return true;
+}
+
 }  // namespace
 
 std::string CommonUnits_ToKeyString(const std::string& strName) {
+    char szAsciiKeys[kAsciiKeyRoom];
+    size_t nAsciiKeys = 0;
+    if (AsciiKeyString(strName, szAsciiKeys, &nAsciiKeys)) {
+        return std::string(szAsciiKeys, nAsciiKeys);
+    }
     const AsciiKeys& ascii = AsciiKeyTable();
     // ASCII text folds to itself.
     const bool bAscii = etl_text::IsAscii(strName);
@@ -207,8 +251,12 @@ std::string CommonUnits_ToKeyString(const std::string& strName) {
     return std::string(pKeys, nKeys);
 }
 
-void CommonUnits_SetErrorId(int nErrorId) { g_nLastErrorId = nErrorId; }
-int CommonUnits_GetErrorId() { return g_nLastErrorId; }
+void CommonUnits_SetErrorId(int nErrorId) {
+    g_nLastErrorId = nErrorId;
+}
+int CommonUnits_GetErrorId() {
+    return g_nLastErrorId;
+}
 
 void CommonUnits_AddStatus(int nStatusId) {
     StatusItems& statuses = Statuses();
