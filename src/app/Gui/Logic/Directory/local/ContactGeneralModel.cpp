@@ -13,6 +13,7 @@
 #include "LocalContactSearchAction.h"
 #include "MsgQueue.h"
 #include "PhoneServices.h"
+#include "RecentFileChecks.h"
 #include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
@@ -62,7 +63,11 @@ int CopyPage(TList* pList, const TSource& source, int nCandidates, TKeep keep, T
 
 CContactGeneralModel* CContactGeneralModel::m_pInst = nullptr;
 
-CContactGeneralModel::CContactGeneralModel() = default;
+// A new store starts with fresh answers about ring and photo files: the files may have changed while no
+// store was there to show them.
+CContactGeneralModel::CContactGeneralModel() {
+    CRecentFileChecks::Shared().Forget();
+}
 
 CContactGeneralModel::~CContactGeneralModel() {
     MyClearMenuList();
@@ -291,8 +296,10 @@ bool CContactGeneralModel::MyFillContactRecord(ContactGeneralItemData* pOut, con
     pOut->m_strOfficeNumber = in.m_strOfficeNumber;
     pOut->m_strMobileNumber = in.m_strMobileNumber;
     pOut->m_strOtherNumber = in.m_strOtherNumber;
-    pOut->m_strRing = CommonUnits_IsRingExist(in.m_strRing) ? in.m_strRing : std::string();
-    pOut->m_strDefaultPhoto = CommonUnits_IsContactImageExist(in.m_strDefaultPhoto)
+    CRecentFileChecks& files = CRecentFileChecks::Shared();
+    pOut->m_strRing =
+        files.Exists(CRecentFileChecks::FILE_KIND_RING, in.m_strRing) ? in.m_strRing : std::string();
+    pOut->m_strDefaultPhoto = files.Exists(CRecentFileChecks::FILE_KIND_PHOTO, in.m_strDefaultPhoto)
                                   ? in.m_strDefaultPhoto
                                   : CommonUnits_GetDefaultContactImage();
     pOut->m_nLine = in.m_nLine;
@@ -323,7 +330,9 @@ bool CContactGeneralModel::MyGD2CGD(ContactGroupData* pOut, const GroupData& in)
         return false;
     }
     pOut->m_strDisplayName = in.m_strDisplayName;
-    pOut->m_strRing = CommonUnits_IsRingExist(in.m_strRing) ? in.m_strRing : std::string();
+    pOut->m_strRing = CRecentFileChecks::Shared().Exists(CRecentFileChecks::FILE_KIND_RING, in.m_strRing)
+                          ? in.m_strRing
+                          : std::string();
     return true;
 }
 
