@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <new>
 
 #include "CommonAPI.h"
@@ -118,18 +119,22 @@ bool CContactGeneralSearchHelper::MyCanNarrow(const std::string& strLowerKey, in
     return !m_strLastKey.empty() && m_nGroupId == nGroupId && IsOneCharacterLonger(strLowerKey, m_strLastKey);
 }
 
-bool CContactGeneralSearchHelper::MyIsMatch(const CContactGeneralModel::ItemData& item, int nGroupId,
-                                            const std::string& strLowerKey) const {
+int CContactGeneralSearchHelper::MyMatchingField(const CContactGeneralModel::ItemData& item, int nGroupId,
+                                                 const std::string& strLowerKey, int nFirstField) const {
     if (!IsInSearchedGroup(item, nGroupId)) {
-        return false;
+        return -1;
     }
-    if (m_nSearchType == SEARCH_TYPE_T9) {
-        return FieldMatches(item.m_strOfficeNumber, strLowerKey) ||
-               FieldMatches(item.m_strMobileNumber, strLowerKey) ||
-               FieldMatches(item.m_strOtherNumber, strLowerKey) ||
-               FieldMatches(item.m_strNameIndex, strLowerKey);
+    if (m_nSearchType != SEARCH_TYPE_T9) {
+        return FieldMatches(item.m_strDisplayName, strLowerKey) ? 0 : -1;
     }
-    return FieldMatches(item.m_strDisplayName, strLowerKey);
+    const std::string* const aFields[] = {&item.m_strOfficeNumber, &item.m_strMobileNumber,
+                                          &item.m_strOtherNumber, &item.m_strNameIndex};
+    for (int nField = nFirstField; nField < static_cast<int>(std::size(aFields)); ++nField) {
+        if (FieldMatches(*aFields[nField], strLowerKey)) {
+            return nField;
+        }
+    }
+    return -1;
 }
 
 bool CContactGeneralSearchHelper::MyPageWindow(const ContactGeneralSearchItemListData& out,
@@ -151,8 +156,9 @@ bool CContactGeneralSearchHelper::MyReSearch(const CContactSearchSource& source,
     const size_t nCount = source.GetContactCount();
     for (size_t nIndex = 0; nIndex < nCount; ++nIndex) {
         const CContactGeneralModel::ItemData& item = source.GetContact(nIndex);
-        if (MyIsMatch(item, nGroupId, strLowerKey)) {
-            m_listMatches.push_back(&item);
+        const int nField = MyMatchingField(item, nGroupId, strLowerKey, 0);
+        if (nField >= 0) {
+            m_listMatches.push_back(Match{&item, nField});
         }
     }
     m_strLastKey = strLowerKey;
@@ -168,11 +174,14 @@ bool CContactGeneralSearchHelper::MySearchFromResult(const CContactSearchSource&
     if (pOut == nullptr || nGroupId < 0 || strLowerKey.empty()) {
         return false;
     }
-    m_listMatches.erase(std::remove_if(m_listMatches.begin(), m_listMatches.end(),
-                                       [&](const CContactGeneralModel::ItemData* pItem) {
-                                           return !MyIsMatch(*pItem, nGroupId, strLowerKey);
-                                       }),
-                        m_listMatches.end());
+    size_t nKept = 0;
+    for (const Match& match : m_listMatches) {
+        const int nField = MyMatchingField(*match.pItem, nGroupId, strLowerKey, match.nField);
+        if (nField >= 0) {
+            m_listMatches[nKept++] = Match{match.pItem, nField};
+        }
+    }
+    m_listMatches.resize(nKept);
     m_strLastKey = strLowerKey;
     m_nGroupId = nGroupId;
     return MyCopyResult(source, pOut, nGroupId, strLowerKey, bShowMultNumber);
@@ -193,7 +202,7 @@ bool CContactGeneralSearchHelper::MyCopyResult(const CContactSearchSource& sourc
     pOut->m_listData.reserve(pOut->m_listData.size() + static_cast<size_t>(std::max(0, nEnd - nFrom)));
     for (int nIndex = nFrom; nIndex < nEnd; ++nIndex) {
         ContactGeneralItemData record;
-        if (source.Convert(&record, *m_listMatches[static_cast<size_t>(nIndex)])) {
+        if (source.Convert(&record, *m_listMatches[static_cast<size_t>(nIndex)].pItem)) {
             pOut->m_listData.push_back(std::move(record));
         }
     }

@@ -73,8 +73,9 @@ private:
     bool MyCopyResult(const CContactSearchSource& source, ContactGeneralSearchItemListData* pOut,
                       int nGroupId, const std::string& strLowerKey, bool bShowMultNumber);
     bool MyCanNarrow(const std::string& strLowerKey, int nGroupId) const;
-    bool MyIsMatch(const CContactGeneralModel::ItemData& item, int nGroupId,
-                   const std::string& strLowerKey) const;
+    // The first field of the contact, from nFirstField on, that holds the key; -1 when none does.
+    int MyMatchingField(const CContactGeneralModel::ItemData& item, int nGroupId,
+                        const std::string& strLowerKey, int nFirstField) const;
     bool MyPageWindow(const ContactGeneralSearchItemListData& out, bool bShowMultNumber, int* pFrom,
                       int* pTo) const;
 
@@ -82,7 +83,12 @@ private:
     std::string m_strCurrentKey;  // the key of the search in progress, as typed
     int m_nGroupId = -1;
     int m_nSearchType = SEARCH_TYPE_NONE;
-    std::vector<const CContactGeneralModel::ItemData*> m_listMatches;
+    // A match remembers the first field that held the key: a longer key cannot be held by a field before it.
+    struct Match {
+        const CContactGeneralModel::ItemData* pItem;
+        int nField;
+    };
+    std::vector<Match> m_listMatches;
 };
 
 }  // namespace NS_DIRECTORY
