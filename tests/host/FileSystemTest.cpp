@@ -53,6 +53,18 @@ TEST_F(FileSystemTest, EveryFailedStepOfAnAtomicWriteKeepsTheOldFileAndLeavesNoT
     }
 }
 
+TEST_F(FileSystemTest, AnAtomicWriteMakesAMissingFolderAndFailsWhenItCannot) {
+    FaultyFileSystem faults;
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic(kFile, "first"));
+    EXPECT_EQ(faults.Calls(FileFault::CreateFolders), 0) << "the folder is there already";
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/new/deeper/list.xml", "made"));
+    EXPECT_EQ(m_root.ReadFile("/config/new/deeper/list.xml"), "made");
+    EXPECT_EQ(faults.Calls(FileFault::CreateFolders), 1);
+    faults.FailEvery(FileFault::CreateFolders);
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/refused/list.xml", "lost"));
+    EXPECT_FALSE(m_root.Exists("/config/refused"));
+}
+
 TEST_F(FileSystemTest, TheNthCallOfAKindFailsAndTheCallsAreCounted) {
     FaultyFileSystem faults;
     faults.FailNth(FileFault::Rename, 2);

@@ -147,11 +147,13 @@ bool CFileSystem::WriteFileAtomic(const std::string& strPath, const std::string&
             return false;
         }
         const std::string strFolder = target.parent_path().string();
-        if (!strFolder.empty()) {
-            CreateFolders(strFolder);  // when it fails, creating the temporary file fails too
-        }
         const std::string strTemp = hostcore::AtomicWriteTempName(strPath);
-        std::unique_ptr<CWritableFile> pFile = NewWritableFile(strTemp, ModeOf(strPath));
+        const int nMode = ModeOf(strPath);
+        std::unique_ptr<CWritableFile> pFile = NewWritableFile(strTemp, nMode);
+        // The folder is made only when it is missing, so the usual write asks nothing of it beforehand.
+        if (!pFile && errno == ENOENT && !strFolder.empty() && CreateFolders(strFolder)) {
+            pFile = NewWritableFile(strTemp, nMode);
+        }
         if (!pFile) {
             return false;
         }
