@@ -184,6 +184,36 @@ TEST_F(NetworkFileActionTest, CredentialsDecideBetween401AndSuccessAndNeverReach
     }
 }
 
+// Transfers on one thread share its easy handle: nothing of one transfer (method, body, headers,
+// credentials) may reach the next.
+TEST_F(NetworkFileActionTest, TransfersOnOneThreadCarryNothingOverFromTheLastOne) {
+    m_server.Serve("/directory/personal", "", "text/plain", 201);
+    m_server.Serve("/phonebook.xml", kBody);
+    m_root.WriteFile("/config/data/personal.xml", "<personal/>");
+    auto upload = Send(m_server.Url("/directory/personal"), "/config/data/personal.xml", false);
+    upload->SetUsername("alice");
+    upload->SetPassword("secret");
+    ASSERT_TRUE(upload->Exec());
+    ASSERT_TRUE(Download(m_server.Url("/phonebook.xml"))->Exec());
+    ASSERT_TRUE(Send(m_server.Url("/directory/personal"), "xxx", true)->Exec());
+    ASSERT_TRUE(Download(m_server.Url("/phonebook.xml"))->Exec());
+
+    const auto requests = m_server.Requests();
+    ASSERT_EQ(requests.size(), 4U);
+    EXPECT_EQ(requests[0].strMethod, "POST");
+    EXPECT_NE(requests[0].Header("Authorization"), "");
+    for (const std::size_t nGet : {1U, 3U}) {
+        SCOPED_TRACE(nGet);
+        EXPECT_EQ(requests[nGet].strMethod, "GET");
+        EXPECT_EQ(requests[nGet].strBody, "");
+        EXPECT_EQ(requests[nGet].Header("Authorization"), "");
+        EXPECT_EQ(requests[nGet].Header("Content-Type"), "");
+    }
+    EXPECT_EQ(requests[2].strMethod, "DELETE");
+    EXPECT_EQ(requests[2].Header("Authorization"), "");
+    EXPECT_EQ(m_root.ReadFile(kTarget), kBody);
+}
+
 TEST_F(NetworkFileActionTest, BodyPastTheCapFailsAndKeepsOldFile) {
     constexpr std::size_t nCap = 40000;
     SetLimits(static_cast<long long>(nCap));

@@ -1,6 +1,7 @@
-// HTTP transfers of network file actions over libcurl: one easy handle per transfer, hardened with the
-// host's transfer limits. A download lands in a temporary file beside the target and replaces the target
-// only when the whole body arrived.
+// HTTP transfers of network file actions over libcurl, hardened with the host's transfer limits; each
+// worker thread reuses its easy handle, and so its open connections, from one transfer to the next. A
+// download lands in a temporary file beside the target and replaces the target only when the whole body
+// arrived.
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -63,53 +64,42 @@ std::string UrlWithoutUserInfo(const std::string& strUrl) {
     return strUrl.substr(0, nAuthorityBegin) + strUrl.substr(nAt + 1);
 }
 
-// True for a URL that parses and names http or https (a URL without a scheme counts as http).
-bool IsHttpUrl(const std::string& strUrl) {
-    CURLU* pUrl = curl_url();
-    if (pUrl == nullptr) {
-        return false;
-    }
+// What the transfer needs to know of a URL, from one parse: whether it names http or https (a URL without
+// a scheme counts as http) and its host, without the brackets of an IPv6 literal ("" when it does not parse).
+struct UrlFacts {
     bool bHttp = false;
-    char* pScheme = nullptr;
-    if (curl_url_set(pUrl, CURLUPART_URL, strUrl.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) ==
-            CURLUE_OK &&
-        curl_url_get(pUrl, CURLUPART_SCHEME, &pScheme, 0) == CURLUE_OK) {
-        const std::string strScheme = pScheme;
-        bHttp = strScheme == "http" || strScheme == "https";
-    }
-    curl_free(pScheme);
-    curl_url_cleanup(pUrl);
-    return bHttp;
-}
-
-// The host part of a URL ("" when it does not parse), without the brackets of an IPv6 literal.
-std::string UrlHost(const char* pUrl) {
-    CURLU* pParsed = curl_url();
-    if (pParsed == nullptr || pUrl == nullptr) {
-        curl_url_cleanup(pParsed);
-        return "";
-    }
     std::string strHost;
-    char* pHost = nullptr;
-    if (curl_url_set(pParsed, CURLUPART_URL, pUrl, CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) ==
-            CURLUE_OK &&
-        curl_url_get(pParsed, CURLUPART_HOST, &pHost, 0) == CURLUE_OK) {
-        strHost = pHost;
+};
+
+UrlFacts FactsOfUrl(const char* pUrl) {
+    UrlFacts facts;
+    CURLU* pParsed = pUrl == nullptr ? nullptr : curl_url();
+    if (pParsed == nullptr) {
+        return facts;
     }
-    curl_free(pHost);
+    if (curl_url_set(pParsed, CURLUPART_URL, pUrl, CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) ==
+        CURLUE_OK) {
+        char* pScheme = nullptr;
+        if (curl_url_get(pParsed, CURLUPART_SCHEME, &pScheme, 0) == CURLUE_OK) {
+            facts.bHttp = std::strcmp(pScheme, "http") == 0 || std::strcmp(pScheme, "https") == 0;
+        }
+        curl_free(pScheme);
+        char* pHost = nullptr;
+        if (curl_url_get(pParsed, CURLUPART_HOST, &pHost, 0) == CURLUE_OK) {
+            facts.strHost = pHost;
+        }
+        curl_free(pHost);
+    }
     curl_url_cleanup(pParsed);
+    std::string& strHost = facts.strHost;
     if (strHost.size() >= 2 && strHost.front() == '[' && strHost.back() == ']') {
         strHost = strHost.substr(1, strHost.size() - 2);
     }
-    return strHost;
+    return facts;
 }
 
 bool IsLoopbackHost(const std::string& strHost) {
     return strHost == "127.0.0.1" || strHost == "::1" || strcasecmp(strHost.c_str(), "localhost") == 0;
-}
-
-bool IsLoopbackUrl(const char* pUrl) {
-    return IsLoopbackHost(UrlHost(pUrl));
 }
 
 bool IsLoopbackAddress(const curl_sockaddr& address) {
@@ -294,16 +284,58 @@ bool ReadLocalFile(const std::string& strPath, std::string& strContent) {
     return true;
 }
 
+// The easy handle of a thread's last transfer. curl_easy_reset clears every option but keeps the handle's
+// open connections and name cache, so the next transfer to the same server skips the connect. A handle last
+// used under the other position of the loopback-only switch is not reused: its connections were not checked
+// the way the next transfer's must be.
+class CEasyHandleCache {
+public:
+    CEasyHandleCache() = default;
+    CEasyHandleCache(const CEasyHandleCache&) = delete;
+    CEasyHandleCache& operator=(const CEasyHandleCache&) = delete;
+    ~CEasyHandleCache() { Drop(); }
+
+    CURL* Take(bool bLoopbackOnly) {
+        if (m_pCurl != nullptr && m_bLoopbackOnly != bLoopbackOnly) {
+            Drop();
+        }
+        CURL* pCurl = m_pCurl != nullptr ? m_pCurl : curl_easy_init();
+        m_pCurl = nullptr;
+        return pCurl;
+    }
+
+    void Give(CURL* pCurl, bool bLoopbackOnly) {
+        curl_easy_reset(pCurl);
+        Drop();
+        m_pCurl = pCurl;
+        m_bLoopbackOnly = bLoopbackOnly;
+    }
+
+private:
+    void Drop() {
+        if (m_pCurl != nullptr) {
+            curl_easy_cleanup(m_pCurl);
+            m_pCurl = nullptr;
+        }
+    }
+
+    CURL* m_pCurl = nullptr;
+    bool m_bLoopbackOnly = false;
+};
+
+thread_local CEasyHandleCache t_easyHandles;
+
 }  // namespace
 
-// One HTTP exchange of a network file action, on its own easy handle. Sets the action's error type and
-// HTTP status and logs one line for the result.
+// One HTTP exchange of a network file action, on the easy handle its thread keeps. Sets the action's error
+// type and HTTP status and logs one line for the result.
 class CTransfer {
 public:
     explicit CTransfer(CNetworkFileAction& action)
         : m_action(action),
           m_limits(BoundedLimits(HostControl::GetTransferLimits())),
-          m_bLoopbackOnly(HostControl::IsLoopbackOnly()) {
+          m_bLoopbackOnly(HostControl::IsLoopbackOnly()),
+          m_url(FactsOfUrl(action.m_strRemoteUrl.c_str())) {
         InitCurlOnce();
     }
     CTransfer(const CTransfer&) = delete;
@@ -311,13 +343,13 @@ public:
     ~CTransfer() {
         curl_slist_free_all(m_pHeaders);
         if (m_pCurl != nullptr) {
-            curl_easy_cleanup(m_pCurl);
+            t_easyHandles.Give(m_pCurl, m_bLoopbackOnly);
         }
     }
 
     bool Download() {
         m_pMethod = "GET";
-        if (!IsHttpUrl(m_action.m_strRemoteUrl)) {
+        if (!m_url.bHttp) {
             return Finish(TA_URL_REFUSED, "URL refused");
         }
         const std::string strTarget = ETL_MiscHelper::pathMapToRoot(m_action.GetFilePath());
@@ -336,7 +368,7 @@ public:
 
     bool Upload() {
         m_pMethod = "POST";
-        if (!IsHttpUrl(m_action.m_strRemoteUrl)) {
+        if (!m_url.bHttp) {
             return Finish(TA_URL_REFUSED, "URL refused");
         }
         std::string strBody;
@@ -354,7 +386,7 @@ public:
 
     bool Delete() {
         m_pMethod = "DELETE";
-        if (!IsHttpUrl(m_action.m_strRemoteUrl)) {
+        if (!m_url.bHttp) {
             return Finish(TA_URL_REFUSED, "URL refused");
         }
         if (!Open() || !SetOption(CURLOPT_CUSTOMREQUEST, "DELETE")) {
@@ -378,12 +410,12 @@ private:
         return curl_easy_setopt(m_pCurl, eOption, value) == CURLE_OK;
     }
 
-    // Creates the easy handle with the hardened defaults and the credentials; once per transfer.
+    // Takes the easy handle and sets the hardened defaults and the credentials; once per transfer.
     bool Open() {
         if (m_pCurl != nullptr) {
             return true;
         }
-        m_pCurl = curl_easy_init();
+        m_pCurl = t_easyHandles.Take(m_bLoopbackOnly);
         return m_pCurl != nullptr && ApplyLimits() && ApplyCredentials() &&
                SetOption(CURLOPT_URL, m_action.m_strRemoteUrl.c_str()) &&
                SetOption(CURLOPT_WRITEFUNCTION, &CTransfer::OnBody) && SetOption(CURLOPT_WRITEDATA, this);
@@ -404,11 +436,19 @@ private:
         CTransfer& self = *static_cast<CTransfer*>(pContext);
         char* pUrl = nullptr;
         curl_easy_getinfo(self.m_pCurl, CURLINFO_EFFECTIVE_URL, &pUrl);
-        if (IsLoopbackUrl(pUrl)) {
+        if (self.IsLoopbackUrl(pUrl)) {
             return 0;
         }
         self.m_strSetupFailure = "host refused: loopback only";
         return 1;
+    }
+
+    // The action's own URL was parsed once; a redirect target is parsed here.
+    bool IsLoopbackUrl(const char* pUrl) const {
+        if (pUrl != nullptr && m_action.m_strRemoteUrl == pUrl) {
+            return IsLoopbackHost(m_url.strHost);
+        }
+        return IsLoopbackHost(FactsOfUrl(pUrl).strHost);
     }
 
     static curl_socket_t OnOpenSocket(void* pContext, curlsocktype, curl_sockaddr* pAddress) {
@@ -449,7 +489,7 @@ private:
             m_strSetupFailure = "transfer not set up";
             return TA_NETWORK_OTHER_ERROR;
         }
-        if (m_bLoopbackOnly && !IsLoopbackUrl(m_action.m_strRemoteUrl.c_str())) {
+        if (m_bLoopbackOnly && !IsLoopbackHost(m_url.strHost)) {
             m_strSetupFailure = "host refused: loopback only";
             return TA_NETWORK_CONNECT_FAILED;
         }
@@ -535,6 +575,7 @@ private:
     CNetworkFileAction& m_action;
     const HostControl::TransferLimits m_limits;
     const bool m_bLoopbackOnly;
+    const UrlFacts m_url;
     const char* m_pMethod = "GET";
     CURL* m_pCurl = nullptr;
     curl_slist* m_pHeaders = nullptr;
