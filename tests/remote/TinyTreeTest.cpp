@@ -116,6 +116,41 @@ TEST(TinyTreeTest, DetachedChildrenLeaveTheIndexAndBelongToTheCaller) {
     EXPECT_EQ(tree.Find("a2")->GetData(), 5);
 }
 
+// A small detach drops its keys one by one, a large one sweeps the index: both leave the same index.
+TEST(TinyTreeTest, DetachingFewOrMostNodesLeavesTheRestIndexedAndOlderDuplicatesInPlace) {
+    for (const int nBig : {2, 200}) {
+        SCOPED_TRACE(nBig);
+        Tree tree;
+        tree.SetRoot(0, "root");
+        tree.GetRoot()->AddChild(1, "keep");
+        tree.GetRoot()->AddChild(2, "go");
+        Tree::TinyNode* pKeep = tree.Find("keep");
+        Tree::TinyNode* pGo = tree.Find("go");
+        for (int nKey = 0; nKey < 40; ++nKey) {
+            pKeep->AddChild(nKey, "k" + std::to_string(nKey));
+        }
+        for (int nKey = 0; nKey < nBig; ++nKey) {
+            pGo->AddChild(nKey, "g" + std::to_string(nKey));
+        }
+        pGo->GetChild(0)->AddChild(7, "k3");  // a newer duplicate, below the detached part
+        Tree::TinyNode* pOlder = tree.Find("k3");
+
+        std::vector<Tree::TinyNode*> detached = pGo->DetachChildren();
+        EXPECT_EQ(detached.size(), static_cast<size_t>(nBig));
+        EXPECT_EQ(tree.size(), 43u);
+        EXPECT_EQ(tree.Find("k3"), pOlder);
+        EXPECT_EQ(tree.Find("g0"), nullptr);
+        EXPECT_EQ(tree.Find("g" + std::to_string(nBig - 1)), nullptr);
+        EXPECT_EQ(tree.Find("k39")->GetParent(), pKeep);
+        for (Tree::TinyNode* pNode : detached) {
+            delete pNode;
+        }
+        EXPECT_EQ(tree.Find("k3"), pOlder);
+        pGo->AddChild(9, "g0");
+        EXPECT_EQ(tree.Find("g0")->GetData(), 9);
+    }
+}
+
 #ifndef NDEBUG
 TEST(TinyTreeDeathTest, DereferencingAnInvalidIteratorAsserts) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

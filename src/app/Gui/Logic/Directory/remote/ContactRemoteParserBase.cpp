@@ -1,6 +1,6 @@
 #include "ContactRemoteParserBase.h"
 
-#include "CommonAPI.h"
+#include <cstring>
 
 namespace NS_DIRECTORY {
 
@@ -13,8 +13,20 @@ bool CContactRemoteParserBase::ParseSoftKeyNode(ContactRemoteHotKey* pHotKey, pu
     return !pHotKey->m_strName.empty();
 }
 
+// Built in place from the document's text: one string per field, not three.
 std::string CContactRemoteParserBase::TrimSpaces(const char* pText) {
-    return CommonAPI_TrimString(pText == nullptr ? "" : pText, " ", TRIM_BOTH);
+    if (pText == nullptr) {
+        return std::string();
+    }
+    const char* pBegin = pText;
+    while (*pBegin == ' ') {
+        ++pBegin;
+    }
+    const char* pEnd = pBegin + std::strlen(pBegin);
+    while (pEnd != pBegin && pEnd[-1] == ' ') {
+        --pEnd;
+    }
+    return std::string(pBegin, pEnd);
 }
 
 }  // namespace NS_DIRECTORY

@@ -1,10 +1,13 @@
 #pragma once
 // A small ordered tree whose every node also carries a unique key, indexed so that any node is found by key
 // in constant time. It has no lock of its own: its owner serialises every use.
+// The index hashes keys with the library's string hash, not str_hash: keys of directory entries differ only
+// in a trailing number, and str_hash folds such keys onto a few values each.
 
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,7 +29,7 @@ template <class T, class K>
 class TinyTree {
 public:
     class TinyNode;
-    using NodeMap = std::unordered_map<K, TinyNode*, str_hash>;
+    using NodeMap = std::unordered_map<K, TinyNode*>;
 
     // A node owns its children; its key stays in the owner's index until the parent (or SetRoot) drops it.
     class TinyNode {
@@ -60,9 +63,13 @@ public:
         std::vector<TinyNode*> DetachChildren() {
             std::vector<TinyNode*> vecDetached;
             vecDetached.swap(m_vecChildren);
+            std::size_t nDetached = 0;
             for (TinyNode* pChild : vecDetached) {
-                pChild->MyDetachFromOwner();
+                nDetached += pChild->MyCountSubtree();
                 pChild->m_pParent = nullptr;
+            }
+            if (m_pOwner != nullptr) {
+                m_pOwner->MyUnindexDetached(vecDetached, nDetached);
             }
             return vecDetached;
         }
@@ -95,6 +102,17 @@ public:
         }
 
     private:
+        friend class TinyTree;
+
+        std::size_t MyCountSubtree() const {
+            std::size_t nCount = 1;
+            for (const TinyNode* pChild : m_vecChildren) {
+                nCount += pChild->MyCountSubtree();
+            }
+            return nCount;
+        }
+
+        // Drops this subtree's keys one by one, and leaves the tree.
         void MyDetachFromOwner() {
             if (m_pOwner != nullptr) {
                 m_pOwner->MyUnindex(this);
@@ -102,6 +120,13 @@ public:
             }
             for (TinyNode* pChild : m_vecChildren) {
                 pChild->MyDetachFromOwner();
+            }
+        }
+
+        void MyLeaveOwner() {
+            m_pOwner = nullptr;
+            for (TinyNode* pChild : m_vecChildren) {
+                pChild->MyLeaveOwner();
             }
         }
 
@@ -180,6 +205,28 @@ private:
             ++m_nIndexChanges;
             m_mapNode.erase(found);
         }
+    }
+
+    // When much of the tree goes, one sweep over the index (whose entries keep their hash) is cheaper than
+    // looking every detached key up again.
+    void MyUnindexDetached(const std::vector<TinyNode*>& vecDetached, std::size_t nDetached) {
+        if (nDetached * 4 < m_mapNode.size()) {
+            for (TinyNode* pNode : vecDetached) {
+                pNode->MyDetachFromOwner();
+            }
+            return;
+        }
+        for (TinyNode* pNode : vecDetached) {
+            pNode->MyLeaveOwner();
+        }
+        for (auto it = m_mapNode.begin(); it != m_mapNode.end();) {
+            if (it->second->m_pOwner == nullptr) {
+                it = m_mapNode.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        ++m_nIndexChanges;
     }
 
     void MyFreeRoot() {
