@@ -215,6 +215,8 @@ private:
     bool MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl,
                             const std::string& strContent);
     bool MyAddNodeByUrl(const std::string& strParentUrl, const ItemData& data);
+    // The same, taking the payload over.
+    bool MyAddNodeByUrl(const std::string& strParentUrl, ItemData&& data);
     int MyAddMenuContact(const ContactRemoteMenu* pMenu, FileDownloadStatus eStatus,
                          const std::string& strParentUrl);
     int MyAddHotKeyContact(const ContactRemoteHotKey* pHotKey, FileDownloadStatus eStatus,

@@ -105,24 +105,44 @@ const std::string& SortName(const ContactRemoteItemBase* pItem) {
     return kNone;
 }
 
-// Page keys first, then menus and entries by name, then hot keys in document order, then nodes without item.
-bool ComesBefore(CContactRemoteModel::RemoteTree::TinyNode* pA,
-                 CContactRemoteModel::RemoteTree::TinyNode* pB) {
-    const ContactRemoteItemBase* pItemA = pA->GetData().m_pItem;
-    const ContactRemoteItemBase* pItemB = pB->GetData().m_pItem;
-    if (pItemA == nullptr) {
-        return false;
+// A child's place in the order, worked out once per sort rather than at every comparison: page keys (whose
+// name counts as empty), menus and entries by name, then hot keys in document order, then nodes without
+// item.
+struct ChildOrder {
+    enum Rank { kByName, kHotKey, kNoItem };
+    Rank eRank;
+    const std::string* pName;
+    CContactRemoteModel::RemoteTree::TinyNode* pNode;
+};
+
+ChildOrder OrderOf(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
+    const ContactRemoteItemBase* pItem = pNode->GetData().m_pItem;
+    if (pItem == nullptr) {
+        return {ChildOrder::kNoItem, nullptr, pNode};
     }
-    if (pItemB == nullptr) {
-        return true;
+    if (IsHotKey(pItem)) {
+        return {ChildOrder::kHotKey, nullptr, pNode};
     }
-    if (IsHotKey(pItemA)) {
-        return false;
+    return {ChildOrder::kByName, &SortName(pItem), pNode};
+}
+
+bool ComesBefore(const ChildOrder& a, const ChildOrder& b) {
+    if (a.eRank != b.eRank) {
+        return a.eRank < b.eRank;
     }
-    if (IsHotKey(pItemB)) {
-        return true;
+    return a.eRank == ChildOrder::kByName && *a.pName < *b.pName;
+}
+
+void SortChildren(std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecChildren) {
+    std::vector<ChildOrder> vecOrder;
+    vecOrder.reserve(vecChildren.size());
+    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : vecChildren) {
+        vecOrder.push_back(OrderOf(pChild));
     }
-    return SortName(pItemA) < SortName(pItemB);
+    std::stable_sort(vecOrder.begin(), vecOrder.end(), ComesBefore);
+    for (std::size_t nIndex = 0; nIndex < vecOrder.size(); ++nIndex) {
+        vecChildren[nIndex] = vecOrder[nIndex].pNode;
+    }
 }
 
 void NotifyGui(int nMsg, int nLParam) {
@@ -202,6 +222,10 @@ void CContactRemoteModel::MyInitTopChildren() {
 }
 
 bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const ItemData& data) {
+    return MyAddNodeByUrl(strParentUrl, ItemData(data));
+}
+
+bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, ItemData&& data) {
     if (strParentUrl.empty()) {
         return false;
     }
@@ -220,7 +244,7 @@ bool CContactRemoteModel::MyAddNodeByUrl(const std::string& strParentUrl, const 
                         "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
                         RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(data.m_strUrl).c_str());
             } else {
-                pParent->AddChild(data, data.m_strUrl);
+                pParent->AddChild(std::move(data), data.m_strUrl);
                 MyTreeChanged();
                 ItemData& child = pParent->GetChildren().back()->GetData();
                 if (child.m_strUrl.empty() && child.m_eStatus != FILE_DOWNLOADED_OK &&
@@ -247,7 +271,7 @@ int CContactRemoteModel::MyAddItemNode(ContactRemoteItemBase* pItem, std::string
     data.m_pItem = pItem;
     bool bAdded = false;
     try {
-        bAdded = MyAddNodeByUrl(strParentUrl, data);
+        bAdded = MyAddNodeByUrl(strParentUrl, std::move(data));
     } catch (const std::bad_alloc&) {
         bAdded = false;
     }
@@ -333,8 +357,7 @@ void CContactRemoteModel::MySortChildrenByUrl(const std::string& strUrl) {
     Lock lock(m_csLock);
     RemoteTree::TinyNode* pNode = MyIsStaleParse() ? nullptr : m_treeContact.Find(strUrl);
     if (pNode != nullptr) {
-        std::vector<RemoteTree::TinyNode*>& vecChildren = pNode->GetChildren();
-        std::stable_sort(vecChildren.begin(), vecChildren.end(), ComesBefore);
+        SortChildren(pNode->GetChildren());
         MyTreeChanged();
     }
 }

@@ -2,14 +2,19 @@
 // A small ordered tree whose every node also carries a unique key, indexed so that any node is found by key
 // in constant time. It has no lock of its own: its owner serialises every use.
 // The index hashes keys with the library's string hash, not str_hash: keys of directory entries differ only
-// in a trailing number, and str_hash folds such keys onto a few values each.
+// in a trailing number, and str_hash folds such keys onto a few values each. Its keys are views of the nodes'
+// own keys, so a node's key is stored once.
 
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace NS_DIRECTORY {
@@ -29,20 +34,26 @@ template <class T, class K>
 class TinyTree {
 public:
     class TinyNode;
-    using NodeMap = std::unordered_map<K, TinyNode*>;
+    static_assert(std::is_same<K, std::string>::value, "keys are strings");
+    using NodeMap = std::unordered_map<std::string_view, TinyNode*>;
 
     // A node owns its children; its key stays in the owner's index until the parent (or SetRoot) drops it.
     class TinyNode {
     public:
-        TinyNode(const T& data, const K& key, TinyTree* pOwner, TinyNode* pParent)
-            : m_pParent(pParent), m_pOwner(pOwner), m_data(data), m_key(key) {}
+        TinyNode(T data, K key, TinyTree* pOwner, TinyNode* pParent)
+            : m_pParent(pParent), m_pOwner(pOwner), m_data(std::move(data)), m_key(std::move(key)) {}
         ~TinyNode() { RemoveChildren(); }
         TinyNode(const TinyNode&) = delete;
         TinyNode& operator=(const TinyNode&) = delete;
 
-        void AddChild(const T& data, const K& key) {
-            TinyNode* pChild = new TinyNode(data, key, m_pOwner, this);
-            m_vecChildren.push_back(pChild);
+        void AddChild(const T& data, const K& key) { AddChild(T(data), key); }
+
+        // Takes the payload over; key may refer into it.
+        void AddChild(T&& data, const K& key) {
+            K keyCopy(key);
+            std::unique_ptr<TinyNode> pNew(new TinyNode(std::move(data), std::move(keyCopy), m_pOwner, this));
+            m_vecChildren.push_back(pNew.get());
+            TinyNode* pChild = pNew.release();
             if (m_pOwner != nullptr) {
                 m_pOwner->MyIndex(pChild);
             }
@@ -180,7 +191,7 @@ public:
     TinyNode* GetRoot() const { return m_pRoot; }
 
     TinyNode* Find(const K& key) const {
-        const auto found = m_mapNode.find(key);
+        const auto found = m_mapNode.find(std::string_view(key));
         return found == m_mapNode.end() ? nullptr : found->second;
     }
 
@@ -194,13 +205,13 @@ private:
     // A key already indexed keeps pointing at the older node.
     void MyIndex(TinyNode* pNode) {
         ++m_nIndexChanges;
-        m_mapNode.emplace(pNode->GetKey(), pNode);
+        m_mapNode.emplace(std::string_view(pNode->GetKey()), pNode);
     }
 
     // Only the entry that points at this very node goes, so a node added under a duplicate key cannot take
     // the older node's entry with it.
     void MyUnindex(TinyNode* pNode) {
-        const auto found = m_mapNode.find(pNode->GetKey());
+        const auto found = m_mapNode.find(std::string_view(pNode->GetKey()));
         if (found != m_mapNode.end() && found->second == pNode) {
             ++m_nIndexChanges;
             m_mapNode.erase(found);
