@@ -84,6 +84,8 @@ void CContactRemoteSearchHelper::ResetKey() {
     m_strLastKey.clear();
     m_strLastUrl.clear();
     m_listResult.clear();
+    m_listNameDigits.clear();
+    m_bNameDigits = false;
 }
 
 bool CContactRemoteSearchHelper::MyTreeUnchanged() const {
@@ -105,6 +107,7 @@ bool CContactRemoteSearchHelper::MyReSearchLocal(RemoteSearchListData* pData, co
         return false;
     }
     ResetKey();
+    m_bNameDigits = m_eSearchType == SEARCH_TYPE_T9;
     bool bSearched = false;
     if (m_pOwner != nullptr) {
         bSearched = MySearchModel(m_pOwner, pData->m_strKey, strUrl);
@@ -146,7 +149,15 @@ void CContactRemoteSearchHelper::SearchNode(const std::string& strKey, void* pNo
     for (TreeNode* pChild : pParent->GetChildren()) {
         ContactRemoteItemBase* pItem = pChild->GetData().m_pItem;
         if (ContactRemoteUnit* pUnit = Base2Unit(pItem)) {
-            if (MyIsMatched(pUnit, strKey, true)) {
+            if (m_bNameDigits && m_eSearchType == SEARCH_TYPE_T9) {
+                std::string strNameDigits = CommonUnits_ToKeyString(pUnit->m_strName);
+                if (Matches(strNameDigits, strKey) || AnyNumberMatches(pUnit->m_listNumber, strKey)) {
+                    RemoteSearchItemData item;
+                    CRU2RSID(&item, pUnit);
+                    m_listResult.push_back(std::move(item));
+                    m_listNameDigits.push_back(std::move(strNameDigits));
+                }
+            } else if (MyIsMatched(pUnit, strKey, true)) {
                 RemoteSearchItemData item;
                 CRU2RSID(&item, pUnit);
                 m_listResult.push_back(std::move(item));
@@ -186,6 +197,25 @@ bool CContactRemoteSearchHelper::MyIsResultMatched(const RemoteSearchItemData& i
     }
 }
 
+bool CContactRemoteSearchHelper::MyIsDigitsMatched(const std::string& strNameDigits,
+                                                   const RemoteSearchItemData& item,
+                                                   const std::string& strKey) const {
+    return Matches(strNameDigits, strKey) || AnyNumberMatches(item.m_vecNumber, strKey);
+}
+
+void CContactRemoteSearchHelper::MyNarrowWithNameDigits(const std::string& strKey) {
+    auto itDigits = m_listNameDigits.begin();
+    for (auto it = m_listResult.begin(); it != m_listResult.end();) {
+        if (!it->m_strName.empty() && !MyIsDigitsMatched(*itDigits, *it, strKey)) {
+            it = m_listResult.erase(it);
+            itDigits = m_listNameDigits.erase(itDigits);
+        } else {
+            ++it;
+            ++itDigits;
+        }
+    }
+}
+
 // Narrows the remembered results to the new key (results without a name stay, unlisted), then copies the
 // window. A refused window leaves the memory as it was.
 bool CContactRemoteSearchHelper::MySearchFromResult(RemoteSearchListData* pData, const std::string& strUrl) {
@@ -199,9 +229,15 @@ bool CContactRemoteSearchHelper::MySearchFromResult(RemoteSearchListData* pData,
         return false;
     }
     const std::string& strKey = pData->m_strKey;
-    m_listResult.remove_if([&](const RemoteSearchItemData& item) {
-        return !item.m_strName.empty() && !MyIsResultMatched(item, strKey);
-    });
+    if (m_bNameDigits && m_eSearchType == SEARCH_TYPE_T9) {
+        MyNarrowWithNameDigits(strKey);
+    } else {
+        m_listNameDigits.clear();
+        m_bNameDigits = false;
+        m_listResult.remove_if([&](const RemoteSearchItemData& item) {
+            return !item.m_strName.empty() && !MyIsResultMatched(item, strKey);
+        });
+    }
     MyCopyResult(pData, strUrl);
     m_strLastKey = pData->m_strKey;
     return true;

@@ -41,6 +41,9 @@ public:
 private:
     bool MyIsMatched(ContactRemoteUnit* pUnit, const std::string& strKey, bool bTryNumbers);
     bool MyIsResultMatched(const RemoteSearchItemData& item, const std::string& strKey) const;
+    bool MyIsDigitsMatched(const std::string& strNameDigits, const RemoteSearchItemData& item,
+                           const std::string& strKey) const;
+    void MyNarrowWithNameDigits(const std::string& strKey);
     bool MyIsFromLastSearch(const std::string& strKey, const std::string& strUrl);
     bool MyIsNarrowing(const std::string& strKey, const std::string& strUrl) const;
     bool MyReSearchLocal(RemoteSearchListData* pData, const std::string& strUrl);
@@ -52,6 +55,10 @@ private:
     CContactRemoteModel* const m_pOwner;
     int m_eSearchType;
     std::list<RemoteSearchItemData> m_listResult;
+    // While m_bNameDigits: the keypad digits of each remembered name, in step with m_listResult, kept from
+    // the digit-key search that found them so narrowing does not work them out again.
+    std::list<std::string> m_listNameDigits;
+    bool m_bNameDigits = false;
     std::string m_strLastKey;
     std::string m_strLastUrl;
     unsigned long long m_nTreeRevision;  // of the tree m_listResult was taken from
