@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -324,16 +325,17 @@ int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const 
     if (pUnit == nullptr) {
         return -1;
     }
+    // Copied before the lock is taken: parses of other downloads wait less for it.
+    std::unique_ptr<ContactRemoteUnit> pCopy(new (std::nothrow) ContactRemoteUnit(*pUnit));
+    if (pCopy == nullptr) {
+        return -1;
+    }
     Lock lock(m_csLock);
     if (m_nUnitCount >= m_nMaxUnitCount) {
         return -1;
     }
-    ContactRemoteUnit* pCopy = new (std::nothrow) ContactRemoteUnit(*pUnit);
-    if (pCopy == nullptr) {
-        return -1;
-    }
-    if (MyAddItemNode(pCopy, NextEntryKey(MyParentKey(strParentUrl)), FILE_DOWNLOADED_OK, strParentUrl) !=
-        0) {
+    std::string strKey = NextEntryKey(MyParentKey(strParentUrl));
+    if (MyAddItemNode(pCopy.release(), std::move(strKey), FILE_DOWNLOADED_OK, strParentUrl) != 0) {
         return -1;
     }
     ++m_nUnitCount;
