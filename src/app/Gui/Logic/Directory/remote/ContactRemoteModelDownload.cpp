@@ -150,12 +150,15 @@ void NotifyGui(int nMsg, int nLParam) {
     EtlMsgHandler_NotifyApp(false, nMsg, 0, nLParam);
 }
 
-void FreeItemsOfSubtree(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
-    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
-        FreeItemsOfSubtree(pChild);
+// A detached subtree, items and nodes, in one walk.
+void FreeDetachedSubtree(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
+    std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecChildren = pNode->GetChildren();
+    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : vecChildren) {
+        FreeDetachedSubtree(pChild);
     }
+    vecChildren.clear();
     delete pNode->GetData().m_pItem;
-    pNode->GetData().m_pItem = nullptr;
+    delete pNode;
 }
 
 }  // namespace
@@ -743,7 +746,7 @@ bool CContactRemoteModel::MyHasUnfinishedDownloadBelow(RemoteTree::TinyNode* pNo
     for (RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
         const FileDownloadStatus eStatus = pChild->GetData().m_eStatus;
         if (eStatus == FILE_DOWNLOADING || eStatus == FILE_DOWNLOAD_FAILED ||
-            MyHasUnfinishedDownloadBelow(pChild)) {
+            (pChild->GetChildCount() != 0 && MyHasUnfinishedDownloadBelow(pChild))) {
             return true;
         }
     }
@@ -770,7 +773,8 @@ void CContactRemoteModel::MyDropChildren(RemoteTree::TinyNode* pNode) {
 int CContactRemoteModel::MyCountUnitsBelow(RemoteTree::TinyNode* pNode) {
     int nCount = 0;
     for (RemoteTree::TinyNode* pChild : pNode->GetChildren()) {
-        nCount += (Base2Unit(pChild->GetData().m_pItem) != nullptr ? 1 : 0) + MyCountUnitsBelow(pChild);
+        nCount += (Base2Unit(pChild->GetData().m_pItem) != nullptr ? 1 : 0) +
+                  (pChild->GetChildCount() != 0 ? MyCountUnitsBelow(pChild) : 0);
     }
     return nCount;
 }
@@ -782,8 +786,7 @@ void CContactRemoteModel::MyFreeReleasedNodes() {
         vecReleased.swap(m_vecReleased);
     }
     for (RemoteTree::TinyNode* pNode : vecReleased) {
-        FreeItemsOfSubtree(pNode);
-        delete pNode;
+        FreeDetachedSubtree(pNode);
     }
 }
 
