@@ -75,9 +75,10 @@ public:
     bool SyncFolder(const std::string& strFolder) override {
         return !m_bFlush || Target()->SyncFolder(strFolder);
     }
-    bool WriteFileAtomic(const std::string& strPath, const std::string& strData) override {
+    bool WriteFileAtomicPieces(const std::string& strPath,
+                               const std::function<bool(const Append&)>& produce) override {
         ++m_mapWrites[std::filesystem::path(strPath).filename().string()];
-        return CFileSystem::WriteFileAtomic(strPath, strData);
+        return CFileSystem::WriteFileAtomicPieces(strPath, produce);
     }
 
 private:

@@ -2,6 +2,8 @@
 // Locking and file helpers of the host.
 
 #include <mutex>
+#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace ETL_BaseHelper {
@@ -37,6 +39,11 @@ bool pathFileExist(const std::string& strPath);
 // Creates missing parent folders. A replaced file keeps its permissions. Goes through the installed file
 // system (FileSystem.h), as does every call below that changes a file.
 bool fileWriteAtomic(const std::string& strPath, const std::string& strData);
+// The same, with the content handed over in pieces: produce calls append for each piece (append answers
+// false once a write failed) and answers false to give the write up.
+bool fileWriteAtomicPieces(
+    const std::string& strPath,
+    const std::function<bool(const std::function<bool(const char*, std::size_t)>&)>& produce);
 // Removes the (mapped) file; false when it could not (a missing file included).
 bool fileRemove(const std::string& strPath);
 // Removes the temporary files fileWriteAtomic left beside the (mapped) file when a write was cut short

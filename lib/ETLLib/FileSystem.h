@@ -9,6 +9,7 @@
 // downloads write on workers. Failures answer false or null with errno set, never throw.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,7 +46,13 @@ public:
     // temporary file is removed and the old file stays as it was. A failed folder sync comes after the
     // rename: the file then holds the new data, but the answer is false, since a power cut may still bring
     // the old one back.
-    virtual bool WriteFileAtomic(const std::string& strPath, const std::string& strData);
+    bool WriteFileAtomic(const std::string& strPath, const std::string& strData);
+    // The same, with the data handed over in pieces as produced, so a large file needs no buffer of its
+    // size: produce calls append for each piece (append answers false once a write failed) and answers
+    // false, or throws, to give the write up; the old file then stays.
+    using Append = std::function<bool(const char* pData, std::size_t nSize)>;
+    virtual bool WriteFileAtomicPieces(const std::string& strPath,
+                                       const std::function<bool(const Append&)>& produce);
 };
 
 // Forwards every call to a target; a test subclass overrides only what it breaks.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,37 @@ TEST_F(FileSystemTest, AnAtomicWriteMakesAMissingFolderAndFailsWhenItCannot) {
     faults.FailEvery(FileFault::CreateFolders);
     EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/refused/list.xml", "lost"));
     EXPECT_FALSE(m_root.Exists("/config/refused"));
+}
+
+TEST_F(FileSystemTest, AWriteInPiecesReplacesTheFileOnlyWhenEveryPieceWentIn) {
+    using Append = std::function<bool(const char*, std::size_t)>;
+    m_root.WriteFile(kFile, "old content");
+    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomicPieces(kFile, [](const Append& append) {
+        return append("new ", 4) && append("", 0) && append("content", 7);
+    }));
+    EXPECT_EQ(m_root.ReadFile(kFile), "new content");
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomicPieces(kFile, [](const Append& append) {
+        append("half", 4);
+        return false;
+    }));
+    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomicPieces(kFile, [](const Append& append) -> bool {
+        append("half", 4);
+        throw std::bad_alloc();
+    }));
+    {
+        FaultyFileSystem faults;
+        faults.FailNth(FileFault::NoSpace, 2);
+        bool bThirdAnswer = true;
+        EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomicPieces(kFile, [&](const Append& append) {
+            append("one", 3);
+            append("two", 3);
+            bThirdAnswer = append("three", 5);
+            return true;  // a producer that ignores append's answers still does not replace the file
+        }));
+        EXPECT_FALSE(bThirdAnswer) << "append keeps answering false after a failed piece";
+    }
+    EXPECT_EQ(m_root.ReadFile(kFile), "new content");
+    EXPECT_EQ(FilesIn("/config/data"), std::vector<std::string>{"list.xml"});
 }
 
 TEST_F(FileSystemTest, TheNthCallOfAKindFailsAndTheCallsAreCounted) {

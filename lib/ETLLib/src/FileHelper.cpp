@@ -174,6 +174,23 @@ bool fileWriteAtomic(const std::string& strPath, const std::string& strData) {
     }
 }
 
+bool fileWriteAtomicPieces(
+    const std::string& strPath,
+    const std::function<bool(const std::function<bool(const char*, std::size_t)>&)>& produce) {
+    if (strPath.empty() || !produce) {
+        return false;
+    }
+    try {
+        const std::string strTarget = pathMapToRoot(strPath);
+        if (fs::path(strTarget).filename().empty()) {
+            return false;
+        }
+        return ETL_FileSystem::Current()->WriteFileAtomicPieces(strTarget, produce);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 bool fileRemove(const std::string& strPath) {
     if (strPath.empty()) {
         return false;

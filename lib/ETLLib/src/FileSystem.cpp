@@ -140,6 +140,12 @@ void InstallFileSystem(ETL_FileSystem::CFileSystem* pFileSystem) {
 namespace ETL_FileSystem {
 
 bool CFileSystem::WriteFileAtomic(const std::string& strPath, const std::string& strData) {
+    return WriteFileAtomicPieces(
+        strPath, [&strData](const Append& append) { return append(strData.data(), strData.size()); });
+}
+
+bool CFileSystem::WriteFileAtomicPieces(const std::string& strPath,
+                                        const std::function<bool(const Append&)>& produce) {
     try {
         const fs::path target(strPath);
         if (target.filename().empty()) {
@@ -157,7 +163,19 @@ bool CFileSystem::WriteFileAtomic(const std::string& strPath, const std::string&
         if (!pFile) {
             return false;
         }
-        bool bWritten = pFile->Append(strData.data(), strData.size()) && pFile->Sync();
+        CWritableFile* pTemp = pFile.get();
+        bool bAppended = true;
+        const Append append = [pTemp, &bAppended](const char* pData, std::size_t nSize) {
+            bAppended = bAppended && pTemp->Append(pData, nSize);
+            return bAppended;
+        };
+        bool bProduced = false;
+        try {
+            bProduced = produce(append);
+        } catch (const std::exception&) {
+            errno = ENOMEM;
+        }
+        bool bWritten = bProduced && bAppended && pFile->Sync();
         bWritten = pFile->Close() && bWritten;
         pFile.reset();
         if (!bWritten || !RenameFile(strTemp, strPath)) {

@@ -1,5 +1,7 @@
 #include "ContactFileFormat.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -13,15 +15,29 @@ namespace NS_DIRECTORY {
 
 namespace {
 
-class StringWriter : public pugi::xml_writer {
+// Gathers what pugixml serialises (a couple of KiB at a time) into pieces of 64 KiB for the file being
+// written, so a save costs a few writes and no buffer of the file's size.
+class PieceWriter : public pugi::xml_writer {
 public:
-    explicit StringWriter(std::string& strOut) : m_strOut(strOut) {}
+    explicit PieceWriter(const std::function<bool(const char*, std::size_t)>& append) : m_append(append) {
+        m_strPiece.reserve(kPieceBytes);
+    }
     void write(const void* pData, size_t nSize) override {
-        m_strOut.append(static_cast<const char*>(pData), nSize);
+        if (m_strPiece.size() + nSize > kPieceBytes) {
+            Flush();
+        }
+        m_strPiece.append(static_cast<const char*>(pData), nSize);
+    }
+    bool Flush() {
+        const bool bAppended = m_strPiece.empty() || m_append(m_strPiece.data(), m_strPiece.size());
+        m_strPiece.clear();
+        return bAppended;
     }
 
 private:
-    std::string& m_strOut;
+    static constexpr std::size_t kPieceBytes = 64 * 1024;
+    const std::function<bool(const char*, std::size_t)>& m_append;
+    std::string m_strPiece;
 };
 
 using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGeneralModel::ItemData&,
@@ -157,12 +173,14 @@ bool CContactFileFormat::LoadDocument(pugi::xml_document& doc, const std::string
     return static_cast<bool>(doc.load_file(ETL_MiscHelper::pathMapToRoot(strPath).c_str()));
 }
 
-bool CContactFileFormat::WriteDocument(const pugi::xml_document& doc, const std::string& strPath,
-                                       std::string& strBuffer) {
-    strBuffer.clear();
-    StringWriter writer(strBuffer);
-    doc.save(writer, "\t", pugi::format_indent, pugi::encoding_auto);
-    return ETL_MiscHelper::fileWriteAtomic(ETL_MiscHelper::pathMapToRoot(strPath), strBuffer);
+bool CContactFileFormat::WriteDocument(const pugi::xml_document& doc, const std::string& strPath) {
+    return ETL_MiscHelper::fileWriteAtomicPieces(
+        ETL_MiscHelper::pathMapToRoot(strPath),
+        [&doc](const std::function<bool(const char*, std::size_t)>& append) {
+            PieceWriter writer(append);
+            doc.save(writer, "\t", pugi::format_indent, pugi::encoding_auto);
+            return writer.Flush();
+        });
 }
 
 pugi::xml_node CContactFileFormat::AppendRoot(pugi::xml_document& doc, const char* pRootName) {

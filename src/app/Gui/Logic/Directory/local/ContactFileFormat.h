@@ -34,9 +34,9 @@ public:
 
     // A file that does not parse to its end counts as unreadable as a whole.
     static bool LoadDocument(pugi::xml_document& doc, const std::string& strPath);
-    // Serialises with one tab per level into strBuffer (kept for reuse) and replaces the file atomically.
-    static bool WriteDocument(const pugi::xml_document& doc, const std::string& strPath,
-                              std::string& strBuffer);
+    // Serialises with one tab per level straight into a new file that then replaces the old one atomically
+    // (no buffer of the file's size is needed).
+    static bool WriteDocument(const pugi::xml_document& doc, const std::string& strPath);
     // Adds the declaration (version "1.0", encoding "utf-8") and the named root element.
     static pugi::xml_node AppendRoot(pugi::xml_document& doc, const char* pRootName);
     // atoi (leading blanks, a sign, then digits), clamped to the int range instead of overflowing.

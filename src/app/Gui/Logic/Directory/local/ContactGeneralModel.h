@@ -412,8 +412,6 @@ private:
     bool m_bContactDirty = false;
     bool m_bMarkUnwritten = false;  // the last write of the update mark failed
     bool m_bReloadByHttp = false;
-    std::size_t m_nContactSaveBytes = 0;  // room the next save of a file is likely to need
-    std::size_t m_nOtherSaveBytes = 0;
     // Background reloads accepted and not answered yet, numbered in the order they were accepted;
     // m_bReloadByHttp is set exactly while there is one.
     struct ReloadTicket {

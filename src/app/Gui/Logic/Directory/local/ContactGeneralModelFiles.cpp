@@ -351,12 +351,7 @@ void CContactGeneralModel::MyBuildContactDocument(pugi::xml_document& doc) const
 // Serialises into a buffer sized by the last save of that file, and replaces the file in one atomic write.
 // The buffer goes once the file is written: the store does not hold a second copy of its files.
 bool CContactGeneralModel::MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath) {
-    std::size_t& nHint = strPath == DataPath(kLocalContactFileName) ? m_nContactSaveBytes : m_nOtherSaveBytes;
-    std::string strBuffer;
-    strBuffer.reserve(nHint);
-    const bool bWritten = CContactFileFormat::WriteDocument(doc, strPath, strBuffer);
-    nHint = strBuffer.size() + strBuffer.size() / 16;
-    return bWritten;
+    return CContactFileFormat::WriteDocument(doc, strPath);
 }
 
 }  // namespace NS_DIRECTORY

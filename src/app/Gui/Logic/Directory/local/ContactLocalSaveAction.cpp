@@ -208,8 +208,7 @@ bool CContactLocalSaveAction::MyWriteFile(const char* pRootName, const TList& li
         for (const auto& record : listRecords) {
             (format.*pAppend)(root, record);
         }
-        std::string strBuffer;
-        if (root && CContactFileFormat::WriteDocument(doc, strPath, strBuffer)) {
+        if (root && CContactFileFormat::WriteDocument(doc, strPath)) {
             return true;
         }
     } catch (const std::bad_alloc&) {
