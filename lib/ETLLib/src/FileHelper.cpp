@@ -159,21 +159,6 @@ bool pathFileExist(const std::string& strPath) {
     }
 }
 
-bool fileWriteAtomic(const std::string& strPath, const std::string& strData) {
-    if (strPath.empty()) {
-        return false;
-    }
-    try {
-        const std::string strTarget = pathMapToRoot(strPath);
-        if (fs::path(strTarget).filename().empty()) {
-            return false;
-        }
-        return ETL_FileSystem::Current()->WriteFileAtomic(strTarget, strData);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 bool fileWriteAtomicPieces(
     const std::string& strPath,
     const std::function<bool(const std::function<bool(const char*, std::size_t)>&)>& produce) {
@@ -189,6 +174,13 @@ bool fileWriteAtomicPieces(
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool fileWriteAtomic(const std::string& strPath, const std::string& strData) {
+    return fileWriteAtomicPieces(strPath,
+                                 [&strData](const std::function<bool(const char*, std::size_t)>& append) {
+                                     return append(strData.data(), strData.size());
+                                 });
 }
 
 bool fileRemove(const std::string& strPath) {
