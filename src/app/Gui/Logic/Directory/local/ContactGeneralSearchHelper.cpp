@@ -201,9 +201,9 @@ bool CContactGeneralSearchHelper::MyCopyResult(const CContactSearchSource& sourc
     const int nEnd = std::min(nTo, static_cast<int>(m_listMatches.size()));
     pOut->m_listData.reserve(pOut->m_listData.size() + static_cast<size_t>(std::max(0, nEnd - nFrom)));
     for (int nIndex = nFrom; nIndex < nEnd; ++nIndex) {
-        ContactGeneralItemData record;
-        if (source.Convert(&record, *m_listMatches[static_cast<size_t>(nIndex)].pItem)) {
-            pOut->m_listData.push_back(std::move(record));
+        if (!source.Convert(&pOut->m_listData.emplace_back(),
+                            *m_listMatches[static_cast<size_t>(nIndex)].pItem)) {
+            pOut->m_listData.pop_back();
         }
     }
     pOut->m_strSearchKey = m_strCurrentKey;
