@@ -416,13 +416,24 @@ TEST_F(RemoteSearchTest, ServerSideSearchSendsTheEncodedKeyAndListsTheAnswer) {
     ASSERT_EQ(answer.m_listData.size(), 1u);
     EXPECT_EQ(answer.m_listData.front().m_strDisplayName, "M\xC3\xBCller & co");
 
-    m_server.Serve("/search.php", BuildRemoteDirectory("Results", {{"Zed", {"1"}}, {"Zack", {"2"}}}));
+    // The answer is not sorted: entries, soft keys and page keys stay in document order.
+    m_server.Serve("/search.php",
+                   "<AcmeIPPhoneDirectory><Title>Results</Title>"
+                   "<DirectoryEntry><Name>Zed</Name><Telephone>1</Telephone></DirectoryEntry>"
+                   "<SoftKeyItem><Name>More</Name><URL></URL></SoftKeyItem>"
+                   "<DirectoryEntry><Name>Zack</Name><Telephone>2</Telephone></DirectoryEntry>"
+                   "<MenuItem><Item>next-page</Item><URL>" +
+                       Url("next.xml") +
+                       "</URL></MenuItem>"
+                       "<DirectoryEntry><Name>Abe</Name><Telephone>3</Telephone></DirectoryEntry>"
+                       "</AcmeIPPhoneDirectory>");
     ASSERT_EQ(Model()->GetSearchListByClickAction(&list, "remote_phonebook_x2", "z", true), 1);
     WaitIdle();
+    EXPECT_THAT(ChildNames(Url("search.php")), ElementsAre("Zed", "More", "Zack", "next-page", "Abe"));
     ContactRemoteListData second;
     second.m_nCountToGet = 10;
     ASSERT_EQ(Model()->GetSearchListByClickAction(&second, "remote_phonebook_x2", "z", false), 0);
-    EXPECT_EQ(second.m_nTotalCount, 2) << "the earlier answer was dropped";
+    EXPECT_EQ(second.m_nTotalCount, 3) << "the earlier answer was dropped";
     EXPECT_EQ(m_server.RequestsTo("/search.php").back().strQuery, "name=z&mac=001565aabbcc&ip=203.0.113.7");
 }
 

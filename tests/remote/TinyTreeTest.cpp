@@ -100,6 +100,28 @@ TEST(TinyTreeTest, RemovedSubtreesLeaveTheIndexButAnOlderDuplicateStays) {
     EXPECT_EQ(tree.Find("new")->GetData(), 100);
 }
 
+TEST(TinyTreeTest, AUniqueChildIsAddedOnlyUnderAKeyNoNodeHas) {
+    Tree tree;
+    Build(tree);
+    int nData = 7;
+    std::string strKey = "a21";  // taken deeper in another branch
+    EXPECT_EQ(tree.Find("b")->AddUniqueChild(nData, strKey), nullptr);
+    EXPECT_EQ(strKey, "a21") << "a refused key is given back";
+    EXPECT_EQ(nData, 7);
+    EXPECT_EQ(tree.Find("b")->GetChildCount(), 0);
+    EXPECT_EQ(tree.size(), 6u);
+    EXPECT_EQ(tree.Find("a21")->GetData(), 121);
+
+    strKey = std::string(40, 'k');  // too long to live inside the string object
+    Tree::TinyNode* pAdded = tree.Find("b")->AddUniqueChild(nData, strKey);
+    ASSERT_NE(pAdded, nullptr);
+    EXPECT_EQ(tree.Find(std::string(40, 'k')), pAdded);
+    EXPECT_EQ(pAdded->GetParent(), tree.Find("b"));
+    EXPECT_EQ(pAdded->GetData(), 7);
+    EXPECT_EQ(tree.Find("b")->GetChild(0), pAdded);
+    EXPECT_EQ(tree.size(), 7u);
+}
+
 TEST(TinyTreeTest, DetachedChildrenLeaveTheIndexAndBelongToTheCaller) {
     Tree tree;
     Build(tree);

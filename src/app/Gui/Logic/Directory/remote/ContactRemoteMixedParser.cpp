@@ -2,6 +2,7 @@
 
 #include "AppLog.h"
 #include "ContactRemoteModel.h"
+#include "RemoteUnitBatch.h"
 
 namespace NS_DIRECTORY {
 
@@ -25,13 +26,14 @@ bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::str
         if (pModel->MyAddMixedMenuContact(&menu, strUrl) != 0) {
             continue;
         }
+        CRemoteUnitBatch units(pModel, menu.m_strUrl);
         for (pugi::xml_node unitNode = menuNode.child("Unit"); unitNode;
              unitNode = unitNode.next_sibling("Unit")) {
-            ContactRemoteUnit unit;
-            if (MyParseUnitNode(&unit, unitNode)) {
-                pModel->MyAddUnitContact(&unit, menu.m_strUrl);
+            if (MyParseUnitNode(units.Next(), unitNode)) {
+                units.Keep();
             }
         }
+        units.Flush();
         pModel->MySortChildrenByUrl(menu.m_strUrl);
     }
     return true;

@@ -74,6 +74,7 @@ public:
         void Reset();
 
         std::string m_strName;
+        // The node's key as it was added; empty for a directory entry, whose made-up key only its node holds.
         std::string m_strUrl;
         FileDownloadStatus m_eStatus;
         ContactRemoteItemBase* m_pItem;
@@ -196,6 +197,7 @@ private:
     friend class CContactRemoteUnitParser;
     friend class CContactRemoteMixedParser;
     friend class CContactRemoteSearchHelper;
+    friend class CRemoteUnitBatch;
     // Lets the tests read the tree.
     friend class RemoteModelPeer;
 
@@ -224,6 +226,11 @@ private:
     int MyAddPageKeyContact(const ContactRemotePageKey* pPageKey, FileDownloadStatus eStatus,
                             const std::string& strParentUrl);
     int MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl);
+    // Adds the entries in order under one parent in one lock section, as MyAddUnitContact would one by one,
+    // taking each over instead of copying it; those beyond the entry limit or refused are freed. Returns how
+    // many were added and leaves the vector empty.
+    int MyAddUnitContacts(std::vector<std::unique_ptr<ContactRemoteUnit>>& vecUnits,
+                          const std::string& strParentUrl);
     // Adds a phone-book group under a name no node has yet ("Name(n)" when the name is taken), choosing
     // the name and adding in one lock section so that parses running at once never pick the same one.
     // pMenu's name and URL become the name chosen.
@@ -259,6 +266,9 @@ private:
     void MyKeepAsLastGood(RemoteTree::TinyNode* pTop);
     void MyDropLastGoodWhenLoaded(const std::string& strKey);
     bool MyHasUnfinishedDownloadBelow(RemoteTree::TinyNode* pNode) const;
+    // The quick part of that test: a download still running for a node below. Every node in state 2 has
+    // one, so this looks at the few running downloads instead of walking a subtree of thousands of entries.
+    bool MyHasRunningDownloadBelow(RemoteTree::TinyNode* pNode);
     void MyDropAllLastGood();
     std::string MyLastGoodNameByNumber(const std::string& strNumber) const;
     std::string MyTreeNameByNumber(const std::string& strNumber);

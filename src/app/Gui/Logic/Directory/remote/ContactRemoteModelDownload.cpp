@@ -328,21 +328,54 @@ int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const 
     if (pUnit == nullptr) {
         return -1;
     }
-    // Copied before the lock is taken: parses of other downloads wait less for it.
-    std::unique_ptr<ContactRemoteUnit> pCopy(new (std::nothrow) ContactRemoteUnit(*pUnit));
-    if (pCopy == nullptr) {
+    std::vector<std::unique_ptr<ContactRemoteUnit>> vecUnits;
+    vecUnits.emplace_back(new (std::nothrow) ContactRemoteUnit(*pUnit));
+    if (vecUnits.back() == nullptr) {
         return -1;
     }
+    return MyAddUnitContacts(vecUnits, strParentUrl) == 1 ? 0 : -1;
+}
+
+int CContactRemoteModel::MyAddUnitContacts(std::vector<std::unique_ptr<ContactRemoteUnit>>& vecUnits,
+                                           const std::string& strParentUrl) {
+    int nAdded = 0;
     Lock lock(m_csLock);
-    if (m_nUnitCount >= m_nMaxUnitCount) {
-        return -1;
+    const std::string& strParent = MyParentKey(strParentUrl);
+    RemoteTree::TinyNode* pParent =
+        strParentUrl.empty() || MyIsStaleParse() ? nullptr : m_treeContact.Find(strParent);
+    for (std::unique_ptr<ContactRemoteUnit>& pUnit : vecUnits) {
+        if (m_nUnitCount >= m_nMaxUnitCount) {
+            break;
+        }
+        std::string strKey = NextEntryKey(strParent);
+        if (pParent == nullptr) {
+            if (!strParentUrl.empty()) {
+                app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
+                        RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
+            }
+            continue;
+        }
+        ItemData data;
+        data.m_eStatus = FILE_DOWNLOADED_OK;
+        data.m_pItem = pUnit.get();
+        data.m_nLevel = pParent->GetData().m_nLevel + 1;
+        if (pParent->AddUniqueChild(data, strKey) == nullptr) {
+            app_log(6, APP_LOG_INFO,
+                    "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
+                    RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
+            app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
+                    RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
+            continue;
+        }
+        pUnit.release();
+        ++m_nUnitCount;
+        ++nAdded;
     }
-    std::string strKey = NextEntryKey(MyParentKey(strParentUrl));
-    if (MyAddItemNode(pCopy.release(), std::move(strKey), FILE_DOWNLOADED_OK, strParentUrl) != 0) {
-        return -1;
+    if (nAdded != 0) {
+        MyTreeChanged();
     }
-    ++m_nUnitCount;
-    return 0;
+    vecUnits.clear();
+    return nAdded;
 }
 
 int CContactRemoteModel::MySetTitle(const std::string& strTitle, const std::string& strUrl) {
@@ -735,11 +768,24 @@ void CContactRemoteModel::MyDropLastGoodWhenLoaded(const std::string& strKey) {
     RemoteTree::TinyNode* pTop = m_treeContact.Find(MyGetTopChildUrl(strKey));
     const auto found = pTop == nullptr ? m_mapLastGood.end() : m_mapLastGood.find(pTop->GetKey());
     if (found == m_mapLastGood.end() || pTop->GetData().m_eStatus != FILE_DOWNLOADED_OK ||
-        MyHasUnfinishedDownloadBelow(pTop)) {
+        MyHasRunningDownloadBelow(pTop) || MyHasUnfinishedDownloadBelow(pTop)) {
         return;
     }
     m_vecReleased.insert(m_vecReleased.end(), found->second.begin(), found->second.end());
     m_mapLastGood.erase(found);
+}
+
+bool CContactRemoteModel::MyHasRunningDownloadBelow(RemoteTree::TinyNode* pNode) {
+    for (const auto& entry : m_mapRunning) {
+        const RunningDownload& running = entry.second;
+        RemoteTree::TinyNode* pRunning =
+            running.nGeneration == m_nGeneration ? m_treeContact.Find(running.strNodeKey) : nullptr;
+        if (pRunning != nullptr && pRunning->GetData().m_eStatus == FILE_DOWNLOADING &&
+            pRunning->GetData().m_nTicket == running.nTicket && pNode->IsChild(pRunning)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CContactRemoteModel::MyHasUnfinishedDownloadBelow(RemoteTree::TinyNode* pNode) const {

@@ -4,6 +4,7 @@
 
 #include "AppLog.h"
 #include "ContactRemoteModel.h"
+#include "RemoteUnitBatch.h"
 
 namespace NS_DIRECTORY {
 
@@ -17,13 +18,14 @@ bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::stri
     if (pModel == nullptr) {
         return false;
     }
+    CRemoteUnitBatch units(pModel, strUrl);
     for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
         if (std::strcmp(child.name(), "DirectoryEntry") == 0) {
-            ContactRemoteUnit unit;
-            if (MyParseUnitChildren(&unit, child)) {
-                pModel->MyAddUnitContact(&unit, strUrl);
+            if (MyParseUnitChildren(units.Next(), child)) {
+                units.Keep();
             }
         } else if (std::strcmp(child.name(), "SoftKeyItem") == 0) {
+            units.Flush();
             ContactRemoteHotKey hotKey;
             const bool bParsed = ParseSoftKeyNode(&hotKey, child);
             const auto eStatus = hotKey.m_strUrl.empty() ? CContactRemoteModel::FILE_DOWNLOAD_NO_URL
@@ -32,6 +34,7 @@ bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::stri
                 pModel->MyExecDownload(hotKey.m_strUrl, false, false);
             }
         } else if (std::strcmp(child.name(), "MenuItem") == 0) {
+            units.Flush();
             ContactRemotePageKey pageKey;
             if (ParsePageKeyNode(&pageKey, child)) {
                 pModel->MyAddPageKeyContact(&pageKey,
@@ -44,6 +47,7 @@ bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::stri
             pModel->MySetTitle(child.text().get(), strUrl);
         }
     }
+    units.Flush();
     pModel->MySortChildrenByUrl(strUrl);
     return true;
 }

@@ -59,6 +59,34 @@ public:
             }
         }
 
+        // Adds a child only when no node of the tree has its key yet, with one look-up of the index. The new
+        // child takes data and key over; when the key is taken, nothing is added, data and key are left as
+        // they were and the result is null.
+        TinyNode* AddUniqueChild(T& data, K& key) {
+            std::unique_ptr<TinyNode> pNew(new TinyNode(std::move(data), std::move(key), m_pOwner, this));
+            bool bIndexed = true;
+            try {
+                m_vecChildren.push_back(pNew.get());
+                bIndexed = m_pOwner == nullptr || m_pOwner->MyIndexIfNew(pNew.get());
+                if (!bIndexed) {
+                    m_vecChildren.pop_back();
+                }
+            } catch (...) {
+                if (!m_vecChildren.empty() && m_vecChildren.back() == pNew.get()) {
+                    m_vecChildren.pop_back();
+                }
+                data = std::move(pNew->m_data);
+                key = std::move(pNew->m_key);
+                throw;
+            }
+            if (!bIndexed) {
+                data = std::move(pNew->m_data);
+                key = std::move(pNew->m_key);
+                return nullptr;
+            }
+            return pNew.release();
+        }
+
         void RemoveChildren() {
             for (TinyNode* pChild : m_vecChildren) {
                 if (m_pOwner != nullptr) {
@@ -206,6 +234,14 @@ private:
     void MyIndex(TinyNode* pNode) {
         ++m_nIndexChanges;
         m_mapNode.emplace(std::string_view(pNode->GetKey()), pNode);
+    }
+
+    bool MyIndexIfNew(TinyNode* pNode) {
+        if (!m_mapNode.emplace(std::string_view(pNode->GetKey()), pNode).second) {
+            return false;
+        }
+        ++m_nIndexChanges;
+        return true;
     }
 
     // Only the entry that points at this very node goes, so a node added under a duplicate key cannot take
