@@ -416,6 +416,8 @@ bool CContactGeneralModel::MyClearContactList() {
         m_pNumberIndex->Clear();
     }
     m_listItem.clear();
+    m_nImportSorted = 0;  // an open import batch starts again from the empty list
+    m_setImportNames.clear();
     CallLog_ResetLogContactName();
     MyResetSearchKeys();
     m_nCurrentBlackCount = 0;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "CommonUnits.h"
@@ -231,6 +232,13 @@ public:
     // MyInsertContactNoCheckGroup without saving and without the position count, which costs a walk of
     // the list per contact: for imports, which do not use it.
     bool MyImportContact(const ItemData& item);
+    // An import batch: while it is open, MyImportContact applies the same checks (limits, names equal
+    // ignoring case, against the book and the batch) but files each admitted contact at the end of the
+    // list; closing it puts the list back in name order in one pass, exactly as one insertion after the
+    // other would have left it. Only imports and group insertions may run while a batch is open (pages,
+    // searches and edits need the order). Closing a batch that is not open does nothing.
+    void MyBeginImportBatch();
+    void MyEndImportBatch();
     // As above, with a group id that names no group taken as group 0.
     int MyInsertContact(const ItemData& item, bool bSave);
     bool MyUpdateAllContactGroupId(int nFromId, int nToId);
@@ -345,6 +353,9 @@ private:
     int MyPositionCount(size_t nSlot, int nGroupId) const;
     // Files the contact at the slot and tells the call log its name.
     void MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem);
+    // MyImportContact while a batch is open: false (and -2 recorded) when the name is taken.
+    bool MyAdmitToImportBatch(const ItemData& item);
+    bool MyIsNameInSortedHead(const std::string& strName) const;
     // A contact read from a file: an unknown group (not among the sorted ids) becomes group 0.
     bool MyTakeLoadedContact(std::unique_ptr<ItemData> pItem, const std::vector<int>& listGroupIds);
     std::vector<int> MySortedGroupIds() const;
@@ -427,6 +438,11 @@ private:
     std::unique_ptr<SearchRequest> m_pWaitingSearch;
     // The copy of the store background searches walk; dropped whenever contacts or groups change.
     std::shared_ptr<const CContactSearchSnapshot> m_pSearchSnapshot;
+    // The open import batch: contacts from m_nImportSorted on are not in name order yet; their names are
+    // in m_setImportNames, folded to lower case as strcasecmp compares them.
+    bool m_bImportBatch = false;
+    size_t m_nImportSorted = 0;
+    std::unordered_set<std::string> m_setImportNames;
     CallLogUpdateData m_callLogNames;  // reused by every insertion
 };
 

@@ -108,10 +108,11 @@ void CContactGeneralModel::MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData
     names.m_strNumber2 = pItem->m_strMobileNumber;
     names.m_strNumber3 = pItem->m_strOtherNumber;
     names.m_strDisplayName = pItem->m_strDisplayName;
-    m_nCurrentFavorateCount += pItem->m_bFavorate ? 1 : 0;
-    m_nCurrentBlackCount += pItem->m_nGroupId == kBlacklistGroupId ? 1 : 0;
     ItemData& admitted = *pItem;
+    // Counted once it is in: an insertion that runs out of memory leaves list and counters as they were.
     m_listItem.insert(m_listItem.begin() + static_cast<std::ptrdiff_t>(nSlot), std::move(pItem));
+    m_nCurrentFavorateCount += admitted.m_bFavorate ? 1 : 0;
+    m_nCurrentBlackCount += admitted.m_nGroupId == kBlacklistGroupId ? 1 : 0;
     MyIndexNumbers(admitted);
     CallLog_UpdateLog(names);
 }
@@ -251,17 +252,6 @@ int CContactGeneralModel::MyInsertContactNoCheckGroup(const ItemData& item, bool
             MySetContactDirty(true);
         }
         return nCount;
-    });
-}
-
-bool CContactGeneralModel::MyImportContact(const ItemData& item) {
-    return MyNoThrow(false, [&]() -> bool {
-        size_t nSlot = 0;
-        if (!MyCheckRoomFor(item.m_nGroupId) || !MyFindContactSlot(item.m_strDisplayName, &nSlot)) {
-            return false;
-        }
-        MyAdmitContact(nSlot, std::make_unique<ItemData>(item));
-        return true;
     });
 }
 

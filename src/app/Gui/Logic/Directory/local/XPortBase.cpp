@@ -12,6 +12,35 @@
 
 namespace NS_DIRECTORY {
 
+namespace {
+
+// Keeps the model's import batch open while a reader runs, and closes it however the reader ends.
+class ImportBatchScope {
+public:
+    ImportBatchScope() : m_pModel(CContactGeneralModel::GetInstance()) {
+        if (m_pModel != nullptr) {
+            m_pModel->MyBeginImportBatch();
+        }
+    }
+    ~ImportBatchScope() {
+        if (m_pModel != nullptr) {
+            m_pModel->MyEndImportBatch();
+        }
+    }
+    ImportBatchScope(const ImportBatchScope&) = delete;
+    ImportBatchScope& operator=(const ImportBatchScope&) = delete;
+
+private:
+    CContactGeneralModel* const m_pModel;
+};
+
+int ImportInBatch(CXPortBase& reader, const std::string& strPath) {
+    const ImportBatchScope batch;
+    return reader.Import(strPath.c_str());
+}
+
+}  // namespace
+
 const std::string& CXPortBase::DefaultFilePath() {
     static const std::string strPath = std::string(kLocalDataFolder) + kLocalExportFileName;
     return strPath;
@@ -42,7 +71,8 @@ int CXPortBase::Import(const char* pPath, bool bKeepContacts, bool bKeepGroups, 
             return XPORT_RESULT_INVALID_FILE;
         }
         BeforeImport(bKeepContacts, bKeepGroups);
-        const int nResult = Import(strPath.c_str());
+        // The contacts are in name order again before the files are written and the GUI is told.
+        const int nResult = ImportInBatch(*this, strPath);
         AfterImport();
         return nResult;
     } catch (const std::bad_alloc&) {

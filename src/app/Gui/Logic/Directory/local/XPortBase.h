@@ -2,9 +2,12 @@
 // Import of a contact file into the local phone book, wrapped in the same steps for every format: the
 // optional limit check, emptying what is not kept, the format's own reader, then one save of both files.
 // Groups and contacts go in through the model's insertion rules, so its limits and duplicate checks apply;
-// a refused group or contact is skipped and the import goes on. Every text read is cleaned by the rule of
-// XmlSafeText.h before it is looked up or stored, so a name that differs only by what cleaning drops finds
-// the same group or contact.
+// a refused group or contact is skipped and the import goes on. While the reader runs, the model files
+// the contacts it takes at the end of its list and puts the list back in name order once the reader has
+// ended, before the files are written and the GUI is told; nothing else reads the list meanwhile (imports
+// run on the GUI thread, and background searches walk a copy of the store). Every text read is cleaned by the
+// rule of XmlSafeText.h before it is looked up or stored, so a name that differs only by what cleaning drops
+// finds the same group or contact.
 //
 // A file that is missing, does not parse or is not of the reader's format is refused with 1 before
 // anything is emptied; a file of the right format that holds nothing still empties the phone book. While a
