@@ -2,6 +2,7 @@
 // failed answers, and the model adding pages whose files are already gone.
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,10 @@ public:
 class BroadSoftPageActionTest : public bsfttest::BroadSoftFixture {
 protected:
     // Downloads the Group directory's first page with a page action and waits for the worker, delivering
-    // nothing; the downloaded file is removed before the page is taken.
-    std::unique_ptr<BroadSoftPage> DownloadGroupPage(bool* pSucceeded) {
+    // nothing; the downloaded file is removed before the page is taken. *pFileLeft tells whether the worker
+    // left the file behind, *pRemoved whether the action says it removed it.
+    std::unique_ptr<BroadSoftPage> DownloadGroupPage(bool* pSucceeded, bool* pFileLeft = nullptr,
+                                                     bool* pRemoved = nullptr) {
         const std::string strUrl = m_xsi.Url(m_xsi.PathOf(XsiDirectory::Group));
         CBroadSoftPageAction* pAction = CBroadSoftPageAction::Create("/tmp/page.xml", strUrl);
         EXPECT_NE(pAction, nullptr);
@@ -46,6 +49,12 @@ protected:
         EXPECT_TRUE(TaskAction_ExecAction(pAction));
         EXPECT_TRUE(HostControl::WaitForActions(20000));
         std::error_code ec;
+        if (pFileLeft != nullptr) {
+            *pFileLeft = fs::exists(m_root.Path("/tmp/page.xml"), ec);
+        }
+        if (pRemoved != nullptr) {
+            *pRemoved = pAction->IsFileRemoved();
+        }
         fs::remove(m_root.Path("/tmp/page.xml"), ec);
         *pSucceeded = pAction->IsOperationSucceed();
         std::unique_ptr<BroadSoftPage> pPage = pAction->TakePage();
@@ -79,8 +88,12 @@ TEST_F(BroadSoftPageActionTest, TheWorkerReadsAGoodPageAndCarriesItsRecordsAndCo
     Configure({"BsftGroup"});
     m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 3));
     bool bSucceeded = false;
-    const std::unique_ptr<BroadSoftPage> pPage = DownloadGroupPage(&bSucceeded);
+    bool bFileLeft = true;
+    bool bRemoved = false;
+    const std::unique_ptr<BroadSoftPage> pPage = DownloadGroupPage(&bSucceeded, &bFileLeft, &bRemoved);
     EXPECT_TRUE(bSucceeded);
+    EXPECT_FALSE(bFileLeft) << "the worker removes the file it has read";
+    EXPECT_TRUE(bRemoved);
     ASSERT_NE(pPage, nullptr);
     EXPECT_TRUE(pPage->bRead);
     EXPECT_EQ(pPage->strRefusal, "");
@@ -101,9 +114,43 @@ TEST_F(BroadSoftPageActionTest, ABrokenBodyIsRefusedWithItsReasonAndAFailedDownl
     EXPECT_TRUE(pPage->vecRecords.empty()) << "a body cut short is never read in part";
 
     m_xsi.Fail(m_xsi.PathOf(XsiDirectory::Group), 500, "<Group/>");
-    pPage = DownloadGroupPage(&bSucceeded);
+    bool bFileLeft = true;
+    bool bRemoved = true;
+    pPage = DownloadGroupPage(&bSucceeded, &bFileLeft, &bRemoved);
     EXPECT_FALSE(bSucceeded);
     EXPECT_EQ(pPage, nullptr);
+    EXPECT_FALSE(bFileLeft);
+    EXPECT_FALSE(bRemoved) << "a failed download has no file to remove";
+}
+
+// What the reader makes of local files that are not a downloaded page: a path naming no regular file is
+// not read and not refused; an empty or cut file is refused with pugixml's reason.
+TEST_F(BroadSoftPageActionTest, PathsThatAreNoPageAreNotReadAndEmptyFilesAreRefused) {
+    fs::create_directories(m_root.Path("/tmp/folder.xml"));
+    struct Case {
+        const char* pPath;
+        const char* pContent;  // null: no file is written
+        bool bRefused;
+    };
+    const Case kCases[] = {
+        {"/tmp/missing.xml", nullptr, false},
+        {"/tmp/folder.xml", nullptr, false},
+        {"/tmp/empty.xml", "", true},
+        {"/tmp/cut.xml", "<Group><totalAvailableRecords>1</totalAvailableRecords><entry>", true},
+        {"/tmp/good.xml", "<Group><totalAvailableRecords>1</totalAvailableRecords><entry/></Group>", false},
+    };
+    for (const Case& test : kCases) {
+        if (test.pContent != nullptr) {
+            std::ofstream(m_root.Path(test.pPath), std::ios::binary) << test.pContent;
+        }
+        BroadSoftPage page;
+        ReadBroadSoftPage(test.pPath, page);
+        EXPECT_EQ(!page.strRefusal.empty(), test.bRefused) << test.pPath << ": " << page.strRefusal;
+        const bool bGood = std::string(test.pPath) == "/tmp/good.xml";
+        EXPECT_EQ(page.bRead, bGood) << test.pPath;
+        EXPECT_EQ(page.vecRecords.size(), bGood ? 1u : 0u) << test.pPath;
+        EXPECT_EQ(page.strTotal, bGood ? "1" : "") << test.pPath;
+    }
 }
 
 // Every page is read before its answer reaches the model: the model never needs the file again.

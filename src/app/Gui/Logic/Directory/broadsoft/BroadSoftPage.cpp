@@ -3,8 +3,14 @@
 
 #include "BroadSoftPage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <iterator>
 #include <utility>
 
 #include <pugixml.hpp>
@@ -18,38 +24,89 @@ namespace NS_DIRECTORY {
 namespace {
 
 using MemberField = std::string BroadSoftMemberFields::*;
-struct NamedMemberField {
-    const char* pName;
-    MemberField pField;
+
+// Where an element of a Group or Enterprise entry goes. Fields from "mobile" on may also come inside
+// "additionalDetails"; the others only directly under the entry.
+struct MemberElement {
+    MemberField pField = nullptr;  // null: not a field
+    bool bDetail = false;          // also read inside "additionalDetails"
+    bool bDetails = false;         // the "additionalDetails" element itself
 };
 
-// Elements of a Group or Enterprise entry, in the order they are compared.
-const NamedMemberField kEntryFields[] = {
-    {"lastName", &BroadSoftMemberFields::m_strLastName},
-    {"firstName", &BroadSoftMemberFields::m_strFirstName},
-    {"userId", &BroadSoftMemberFields::m_strUserId},
-    {"groupId", &BroadSoftMemberFields::m_strGroupId},
-    {"number", &BroadSoftMemberFields::m_strNumber},
-    {"extension", &BroadSoftMemberFields::m_strExtension},
+struct NamedMemberElement {
+    const char* pName;
+    MemberElement element;
 };
-// Elements that may also come inside "additionalDetails".
-const NamedMemberField kDetailFields[] = {
-    {"mobile", &BroadSoftMemberFields::m_strMobile},
-    {"yahooId", &BroadSoftMemberFields::m_strYahooId},
+
+using Member = BroadSoftMemberFields;
+// Grouped by first letter, so an element name is compared only with the names that share its first letter.
+constexpr NamedMemberElement kMemberElements[] = {
+    {"additionalDetails", {nullptr, false, true}},
+    {"addressLine1", {&Member::m_strAddressLine1, true, false}},
+    {"addressLine2", {&Member::m_strAddressLine2, true, false}},
+    {"city", {&Member::m_strCity, true, false}},
+    {"country", {&Member::m_strCountry, true, false}},
+    {"department", {&Member::m_strDepartment, true, false}},
+    {"extension", {&Member::m_strExtension, false, false}},
+    {"emailAddress", {&Member::m_strEmailAddress, true, false}},
+    {"firstName", {&Member::m_strFirstName, false, false}},
+    {"groupId", {&Member::m_strGroupId, false, false}},
+    {"lastName", {&Member::m_strLastName, false, false}},
+    {"location", {&Member::m_strLocation, true, false}},
+    {"mobile", {&Member::m_strMobile, true, false}},
+    {"number", {&Member::m_strNumber, false, false}},
     // Xsi documents name the pager "pager"; "paper" is still read for servers that wrote it so.
-    {"pager", &BroadSoftMemberFields::m_strPaper},
-    {"paper", &BroadSoftMemberFields::m_strPaper},
-    {"emailAddress", &BroadSoftMemberFields::m_strEmailAddress},
-    {"title", &BroadSoftMemberFields::m_strTitle},
-    {"location", &BroadSoftMemberFields::m_strLocation},
-    {"addressLine1", &BroadSoftMemberFields::m_strAddressLine1},
-    {"addressLine2", &BroadSoftMemberFields::m_strAddressLine2},
-    {"city", &BroadSoftMemberFields::m_strCity},
-    {"state", &BroadSoftMemberFields::m_strState},
-    {"zip", &BroadSoftMemberFields::m_strZip},
-    {"country", &BroadSoftMemberFields::m_strCountry},
-    {"department", &BroadSoftMemberFields::m_strDepartment},
+    {"pager", {&Member::m_strPaper, true, false}},
+    {"paper", {&Member::m_strPaper, true, false}},
+    {"state", {&Member::m_strState, true, false}},
+    {"title", {&Member::m_strTitle, true, false}},
+    {"userId", {&Member::m_strUserId, false, false}},
+    {"yahooId", {&Member::m_strYahooId, true, false}},
+    {"zip", {&Member::m_strZip, true, false}},
 };
+
+// For each lower-case first letter, the range of kMemberElements whose names start with it.
+struct LetterRange {
+    std::size_t nBegin = 0;
+    std::size_t nEnd = 0;
+};
+constexpr std::size_t kLetters = 26;
+
+constexpr std::array<LetterRange, kLetters> MakeLetterRanges() {
+    std::array<LetterRange, kLetters> ranges{};
+    for (std::size_t n = 0; n < std::size(kMemberElements); ++n) {
+        LetterRange& range = ranges[static_cast<std::size_t>(kMemberElements[n].pName[0] - 'a')];
+        if (range.nEnd == 0) {
+            range.nBegin = n;
+        }
+        range.nEnd = n + 1;
+    }
+    return ranges;
+}
+constexpr std::array<LetterRange, kLetters> kLetterRanges = MakeLetterRanges();
+
+// The names sharing a first letter must be next to each other for their range to hold them all.
+constexpr bool AreLettersGrouped() {
+    std::size_t nCount = 0;
+    for (const LetterRange& range : kLetterRanges) {
+        nCount += range.nEnd - range.nBegin;
+    }
+    return nCount == std::size(kMemberElements);
+}
+static_assert(AreLettersGrouped(), "kMemberElements must keep names of one first letter together");
+
+MemberElement MemberElementOf(const char* pName) {
+    if (*pName < 'a' || *pName > 'z') {
+        return MemberElement{};
+    }
+    const LetterRange& range = kLetterRanges[static_cast<std::size_t>(*pName - 'a')];
+    for (std::size_t n = range.nBegin; n < range.nEnd; ++n) {
+        if (std::strcmp(pName + 1, kMemberElements[n].pName + 1) == 0) {
+            return kMemberElements[n].element;
+        }
+    }
+    return MemberElement{};
+}
 
 using CustomField = std::string ContactBroadSoftCustom::*;
 const std::pair<const char*, CustomField> kCustomFields[] = {
@@ -102,26 +159,97 @@ bool HasLatin1Declaration(const pugi::xml_document& doc) {
     return false;
 }
 
-bool SameName(const char* pName, const char* pFieldName) {
-    return *pName == *pFieldName && std::strcmp(pName, pFieldName) == 0;
+pugi::xml_parse_result ParseResult(pugi::xml_parse_status eStatus) {
+    pugi::xml_parse_result result;
+    result.status = eStatus;
+    return result;
 }
 
-template <std::size_t N>
-bool StoreMemberField(BroadSoftMemberFields& member, const char* pName, const pugi::xml_node& node,
-                      const NamedMemberField (&fields)[N]) {
-    for (const NamedMemberField& field : fields) {
-        if (SameName(pName, field.pName)) {
-            member.*field.pField = node.child_value();
-            return true;
+// Closes a file descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int nFd) : m_nFd(nFd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (m_nFd >= 0) {
+            ::close(m_nFd);
         }
     }
-    return false;
+    int Get() const { return m_nFd; }
+
+private:
+    int m_nFd;
+};
+
+// Reads up to nSize bytes; the count read, or -1 on a read error.
+long ReadUpTo(int nFd, char* pBuffer, std::size_t nSize) {
+    std::size_t nRead = 0;
+    while (nRead < nSize) {
+        const ssize_t nChunk = ::read(nFd, pBuffer + nRead, nSize - nRead);
+        if (nChunk < 0 && errno == EINTR) {
+            continue;
+        }
+        if (nChunk < 0) {
+            return -1;
+        }
+        if (nChunk == 0) {
+            break;
+        }
+        nRead += static_cast<std::size_t>(nChunk);
+    }
+    return static_cast<long>(nRead);
+}
+
+bool IsRegularFile(const std::string& strReal) {
+    struct stat info {};
+    return ::stat(strReal.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Parses a file (a real path) as load_file would, from one read into a buffer the document then owns and
+// parses in place. bRegular tells whether the path names a regular file; when it does not, the result is
+// status_file_not_found and the document is left as it was.
+pugi::xml_parse_result LoadRegularFile(pugi::xml_document& doc, const std::string& strReal,
+                                       pugi::xml_encoding eEncoding, bool& bRegular) {
+    const FileDescriptor file(::open(strReal.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (file.Get() < 0) {
+        bRegular = IsRegularFile(strReal);
+        return ParseResult(pugi::status_file_not_found);
+    }
+    bRegular = ::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode);
+    if (!bRegular) {
+        return ParseResult(pugi::status_file_not_found);
+    }
+    const std::size_t nSize = static_cast<std::size_t>(info.st_size);
+    auto* pBuffer = static_cast<char*>(pugi::get_memory_allocation_function()(nSize + 1));
+    if (pBuffer == nullptr) {
+        return ParseResult(pugi::status_out_of_memory);
+    }
+    const long nRead = ReadUpTo(file.Get(), pBuffer, nSize);
+    if (nRead < 0) {
+        pugi::get_memory_deallocation_function()(pBuffer);
+        return ParseResult(pugi::status_io_error);
+    }
+    const unsigned kOptions = pugi::parse_default | pugi::parse_declaration;
+    return doc.load_buffer_inplace_own(pBuffer, static_cast<std::size_t>(nRead), kOptions, eEncoding);
+}
+
+// The text of an element (its first text or CDATA child) into a field: built once and moved in, which
+// costs less than assigning over the field.
+void StoreText(std::string& strField, const pugi::xml_node& element) {
+    const char* pText = element.child_value();
+    strField = std::string(pText, std::strlen(pText));
 }
 
 void ReadMemberDetails(BroadSoftMemberFields& member, const pugi::xml_node& details) {
     for (pugi::xml_node detail = details.first_child(); detail; detail = detail.next_sibling()) {
-        if (detail.type() == pugi::node_element) {
-            StoreMemberField(member, detail.name(), detail, kDetailFields);
+        if (detail.type() != pugi::node_element) {
+            continue;
+        }
+        const MemberElement element = MemberElementOf(detail.name());
+        if (element.bDetail) {
+            StoreText(member.*element.pField, detail);
         }
     }
 }
@@ -131,15 +259,12 @@ void ReadMemberEntry(BroadSoftMemberFields& member, const pugi::xml_node& entry)
         if (node.type() != pugi::node_element) {
             continue;
         }
-        const char* pName = node.name();
-        if (StoreMemberField(member, pName, node, kEntryFields)) {
-            continue;
-        }
-        if (std::strcmp(pName, "additionalDetails") == 0) {
+        const MemberElement element = MemberElementOf(node.name());
+        if (element.pField != nullptr) {
+            StoreText(member.*element.pField, node);
+        } else if (element.bDetails) {
             ReadMemberDetails(member, node);
-            continue;
         }
-        StoreMemberField(member, pName, node, kDetailFields);
     }
 }
 
@@ -229,14 +354,13 @@ bool ReadPageEntries(const pugi::xml_node& root, BroadSoftRecords& vecRecords) {
 bool LoadBroadSoftDocument(pugi::xml_document& doc, const std::string& strPath, std::string& strRefusal) {
     strRefusal.clear();
     const std::string strReal = ETL_MiscHelper::pathMapToRoot(strPath);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(strReal, ec)) {
+    bool bRegular = false;
+    pugi::xml_parse_result result = LoadRegularFile(doc, strReal, pugi::encoding_auto, bRegular);
+    if (!bRegular) {
         return false;
     }
-    const unsigned kOptions = pugi::parse_default | pugi::parse_declaration;
-    pugi::xml_parse_result result = doc.load_file(strReal.c_str(), kOptions, pugi::encoding_auto);
     if (result && HasLatin1Declaration(doc) && result.encoding != pugi::encoding_latin1) {
-        result = doc.load_file(strReal.c_str(), kOptions, pugi::encoding_latin1);
+        result = LoadRegularFile(doc, strReal, pugi::encoding_latin1, bRegular);
     }
     if (!result) {
         strRefusal = result.description();

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "BaseHelper.h"
+
 namespace NS_DIRECTORY {
 
 CBroadSoftPageAction* CBroadSoftPageAction::Create(const std::string& strLocalPath,
@@ -29,7 +31,9 @@ bool CBroadSoftPageAction::Exec() {
         m_pPage = std::move(pPage);
     } catch (const std::bad_alloc&) {
         m_pPage.reset();
+        return bDownloaded;
     }
+    m_bFileRemoved = ETL_MiscHelper::fileRemove(GetFilePath());
     return bDownloaded;
 }
 

@@ -16,11 +16,13 @@ public:
     // empty URL or out of memory.
     static CBroadSoftPageAction* Create(const std::string& strLocalPath, const std::string& strRemoteUrl);
 
-    // Downloads, then reads the page from the downloaded file.
+    // Downloads, then reads the page from the downloaded file and removes the file once it was read.
     bool Exec() override;
     // The page read after a successful download, once; null when the download failed, and when memory ran
     // out while reading (the file is still there to be read again).
     std::unique_ptr<BroadSoftPage> TakePage();
+    // Whether Exec already removed the downloaded file, having read it.
+    bool IsFileRemoved() const { return m_bFileRemoved; }
 
 protected:
     ~CBroadSoftPageAction() override = default;
@@ -30,6 +32,7 @@ private:
         : CNetworkFileAction(strLocalPath, strRemoteUrl) {}
 
     std::unique_ptr<BroadSoftPage> m_pPage;
+    bool m_bFileRemoved = false;
 };
 
 }  // namespace NS_DIRECTORY

@@ -1,6 +1,6 @@
 #pragma once
 // The records one network directory entry becomes, by directory kind, with their checked casts, the name
-// each shows and the copy into the GUI's record.
+// each shows and the copy into the GUI's record. A new record is as Reset() leaves it: every string empty.
 
 #include <string>
 
@@ -60,14 +60,14 @@ struct BroadSoftMemberFields {
 
 class ContactBroadSoftGroup : public ContactBroadSoftItemBase, public BroadSoftMemberFields {
 public:
-    ContactBroadSoftGroup() : ContactBroadSoftItemBase(BSFT_ITEM_GROUP) { Reset(); }
+    ContactBroadSoftGroup() : ContactBroadSoftItemBase(BSFT_ITEM_GROUP) {}
     void Reset() { ResetFields(); }
     std::string GetDisplayName() const override;
 };
 
 class ContactBroadSoftEnterprise : public ContactBroadSoftItemBase, public BroadSoftMemberFields {
 public:
-    ContactBroadSoftEnterprise() : ContactBroadSoftItemBase(BSFT_ITEM_ENTERPRISE) { Reset(); }
+    ContactBroadSoftEnterprise() : ContactBroadSoftItemBase(BSFT_ITEM_ENTERPRISE) {}
     void Reset() { ResetFields(); }
     std::string GetDisplayName() const override;
 };
@@ -75,7 +75,7 @@ public:
 // A Personal or Common entry: a name and a number.
 class ContactBroadSoftPersonal : public ContactBroadSoftItemBase {
 public:
-    ContactBroadSoftPersonal() : ContactBroadSoftItemBase(BSFT_ITEM_PERSONAL) { Reset(); }
+    ContactBroadSoftPersonal() : ContactBroadSoftItemBase(BSFT_ITEM_PERSONAL) {}
     void Reset();
     std::string GetDisplayName() const override { return m_strName; }
 
@@ -85,7 +85,7 @@ public:
 
 class ContactBroadSoftCommon : public ContactBroadSoftItemBase {
 public:
-    ContactBroadSoftCommon() : ContactBroadSoftItemBase(BSFT_ITEM_COMMON) { Reset(); }
+    ContactBroadSoftCommon() : ContactBroadSoftItemBase(BSFT_ITEM_COMMON) {}
     void Reset();
     std::string GetDisplayName() const override { return m_strName; }
 
@@ -95,7 +95,7 @@ public:
 
 class ContactBroadSoftCustom : public ContactBroadSoftItemBase {
 public:
-    ContactBroadSoftCustom() : ContactBroadSoftItemBase(BSFT_ITEM_CUSTOM) { Reset(); }
+    ContactBroadSoftCustom() : ContactBroadSoftItemBase(BSFT_ITEM_CUSTOM) {}
     void Reset();
     std::string GetDisplayName() const override;
 

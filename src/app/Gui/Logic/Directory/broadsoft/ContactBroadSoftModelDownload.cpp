@@ -1,6 +1,7 @@
 // Downloads: the connection probe, the custom-directory list, directory pages with their GUI messages, the
 // GUI's page requests by click action, and the refresh timer.
 
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -32,6 +33,29 @@ constexpr std::size_t kPagesOnTheirWay = 3;
 
 std::string TemporaryFilePath(int nIndex) {
     return "/tmp/" + CommonAPI_FormatString("BroadSoftDirectory_%d.xml", nIndex);
+}
+
+// The names in rotation, made once.
+const std::string& RotatingFilePath(int nIndex) {
+    static const std::array<std::string, kRotatingFileCount> s_arrPaths = [] {
+        std::array<std::string, kRotatingFileCount> arrPaths;
+        for (int n = 0; n < kRotatingFileCount; ++n) {
+            arrPaths[static_cast<std::size_t>(n)] = TemporaryFilePath(n);
+        }
+        return arrPaths;
+    }();
+    return s_arrPaths[static_cast<std::size_t>(nIndex)];
+}
+
+// Characters that percent-encoding leaves as they are.
+bool IsUnreserved(const std::string& strText) {
+    for (const char c : strText) {
+        const bool bAlnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!bAlnum && c != '-' && c != '.' && c != '_' && c != '~') {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::size_t FindPagingQuery(const std::string& strUrl) {
@@ -81,7 +105,8 @@ void CContactBroadSoftModel::AddUrlParameter(std::string& strUrl, const std::str
     }
     strUrl += strUrl.find('?') == std::string::npos ? "?" : "&";
     strUrl += strKey + "=";
-    const std::string strEncoded = CommonAPI_UrlEncode(strValue);
+    // Text of unreserved characters only, such as a paging number, encodes to itself.
+    const std::string strEncoded = IsUnreserved(strValue) ? strValue : CommonAPI_UrlEncode(strValue);
     strUrl += bWildcard ? "*" + strEncoded + "*" : strEncoded;
     if (!bExact) {
         strUrl += "/i";
@@ -234,7 +259,7 @@ bool CContactBroadSoftModel::MyHandOver(NS_TA::CNetworkFileAction* pAction) {
 std::string CContactBroadSoftModel::MyNextFilePath() {
     for (int nTry = 0; nTry < kRotatingFileCount; ++nTry) {
         m_nFileIndex = (m_nFileIndex + 1) % kRotatingFileCount;
-        const std::string strPath = TemporaryFilePath(m_nFileIndex);
+        const std::string& strPath = RotatingFilePath(m_nFileIndex);
         if (!MyIsFilePathInUse(strPath)) {
             return strPath;
         }
@@ -467,8 +492,11 @@ void CContactBroadSoftModel::MyOnCustomListAnswered(NS_TA::CNetworkFileAction* p
 }
 
 void CContactBroadSoftModel::MyFinishAction(NS_TA::CNetworkFileAction* pAction) {
-    // Downloads and uploads own their temporary file; a delete has none.
-    if (!pAction->IsDelete()) {
+    // Downloads and uploads own their temporary file; a delete has none, and a page download removed its
+    // file once it had read it.
+    const auto* pPageAction = dynamic_cast<const CBroadSoftPageAction*>(pAction);
+    const bool bFileRemoved = pPageAction != nullptr && pPageAction->IsFileRemoved();
+    if (!pAction->IsDelete() && !bFileRemoved) {
         RemoveLocalFile(pAction->GetFilePath());
     }
     m_mapRunning.erase(pAction);
