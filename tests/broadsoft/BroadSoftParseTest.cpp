@@ -216,6 +216,9 @@ TEST_F(BroadSoftParseTest, RefusedDocumentsLeaveTheListAsItWas) {
         "<Unknown><entry><firstName>X</firstName></entry></Unknown>",
         strGood.substr(0, strGood.size() - 12),  // a body cut short
         "<Group><entry><firstName>X</firstName></entry>",
+        // NUL bytes end the document where they stand, however the bytes after them would close it.
+        strGood.substr(0, strGood.size() - 1) + std::string("\0\0\3>", 4),
+        strGood.substr(0, strGood.size() - 8) + std::string("\0", 1) + strGood.substr(strGood.size() - 8),
     };
     for (const std::string& strDoc : kBad) {
         EXPECT_FALSE(Parse("Group", strDoc)) << strDoc;
@@ -236,7 +239,7 @@ TEST_F(BroadSoftParseTest, RefusedDocumentsLeaveTheListAsItWas) {
     EXPECT_THAT(Names("Group"), ElementsAre("Old,", "Two,"));
     ASSERT_TRUE(Parse("Group", strLater, 3));
     EXPECT_THAT(Names("Group"), ElementsAre("Old,", "Two,")) << "a page answering another start is dropped";
-    ASSERT_TRUE(Parse("Group", strGood));
+    ASSERT_TRUE(Parse("Group", strGood + std::string(1, '\0'))) << "what follows the end is not read";
     EXPECT_THAT(Names("Group"), ElementsAre("New,"));
 }
 

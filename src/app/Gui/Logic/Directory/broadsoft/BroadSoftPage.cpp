@@ -232,7 +232,15 @@ pugi::xml_parse_result LoadRegularFile(pugi::xml_document& doc, const std::strin
         return ParseResult(pugi::status_io_error);
     }
     const unsigned kOptions = pugi::parse_default | pugi::parse_declaration;
-    return doc.load_buffer_inplace_own(pBuffer, static_cast<std::size_t>(nRead), kOptions, eEncoding);
+    const std::size_t nLength = static_cast<std::size_t>(nRead);
+    if (std::memchr(pBuffer, '\0', nLength) != nullptr) {
+        // The parser stops at a NUL byte. In place it then judges the document by the buffer's real last
+        // byte, so "</root\0>" would close the root; on a copy it sees the end it added, as a file read does.
+        const pugi::xml_parse_result result = doc.load_buffer(pBuffer, nLength, kOptions, eEncoding);
+        pugi::get_memory_deallocation_function()(pBuffer);
+        return result;
+    }
+    return doc.load_buffer_inplace_own(pBuffer, nLength, kOptions, eEncoding);
 }
 
 // The text of an element (its first text or CDATA child) into a field: built once and moved in, which
