@@ -128,6 +128,26 @@ TEST(UnicodeText, KeypadDigitsOfEveryScript) {
     }
 }
 
+// Names of two-byte characters take their keys from a table; a name with a character of three bytes takes
+// them character by character through its folded form. Both must give the same keys for every character,
+// also beside ill-formed bytes and with several keys to a character.
+TEST(UnicodeText, KeysOfTwoByteCharactersMatchTheFoldedForm) {
+    const std::string strNoKey = "\xE6\x9D\xB1";  // a letter of no keypad here, written in three bytes
+    for (unsigned cp = 0x80; cp < 0x800; ++cp) {
+        const std::string strChar = {static_cast<char>(0xC0 | (cp >> 6)),
+                                     static_cast<char>(0x80 | (cp & 0x3F))};
+        for (const std::string& strName :
+             {strChar, "Ab" + strChar + "\xFF" + strChar, "\xC3" + strChar + "z\xD0"}) {
+            EXPECT_EQ(CommonUnits_ToKeyString(strName), CommonUnits_ToKeyString(strNoKey + strName))
+                << std::hex << cp;
+        }
+    }
+    EXPECT_EQ(CommonUnits_ToKeyString("\xC5\x89"), "6");  // ŉ folds to two characters, one of them a letter
+    EXPECT_EQ(CommonUnits_ToKeyString("Stra\xC3\x9F"
+                                      "e"),
+              "7872773");
+}
+
 // Narrowing a search is sound only when every prefix of a matching key matches too; keys are typed byte
 // by byte here, so they also end inside characters and hold ill-formed bytes.
 TEST(UnicodeText, EveryBytePrefixOfAMatchingKeyMatches) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -203,14 +204,8 @@ bool AsciiKeyString(const std::string& strName, char (&szKeys)[kAsciiKeyRoom], s
     return true;
 }
 
-}  // namespace
-
-std::string CommonUnits_ToKeyString(const std::string& strName) {
-    char szAsciiKeys[kAsciiKeyRoom];
-    size_t nAsciiKeys = 0;
-    if (AsciiKeyString(strName, szAsciiKeys, &nAsciiKeys)) {
-        return std::string(szAsciiKeys, nAsciiKeys);
-    }
+// The keys of any text, character by character through its folded form.
+std::string KeysOfFolded(const std::string& strName) {
     const AsciiKeys& ascii = AsciiKeyTable();
     // ASCII text folds to itself.
     const bool bAscii = etl_text::IsAscii(strName);
@@ -249,6 +244,103 @@ std::string CommonUnits_ToKeyString(const std::string& strName) {
         i += nSequence;
     }
     return std::string(pKeys, nKeys);
+}
+
+// The keys of every character written in two bytes (U+0080 to U+07FF: the Latin, Greek and Cyrillic
+// letters), worked out once. Every character folds on its own, so a text's keys are its characters' keys
+// one after another, and an ill-formed byte has none.
+class TwoByteKeys {
+public:
+    static constexpr uint32_t kFirst = 0x80;
+    static constexpr uint32_t kEnd = 0x800;
+    static constexpr size_t kMostKeys = 7;
+
+    TwoByteKeys() {
+        for (uint32_t cp = kFirst; cp < kEnd; ++cp) {
+            const char szChar[] = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)),
+                                   '\0'};
+            const std::string strKeys = KeysOfFolded(szChar);
+            Entry& entry = m_entries[cp - kFirst];
+            entry.nLength = strKeys.size() <= kMostKeys ? static_cast<uint8_t>(strKeys.size()) : kTooMany;
+            strKeys.copy(entry.szKeys, kMostKeys);
+        }
+    }
+
+    // Appends the keys of the character; false when it has more than kMostKeys of them.
+    bool Append(uint32_t cp, char* pKeys, size_t* pCount) const {
+        const Entry& entry = m_entries[cp - kFirst];
+        if (entry.nLength == kTooMany) {
+            return false;
+        }
+        std::memcpy(pKeys + *pCount, entry.szKeys, kMostKeys);
+        *pCount += entry.nLength;
+        return true;
+    }
+
+private:
+    static constexpr uint8_t kTooMany = 0xFF;
+    struct Entry {
+        char szKeys[kMostKeys];
+        uint8_t nLength;
+    };
+    Entry m_entries[kEnd - kFirst];
+};
+
+const TwoByteKeys& TwoByteKeyTable() {
+    static const TwoByteKeys table;
+    return table;
+}
+
+// The keys of a name of ASCII and two-byte characters and ill-formed bytes, in one pass; false for any
+// other name or one whose keys may not fit the buffer.
+constexpr size_t kTableKeyRoom = 256;
+bool TableKeyString(const std::string& strName, char (&szKeys)[kTableKeyRoom], size_t* pKeys) {
+    const AsciiKeys& ascii = AsciiKeyTable();
+    const TwoByteKeys& twoByte = TwoByteKeyTable();
+    const char* pText = strName.data();
+    const size_t nSize = strName.size();
+    size_t nKeys = 0;
+    for (size_t i = 0; i < nSize;) {
+        if (nKeys + TwoByteKeys::kMostKeys > kTableKeyRoom) {
+            return false;
+        }
+        const auto nByte = static_cast<unsigned char>(pText[i]);
+        if (nByte < 0x80) {
+            szKeys[nKeys] = ascii.keys[nByte];
+            nKeys += szKeys[nKeys] != 0 ? 1 : 0;
+            ++i;
+            continue;
+        }
+        uint32_t nCodePoint = 0;
+        bool bTruncated = false;
+        const size_t nSequence = etl_text::DecodeUtf8(pText + i, nSize - i, nCodePoint, bTruncated);
+        if (nSequence == 0) {
+            ++i;  // an ill-formed byte is no letter
+            continue;
+        }
+        if (nSequence != 2 || !twoByte.Append(nCodePoint, szKeys, &nKeys)) {
+            return false;
+        }
+        i += nSequence;
+    }
+    *pKeys = nKeys;
+    return true;
+}
+
+}  // namespace
+
+std::string CommonUnits_ToKeyString(const std::string& strName) {
+    char szAsciiKeys[kAsciiKeyRoom];
+    size_t nAsciiKeys = 0;
+    if (AsciiKeyString(strName, szAsciiKeys, &nAsciiKeys)) {
+        return std::string(szAsciiKeys, nAsciiKeys);
+    }
+    char szTableKeys[kTableKeyRoom];
+    size_t nTableKeys = 0;
+    if (TableKeyString(strName, szTableKeys, &nTableKeys)) {
+        return std::string(szTableKeys, nTableKeys);
+    }
+    return KeysOfFolded(strName);
 }
 
 void CommonUnits_SetErrorId(int nErrorId) {

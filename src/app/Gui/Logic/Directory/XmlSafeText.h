@@ -18,6 +18,9 @@ namespace NS_DIRECTORY {
 // True when the text already follows the rule.
 bool IsXmlSafeText(const std::string& strText);
 bool IsXmlSafeText(const char* pText, std::size_t nSize);
+// True when every byte is printable ASCII (0x20 to 0x7F): such text follows the rule and holds no white
+// space but the space.
+bool IsPlainAsciiText(const char* pText, std::size_t nSize);
 // Applies the rule in place; true when the text changed.
 bool MakeXmlSafeText(std::string& strText);
 // The text with the rule applied.

@@ -40,55 +40,38 @@ private:
     std::string m_strPiece;
 };
 
-using ContactAttributeReader = void (*)(const pugi::xml_attribute&, CContactGeneralModel::ItemData&,
-                                        CContactFileFormat&);
-
-struct ContactAttribute {
-    std::string_view name;
-    ContactAttributeReader read;
+// The contact attributes in the order the contact file is written, so a file written here is read with one
+// name test per attribute.
+enum ContactAttribute {
+    DISPLAY_NAME,
+    OFFICE_NUMBER,
+    MOBILE_NUMBER,
+    OTHER_NUMBER,
+    LINE,
+    RING,
+    GROUP_ID_NAME,
+    DEFAULT_PHOTO,
+    SELECTED_PHOTO,
+    IS_FAVORATE,
+    NAME_INDEX,
+    CONTACT_ATTRIBUTE_COUNT
+};
+const char* const kContactAttributeNames[CONTACT_ATTRIBUTE_COUNT] = {
+    "display_name",  "office_number", "mobile_number",  "other_number", "line",       "ring",
+    "group_id_name", "default_photo", "selected_photo", "is_favorate",  "name_index",
 };
 
-using Item = CContactGeneralModel::ItemData;
-using Format = CContactFileFormat;
-
-// In the order the contact file is written, so a file written here is read with one name test per attribute.
-const ContactAttribute kContactAttributes[] = {
-    {"display_name",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strDisplayName = a.value(); }},
-    {"office_number",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOfficeNumber = a.value(); }},
-    {"mobile_number",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strMobileNumber = a.value(); }},
-    {"other_number",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_strOtherNumber = a.value(); }},
-    {"line",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_nLine = Format::ParseInt(a.value()); }},
-    {"ring",
-     [](const pugi::xml_attribute& a, Item& item, Format& f) { item.m_strRing = f.ConvertRing(a.value()); }},
-    {"group_id_name", [](const pugi::xml_attribute& a, Item& item,
-                         Format&) { item.m_nGroupId = Format::ParseInt(a.value()); }},
-    {"default_photo", [](const pugi::xml_attribute& a, Item& item,
-                         Format& f) { item.m_strDefaultPhoto = f.ConvertPhoto(a.value()); }},
-    {"selected_photo", [](const pugi::xml_attribute& a, Item& item,
-                          Format&) { item.m_nSelectedPhoto = Format::ParseInt(a.value()); }},
-    {"is_favorate",
-     [](const pugi::xml_attribute& a, Item& item, Format&) { item.m_bFavorate = Format::IsFlagSet(a); }},
-    {"name_index", [](const pugi::xml_attribute&, Item&, Format&) {}},
-};
-constexpr size_t kContactAttributeCount = sizeof(kContactAttributes) / sizeof(kContactAttributes[0]);
-
-// The attribute expected next is tried first, so a file written here costs one name test per attribute.
-const ContactAttribute* FindContactAttribute(const char* pName, size_t nExpected) {
-    if (nExpected < kContactAttributeCount &&
-        std::strcmp(pName, kContactAttributes[nExpected].name.data()) == 0) {
-        return &kContactAttributes[nExpected];
+// The attribute expected next is tried first; CONTACT_ATTRIBUTE_COUNT for a name of none.
+size_t FindContactAttribute(const char* pName, size_t nExpected) {
+    if (nExpected < CONTACT_ATTRIBUTE_COUNT && std::strcmp(pName, kContactAttributeNames[nExpected]) == 0) {
+        return nExpected;
     }
-    for (const ContactAttribute& attribute : kContactAttributes) {
-        if (std::strcmp(pName, attribute.name.data()) == 0) {
-            return &attribute;
+    for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
+        if (std::strcmp(pName, kContactAttributeNames[nIndex]) == 0) {
+            return nIndex;
         }
     }
-    return nullptr;
+    return CONTACT_ATTRIBUTE_COUNT;
 }
 
 }  // namespace
@@ -109,6 +92,7 @@ const std::string& CContactFileFormat::PathForms::Convert(const char* pPath) {
         if (m_bToReal) {
             MakeXmlSafeText(strConverted);  // before the conversion, which a cleaned-away character may hide
             CommonUnits_Hide2Real(strConverted, m_nFileType);
+            MakeXmlSafeText(strConverted);  // and after it: the real form must follow the rule as well
         } else {
             CommonUnits_Real2Hide(strConverted, m_nFileType);
         }
@@ -131,19 +115,87 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
 }
 
 void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
-                                     bool bTextsSafe) {
+                                     ValueForm eForm) {
+    m_eForm = eForm;
     size_t nExpected = 0;
     for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
-        const ContactAttribute* pAttribute = FindContactAttribute(attr.name(), nExpected);
-        if (pAttribute != nullptr) {
-            pAttribute->read(attr, item, *this);
-            nExpected = static_cast<size_t>(pAttribute - kContactAttributes) + 1;
+        const size_t nFound = FindContactAttribute(attr.name(), nExpected);
+        switch (nFound) {
+            case DISPLAY_NAME:
+                TakeText(item.m_strDisplayName = attr.value());
+                break;
+            case OFFICE_NUMBER:
+                TakeText(item.m_strOfficeNumber = attr.value());
+                break;
+            case MOBILE_NUMBER:
+                TakeText(item.m_strMobileNumber = attr.value());
+                break;
+            case OTHER_NUMBER:
+                TakeText(item.m_strOtherNumber = attr.value());
+                break;
+            case LINE:
+                item.m_nLine = ParseInt(attr.value());
+                break;
+            case RING:
+                item.m_strRing = ReadRing(attr.value());
+                break;
+            case GROUP_ID_NAME:
+                item.m_nGroupId = ParseInt(attr.value());
+                break;
+            case DEFAULT_PHOTO:
+                item.m_strDefaultPhoto = ReadPhoto(attr.value());
+                break;
+            case SELECTED_PHOTO:
+                item.m_nSelectedPhoto = ParseInt(attr.value());
+                break;
+            case IS_FAVORATE:
+                item.m_bFavorate = IsFlagSet(attr);
+                break;
+            case NAME_INDEX:  // never read: worked out from the name below
+                break;
+            default:  // not an attribute of the contact file
+                continue;
         }
-    }
-    if (!bTextsSafe) {
-        CContactGeneralModel::MyMakeXmlSafe(item);
+        nExpected = nFound + 1;
     }
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
+}
+
+namespace {
+
+bool IsWhiteSpace(char c) {
+    return c == '\t' || c == '\n' || c == '\r';
+}
+
+// Whether the text holds a tab, a line feed or a carriage return.
+bool HoldsWhiteSpace(const char* pText) {
+    for (; *pText != '\0'; ++pText) {
+        if (static_cast<unsigned char>(*pText) < 0x20 && IsWhiteSpace(*pText)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void CContactFileFormat::TakeText(std::string& strText) const {
+    if (IsPlainAsciiText(strText.data(), strText.size())) {
+        return;
+    }
+    if (m_eForm == RAW_WHITESPACE) {
+        std::replace_if(strText.begin(), strText.end(), IsWhiteSpace, ' ');
+    }
+    MakeXmlSafeText(strText);
+}
+
+const std::string& CContactFileFormat::MyReadPath(PathForms& forms, const char* pValue) {
+    if (m_eForm == DEFAULT_PARSE || !HoldsWhiteSpace(pValue)) {
+        return forms.Convert(pValue);
+    }
+    m_strScratch = pValue;
+    std::replace_if(m_strScratch.begin(), m_strScratch.end(), IsWhiteSpace, ' ');
+    return forms.Convert(m_strScratch.c_str());
 }
 
 void CContactFileFormat::AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group) {
@@ -191,6 +243,15 @@ pugi::xml_node CContactFileFormat::AppendRoot(pugi::xml_document& doc, const cha
 }
 
 int CContactFileFormat::ParseInt(const char* pText) {
+    // Up to nine plain digits, the form the files are written in, cannot overflow.
+    int nPlain = 0;
+    const char* pDigit = pText;
+    for (; pDigit - pText < 9 && *pDigit >= '0' && *pDigit <= '9'; ++pDigit) {
+        nPlain = nPlain * 10 + (*pDigit - '0');
+    }
+    if (*pDigit == '\0' && pDigit != pText) {
+        return nPlain;
+    }
     while (*pText == ' ' || (*pText >= '\t' && *pText <= '\r')) {
         ++pText;
     }

@@ -22,15 +22,23 @@ public:
     // file written elsewhere may hold what a save could not write back (ring and photo paths before they
     // are converted to their real form).
     CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
-    // The digit-key name is always recomputed from the (cleaned) name, never read. bTextsSafe: the caller
-    // knows that every text of the element already follows the rule.
+    // How the element's attribute values were parsed: with pugixml's default options, or with white space
+    // left raw (without parse_wconv_attribute, with parse_eol, from text holding no character reference),
+    // where each tab, line feed or carriage return of a value read counts as the space a default parse gives.
+    enum ValueForm { DEFAULT_PARSE, RAW_WHITESPACE };
+    // The digit-key name is always recomputed from the (cleaned) name, never read.
     void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
-                     bool bTextsSafe = false);
+                     ValueForm eForm = DEFAULT_PARSE);
     void AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group);
     void AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item);
 
     const std::string& ConvertRing(const char* pPath) { return m_ring.Convert(pPath); }
     const std::string& ConvertPhoto(const char* pPath) { return m_photo.Convert(pPath); }
+    // A stored path of the element being read, in its real form.
+    const std::string& ReadRing(const char* pValue) { return MyReadPath(m_ring, pValue); }
+    const std::string& ReadPhoto(const char* pValue) { return MyReadPath(m_photo, pValue); }
+    // A text of the element being read, made to follow the rule.
+    void TakeText(std::string& strText) const;
 
     // A file that does not parse to its end counts as unreadable as a whole.
     static bool LoadDocument(pugi::xml_document& doc, const std::string& strPath);
@@ -59,8 +67,12 @@ private:
         const std::pair<const std::string, std::string>* m_pLast = nullptr;  // map nodes stay put
     };
 
+    const std::string& MyReadPath(PathForms& forms, const char* pValue);
+
     PathForms m_ring;
     PathForms m_photo;
+    ValueForm m_eForm = DEFAULT_PARSE;  // of the element being read
+    std::string m_strScratch;
 };
 
 }  // namespace NS_DIRECTORY

@@ -7,7 +7,6 @@
 #include <pugixml.hpp>
 
 #include "ContactFileFormat.h"
-#include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
 
@@ -46,8 +45,6 @@ std::size_t NextCut(std::string_view text, std::size_t nFrom, std::size_t nLimit
     return nFound == std::string_view::npos ? nLimit : nFound;
 }
 
-// Text that follows the rule of XmlSafeText.h and holds no character reference: whatever a parse reads from
-// it is a part of it or ASCII put for a named escape, so it follows the rule as well.
 // Whether the text holds the two characters one after the other; the search runs on the second, which is
 // rare in a contact file.
 bool Holds(std::string_view text, char cFirst, char cSecond) {
@@ -64,15 +61,29 @@ bool Holds(std::string_view text, char cFirst, char cSecond) {
     return false;
 }
 
-bool ReadsXmlSafe(std::string_view text) {
-    return IsXmlSafeText(text.data(), text.size()) && !Holds(text, '&', '#');
+// The options a piece parsed in place as a fragment is parsed with, and how its attribute values come out.
+// Escapes are left alone in a piece without '&', where there is none. White space in attribute values is
+// left raw unless the piece holds a character reference: the reader then counts each tab and line feed of
+// a value as a space, which is what the conversion gives (with parse_eol a value holds no carriage return),
+// while a reference could put a tab or line feed there that the conversion must keep.
+unsigned PieceOptions(std::string_view part, CContactFileFormat::ValueForm* pForm) {
+    if (std::memchr(part.data(), '&', part.size()) == nullptr) {
+        *pForm = CContactFileFormat::RAW_WHITESPACE;
+        return kPieceOptions & ~(pugi::parse_escapes | pugi::parse_wconv_attribute);
+    }
+    if (Holds(part, '&', '#')) {
+        *pForm = CContactFileFormat::DEFAULT_PARSE;
+        return kPieceOptions;
+    }
+    *pForm = CContactFileFormat::RAW_WHITESPACE;
+    return kPieceOptions & ~pugi::parse_wconv_attribute;
 }
 
-void ReadChildren(const pugi::xml_node& parent, bool bTextsSafe, CContactFileFormat& format,
-                  CContactFileReader::ItemList* pRecords) {
+void ReadChildren(const pugi::xml_node& parent, CContactFileFormat::ValueForm eForm,
+                  CContactFileFormat& format, CContactFileReader::ItemList* pRecords) {
     for (pugi::xml_node node = parent.child(kContactName); node; node = node.next_sibling(kContactName)) {
         auto pItem = std::make_unique<CContactGeneralModel::ItemData>();
-        format.ReadContact(node, *pItem, bTextsSafe);
+        format.ReadContact(node, *pItem, eForm);
         pRecords->push_back(std::move(pItem));
     }
 }
@@ -140,19 +151,20 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         if (!result || result.encoding != pugi::encoding_utf8 || !root || root != head.last_child()) {
             return false;
         }
-        ReadChildren(root, ReadsXmlSafe(strHead), format, pRecords);
+        ReadChildren(root, CContactFileFormat::DEFAULT_PARSE, format, pRecords);
     }
     pugi::xml_document piece;
     for (std::size_t nFrom = nFirstCut; nFrom < nClosing;) {
         const std::size_t nTo = NextCut(text, nFrom + kPieceBytes, nClosing);
         char* pPart = fileText.pChars.get() + nFrom;
         const std::string_view part(pPart, nTo - nFrom);
-        const bool bTextsSafe = ReadsXmlSafe(part);
         piece.reset();
         pugi::xml_node parent = piece;
         bool bParsed = false;
+        CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
         if (!Holds(part, '<', '!')) {
-            bParsed = piece.load_buffer_inplace(pPart, part.size(), kPieceOptions, pugi::encoding_utf8);
+            const unsigned nOptions = PieceOptions(part, &eForm);
+            bParsed = piece.load_buffer_inplace(pPart, part.size(), nOptions, pugi::encoding_utf8);
         } else {
             parent = piece.append_child(kRootName);
             bParsed = parent.append_buffer(part.data(), part.size(), kPieceOptions, pugi::encoding_utf8);
@@ -160,7 +172,7 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         if (!bParsed) {
             return false;
         }
-        ReadChildren(parent, bTextsSafe, format, pRecords);
+        ReadChildren(parent, eForm, format, pRecords);
         nFrom = nTo;
     }
     return true;
