@@ -184,26 +184,6 @@ const AsciiKeys& AsciiKeyTable() {
     return table;
 }
 
-// The keys of an ASCII name that fits the buffer, in one pass; false for any other name.
-constexpr size_t kAsciiKeyRoom = 128;
-bool AsciiKeyString(const std::string& strName, char (&szKeys)[kAsciiKeyRoom], size_t* pKeys) {
-    const AsciiKeys& ascii = AsciiKeyTable();
-    if (strName.size() > kAsciiKeyRoom) {
-        return false;
-    }
-    size_t nKeys = 0;
-    for (const char c : strName) {
-        const auto nByte = static_cast<unsigned char>(c);
-        if (nByte >= 0x80) {
-            return false;
-        }
-        szKeys[nKeys] = ascii.keys[nByte];
-        nKeys += szKeys[nKeys] != 0 ? 1 : 0;
-    }
-    *pKeys = nKeys;
-    return true;
-}
-
 // The keys of any text, character by character through its folded form.
 std::string KeysOfFolded(const std::string& strName) {
     const AsciiKeys& ascii = AsciiKeyTable();
@@ -292,36 +272,42 @@ const TwoByteKeys& TwoByteKeyTable() {
 }
 
 // The keys of a name of ASCII and two-byte characters and ill-formed bytes, in one pass; false for any
-// other name or one whose keys may not fit the buffer.
-constexpr size_t kTableKeyRoom = 256;
+// other name and for one longer than kTableNameRoom bytes. Two bytes give at most kMostKeys keys.
+constexpr size_t kTableNameRoom = 128;
+constexpr size_t kTableKeyRoom = kTableNameRoom / 2 * TwoByteKeys::kMostKeys + TwoByteKeys::kMostKeys;
 bool TableKeyString(const std::string& strName, char (&szKeys)[kTableKeyRoom], size_t* pKeys) {
-    const AsciiKeys& ascii = AsciiKeyTable();
-    const TwoByteKeys& twoByte = TwoByteKeyTable();
     const char* pText = strName.data();
     const size_t nSize = strName.size();
+    if (nSize > kTableNameRoom) {
+        return false;
+    }
+    const char* const pAsciiKeys = AsciiKeyTable().keys;
+    const TwoByteKeys& twoByte = TwoByteKeyTable();
+    char* const pOut = szKeys;
     size_t nKeys = 0;
     for (size_t i = 0; i < nSize;) {
-        if (nKeys + TwoByteKeys::kMostKeys > kTableKeyRoom) {
-            return false;
-        }
         const auto nByte = static_cast<unsigned char>(pText[i]);
         if (nByte < 0x80) {
-            szKeys[nKeys] = ascii.keys[nByte];
-            nKeys += szKeys[nKeys] != 0 ? 1 : 0;
+            const char cKey = pAsciiKeys[nByte];
+            pOut[nKeys] = cKey;
+            nKeys += cKey != 0 ? 1 : 0;
             ++i;
+            continue;
+        }
+        const auto nNext = i + 1 < nSize ? static_cast<unsigned char>(pText[i + 1]) : 0;
+        if (nByte >= 0xC2 && nByte <= 0xDF && (nNext & 0xC0) == 0x80) {
+            if (!twoByte.Append((nByte & 0x1Fu) << 6 | (nNext & 0x3Fu), pOut, &nKeys)) {
+                return false;
+            }
+            i += 2;
             continue;
         }
         uint32_t nCodePoint = 0;
         bool bTruncated = false;
-        const size_t nSequence = etl_text::DecodeUtf8(pText + i, nSize - i, nCodePoint, bTruncated);
-        if (nSequence == 0) {
-            ++i;  // an ill-formed byte is no letter
-            continue;
+        if (etl_text::DecodeUtf8(pText + i, nSize - i, nCodePoint, bTruncated) != 0) {
+            return false;  // a character of three or four bytes
         }
-        if (nSequence != 2 || !twoByte.Append(nCodePoint, szKeys, &nKeys)) {
-            return false;
-        }
-        i += nSequence;
+        ++i;  // an ill-formed byte is no letter
     }
     *pKeys = nKeys;
     return true;
@@ -330,11 +316,6 @@ bool TableKeyString(const std::string& strName, char (&szKeys)[kTableKeyRoom], s
 }  // namespace
 
 std::string CommonUnits_ToKeyString(const std::string& strName) {
-    char szAsciiKeys[kAsciiKeyRoom];
-    size_t nAsciiKeys = 0;
-    if (AsciiKeyString(strName, szAsciiKeys, &nAsciiKeys)) {
-        return std::string(szAsciiKeys, nAsciiKeys);
-    }
     char szTableKeys[kTableKeyRoom];
     size_t nTableKeys = 0;
     if (TableKeyString(strName, szTableKeys, &nTableKeys)) {

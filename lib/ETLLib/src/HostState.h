@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -120,7 +121,7 @@ struct Records {
     bool bCallSession = false;
     bool bLdapOn = false;
     bool bLogEcho = false;
-    bool bRecordCallLog = true;
+    std::atomic<bool> bRecordCallLog{true};  // also read without the lock: the updates skip it when off
 };
 Records& Recs();
 void ResetRecords();

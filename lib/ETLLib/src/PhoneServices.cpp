@@ -137,6 +137,9 @@ bool talkLogic_SessionExist(bool /*bIncludeIdle*/) {
 }
 
 bool CallLog_UpdateLog(const CallLogUpdateData& data) {
+    if (!hostcore::Recs().bRecordCallLog) {
+        return true;
+    }
     return WithRecords([&data](hostcore::Records& records) {
         if (records.bRecordCallLog) {
             records.callLogUpdates.push_back(data);
@@ -156,6 +159,9 @@ CCallLogModel* CCallLogModel::GetInstance() {
 }
 
 void CCallLogModel::UpdateDispName(const std::vector<SuperSearchItemData>& listNames) {
+    if (!hostcore::Recs().bRecordCallLog) {
+        return;
+    }
     WithRecords([&listNames](hostcore::Records& records) {
         if (records.bRecordCallLog) {
             records.dispNames.push_back(listNames);

@@ -122,28 +122,28 @@ void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneral
         const size_t nFound = FindContactAttribute(attr.name(), nExpected);
         switch (nFound) {
             case DISPLAY_NAME:
-                TakeText(item.m_strDisplayName = attr.value());
+                MyTakeText(item.m_strDisplayName = attr.value());
                 break;
             case OFFICE_NUMBER:
-                TakeText(item.m_strOfficeNumber = attr.value());
+                MyTakeText(item.m_strOfficeNumber = attr.value());
                 break;
             case MOBILE_NUMBER:
-                TakeText(item.m_strMobileNumber = attr.value());
+                MyTakeText(item.m_strMobileNumber = attr.value());
                 break;
             case OTHER_NUMBER:
-                TakeText(item.m_strOtherNumber = attr.value());
+                MyTakeText(item.m_strOtherNumber = attr.value());
                 break;
             case LINE:
                 item.m_nLine = ParseInt(attr.value());
                 break;
             case RING:
-                item.m_strRing = ReadRing(attr.value());
+                MyReadPath(m_ring, attr.value(), item.m_strRing);
                 break;
             case GROUP_ID_NAME:
                 item.m_nGroupId = ParseInt(attr.value());
                 break;
             case DEFAULT_PHOTO:
-                item.m_strDefaultPhoto = ReadPhoto(attr.value());
+                MyReadPath(m_photo, attr.value(), item.m_strDefaultPhoto);
                 break;
             case SELECTED_PHOTO:
                 item.m_nSelectedPhoto = ParseInt(attr.value());
@@ -179,7 +179,7 @@ bool HoldsWhiteSpace(const char* pText) {
 
 }  // namespace
 
-void CContactFileFormat::TakeText(std::string& strText) const {
+void CContactFileFormat::MyTakeText(std::string& strText) const {
     if (IsPlainAsciiText(strText.data(), strText.size())) {
         return;
     }
@@ -189,13 +189,16 @@ void CContactFileFormat::TakeText(std::string& strText) const {
     MakeXmlSafeText(strText);
 }
 
-const std::string& CContactFileFormat::MyReadPath(PathForms& forms, const char* pValue) {
-    if (m_eForm == DEFAULT_PARSE || !HoldsWhiteSpace(pValue)) {
-        return forms.Convert(pValue);
+void CContactFileFormat::MyReadPath(PathForms& forms, const char* pValue, std::string& strPath) {
+    if (*pValue == '\0') {
+        strPath.clear();
+    } else if (m_eForm == DEFAULT_PARSE || !HoldsWhiteSpace(pValue)) {
+        strPath = forms.Convert(pValue);
+    } else {
+        m_strScratch = pValue;
+        std::replace_if(m_strScratch.begin(), m_strScratch.end(), IsWhiteSpace, ' ');
+        strPath = forms.Convert(m_strScratch.c_str());
     }
-    m_strScratch = pValue;
-    std::replace_if(m_strScratch.begin(), m_strScratch.end(), IsWhiteSpace, ' ');
-    return forms.Convert(m_strScratch.c_str());
 }
 
 void CContactFileFormat::AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group) {

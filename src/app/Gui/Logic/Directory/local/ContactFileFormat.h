@@ -34,11 +34,6 @@ public:
 
     const std::string& ConvertRing(const char* pPath) { return m_ring.Convert(pPath); }
     const std::string& ConvertPhoto(const char* pPath) { return m_photo.Convert(pPath); }
-    // A stored path of the element being read, in its real form.
-    const std::string& ReadRing(const char* pValue) { return MyReadPath(m_ring, pValue); }
-    const std::string& ReadPhoto(const char* pValue) { return MyReadPath(m_photo, pValue); }
-    // A text of the element being read, made to follow the rule.
-    void TakeText(std::string& strText) const;
 
     // A file that does not parse to its end counts as unreadable as a whole.
     static bool LoadDocument(pugi::xml_document& doc, const std::string& strPath);
@@ -67,7 +62,10 @@ private:
         const std::pair<const std::string, std::string>* m_pLast = nullptr;  // map nodes stay put
     };
 
-    const std::string& MyReadPath(PathForms& forms, const char* pValue);
+    // A text of the element being read, made to follow the rule.
+    void MyTakeText(std::string& strText) const;
+    // A stored path of the element being read, in its real form.
+    void MyReadPath(PathForms& forms, const char* pValue, std::string& strPath);
 
     PathForms m_ring;
     PathForms m_photo;
