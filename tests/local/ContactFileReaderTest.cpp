@@ -135,6 +135,8 @@ TEST(ContactFileReader, ReadsWhatOneParseOfTheWholeFileReads) {
         {"a document type among the contacts", File("", "<!DOCTYPE root_contact>\n", "")},
         {"character references and raw control characters",
          File("", Repeated(Line(8000, "Ref&#1;&#233;&#x10FFFF;") + Line(8001, "Raw\x01\x7f"), 150), "")},
+        {"tabs and line feeds in values",
+         File("", Repeated(Line(8150, "Tab\tLine\n\n", " ring=\"a\tb\" default_photo=\"c\n\td\""), 150), "")},
         {"white space in values",
          File("",
               Repeated(Line(8200, "Tab\tLine\nCr\rCrLf\r\nEnd", " ring=\"a\tb\" default_photo=\"c\r\nd\""),

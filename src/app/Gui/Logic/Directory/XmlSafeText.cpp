@@ -129,25 +129,6 @@ bool IsXmlSafeText(const char* pChars, std::size_t nSize) {
     return true;
 }
 
-// Eight bytes at a time, the last eight overlapping the word before them: no byte of an unmarked word is
-// other than plain.
-bool IsPlainAsciiText(const char* pChars, std::size_t nSize) {
-    const auto* pText = reinterpret_cast<const unsigned char*>(pChars);
-    if (nSize < 8) {
-        for (std::size_t nIndex = 0; nIndex < nSize; ++nIndex) {
-            if (!IsPlainAscii(pText[nIndex])) {
-                return false;
-            }
-        }
-        return true;
-    }
-    std::uint64_t nMarks = NotPlainMarks(WordAt(pText + nSize - 8));
-    for (std::size_t nIndex = 0; nIndex + 8 < nSize; nIndex += 8) {
-        nMarks |= NotPlainMarks(WordAt(pText + nIndex));
-    }
-    return nMarks == 0;
-}
-
 bool IsXmlSafeText(const std::string& strText) {
     return IsXmlSafeText(strText.data(), strText.size());
 }

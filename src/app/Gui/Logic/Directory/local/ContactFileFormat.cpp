@@ -179,10 +179,7 @@ bool HoldsWhiteSpace(const char* pText) {
 
 }  // namespace
 
-void CContactFileFormat::MyTakeText(std::string& strText) const {
-    if (IsPlainAsciiText(strText.data(), strText.size())) {
-        return;
-    }
+void CContactFileFormat::MyCleanText(std::string& strText) const {
     if (m_eForm == RAW_WHITESPACE) {
         std::replace_if(strText.begin(), strText.end(), IsWhiteSpace, ' ');
     }

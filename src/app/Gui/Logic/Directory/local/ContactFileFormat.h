@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include "ContactGeneralModel.h"
+#include "XmlSafeText.h"
 
 namespace NS_DIRECTORY {
 
@@ -23,8 +24,9 @@ public:
     // are converted to their real form).
     CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
     // How the element's attribute values were parsed: with pugixml's default options, or with white space
-    // left raw (without parse_wconv_attribute, with parse_eol, from text holding no character reference),
-    // where each tab, line feed or carriage return of a value read counts as the space a default parse gives.
+    // left raw (without parse_wconv_attribute, from text holding no character reference, and with parse_eol
+    // unless the text holds no carriage return), where each tab, line feed or carriage return of a value
+    // read counts as the space a default parse gives.
     enum ValueForm { DEFAULT_PARSE, RAW_WHITESPACE };
     // The digit-key name is always recomputed from the (cleaned) name, never read.
     void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
@@ -63,7 +65,12 @@ private:
     };
 
     // A text of the element being read, made to follow the rule.
-    void MyTakeText(std::string& strText) const;
+    void MyTakeText(std::string& strText) const {
+        if (!IsPlainAsciiText(strText.data(), strText.size())) {
+            MyCleanText(strText);
+        }
+    }
+    void MyCleanText(std::string& strText) const;
     // A stored path of the element being read, in its real form.
     void MyReadPath(PathForms& forms, const char* pValue, std::string& strPath);
 

@@ -61,22 +61,31 @@ bool Holds(std::string_view text, char cFirst, char cSecond) {
     return false;
 }
 
+bool HoldsChar(std::string_view text, char c) {
+    return std::memchr(text.data(), c, text.size()) != nullptr;
+}
+
 // The options a piece parsed in place as a fragment is parsed with, and how its attribute values come out.
-// Escapes are left alone in a piece without '&', where there is none. White space in attribute values is
-// left raw unless the piece holds a character reference: the reader then counts each tab and line feed of
-// a value as a space, which is what the conversion gives (with parse_eol a value holds no carriage return),
-// while a reference could put a tab or line feed there that the conversion must keep.
+// A conversion is left out where it cannot change anything: escapes in a piece without '&', line ends in
+// one without a carriage return. White space in attribute values is left raw unless the piece holds a
+// character reference: the reader then counts each tab and line feed of a value as a space, which is what
+// the conversion gives (a carriage return, if any, has become a line feed by then), while a reference could
+// put a tab or line feed there that the conversion must keep.
 unsigned PieceOptions(std::string_view part, CContactFileFormat::ValueForm* pForm) {
-    if (std::memchr(part.data(), '&', part.size()) == nullptr) {
-        *pForm = CContactFileFormat::RAW_WHITESPACE;
-        return kPieceOptions & ~(pugi::parse_escapes | pugi::parse_wconv_attribute);
-    }
-    if (Holds(part, '&', '#')) {
+    const bool bEscapes = HoldsChar(part, '&');
+    if (bEscapes && Holds(part, '&', '#')) {
         *pForm = CContactFileFormat::DEFAULT_PARSE;
         return kPieceOptions;
     }
     *pForm = CContactFileFormat::RAW_WHITESPACE;
-    return kPieceOptions & ~pugi::parse_wconv_attribute;
+    unsigned nOptions = kPieceOptions & ~pugi::parse_wconv_attribute;
+    if (!bEscapes) {
+        nOptions &= ~pugi::parse_escapes;
+    }
+    if (!HoldsChar(part, '\r')) {
+        nOptions &= ~pugi::parse_eol;
+    }
+    return nOptions;
 }
 
 void ReadChildren(const pugi::xml_node& parent, CContactFileFormat::ValueForm eForm,
