@@ -286,14 +286,15 @@ bool TableKeyString(const std::string& strName, char (&szKeys)[kTableKeyRoom], s
     char* const pOut = szKeys;
     size_t nKeys = 0;
     for (size_t i = 0; i < nSize;) {
-        const auto nByte = static_cast<unsigned char>(pText[i]);
-        if (nByte < 0x80) {
-            const char cKey = pAsciiKeys[nByte];
+        for (; i < nSize && static_cast<unsigned char>(pText[i]) < 0x80; ++i) {  // a run of ASCII
+            const char cKey = pAsciiKeys[static_cast<unsigned char>(pText[i])];
             pOut[nKeys] = cKey;
             nKeys += cKey != 0 ? 1 : 0;
-            ++i;
-            continue;
         }
+        if (i == nSize) {
+            break;
+        }
+        const auto nByte = static_cast<unsigned char>(pText[i]);
         const auto nNext = i + 1 < nSize ? static_cast<unsigned char>(pText[i + 1]) : 0;
         if (nByte >= 0xC2 && nByte <= 0xDF && (nNext & 0xC0) == 0x80) {
             if (!twoByte.Append((nByte & 0x1Fu) << 6 | (nNext & 0x3Fu), pOut, &nKeys)) {

@@ -95,6 +95,11 @@ std::size_t NumberCount(const CContactNumberIndex::ItemData& item) {
 
 }  // namespace
 
+inline std::size_t CContactNumberIndex::MyHome(std::uint64_t nHash) const {
+    // The hash's high half scaled to the table size (any size, not only powers of two).
+    return static_cast<std::size_t>(((nHash >> 32) * m_listSlots.size()) >> 32);
+}
+
 CContactNumberIndex::Matches::Matches(const CContactNumberIndex& index, const std::string& strNumber)
     : m_index(index), m_strNumber(strNumber) {
     if (strNumber.empty() || index.m_nEntries == 0) {
@@ -124,11 +129,6 @@ bool CContactNumberIndex::Matches::Next(ItemData** ppItem) {
         }
     }
     return false;
-}
-
-std::size_t CContactNumberIndex::MyHome(std::uint64_t nHash) const {
-    // The hash's high half scaled to the table size (any size, not only powers of two).
-    return static_cast<std::size_t>(((nHash >> 32) * m_listSlots.size()) >> 32);
 }
 
 void CContactNumberIndex::Add(ItemData& item) {
@@ -195,15 +195,26 @@ void CContactNumberIndex::Rebuild(const CContactGeneralModel::ItemList& listItem
         MyStandAside();
         return;
     }
-    // Room for every contact and number is there: nothing below allocates or rehashes.
+    // Room for every contact and number is there: nothing below allocates or rehashes, and the fresh table
+    // holds no tombstones.
+    std::uint32_t* const pSlots = m_listSlots.data();
+    const std::size_t nCapacity = m_listSlots.size();
     for (const auto& pItem : listItem) {
         if (NumberCount(*pItem) == 0) {
             continue;
         }
         const auto nId = static_cast<std::uint32_t>(m_listContacts.size());
         m_listContacts.push_back(pItem.get());
-        ForEachNumber(*pItem, [&](const std::string& strNumber) { MyInsertSlot(HashOf(strNumber), nId); });
+        ForEachNumber(*pItem, [&](const std::string& strNumber) {
+            const std::uint64_t nHash = HashOf(strNumber);
+            std::size_t nPos = MyHome(nHash);
+            while (pSlots[nPos] != 0) {
+                nPos = nPos + 1 == nCapacity ? 0 : nPos + 1;
+            }
+            pSlots[nPos] = SlotOf(nHash, nId);
+        });
     }
+    m_nEntries = nNumbers;
 }
 
 void CContactNumberIndex::Clear() {
