@@ -1,6 +1,7 @@
 // Format recognition, downloading and parsing into the tree, refresh, cancel and failures, against a
 // loopback server.
 
+#include <algorithm>
 #include <future>
 #include <list>
 #include <set>
@@ -309,6 +310,43 @@ TEST_F(ContactRemoteDownloadTest, ParsersNeedAModelAndAKnownParent) {
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 0);
     EXPECT_TRUE(CContactRemoteUnitParser().Parse("f", REMOTE_ROOT_KEY, root));
     EXPECT_EQ(RemoteModelPeer::UnitCount(), 1);
+}
+
+TEST_F(ContactRemoteDownloadTest, EntriesAreOrderedByTheBytesOfTheirWholeNamesAndEqualNamesKeepTheirOrder) {
+    // Long shared beginnings, names shorter than eight bytes, bytes above 0x7f and repeated names.
+    const std::vector<std::string> vecNames = {"Alexandra Smith",
+                                               "Alexandra Smit",
+                                               "Alexandr",
+                                               "Alexandra",
+                                               "Al",
+                                               "A",
+                                               "Alexandra Smith",
+                                               "\xC3\x89mile",
+                                               "Emile",
+                                               "Alexandra\xC3\xA9",
+                                               "Alexandra Smith 2",
+                                               "Al",
+                                               "b",
+                                               "B"};
+    std::vector<testsupport::RemoteEntry> vecEntries;
+    for (std::size_t nIndex = 0; nIndex < vecNames.size(); ++nIndex) {
+        vecEntries.push_back({vecNames[nIndex], {std::to_string(nIndex)}});
+    }
+    m_server.Serve("/names.xml", BuildRemoteDirectory("Names", vecEntries));
+    WriteSlots("", {{"Names", Url("names.xml")}});
+    StartModel();
+    std::vector<std::pair<std::string, std::string>> vecExpected;  // name and document position
+    for (std::size_t nIndex = 0; nIndex < vecNames.size(); ++nIndex) {
+        vecExpected.emplace_back(vecNames[nIndex], std::to_string(nIndex));
+    }
+    std::stable_sort(vecExpected.begin(), vecExpected.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<std::string, std::string>> vecListed;
+    for (const RemoteNodeView& view : RemoteModelPeer::Children(Url("names.xml"))) {
+        ASSERT_EQ(view.vecNumbers.size(), 1u) << view.strName;
+        vecListed.emplace_back(view.strName, view.vecNumbers.front());
+    }
+    EXPECT_EQ(vecListed, vecExpected);
 }
 
 TEST_F(ContactRemoteDownloadTest, FiveThousandEntriesAndThousandsOfLinksEndCleanly) {

@@ -2,6 +2,7 @@
 // cancel and release of subtrees.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -106,12 +107,25 @@ const std::string& SortName(const ContactRemoteItemBase* pItem) {
     return kNone;
 }
 
+// The first eight bytes of a name as one number that orders like the bytes themselves (shorter names padded
+// with zero bytes), so most comparisons of names need not look at the strings.
+std::uint64_t NamePrefix(const std::string& strName) {
+    std::uint64_t nPrefix = 0;
+    const std::size_t nBytes = std::min<std::size_t>(strName.size(), 8);
+    for (std::size_t nIndex = 0; nIndex < 8; ++nIndex) {
+        const unsigned char c = nIndex < nBytes ? static_cast<unsigned char>(strName[nIndex]) : 0;
+        nPrefix = (nPrefix << 8) | c;
+    }
+    return nPrefix;
+}
+
 // A child's place in the order, worked out once per sort rather than at every comparison: page keys (whose
 // name counts as empty), menus and entries by name, then hot keys in document order, then nodes without
 // item.
 struct ChildOrder {
     enum Rank { kByName, kHotKey, kNoItem };
     Rank eRank;
+    std::uint64_t nPrefix;
     const std::string* pName;
     CContactRemoteModel::RemoteTree::TinyNode* pNode;
 };
@@ -119,19 +133,28 @@ struct ChildOrder {
 ChildOrder OrderOf(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
     const ContactRemoteItemBase* pItem = pNode->GetData().m_pItem;
     if (pItem == nullptr) {
-        return {ChildOrder::kNoItem, nullptr, pNode};
+        return {ChildOrder::kNoItem, 0, nullptr, pNode};
     }
     if (IsHotKey(pItem)) {
-        return {ChildOrder::kHotKey, nullptr, pNode};
+        return {ChildOrder::kHotKey, 0, nullptr, pNode};
     }
-    return {ChildOrder::kByName, &SortName(pItem), pNode};
+    const std::string& strName = SortName(pItem);
+    return {ChildOrder::kByName, NamePrefix(strName), &strName, pNode};
 }
 
+// Names are ordered by their bytes, so equal prefixes leave the order to the bytes after the eighth (a name
+// shorter than eight bytes equals the other only when both are the same).
 bool ComesBefore(const ChildOrder& a, const ChildOrder& b) {
     if (a.eRank != b.eRank) {
         return a.eRank < b.eRank;
     }
-    return a.eRank == ChildOrder::kByName && *a.pName < *b.pName;
+    if (a.eRank != ChildOrder::kByName) {
+        return false;
+    }
+    if (a.nPrefix != b.nPrefix) {
+        return a.nPrefix < b.nPrefix;
+    }
+    return *a.pName < *b.pName;
 }
 
 void SortChildren(std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecChildren) {
