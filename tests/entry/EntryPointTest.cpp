@@ -16,6 +16,7 @@
 #include "DirectoryEntry.h"
 #include "DirectoryShortcut.h"
 #include "EntryFixture.h"
+#include "Receivers.h"
 #include "TaskAction.h"
 
 namespace entrytest {
@@ -24,12 +25,6 @@ namespace {
 using ::testing::ElementsAre;
 
 class EntryPointTest : public EntryFixture {};
-
-// Receives nothing: background searches must not start for the calls below.
-class CNoReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction*) override {}
-};
 
 TEST_F(EntryPointTest, LocalPhoneBookEntryPointsAnswerFromTheLoadedFiles) {
     const std::string strPhoto = CommonUnits_GetUserUploadPhotoFolder() + "ann.png";
@@ -79,7 +74,7 @@ TEST_F(EntryPointTest, EveryNullPointerAnswersTheFallback) {
     Start();
     NS_DIRECTORY::ContactGeneralItemData data;
     NS_DIRECTORY::ContactGeneralSearchItemListData search;
-    CNoReceiver receiver;
+    testsupport::NullReceiver receiver;  // background searches must not start for the calls below
     EXPECT_FALSE(Directory_GetGroupList(nullptr));
     EXPECT_FALSE(Directory_GetContactDataByName(nullptr, "Ann"));
     EXPECT_FALSE(Directory_GetContactDataByNumber(nullptr, "100"));

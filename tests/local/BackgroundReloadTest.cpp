@@ -8,17 +8,13 @@
 #include "DirectoryEntry.h"
 #include "LocalContactSearchAction.h"
 #include "LocalModelFixture.h"
+#include "Receivers.h"
 
 namespace localtest {
 namespace {
 
 using NS_DIRECTORY::CContactLocalSaveAction;
 using NS_DIRECTORY::ContactGeneralSearchItemListData;
-
-class NullReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction*) override {}
-};
 
 using Notes = std::vector<std::pair<int, int>>;
 
@@ -49,7 +45,7 @@ TEST_F(BackgroundReloadTest, EveryEditAndSearchIsRefusedUntilTheCallbackRan) {
     ASSERT_TRUE(Model().ReloadGroupAndItemByHttp());
     EXPECT_TRUE(Model().IsReloadGroupAndItemByHttp());
     EXPECT_EQ(Reloads(), (Notes{{1722, 1}}));
-    NullReceiver receiver;
+    testsupport::NullReceiver receiver;
     ContactGeneralSearchItemListData data;
     data.m_nCountToGet = 10;
     std::list<std::string> listNames = Names({"Alice"});

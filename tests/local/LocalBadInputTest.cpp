@@ -8,6 +8,7 @@
 #include "ContactGroupController.h"
 #include "DirectoryEntry.h"
 #include "LocalModelFixture.h"
+#include "Receivers.h"
 
 namespace localtest {
 namespace {
@@ -17,17 +18,12 @@ using NS_DIRECTORY::ContactGeneralItemListData;
 using NS_DIRECTORY::ContactGeneralSearchItemListData;
 using NS_DIRECTORY::ContactGroupData;
 
-class NullReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction*) override {}
-};
-
 using LocalBadInputTest = LocalModelFixture;
 
 TEST_F(LocalBadInputTest, NullPointersGetTheFallbackAnswer) {
     ASSERT_GE(Model().AddContact(Contact("Ann", "Company", "100")), 0);
     CContactGeneralModel& model = Model();
-    NullReceiver receiver;
+    testsupport::NullReceiver receiver;
     ContactGeneralSearchItemListData search;
     ContactGeneralItemData data;
     CContactGeneralModel::ItemData item;

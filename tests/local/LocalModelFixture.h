@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <list>
 #include <string>
 #include <tuple>
@@ -14,6 +15,7 @@
 #include "CommonUnits.h"
 #include "ContactEditorController.h"
 #include "ContactGeneralModel.h"
+#include "ContactGeneralSearchHelper.h"
 #include "ContactGroupController.h"
 #include "HostControl.h"
 #include "MsgQueue.h"
@@ -33,8 +35,11 @@ public:
 namespace localtest {
 
 using NS_DIRECTORY::CContactGeneralModel;
+using NS_DIRECTORY::CContactSearchSnapshot;
 using NS_DIRECTORY::ContactGeneralItemData;
 using NS_DIRECTORY::ContactGeneralModelTestPeer;
+using NS_DIRECTORY::ContactGeneralSearchItemListData;
+using ItemData = NS_DIRECTORY::CContactGeneralModel::ItemData;
 using Strings = std::vector<std::string>;
 
 constexpr const char* kGroupFile = "/config/data/contact_group_list.xml";
@@ -58,6 +63,54 @@ inline std::string ContactElement(const std::string& strName, int nGroupId,
                                   const std::string& strAttrs = "") {
     return "<contact display_name=\"" + strName + "\" group_id_name=\"" + std::to_string(nGroupId) + "\" " +
            strAttrs + "/>";
+}
+
+// A store item as the search engines see it, with its digit-key name.
+inline ItemData Item(const std::string& strName, int nGroupId, const std::string& strMobile = "",
+                     const std::string& strOffice = "") {
+    ItemData item;
+    item.m_strDisplayName = strName;
+    item.m_nGroupId = nGroupId;
+    item.m_strMobileNumber = strMobile;
+    item.m_strOfficeNumber = strOffice;
+    item.m_strNameIndex = CommonUnits_ToKeyString(strName);
+    return item;
+}
+
+// A search snapshot of the items with the groups All Contacts (0), Blacklist (1) and Work (2).
+inline std::shared_ptr<CContactSearchSnapshot> Snapshot(std::vector<ItemData> listItem) {
+    return std::make_shared<CContactSearchSnapshot>(
+        std::move(listItem),
+        std::vector<std::pair<int, std::string>>{{0, "All Contacts"}, {1, "Blacklist"}, {2, "Work"}});
+}
+
+// Tells how a search walked the source: a full scan reads every contact, narrowing converts every
+// remaining match, paging from memory converts only the page.
+class CountingSource : public NS_DIRECTORY::CContactSearchSource {
+public:
+    explicit CountingSource(std::shared_ptr<CContactSearchSnapshot> pInner) : m_pInner(std::move(pInner)) {}
+    size_t GetContactCount() const override { return m_pInner->GetContactCount(); }
+    const ItemData& GetContact(size_t nIndex) const override {
+        ++m_nReads;
+        return m_pInner->GetContact(nIndex);
+    }
+    bool Convert(ContactGeneralItemData* pOut, const ItemData& item) const override {
+        ++m_nConverts;
+        return m_pInner->Convert(pOut, item);
+    }
+
+    mutable int m_nReads = 0;
+    mutable int m_nConverts = 0;
+
+private:
+    std::shared_ptr<CContactSearchSnapshot> m_pInner;
+};
+
+inline ContactGeneralSearchItemListData Request(int nFrom = 0, int nCount = 20) {
+    ContactGeneralSearchItemListData data;
+    data.m_nIndexFrom = nFrom;
+    data.m_nCountToGet = nCount;
+    return data;
 }
 
 // The display names of a page or a search answer.

@@ -1,6 +1,7 @@
 // Type-ahead search: narrowing and paging against fresh scans, groups and the blacklist, the model's
 // synchronous searches, and background searches answered through the receiver.
 
+#include <cstdint>
 #include <memory>
 #include <random>
 
@@ -13,56 +14,7 @@ namespace localtest {
 namespace {
 
 using NS_DIRECTORY::CContactGeneralSearchHelper;
-using NS_DIRECTORY::CContactSearchSnapshot;
 using NS_DIRECTORY::CLocalContactSearchAction;
-using NS_DIRECTORY::ContactGeneralSearchItemListData;
-using ItemData = NS_DIRECTORY::CContactGeneralModel::ItemData;
-
-ItemData Item(const std::string& strName, int nGroupId, const std::string& strMobile = "",
-              const std::string& strOffice = "") {
-    ItemData item;
-    item.m_strDisplayName = strName;
-    item.m_nGroupId = nGroupId;
-    item.m_strMobileNumber = strMobile;
-    item.m_strOfficeNumber = strOffice;
-    item.m_strNameIndex = CommonUnits_ToKeyString(strName);
-    return item;
-}
-
-std::shared_ptr<CContactSearchSnapshot> Snapshot(std::vector<ItemData> listItem) {
-    return std::make_shared<CContactSearchSnapshot>(
-        std::move(listItem),
-        std::vector<std::pair<int, std::string>>{{0, "All Contacts"}, {1, "Blacklist"}, {2, "Work"}});
-}
-
-// Tells how a search walked the source: a full scan reads every contact, narrowing converts every
-// remaining match, paging from memory converts only the page.
-class CountingSource : public NS_DIRECTORY::CContactSearchSource {
-public:
-    explicit CountingSource(std::shared_ptr<CContactSearchSnapshot> pInner) : m_pInner(std::move(pInner)) {}
-    size_t GetContactCount() const override { return m_pInner->GetContactCount(); }
-    const ItemData& GetContact(size_t nIndex) const override {
-        ++m_nReads;
-        return m_pInner->GetContact(nIndex);
-    }
-    bool Convert(ContactGeneralItemData* pOut, const ItemData& item) const override {
-        ++m_nConverts;
-        return m_pInner->Convert(pOut, item);
-    }
-
-    mutable int m_nReads = 0;
-    mutable int m_nConverts = 0;
-
-private:
-    std::shared_ptr<CContactSearchSnapshot> m_pInner;
-};
-
-ContactGeneralSearchItemListData Request(int nFrom = 0, int nCount = 20) {
-    ContactGeneralSearchItemListData data;
-    data.m_nIndexFrom = nFrom;
-    data.m_nCountToGet = nCount;
-    return data;
-}
 
 class SearchHelperTest : public ::testing::Test {
 protected:
@@ -133,37 +85,41 @@ TEST_F(SearchHelperTest, GroupsSplitTheBlacklistAndPagesPastTheMatchesAreRefused
     EXPECT_EQ(m_answer.m_strSearchKey, "old");
 }
 
-// Random phone books and random keys typed one character at a time: every answer (page, total, key and
-// success) equals a fresh scan of the same key, including pages past the first and contacts whose group
-// has no name.
-TEST(SearchProperty, EveryNarrowedAnswerEqualsAFreshScan) {
-    std::mt19937 random(20261206);
-    const std::string strSyllables[] = {"an", "el", "mo", "ri", "su", "Ka", "Lo", "ü", "de", "Bo"};
-    const std::string strKeyChars = "aeilmnorsuKLB0123456789 *";
-    for (int nBook = 0; nBook < 20; ++nBook) {
+// Random books of 150 contacts, some in groups without a name, named from 2 to 5 of the pieces, and keys
+// typed a stroke at a time into a helper of their own: every answer (success, page past the first too,
+// total and key) equals a fresh scan of the same key. Counts the strokes of several bytes that narrowed
+// without reading a contact.
+void ExpectNarrowingEqualsFreshScans(std::uint32_t nSeed, const Strings& vecPieces, const Strings& vecStrokes,
+                                     int nBooks, int nKeys, int* pMultiByteNarrowed) {
+    std::mt19937 random(nSeed);
+    for (int nBook = 0; nBook < nBooks; ++nBook) {
         std::vector<ItemData> listItem;
         for (int nIndex = 0; nIndex < 150; ++nIndex) {
             std::string strName;
-            for (int nPart = 0; nPart < 2 + static_cast<int>(random() % 3); ++nPart) {
-                strName += strSyllables[random() % 10];
+            for (int nPart = 2 + static_cast<int>(random() % 4); nPart > 0; --nPart) {
+                strName += vecPieces[random() % vecPieces.size()];
             }
             const int nGroup = static_cast<int>(random() % 4) + (random() % 10 == 0 ? 6 : 0);
             listItem.push_back(Item(strName + " " + std::to_string(nIndex), nGroup,
                                     std::to_string(random() % 100000), std::to_string(random() % 1000)));
         }
-        const auto pSnapshot = Snapshot(listItem);
-        for (int nKey = 0; nKey < 25; ++nKey) {
+        const auto pBook = Snapshot(std::move(listItem));
+        CountingSource source(pBook);
+        for (int nKey = 0; nKey < nKeys; ++nKey) {
             CContactGeneralSearchHelper incremental;
             const int nGroupId = static_cast<int>(random() % 3);
             std::string strKey;
             for (int nLength = 0; nLength < 6; ++nLength) {
-                strKey += strKeyChars[random() % strKeyChars.size()];
+                const std::string& strStroke = vecStrokes[random() % vecStrokes.size()];
+                strKey += strStroke;
                 const int nFrom = static_cast<int>(random() % 3) * 5;
                 ContactGeneralSearchItemListData narrowed = Request(nFrom, 5);
                 ContactGeneralSearchItemListData fresh = Request(nFrom, 5);
-                const bool bNarrowed = incremental.Search(*pSnapshot, &narrowed, nGroupId, strKey, false);
+                source.m_nReads = 0;
+                const bool bNarrowed = incremental.Search(source, &narrowed, nGroupId, strKey, false);
+                *pMultiByteNarrowed += nLength > 0 && strStroke.size() > 1 && source.m_nReads == 0 ? 1 : 0;
                 CContactGeneralSearchHelper scanner;
-                const bool bFresh = scanner.Search(*pSnapshot, &fresh, nGroupId, strKey, false);
+                const bool bFresh = scanner.Search(*pBook, &fresh, nGroupId, strKey, false);
                 ASSERT_EQ(bNarrowed, bFresh) << "key [" << strKey << "]";
                 ASSERT_EQ(NamesOf(narrowed), NamesOf(fresh)) << "key [" << strKey << "]";
                 ASSERT_EQ(narrowed.m_nTotalCount, fresh.m_nTotalCount) << "key [" << strKey << "]";
@@ -171,6 +127,28 @@ TEST(SearchProperty, EveryNarrowedAnswerEqualsAFreshScan) {
             }
         }
     }
+}
+
+TEST(SearchProperty, EveryNarrowedAnswerEqualsAFreshScan) {
+    Strings vecStrokes;
+    for (const char cKey : std::string("aeilmnorsuKLB0123456789 *")) {
+        vecStrokes.emplace_back(1, cKey);
+    }
+    int nMultiByteNarrowed = 0;
+    ExpectNarrowingEqualsFreshScans(20261206, {"an", "el", "mo", "ri", "su", "Ka", "Lo", "ü", "de", "Bo"},
+                                    vecStrokes, 20, 25, &nMultiByteNarrowed);
+}
+
+// Names in several scripts, keys typed as the keyboard gives whole characters, and a lone lead byte now and
+// then: a letter of several bytes narrows like any other key stroke.
+TEST(MultiScriptSearch, NarrowedAnswersEqualFreshScansForKeysInEveryScript) {
+    int nMultiByteNarrowed = 0;
+    ExpectNarrowingEqualsFreshScans(20261207, {"Ан", "на", "Ив", "ов", "Ёл", "ка", "Σο", "φί", "ας", "Mü",
+                                               "ll", "er", "Łó", "dź", "ße", "an", "Ka", "ri", " ",  "Ωμ"},
+                                    {"а", "н", "и", "В", "о", "ё", "е", "Е", "Н", "σ", "ο", "φ", "ι", "ς",
+                                     "Σ", "ü", "u", "l", "ł", "ß", "s", "a", "K", " ", "2", "4", "6", "\xD0"},
+                                    10, 30, &nMultiByteNarrowed);
+    EXPECT_GT(nMultiByteNarrowed, 700);
 }
 
 class SearchReceiver : public NS_TA::CTaskActionCallbackBase {

@@ -34,11 +34,6 @@ const std::string kInvalidUtf8 = "\xff\xfe\xc3\x28\xed\xa0\x80\xf8\x88\x80\x80\x
 
 class RemoteBadInputTest : public remotetest::RemoteFixture {
 protected:
-    void TearDown() override {
-        CContactGeneralModel::ReleaseInstance();
-        RemoteFixture::TearDown();
-    }
-
     // A browsable slot with a directory and a search slot; the user stands on the directory.
     void StartBook(const std::vector<testsupport::RemoteEntry>& vecEntries) {
         m_server.Serve("/book.xml", BuildRemoteDirectory("Book", vecEntries, {{"Help", Url("help.xml")}},
@@ -50,11 +45,6 @@ protected:
         ContactRemoteListData list;
         ASSERT_EQ(Model()->GetContactListByClickAction(&list, "remote_phonebook_x0", "", false), 0);
     }
-};
-
-class NullReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction*) override {}
 };
 
 TEST_F(RemoteBadInputTest, NullPointersGetTheFallbackAnswer) {

@@ -50,11 +50,6 @@ int OpenSlot(int nSlot) {
 
 class RemoteBrowseTest : public remotetest::RemoteFixture {
 protected:
-    void TearDown() override {
-        CContactGeneralModel::ReleaseInstance();
-        RemoteFixture::TearDown();
-    }
-
     // Parses a document into the node with that key, as a download for it would.
     void ParseInto(const std::string& strKey, const std::string& strDocument) {
         m_root.WriteFile("/tmp/parse-into.xml", strDocument);

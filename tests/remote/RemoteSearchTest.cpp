@@ -25,52 +25,12 @@ namespace {
 
 using namespace NS_DIRECTORY;
 using namespace ::testing;
+using remotetest::Described;
+using remotetest::FreshSearches;
+using remotetest::Names;
+using remotetest::Request;
+using remotetest::SearchReceiver;
 using testsupport::BuildRemoteDirectory;
-
-RemoteSearchListData Request(const std::string& strKey, int nFrom = 0, int nCount = 10) {
-    RemoteSearchListData data;
-    data.m_strKey = strKey;
-    data.m_nIndexFrom = nFrom;
-    data.m_nCountToGet = nCount;
-    return data;
-}
-
-std::vector<std::string> Names(const std::list<RemoteSearchItemData>& listItems) {
-    std::vector<std::string> vecNames;
-    for (const RemoteSearchItemData& item : listItems) {
-        vecNames.push_back(item.m_strName);
-    }
-    return vecNames;
-}
-
-// "name/type=number,number," for each result, in result order.
-std::vector<std::string> Described(const std::list<RemoteSearchItemData>& listItems) {
-    std::vector<std::string> vecItems;
-    for (const RemoteSearchItemData& item : listItems) {
-        std::string strItem = item.m_strName + "/" + std::to_string(item.m_eType) + "=";
-        for (const std::string& strNumber : item.m_vecNumber) {
-            strItem += strNumber + ",";
-        }
-        vecItems.push_back(strItem);
-    }
-    return vecItems;
-}
-
-int FreshSearches() {
-    const std::vector<std::string> vecLines = HostControl::TakeLogLines();
-    return static_cast<int>(
-        std::count(vecLines.begin(), vecLines.end(), "CContactRemoteSearchHelper::MyReSearchLocal begin\n"));
-}
-
-// Keeps what every answered background search delivered.
-class SearchReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override {
-        m_vecAnswers.push_back(static_cast<CContactRemoteSearchAction*>(pTaskAction)->GetResultListData());
-    }
-
-    std::vector<RemoteSearchListData> m_vecAnswers;
-};
 
 class RemoteSearchTest : public remotetest::RemoteFixture {
 protected:
@@ -96,13 +56,6 @@ protected:
                         {"Find", Url("search.php?name=#SEARCH&amp;mac=#MAC&amp;ip=#IP")}});
         StartModel();
         HostControl::TakeLogLines();
-    }
-
-    RemoteSearchListData Search(const std::string& strKey, int nScope, bool bAll, int nFrom = 0,
-                                int nCount = 10) {
-        RemoteSearchListData data = Request(strKey, nFrom, nCount);
-        EXPECT_TRUE(Model()->Search(&data, nScope, bAll)) << strKey;
-        return data;
     }
 };
 

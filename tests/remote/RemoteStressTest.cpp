@@ -16,23 +16,7 @@ namespace {
 
 using namespace NS_DIRECTORY;
 
-class CountingReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override {
-        ++m_nAnswers;
-        m_lastAnswer = static_cast<CContactRemoteSearchAction*>(pTaskAction)->GetResultListData();
-    }
-
-    int m_nAnswers = 0;
-    RemoteSearchListData m_lastAnswer;
-};
-
-RemoteSearchListData Request(const std::string& strKey, int nCount = 20) {
-    RemoteSearchListData data;
-    data.m_strKey = strKey;
-    data.m_nCountToGet = nCount;
-    return data;
-}
+using remotetest::Request;
 
 class RemoteStressTest : public remotetest::RemoteFixture {
 protected:
@@ -86,7 +70,7 @@ TEST_F(RemoteStressTest, BackgroundSearchesWhileRefreshesReplaceTheTree) {
         testsupport::ServeRemotePhonebook(m_server, "/b", 2, 2, 400);
     WriteSlots("", {{"A", first.strTopUrl}, {"B", second.strTopUrl}});
     const char* const kKeys[] = {"p", "pe", "per", "person 1", "7", "73", "737", "1000", "2001", "team"};
-    CountingReceiver receiver;
+    remotetest::SearchReceiver receiver;
     int nStarted = 0;
     std::string strSlotB = "remote_phonebook_x1";
     std::string strNoAction;
@@ -98,9 +82,9 @@ TEST_F(RemoteStressTest, BackgroundSearchesWhileRefreshesReplaceTheTree) {
                             ? 1
                             : 0;
         }
-        RemoteSearchListData sync = Request(kKeys[nRound % 10]);
+        RemoteSearchListData sync = Request(kKeys[nRound % 10], 0, 20);
         pModel->Search(&sync, nRound % 3 - 1, nRound % 3 == 2);
-        RemoteSearchListData whole = Request("person");
+        RemoteSearchListData whole = Request("person", 0, 20);
         pModel->SearchWithMultNumber(&whole);
         pModel->GetContactNameByNumber("100042");
         if (nRound % 5 == 0) {
@@ -112,18 +96,21 @@ TEST_F(RemoteStressTest, BackgroundSearchesWhileRefreshesReplaceTheTree) {
         HostControl::RunUntilIdle(1);
     }
     WaitIdle();
-    EXPECT_EQ(receiver.m_nAnswers, nStarted) << "every accepted search is answered once";
+    EXPECT_EQ(static_cast<int>(receiver.m_vecAnswers.size()), nStarted)
+        << "every accepted search is answered once";
 
     std::string strAll;
     ASSERT_TRUE(Model()->SearchAsync("son 12", 0, 1000, &receiver, strAll, true));
     WaitIdle();
-    RemoteSearchListData sync = Request("son 12", 1000);
+    RemoteSearchListData sync = Request("son 12", 0, 1000);
     ASSERT_TRUE(Model()->Search(&sync, -1, true));
-    RemoteSearchListData whole = Request("son 12");
+    RemoteSearchListData whole = Request("son 12", 0, 20);
     ASSERT_TRUE(Model()->SearchWithOneNumber(&whole));
-    EXPECT_EQ(receiver.m_lastAnswer.m_nTotalCount, (1 + 10 + 100) + (1 + 10));
-    EXPECT_EQ(sync.m_nTotalCount, receiver.m_lastAnswer.m_nTotalCount);
-    EXPECT_EQ(whole.m_nTotalCount, receiver.m_lastAnswer.m_nTotalCount);
+    ASSERT_EQ(static_cast<int>(receiver.m_vecAnswers.size()), nStarted + 1);
+    const int nLastTotal = receiver.m_vecAnswers.back().m_nTotalCount;
+    EXPECT_EQ(nLastTotal, (1 + 10 + 100) + (1 + 10));
+    EXPECT_EQ(sync.m_nTotalCount, nLastTotal);
+    EXPECT_EQ(whole.m_nTotalCount, nLastTotal);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "RemoteTestFixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "CommonAPI.h"
+#include "ContactGeneralModel.h"
 #include "HostControl.h"
+#include <gtest/gtest.h>
 
 namespace NS_DIRECTORY {
 
@@ -106,12 +109,49 @@ void RemoteModelPeer::SetCurUrl(const std::string& strKey) {
 namespace remotetest {
 
 namespace fs = std::filesystem;
+using NS_DIRECTORY::RemoteSearchItemData;
+using NS_DIRECTORY::RemoteSearchListData;
+
+RemoteSearchListData Request(const std::string& strKey, int nFrom, int nCount) {
+    RemoteSearchListData data;
+    data.m_strKey = strKey;
+    data.m_nIndexFrom = nFrom;
+    data.m_nCountToGet = nCount;
+    return data;
+}
+
+std::vector<std::string> Names(const std::list<RemoteSearchItemData>& listItems) {
+    std::vector<std::string> vecNames;
+    for (const RemoteSearchItemData& item : listItems) {
+        vecNames.push_back(item.m_strName);
+    }
+    return vecNames;
+}
+
+std::vector<std::string> Described(const std::list<RemoteSearchItemData>& listItems) {
+    std::vector<std::string> vecItems;
+    for (const RemoteSearchItemData& item : listItems) {
+        std::string strItem = item.m_strName + "/" + std::to_string(item.m_eType) + "=";
+        for (const std::string& strNumber : item.m_vecNumber) {
+            strItem += strNumber + ",";
+        }
+        vecItems.push_back(strItem);
+    }
+    return vecItems;
+}
+
+int FreshSearches() {
+    const std::vector<std::string> vecLines = HostControl::TakeLogLines();
+    return static_cast<int>(
+        std::count(vecLines.begin(), vecLines.end(), "CContactRemoteSearchHelper::MyReSearchLocal begin\n"));
+}
 
 void RemoteFixture::SetUp() {
     HostControl::SetManualClock(true);
 }
 
 void RemoteFixture::TearDown() {
+    NS_DIRECTORY::CContactGeneralModel::ReleaseInstance();  // made by copies into the local book
     NS_DIRECTORY::CContactRemoteModel::ReleaseInstance();
     EXPECT_TRUE(HostControl::RunUntilIdle(60000));
     EXPECT_EQ(TempFileCount(), 0) << "temporary files left behind";
@@ -191,6 +231,13 @@ int RemoteFixture::TempFileCount() const {
         nCount += entry.path().filename().string().rfind("RemoteDirectory.", 0) == 0 ? 1 : 0;
     }
     return nCount;
+}
+
+RemoteSearchListData RemoteFixture::Search(const std::string& strKey, int nScope, bool bAll, int nFrom,
+                                           int nCount) {
+    RemoteSearchListData data = Request(strKey, nFrom, nCount);
+    EXPECT_TRUE(Model()->Search(&data, nScope, bAll)) << strKey;
+    return data;
 }
 
 std::vector<int> RemoteFixture::NotificationIds() {

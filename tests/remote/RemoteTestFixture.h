@@ -2,11 +2,13 @@
 // Shared by the remote phonebook tests: a read-only view into the model's tree, and a fixture that gives
 // every test a fresh model on a fresh root with a loopback server for its documents.
 
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "ContactRemoteModel.h"
+#include "ContactRemoteSearchAction.h"
 #include "LoopbackHttpServer.h"
 #include "TempRoot.h"
 
@@ -47,9 +49,28 @@ namespace remotetest {
 
 using Slot = std::pair<std::string, std::string>;  // name, url
 
+NS_DIRECTORY::RemoteSearchListData Request(const std::string& strKey, int nFrom = 0, int nCount = 10);
+std::vector<std::string> Names(const std::list<NS_DIRECTORY::RemoteSearchItemData>& listItems);
+// "name/type=number,number," for each result, in result order.
+std::vector<std::string> Described(const std::list<NS_DIRECTORY::RemoteSearchItemData>& listItems);
+// How many searches since the last take scanned the tree afresh instead of narrowing remembered results.
+int FreshSearches();
+
+// Keeps what every answered background search delivered.
+class SearchReceiver : public NS_TA::CTaskActionCallbackBase {
+public:
+    void OnTaskActionCallback(NS_TA::CTaskAction* pTaskAction) override {
+        m_vecAnswers.push_back(
+            static_cast<NS_DIRECTORY::CContactRemoteSearchAction*>(pTaskAction)->GetResultListData());
+    }
+
+    std::vector<NS_DIRECTORY::RemoteSearchListData> m_vecAnswers;
+};
+
 class RemoteFixture : public testsupport::HostFixture {
 protected:
     void SetUp() override;
+    // Releases the remote model and the local phone book; expects no temporary file left.
     void TearDown() override;
 
     void WriteSlots(const std::string& strDisplayName, const std::vector<Slot>& vecSlots);
@@ -72,6 +93,9 @@ protected:
     std::vector<std::string> ChildNames(const std::string& strKey) const;
     int TempFileCount() const;
     std::vector<int> NotificationIds();
+    // A synchronous search of slot nScope (-1: every slot), or with bAll of the whole tree.
+    NS_DIRECTORY::RemoteSearchListData Search(const std::string& strKey, int nScope, bool bAll, int nFrom = 0,
+                                              int nCount = 10);
 
     testsupport::LoopbackHttpServer m_server;
 };

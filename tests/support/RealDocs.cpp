@@ -6,7 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#include <gmock/gmock.h>
 #include <pugixml.hpp>
+
+#include "CommonUnits.h"
 
 namespace testsupport {
 
@@ -91,6 +94,46 @@ std::vector<PhoneBookEntry> PhoneBookEntries(const std::string& strDocument) {
         CollectEntries(document.document_element(), "", vecEntries);
     }
     return vecEntries;
+}
+
+bool ReadCyrillicBooks(CyrillicBooks* pBooks) {
+    if (!ReadRealDoc("phone-xml/book-cyrillic-crlf.xml", &pBooks->strBook) ||
+        !ReadRealDoc("phone-xml/directory-cyrillic-crlf.xml", &pBooks->strDirectory)) {
+        return false;
+    }
+    pBooks->vecEntries = PhoneBookEntries(pBooks->strBook);
+    for (const PhoneBookEntry& entry : PhoneBookEntries(pBooks->strDirectory)) {
+        pBooks->vecEntries.push_back(entry);
+    }
+    return true;
+}
+
+void ExpectFoundByDigitsAndFirstWord(const std::vector<std::string>& vecNames, const NameSearch& search) {
+    for (const std::string& strName : vecNames) {
+        const std::string strDigits = CommonUnits_ToKeyString(strName);
+        ASSERT_GE(strDigits.size(), 3u) << strName;
+        EXPECT_THAT(search(strDigits), ::testing::Contains(strName)) << strDigits;
+        const std::string strWord = strName.substr(0, strName.find(' '));
+        for (const bool bCapital : {true, false}) {
+            EXPECT_THAT(search(ChangeCase(strWord, bCapital)), ::testing::Contains(strName)) << strName;
+        }
+    }
+}
+
+void ExpectCyrillicKeysFindTheirNames(const NameSearch& search) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"4225522", {"Иванова Л.А."}},  // и в а н о в а
+        {"ИВАНОВА", {"Иванова Л.А."}},
+        {"83622452", {"Щербаков Б.А."}},  // щ е р б а к о в
+        {"кадр", {"Отдел кадров"}},
+        {"ДИРЕКТОР", {"Директор", "Приемная директора"}},
+        {"33366529", {"Дежурная ВВС"}},  // д е ж у р н а я
+        {"отделением в", {"Заведующий отделением В", "Заведующий отделением ВП"}},
+        {"1085637", {"Директор"}},
+    };
+    for (const auto& [pKey, names] : cases) {
+        EXPECT_THAT(search(pKey), ::testing::UnorderedElementsAreArray(names)) << pKey;
+    }
 }
 
 }  // namespace testsupport

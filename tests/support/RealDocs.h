@@ -2,6 +2,7 @@
 // The real third-party documents kept beside the project in shared/realdocs (not committed to it): tests
 // that read them skip when they are absent. Also what the phone XML documents among them list.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,21 @@ std::vector<PhoneBookEntry> PhoneBookEntries(const std::string& strDocument);
 // The text with its ASCII and Cyrillic letters (а..я, ѐ..џ) made capital, or small: keys typed in the
 // other case than the names were written in.
 std::string ChangeCase(const std::string& strText, bool bCapital);
+
+// The real Cyrillic phone book (menus of units) and directory, and every entry of the two; false when the
+// documents are absent.
+struct CyrillicBooks {
+    std::string strBook;
+    std::string strDirectory;
+    std::vector<PhoneBookEntry> vecEntries;
+};
+bool ReadCyrillicBooks(CyrillicBooks* pBooks);
+
+// A search of a phone book for a typed key: the names it found.
+using NameSearch = std::function<std::vector<std::string>(const std::string& strKey)>;
+// Every name is found by its keypad digits and by its first word typed in either case.
+void ExpectFoundByDigitsAndFirstWord(const std::vector<std::string>& vecNames, const NameSearch& search);
+// Keys of the Cyrillic books, by letters in either case and by digits, find exactly the names holding them.
+void ExpectCyrillicKeysFindTheirNames(const NameSearch& search);
 
 }  // namespace testsupport
