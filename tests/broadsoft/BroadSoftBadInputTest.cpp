@@ -31,12 +31,7 @@ const std::string kInvalidUtf8 = "\xff\xfe\xc3\x28\xed\xa0\x80\xf8\x88\x80\x80\x
 const std::string kUrlSyntax = "a/b?c&d#e%f=g+h";
 constexpr const char* kPersonalAction = "broadsoft_phonebook_x2";
 
-ContactBroadSoftPersonal Personal(const std::string& strName, const std::string& strNumber) {
-    ContactBroadSoftPersonal record;
-    record.m_strName = strName;
-    record.m_strNumber = strNumber;
-    return record;
-}
+using bsfttest::Personal;
 
 class BroadSoftBadInputTest : public bsfttest::BroadSoftFixture {
 protected:

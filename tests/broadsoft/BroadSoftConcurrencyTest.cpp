@@ -19,18 +19,24 @@ namespace {
 using namespace NS_DIRECTORY;
 using testsupport::XsiDirectory;
 
-using BroadSoftConcurrencyTest = bsfttest::BroadSoftFixture;
+class BroadSoftConcurrencyTest : public bsfttest::BroadSoftFixture {
+protected:
+    // Enterprise members "Ent 000"..., Group members "Grp 000"... and Personal entries "p000"...
+    void ServeThreeDirectories(int nEnterprise, int nGroup, int nPersonal) {
+        Configure({"BsftGroup", "BsftEnterprise", "BsftPersonal"});
+        m_xsi.SetEntries(XsiDirectory::Enterprise, Members("Ent", nEnterprise));
+        m_xsi.SetEntries(XsiDirectory::Group, Members("Grp", nGroup));
+        std::vector<testsupport::XsiEntry> vecPersonal;
+        for (int i = 0; i < nPersonal; ++i) {
+            vecPersonal.push_back(
+                testsupport::XsiNamedEntry(CommonAPI_FormatString("p%03d", i), std::to_string(i)));
+        }
+        m_xsi.SetEntries(XsiDirectory::Personal, vecPersonal);
+    }
+};
 
 TEST_F(BroadSoftConcurrencyTest, CombinedCopiesWhilePagesArriveAndListsAreReplaced) {
-    Configure({"BsftGroup", "BsftEnterprise", "BsftPersonal"});
-    m_xsi.SetEntries(XsiDirectory::Enterprise, Members("Ent", 1500));
-    m_xsi.SetEntries(XsiDirectory::Group, Members("Grp", 400));
-    std::vector<testsupport::XsiEntry> vecPersonal;
-    for (int i = 0; i < 200; ++i) {
-        vecPersonal.push_back(
-            testsupport::XsiNamedEntry(CommonAPI_FormatString("p%03d", i), std::to_string(i)));
-    }
-    m_xsi.SetEntries(XsiDirectory::Personal, vecPersonal);
+    ServeThreeDirectories(1500, 400, 200);
 
     CContactBroadSoftModel* pModel = Model();
     std::atomic<bool> bStop{false};
@@ -74,15 +80,7 @@ TEST_F(BroadSoftConcurrencyTest, CombinedCopiesWhilePagesArriveAndListsAreReplac
 }
 
 TEST_F(BroadSoftConcurrencyTest, SearchesAndCallerLookupsWhilePagesArriveAndPersonalEditsAreAnswered) {
-    Configure({"BsftGroup", "BsftEnterprise", "BsftPersonal"});
-    m_xsi.SetEntries(XsiDirectory::Enterprise, Members("Ent", 600));
-    m_xsi.SetEntries(XsiDirectory::Group, Members("Grp", 200));
-    std::vector<testsupport::XsiEntry> vecPersonal;
-    for (int i = 0; i < 150; ++i) {
-        vecPersonal.push_back(
-            testsupport::XsiNamedEntry(CommonAPI_FormatString("p%03d", i), std::to_string(i)));
-    }
-    m_xsi.SetEntries(XsiDirectory::Personal, vecPersonal);
+    ServeThreeDirectories(600, 200, 150);
 
     CContactBroadSoftModel* pModel = Model();
     const std::vector<std::string> vecUrls = {ModelUrl("Group"), ModelUrl("Enterprise"), ModelUrl("Personal"),
@@ -115,14 +113,9 @@ TEST_F(BroadSoftConcurrencyTest, SearchesAndCallerLookupsWhilePagesArriveAndPers
         }
     });
     WaitIdle();
-    ContactBroadSoftPersonal added;
-    added.m_strName = "zz-new";
-    added.m_strNumber = "99999";
+    ContactBroadSoftPersonal added = bsfttest::Personal("zz-new", "99999");
     EXPECT_TRUE(pModel->AddContact2Personal(&added));
-    ContactBroadSoftPersonal renamed;
-    renamed.m_strName = "p001x";
-    renamed.m_strNumber = "1";
-    EXPECT_TRUE(pModel->EditPersonal(ModelUrl("Personal"), "p001", renamed));
+    EXPECT_TRUE(pModel->EditPersonal(ModelUrl("Personal"), "p001", bsfttest::Personal("p001x", "1")));
     EXPECT_TRUE(pModel->DeleteContactsInPersonal({"p002", "p003"}, "broadsoft_phonebook_x3"));
     ASSERT_TRUE(pModel->Update());
     WaitIdle();

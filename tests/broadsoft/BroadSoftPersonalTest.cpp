@@ -28,12 +28,7 @@ using testsupport::XsiNamedEntry;
 
 constexpr const char* kPersonalAction = "broadsoft_phonebook_x1";
 
-ContactBroadSoftPersonal Personal(const std::string& strName, const std::string& strNumber) {
-    ContactBroadSoftPersonal record;
-    record.m_strName = strName;
-    record.m_strNumber = strNumber;
-    return record;
-}
+using bsfttest::Personal;
 
 // Keeps the host's four workers busy with downloads the server holds, so actions handed over meanwhile wait
 // until the server lets go.

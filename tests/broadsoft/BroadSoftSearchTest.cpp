@@ -58,10 +58,6 @@ Answer Ask(Searcher search, int nFrom = 0, int nCount = 100) {
 
 class BroadSoftSearchTest : public bsfttest::BroadSoftFixture {
 protected:
-    void TearDown() override {
-        CContactGeneralModel::ReleaseInstance();
-        BroadSoftFixture::TearDown();
-    }
     Answer Search(const std::string& strUrl, const std::string& strKey, int nFrom = 0, int nCount = 100) {
         return Ask([&](ContactBroadSoftListData* pPage) { return Model()->Search(pPage, strUrl, strKey); },
                    nFrom, nCount);
@@ -149,16 +145,12 @@ TEST_F(BroadSoftSearchTest, GrownAndRepeatedKeysAreAnsweredFromMemoryUntilAListC
         << "a shorter key walks the directory again";
 
     BroadSoftModelPeer::PlantSearchResult("Planted Ann");
-    ContactBroadSoftPersonal banana;
-    banana.m_strName = "Banana";
-    banana.m_strNumber = "9";
+    ContactBroadSoftPersonal banana = bsfttest::Personal("Banana", "9");
     ASSERT_TRUE(pModel->AddContact2Personal(&banana));
     EXPECT_THAT(Names(Search(strUrl, "an")), ElementsAre("Anna", "Annette", "Banana", "hannah"))
         << "a changed list is searched afresh";
     BroadSoftModelPeer::PlantSearchResult("Planted Ann");
-    ContactBroadSoftPersonal joanna;
-    joanna.m_strName = "Joanna";
-    joanna.m_strNumber = "8";
+    ContactBroadSoftPersonal joanna = bsfttest::Personal("Joanna", "8");
     ASSERT_TRUE(pModel->AddContact2Personal(&joanna));
     EXPECT_THAT(Names(Search(strUrl, "ann")), ElementsAre("Anna", "Annette", "hannah", "Joanna"))
         << "no narrowing of memory taken before the list changed";
@@ -238,9 +230,7 @@ TEST_F(BroadSoftSearchTest, CombinedOrderAndCallerLookupWithoutRebuilding) {
     EXPECT_EQ(pModel->GetContactNameByNumber("200"), "Bob");
     EXPECT_EQ(BroadSoftModelPeer::CombinedStorage(), pStorage) << "nothing changed: no rebuild";
 
-    ContactBroadSoftPersonal dan;
-    dan.m_strName = "Dan";
-    dan.m_strNumber = "200";
+    ContactBroadSoftPersonal dan = bsfttest::Personal("Dan", "200");
     ASSERT_TRUE(pModel->AddContact2Personal(&dan));
     EXPECT_EQ(pModel->GetContactNameByNumber("200"), "Dan");
     EXPECT_NE(BroadSoftModelPeer::CombinedStorage(), pStorage) << "a changed list is merged again";
@@ -276,9 +266,7 @@ TEST_F(BroadSoftSearchTest, CallerLookupFollowsEveryChangeOfTheLists) {
     WaitIdle();
     EXPECT_EQ(answers(), "Dan,D|Ann,A|||carl|Ann,A||") << "after a refresh";
 
-    ContactBroadSoftPersonal eve;
-    eve.m_strName = "eve";
-    eve.m_strNumber = "101";
+    ContactBroadSoftPersonal eve = bsfttest::Personal("eve", "101");
     ASSERT_TRUE(pModel->AddContact2Personal(&eve));
     EXPECT_EQ(answers(), "Dan,D|eve|||carl|Ann,A||") << "after a Personal add";
     WaitIdle();

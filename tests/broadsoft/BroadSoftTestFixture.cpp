@@ -3,9 +3,11 @@
 #include <filesystem>
 
 #include "CommonAPI.h"
+#include "ContactGeneralModel.h"
 #include "ConfigParser.h"
 #include "ContactBSTSearchHelper.h"
 #include "UrlCodec.h"
+#include "XsiAccount.h"
 
 namespace NS_DIRECTORY {
 
@@ -144,6 +146,7 @@ void BroadSoftFixture::SetUp() {
 }
 
 void BroadSoftFixture::TearDown() {
+    NS_DIRECTORY::CContactGeneralModel::ReleaseInstance();  // made by copies into the local book
     m_xsi.ReleaseStalls();
     EXPECT_TRUE(HostControl::RunUntilIdle(60000));
     EXPECT_EQ(TempFileCount(), 0) << "temporary files left behind";
@@ -152,12 +155,7 @@ void BroadSoftFixture::TearDown() {
 }
 
 void BroadSoftFixture::Configure(const std::vector<std::string>& vecEnabled, const std::string& strPort) {
-    configParser_SetConfigInt("BSFTActive", 1);
-    configParser_SetConfigString("AccountBroadsoftXSIHostAddr", m_xsi.Host());
-    configParser_SetConfigString("AccountBroadsoftXSIUserID", kUser);
-    configParser_SetConfigString("AccountBroadsoftXSIPassword", kPassword);
-    configParser_SetConfigString("AccountBroadsoftXSIPort", strPort == "@mock" ? m_xsi.Port() : strPort);
-    configParser_SetConfigString("AccountBroadsoftXSIServerType", m_xsi.ServerType());
+    testsupport::ConfigureXsiAccount(m_xsi, kUser, kPassword, strPort == "@mock" ? m_xsi.Port() : strPort);
     for (const std::string& strKey : vecEnabled) {
         configParser_SetConfigInt(strKey, 1);
     }

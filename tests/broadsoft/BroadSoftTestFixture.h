@@ -60,6 +60,14 @@ using testsupport::XsiDirectory;
 constexpr const char* kUser = "alice@example.test";
 constexpr const char* kPassword = "s3cret-Pw";
 
+inline NS_DIRECTORY::ContactBroadSoftPersonal Personal(const std::string& strName,
+                                                       const std::string& strNumber) {
+    NS_DIRECTORY::ContactBroadSoftPersonal record;
+    record.m_strName = strName;
+    record.m_strNumber = strNumber;
+    return record;
+}
+
 struct Notice {
     int nWParam;
     int nLParam;

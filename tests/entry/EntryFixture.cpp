@@ -11,6 +11,7 @@
 #include "DirectoryEntry.h"
 #include "DirectoryShortcut.h"
 #include "RemoteDocBuilder.h"
+#include "XsiAccount.h"
 
 namespace entrytest {
 
@@ -64,12 +65,7 @@ void EntryFixture::ServeRemoteDirectory(const std::string& strPath,
 }
 
 void EntryFixture::ConfigureBroadSoft(const std::vector<std::string>& vecEnabled) {
-    configParser_SetConfigInt("BSFTActive", 1);
-    configParser_SetConfigString("AccountBroadsoftXSIHostAddr", m_xsi.Host());
-    configParser_SetConfigString("AccountBroadsoftXSIUserID", kUser);
-    configParser_SetConfigString("AccountBroadsoftXSIPassword", kPassword);
-    configParser_SetConfigString("AccountBroadsoftXSIPort", m_xsi.Port());
-    configParser_SetConfigString("AccountBroadsoftXSIServerType", m_xsi.ServerType());
+    testsupport::ConfigureXsiAccount(m_xsi, kUser, kPassword, m_xsi.Port());
     for (const char* pKey :
          {"BsftGroup", "BsftEnterprise", "BsftGroupCommon", "BsftEnterpriseCommon", "BsftPersonal"}) {
         const bool bOn = std::find(vecEnabled.begin(), vecEnabled.end(), pKey) != vecEnabled.end();

@@ -29,13 +29,16 @@
 #include "HostControl.h"
 #include "LocalContactSearchAction.h"
 #include "MockXsiServer.h"
+#include "Receivers.h"
 #include "RemoteDocBuilder.h"
 #include "TempRoot.h"
 #include "UrlCodec.h"
+#include "XsiAccount.h"
 
 namespace {
 
 using namespace NS_DIRECTORY;
+using testsupport::CountingReceiver;
 using testsupport::XsiDirectory;
 
 constexpr const char* kUser = "soak@example.test";
@@ -47,12 +50,6 @@ int SoakSeconds() {
     return nSeconds > 0 ? nSeconds : 3;
 }
 
-class CountingReceiver : public NS_TA::CTaskActionCallbackBase {
-public:
-    void OnTaskActionCallback(NS_TA::CTaskAction*) override { ++m_nAnswers; }
-    int m_nAnswers = 0;
-};
-
 class SoakTest : public testsupport::HostFixture {
 protected:
     SoakTest() : m_xsi(kUser, kPassword) {}
@@ -60,12 +57,7 @@ protected:
     void SetUp() override {
         HostControl::SetManualClock(true);
         configParser_SetConfigInt("SearchNameFromRemoteSwitch", 1);
-        configParser_SetConfigInt("BSFTActive", 1);
-        configParser_SetConfigString("AccountBroadsoftXSIHostAddr", m_xsi.Host());
-        configParser_SetConfigString("AccountBroadsoftXSIUserID", kUser);
-        configParser_SetConfigString("AccountBroadsoftXSIPassword", kPassword);
-        configParser_SetConfigString("AccountBroadsoftXSIPort", m_xsi.Port());
-        configParser_SetConfigString("AccountBroadsoftXSIServerType", m_xsi.ServerType());
+        testsupport::ConfigureXsiAccount(m_xsi, kUser, kPassword, m_xsi.Port());
         for (const char* pKey : {"BsftGroup", "BsftEnterprise", "BsftPersonal"}) {
             configParser_SetConfigInt(pKey, 1);
         }
