@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "CommonAPI.h"
-#include "ContactRemoteSearchHelper.h"
 #include "HostControl.h"
 #include "RealDocs.h"
 #include "RemoteDocBuilder.h"
@@ -20,10 +19,7 @@ namespace {
 using namespace NS_DIRECTORY;
 using Strings = std::vector<std::string>;
 
-using remotetest::Described;
-using remotetest::FreshSearches;
 using remotetest::Names;
-using remotetest::Request;
 using MultiScriptSearchTest = remotetest::RemoteFixture;
 
 TEST_F(MultiScriptSearchTest, NarrowedAnswersEqualFreshSearchesForKeysInEveryScript) {
@@ -47,26 +43,10 @@ TEST_F(MultiScriptSearchTest, NarrowedAnswersEqualFreshSearchesForKeysInEveryScr
 
     const char* const kTyped[] = {"а", "н", "и", "В", "о", "ё", "е", "Е", "Н", "σ", "ο", "φ", "ι", "ς",
                                   "Σ", "ü", "u", "l", "ł", "ß", "s", "a", "K", " ", "2", "4", "6", "\xD0"};
-    CContactRemoteSearchHelper fresh(Model());
+    int nNarrowed = 0;
     int nMultiByteNarrowed = 0;
-    for (int nRound = 0; nRound < 150; ++nRound) {
-        const bool bAll = nRound % 3 != 0;
-        std::string strKey;
-        for (int nLength = 0; nLength < 5; ++nLength) {
-            const std::string strChar = kTyped[random() % std::size(kTyped)];
-            strKey += strChar;
-            RemoteSearchListData expected =
-                Request(strKey, static_cast<int>(random() % 5), 1 + static_cast<int>(random() % 30));
-            const RemoteSearchListData typed =
-                Search(strKey, 0, bAll, expected.m_nIndexFrom, expected.m_nCountToGet);
-            nMultiByteNarrowed += nLength > 0 && strChar.size() > 1 && FreshSearches() == 0 ? 1 : 0;
-            fresh.ResetKey();
-            ASSERT_TRUE(fresh.SearchLocal(&expected, bAll ? REMOTE_ROOT_KEY : Url("mixed.xml"))) << strKey;
-            HostControl::TakeLogLines();
-            ASSERT_EQ(typed.m_nTotalCount, expected.m_nTotalCount) << strKey;
-            ASSERT_EQ(Described(typed.m_listData), Described(expected.m_listData)) << strKey;
-        }
-    }
+    TypeKeysAgainstFreshSearches(random, {std::begin(kTyped), std::end(kTyped)}, 150, 5, Url("mixed.xml"),
+                                 &nNarrowed, &nMultiByteNarrowed);
     EXPECT_GT(nMultiByteNarrowed, 200) << "a letter of several bytes narrows like any other key stroke";
 }
 

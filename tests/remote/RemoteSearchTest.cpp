@@ -14,7 +14,6 @@
 #include "ConfigParser.h"
 #include "ContactRemoteModel.h"
 #include "ContactRemoteSearchAction.h"
-#include "ContactRemoteSearchHelper.h"
 #include "DirectoryEntry.h"
 #include "HeldAnswer.h"
 #include "HostControl.h"
@@ -124,26 +123,13 @@ TEST_F(RemoteSearchTest, NarrowingAgreesWithFreshSearchesForRandomKeys) {
     StartModel();
     HostControl::TakeLogLines();
 
-    const std::string kAlphabet = "anbolimorcedu2667#*15";
-    CContactRemoteSearchHelper fresh(Model());
-    int nNarrowed = 0;
-    for (int nRound = 0; nRound < 150; ++nRound) {
-        std::string strKey;
-        const bool bAll = nRound % 3 != 0;
-        for (int nLength = 1 + static_cast<int>(random() % 4); nLength > 0; --nLength) {
-            strKey += kAlphabet[random() % kAlphabet.size()];
-            RemoteSearchListData expected =
-                Request(strKey, static_cast<int>(random() % 5), 1 + static_cast<int>(random() % 30));
-            const RemoteSearchListData typed =
-                Search(strKey, 0, bAll, expected.m_nIndexFrom, expected.m_nCountToGet);
-            nNarrowed += strKey.size() > 1 && FreshSearches() == 0 ? 1 : 0;
-            fresh.ResetKey();
-            ASSERT_TRUE(fresh.SearchLocal(&expected, bAll ? REMOTE_ROOT_KEY : Url("big.xml"))) << strKey;
-            HostControl::TakeLogLines();
-            EXPECT_EQ(typed.m_nTotalCount, expected.m_nTotalCount) << strKey;
-            EXPECT_EQ(Described(typed.m_listData), Described(expected.m_listData)) << strKey;
-        }
+    std::vector<std::string> vecStrokes;
+    for (const char cStroke : std::string("anbolimorcedu2667#*15")) {
+        vecStrokes.emplace_back(1, cStroke);
     }
+    int nNarrowed = 0;
+    int nMultiByteNarrowed = 0;
+    TypeKeysAgainstFreshSearches(random, vecStrokes, 150, 0, Url("big.xml"), &nNarrowed, &nMultiByteNarrowed);
     EXPECT_GT(nNarrowed, 100) << "typing narrowed the remembered results";
 }
 

@@ -7,6 +7,7 @@
 
 #include "CommonAPI.h"
 #include "ContactGeneralModel.h"
+#include "ContactRemoteSearchHelper.h"
 #include "HostControl.h"
 #include <gtest/gtest.h>
 
@@ -238,6 +239,35 @@ RemoteSearchListData RemoteFixture::Search(const std::string& strKey, int nScope
     RemoteSearchListData data = Request(strKey, nFrom, nCount);
     EXPECT_TRUE(Model()->Search(&data, nScope, bAll)) << strKey;
     return data;
+}
+
+void RemoteFixture::TypeKeysAgainstFreshSearches(std::mt19937& random,
+                                                 const std::vector<std::string>& vecStrokes, int nRounds,
+                                                 int nStrokes, const std::string& strSlotUrl, int* pNarrowed,
+                                                 int* pMultiByteNarrowed) {
+    NS_DIRECTORY::CContactRemoteSearchHelper fresh(Model());
+    for (int nRound = 0; nRound < nRounds; ++nRound) {
+        const bool bAll = nRound % 3 != 0;
+        std::string strKey;
+        const int nLength = nStrokes > 0 ? nStrokes : 1 + static_cast<int>(random() % 4);
+        for (int nStroke = 0; nStroke < nLength; ++nStroke) {
+            const std::string& strStroke = vecStrokes[random() % vecStrokes.size()];
+            strKey += strStroke;
+            RemoteSearchListData expected =
+                Request(strKey, static_cast<int>(random() % 5), 1 + static_cast<int>(random() % 30));
+            const RemoteSearchListData typed =
+                Search(strKey, 0, bAll, expected.m_nIndexFrom, expected.m_nCountToGet);
+            const bool bNarrowed = nStroke > 0 && FreshSearches() == 0;
+            *pNarrowed += bNarrowed ? 1 : 0;
+            *pMultiByteNarrowed += bNarrowed && strStroke.size() > 1 ? 1 : 0;
+            fresh.ResetKey();
+            ASSERT_TRUE(fresh.SearchLocal(&expected, bAll ? NS_DIRECTORY::REMOTE_ROOT_KEY : strSlotUrl))
+                << strKey;
+            HostControl::TakeLogLines();
+            ASSERT_EQ(typed.m_nTotalCount, expected.m_nTotalCount) << strKey;
+            ASSERT_EQ(Described(typed.m_listData), Described(expected.m_listData)) << strKey;
+        }
+    }
 }
 
 std::vector<int> RemoteFixture::NotificationIds() {

@@ -3,6 +3,7 @@
 // every test a fresh model on a fresh root with a loopback server for its documents.
 
 #include <list>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,6 +97,12 @@ protected:
     // A synchronous search of slot nScope (-1: every slot), or with bAll of the whole tree.
     NS_DIRECTORY::RemoteSearchListData Search(const std::string& strKey, int nScope, bool bAll, int nFrom = 0,
                                               int nCount = 10);
+    // Types nRounds random keys of nStrokes strokes (0: 1 to 4) into slot 0, or in two rounds of three into
+    // the whole tree, each answer window equal to a fresh search of the slot's document or the tree. Counts
+    // the strokes after the first that narrowed remembered results, and of those the ones of several bytes.
+    void TypeKeysAgainstFreshSearches(std::mt19937& random, const std::vector<std::string>& vecStrokes,
+                                      int nRounds, int nStrokes, const std::string& strSlotUrl,
+                                      int* pNarrowed, int* pMultiByteNarrowed);
 
     testsupport::LoopbackHttpServer m_server;
 };
