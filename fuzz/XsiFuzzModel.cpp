@@ -19,6 +19,8 @@
 
 namespace NS_DIRECTORY {
 
+constexpr const char* kBodyName = "downloaded page";
+
 // The drivers' way into the model: its lists, the page and list readers and the table.
 class BroadSoftModelPeer {
 public:
@@ -46,6 +48,10 @@ public:
 
     static bool LoadPage(const std::string& strUrl, const std::string& strPath, int nStart) {
         return Model().MyLoadDataFromFile(strUrl, strPath, nStart);
+    }
+
+    static bool LoadPageBody(const std::string& strUrl, const std::string& strBody, int nStart) {
+        return Model().MyLoadDataFromBody(strUrl, strBody, kBodyName, nStart);
     }
 
     static ListState State(const std::string& strUrl) {
@@ -516,19 +522,24 @@ void CheckXsiPage(const std::string& strSuffix, const std::uint8_t* pData, std::
     StartModel();
     const std::string strUrl = XsiUrl(strSuffix);
     const std::string strText = Text(pData, nSize);
-    BroadSoftModelPeer::FreshList(strUrl);
     const int nStart = nSize % 2 == 0 ? 1 : 3;
-    const BroadSoftModelPeer::ListState before = BroadSoftModelPeer::State(strUrl);
-    const ExpectedPage expected = Expect(strText, nStart, before);
     WriteFile(kPagePath, strText);
-    FUZZ_CHECK(BroadSoftModelPeer::LoadPage(strUrl, kPagePath, nStart) == expected.bAnswer);
-    const BroadSoftModelPeer::ListState after = BroadSoftModelPeer::State(strUrl);
-    CheckSameRecords(expected.after.vecRecords, after.vecRecords);
-    FUZZ_CHECK(after.nTotal == expected.after.nTotal);
-    FUZZ_CHECK(after.nPageSize == expected.after.nPageSize);
-    FUZZ_CHECK(after.nStatus == expected.after.nStatus);
-    FUZZ_CHECK(HostControl::PendingActionCount() == 0);
-    DrainHostRecords();
+    // The page as a downloaded file, then as a downloaded body kept in memory.
+    for (const bool bBody : {false, true}) {
+        BroadSoftModelPeer::FreshList(strUrl);
+        const BroadSoftModelPeer::ListState before = BroadSoftModelPeer::State(strUrl);
+        const ExpectedPage expected = Expect(strText, nStart, before);
+        const bool bAnswer = bBody ? BroadSoftModelPeer::LoadPageBody(strUrl, strText, nStart)
+                                   : BroadSoftModelPeer::LoadPage(strUrl, kPagePath, nStart);
+        FUZZ_CHECK(bAnswer == expected.bAnswer);
+        const BroadSoftModelPeer::ListState after = BroadSoftModelPeer::State(strUrl);
+        CheckSameRecords(expected.after.vecRecords, after.vecRecords);
+        FUZZ_CHECK(after.nTotal == expected.after.nTotal);
+        FUZZ_CHECK(after.nPageSize == expected.after.nPageSize);
+        FUZZ_CHECK(after.nStatus == expected.after.nStatus);
+        FUZZ_CHECK(HostControl::PendingActionCount() == 0);
+        DrainHostRecords();
+    }
 }
 
 void CheckXsiCustomList(const std::uint8_t* pData, std::size_t nSize) {

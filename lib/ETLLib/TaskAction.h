@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace NS_TA {
 
@@ -32,7 +33,8 @@ enum TaskActionErrorType : int {
     TA_HTTP_STATUS_ERROR = 1002,       // the server answered with a status of 400 or above (other than 401)
     TA_NETWORK_TIMEOUT = 1003,         // connect, total or low-speed timeout
     TA_FILE_TOO_LARGE = 1004,          // the body passed the host's download cap
-    TA_LOCAL_FILE_ERROR = 1005,        // the local file could not be read or written
+    TA_LOCAL_FILE_ERROR = 1005,        // the local file could not be read or written, or a body kept in
+                                       // memory found no room
     TA_URL_REFUSED = 1006,             // empty URL or a scheme other than http and https
     TA_NETWORK_OTHER_ERROR = 1099,
 };
@@ -109,6 +111,9 @@ public:
     // Content the action produced or consumed in memory; empty unless an action fills it.
     const std::string& GetFileContent() const { return m_strFileContent; }
     void SetFileContent(const std::string& strContent) { m_strFileContent = strContent; }
+    void SetFileContent(std::string&& strContent) { m_strFileContent = std::move(strContent); }
+    // Hands the content over to the caller; the action is left with none.
+    std::string TakeFileContent() { return std::move(m_strFileContent); }
 
 protected:
     ~CFileAction() override = default;
@@ -119,8 +124,8 @@ private:
 };
 
 // HTTP transfer of one file. Read set: download the URL into the local file (replaced only when the
-// download succeeded). Read clear: POST the local file to the URL, or send DELETE when the delete flag is set.
-// Credentials are never logged.
+// download succeeded). Read clear: POST the local file to the URL, or send DELETE when the delete flag is
+// set. Credentials are never logged.
 class CNetworkFileAction : public CFileAction {
 public:
     CNetworkFileAction(const std::string& strLocalPath, const std::string& strRemoteUrl)
@@ -141,6 +146,11 @@ public:
     int GetExtraParam() const { return m_nExtraParam; }
     // HTTP status of the last answer, 0 when none arrived.
     long GetHttpStatus() const { return m_nHttpStatus.load(); }
+    // Set before the action runs: a download keeps its body in the action's file content instead of
+    // writing the local file, which is never created. Cap, timeouts, refusals and error types are those of a
+    // file download; only a download that succeeded holds a body, owned by the action until TakeFileContent.
+    void SetKeepBodyInMemory(bool bKeep) { m_bKeepBodyInMemory = bKeep; }
+    bool IsKeepBodyInMemory() const { return m_bKeepBodyInMemory; }
 
 protected:
     // For module actions of another request type that transfer a file the same way.
@@ -156,6 +166,7 @@ private:
     bool m_bDelete = false;
     bool m_bSendMess2UI = false;
     int m_nExtraParam = 0;
+    bool m_bKeepBodyInMemory = false;
     std::atomic<long> m_nHttpStatus{0};
 
     friend class CTransfer;
@@ -169,8 +180,8 @@ public:
     CTaskActionCallbackBase& operator=(const CTaskActionCallbackBase&) = delete;
     virtual ~CTaskActionCallbackBase();
 
-    // Asked on the GUI thread before each callback; false postpones the callback to a later loop turn (the loop
-    // asks again about every millisecond). Receivers are destroyed on the GUI thread.
+    // Asked on the GUI thread before each callback; false postpones the callback to a later loop turn (the
+    // loop asks again about every millisecond). Receivers are destroyed on the GUI thread.
     virtual bool TryThreadMessage() { return true; }
     virtual void OnTaskActionCallback(CTaskAction* pTaskAction) = 0;
 

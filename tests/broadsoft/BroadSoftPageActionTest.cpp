@@ -1,5 +1,6 @@
 // Page downloads that read their page on the worker: what the action carries back for good, broken and
-// failed answers, and the model adding pages whose files are already gone.
+// failed answers, the page read from a body in memory as from a file, and the model adding pages of
+// downloads that never write a file.
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,14 @@ using testsupport::XsiDirectory;
 
 namespace fs = std::filesystem;
 
+constexpr const char* kPageFolder = "/tmp/pages";
+
+// The bytes of a literal, NUL bytes inside it included.
+template <std::size_t N>
+std::string Bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
+
 // Releases every action it gets back.
 class ReleasingReceiver : public NS_TA::CTaskActionCallbackBase {
 public:
@@ -31,31 +40,27 @@ public:
 
 class BroadSoftPageActionTest : public bsfttest::BroadSoftFixture {
 protected:
-    // Downloads the Group directory's first page with a page action and waits for the worker, delivering
-    // nothing; the downloaded file is removed before the page is taken. *pFileLeft tells whether the worker
-    // left the file behind, *pRemoved whether the action says it removed it.
-    std::unique_ptr<BroadSoftPage> DownloadGroupPage(bool* pSucceeded, bool* pFileLeft = nullptr,
-                                                     bool* pRemoved = nullptr) {
+    // Downloads the Group directory's first page with a page action into a local path whose folder does not
+    // exist, and waits for the worker, delivering nothing. *pBodyLeft is the body the action still holds.
+    std::unique_ptr<BroadSoftPage> DownloadGroupPage(bool* pSucceeded, std::string* pBodyLeft = nullptr) {
         const std::string strUrl = m_xsi.Url(m_xsi.PathOf(XsiDirectory::Group));
-        CBroadSoftPageAction* pAction = CBroadSoftPageAction::Create("/tmp/page.xml", strUrl);
+        CBroadSoftPageAction* pAction =
+            CBroadSoftPageAction::Create(std::string(kPageFolder) + "/page.xml", strUrl);
         EXPECT_NE(pAction, nullptr);
         if (pAction == nullptr) {
             return nullptr;
         }
+        EXPECT_TRUE(pAction->IsKeepBodyInMemory());
         pAction->SetRead(true);
         pAction->SetUsername(bsfttest::kUser);
         pAction->SetPassword(bsfttest::kPassword);
         pAction->SetCallback(&m_receiver);
         EXPECT_TRUE(TaskAction_ExecAction(pAction));
         EXPECT_TRUE(HostControl::WaitForActions(20000));
-        std::error_code ec;
-        if (pFileLeft != nullptr) {
-            *pFileLeft = fs::exists(m_root.Path("/tmp/page.xml"), ec);
+        EXPECT_FALSE(m_root.Exists(kPageFolder)) << "a page download writes no file";
+        if (pBodyLeft != nullptr) {
+            *pBodyLeft = pAction->GetFileContent();
         }
-        if (pRemoved != nullptr) {
-            *pRemoved = pAction->IsFileRemoved();
-        }
-        fs::remove(m_root.Path("/tmp/page.xml"), ec);
         *pSucceeded = pAction->IsOperationSucceed();
         std::unique_ptr<BroadSoftPage> pPage = pAction->TakePage();
         EXPECT_EQ(pAction->TakePage(), nullptr) << "a page is taken once";
@@ -71,16 +76,6 @@ protected:
         return vecNames;
     }
 
-    // Removes the downloads' temporary files.
-    void RemoveDownloadedFiles() {
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(m_root.Path("/tmp"), ec)) {
-            if (entry.path().filename().string().rfind("BroadSoftDirectory_", 0) == 0) {
-                fs::remove(entry.path(), ec);
-            }
-        }
-    }
-
     ReleasingReceiver m_receiver;
 };
 
@@ -88,12 +83,10 @@ TEST_F(BroadSoftPageActionTest, TheWorkerReadsAGoodPageAndCarriesItsRecordsAndCo
     Configure({"BsftGroup"});
     m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 3));
     bool bSucceeded = false;
-    bool bFileLeft = true;
-    bool bRemoved = false;
-    const std::unique_ptr<BroadSoftPage> pPage = DownloadGroupPage(&bSucceeded, &bFileLeft, &bRemoved);
+    std::string strBodyLeft = "unset";
+    const std::unique_ptr<BroadSoftPage> pPage = DownloadGroupPage(&bSucceeded, &strBodyLeft);
     EXPECT_TRUE(bSucceeded);
-    EXPECT_FALSE(bFileLeft) << "the worker removes the file it has read";
-    EXPECT_TRUE(bRemoved);
+    EXPECT_EQ(strBodyLeft, "") << "the worker lets the body go once it has read it";
     ASSERT_NE(pPage, nullptr);
     EXPECT_TRUE(pPage->bRead);
     EXPECT_EQ(pPage->strRefusal, "");
@@ -114,13 +107,55 @@ TEST_F(BroadSoftPageActionTest, ABrokenBodyIsRefusedWithItsReasonAndAFailedDownl
     EXPECT_TRUE(pPage->vecRecords.empty()) << "a body cut short is never read in part";
 
     m_xsi.Fail(m_xsi.PathOf(XsiDirectory::Group), 500, "<Group/>");
-    bool bFileLeft = true;
-    bool bRemoved = true;
-    pPage = DownloadGroupPage(&bSucceeded, &bFileLeft, &bRemoved);
+    std::string strBodyLeft = "unset";
+    pPage = DownloadGroupPage(&bSucceeded, &strBodyLeft);
     EXPECT_FALSE(bSucceeded);
     EXPECT_EQ(pPage, nullptr);
-    EXPECT_FALSE(bFileLeft);
-    EXPECT_FALSE(bRemoved) << "a failed download has no file to remove";
+    EXPECT_EQ(strBodyLeft, "") << "a failed download holds no body";
+}
+
+// A body in memory reads as a file of the same bytes: NUL bytes, a Latin-1 declaration the first reading
+// did not take (after a comment, after a byte order mark), other encodings, broken and empty documents.
+TEST_F(BroadSoftPageActionTest, ABodyInMemoryReadsAsAFileOfTheSameBytes) {
+    const std::string kEntries =
+        "<totalAvailableRecords>2</totalAvailableRecords><numberOfRecords>2</numberOfRecords>"
+        "<entry><lastName>M\xfcller</lastName><firstName>J\xf6rg</firstName></entry>"
+        "<entry><lastName>Ruiz</lastName></entry>";
+    const std::string kLatin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+    const std::string kUtf8Bom = "\xef\xbb\xbf";
+    const std::string kUtf16 = Bytes("\xff\xfe<\0G\0r\0o\0u\0p\0/\0>\0");
+    const std::vector<std::string> kBodies = {
+        "",
+        "<Group>" + kEntries + "</Group>",
+        kLatin1 + "<Group>" + kEntries + "</Group>",
+        "<!-- first -->" + kLatin1 + "<Group>" + kEntries + "</Group>",
+        kUtf8Bom + kLatin1 + "<Group>" + kEntries + "</Group>",
+        "<?xml version=\"1.0\" encoding=\"ISO&#45;8859-1\"?><Group>" + kEntries + "</Group>",
+        kUtf16,
+        std::string("<Group>") + kEntries + Bytes("</Group\0>"),
+        std::string("<Group>") + kEntries + Bytes("</Group>\0"),
+        Bytes("<Group><entry><lastName>A\0B</lastName></entry></Group>"),
+        "<Group>" + kEntries,
+        "<Personal><entry><name>Li</name><number>7</number></entry></Personal>",
+        "<Directory><contacts><contact><mobile> 12 </mobile></contact></contacts></Directory>",
+    };
+    for (std::size_t n = 0; n < kBodies.size(); ++n) {
+        SCOPED_TRACE(n);
+        const std::string& strBody = kBodies[n];
+        std::ofstream(m_root.Path("/tmp/page.xml"), std::ios::binary | std::ios::trunc) << strBody;
+        BroadSoftPage fromFile;
+        ReadBroadSoftPage("/tmp/page.xml", fromFile);
+        BroadSoftPage fromBody;
+        ReadBroadSoftPageBody(strBody, fromBody);
+        EXPECT_EQ(fromBody.bRead, fromFile.bRead);
+        EXPECT_EQ(fromBody.strRefusal, fromFile.strRefusal);
+        EXPECT_EQ(fromBody.strTotal, fromFile.strTotal);
+        EXPECT_EQ(fromBody.strCount, fromFile.strCount);
+        EXPECT_EQ(RecordNames(fromBody), RecordNames(fromFile));
+    }
+    BroadSoftPage latin1;
+    ReadBroadSoftPageBody(kBodies[3], latin1);
+    EXPECT_THAT(RecordNames(latin1), ElementsAre("1:J\xc3\xb6rg,M\xc3\xbcller", "1:,Ruiz"));
 }
 
 // What the reader makes of local files that are not a downloaded page: a path naming no regular file is
@@ -153,14 +188,16 @@ TEST_F(BroadSoftPageActionTest, PathsThatAreNoPageAreNotReadAndEmptyFilesAreRefu
     }
 }
 
-// Every page is read before its answer reaches the model: the model never needs the file again.
-TEST_F(BroadSoftPageActionTest, TheModelAddsEveryPageOfADirectoryWhoseFilesAreGoneBeforeItsAnswers) {
+// No page download of the model writes a file, and every page still lands in its list.
+TEST_F(BroadSoftPageActionTest, TheModelAddsEveryPageOfADirectoryWithoutAnyPageFile) {
     Configure({"BsftGroup"});
     m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 120));
     Model();
+    ASSERT_TRUE(HostControl::WaitForActions(20000));
+    ASSERT_TRUE(HostControl::DeliverOneCallback()) << "the probe's answer";
     for (;;) {
         ASSERT_TRUE(HostControl::WaitForActions(20000));
-        RemoveDownloadedFiles();
+        EXPECT_EQ(TempFileCount(), 0);
         if (!HostControl::DeliverOneCallback()) {
             break;
         }

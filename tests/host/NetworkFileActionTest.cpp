@@ -355,6 +355,57 @@ TEST_F(NetworkFileActionTest, LoopbackOnlyRefusesEveryOtherHostAtOnce) {
     }
 }
 
+// A download kept in memory: the body arrives in the action whole or not at all, under the same cap, error
+// types and loopback guard as a file download, and no file or folder is ever made for it.
+TEST_F(NetworkFileActionTest, BodyKeptInMemoryFollowsTheFileRulesAndCreatesNoFile) {
+    constexpr std::size_t nCap = 40000;
+    SetLimits(static_cast<long long>(nCap));
+    const std::string strLocal = "/config/data/memory/phonebook.xml";
+    m_server.Serve("/phonebook.xml", kBody);
+    m_server.ServeOversized("/fits", nCap, true);
+    m_server.ServeOversized("/big", nCap + 1, false);
+    m_server.ServeOversized("/big-chunked", nCap + 1, true);
+    m_server.Fail("/broken", 500, "server trouble");
+    m_server.RequireBasicAuth("/auth", "alice", "secret", kBody);
+    m_server.ServeTruncated("/cut", 1000, "<list><entry>Al");
+    const struct {
+        std::string strUrl;
+        NS_TA::TaskActionErrorType eError;
+        std::string strBody;
+    } kCases[] = {
+        {m_server.Url("/phonebook.xml"), NS_TA::TA_NO_ERROR, kBody},
+        {m_server.Url("/fits"), NS_TA::TA_NO_ERROR, std::string(nCap, 'x')},
+        {m_server.Url("/big"), NS_TA::TA_FILE_TOO_LARGE, ""},
+        {m_server.Url("/big-chunked"), NS_TA::TA_FILE_TOO_LARGE, ""},
+        {m_server.Url("/broken"), NS_TA::TA_HTTP_STATUS_ERROR, ""},
+        {m_server.Url("/auth"), NS_TA::TA_HTTP_AUTH_REFUSED, ""},
+        {m_server.Url("/cut"), NS_TA::TA_NETWORK_OTHER_ERROR, ""},
+        {"http://192.0.2.1/phonebook.xml", NS_TA::TA_NETWORK_CONNECT_FAILED, ""},
+        {"ftp://127.0.0.1/phonebook.xml", NS_TA::TA_URL_REFUSED, ""},
+    };
+    for (const auto& test : kCases) {
+        SCOPED_TRACE(test.strUrl);
+        auto action = Download(test.strUrl, strLocal);
+        action->SetKeepBodyInMemory(true);
+        action->SetFileContent("from an earlier run");
+        EXPECT_EQ(action->Exec(), test.eError == NS_TA::TA_NO_ERROR);
+        EXPECT_EQ(action->GetTaskActionErrorType(), test.eError);
+        EXPECT_TRUE(action->GetFileContent() == test.strBody)
+            << "the action holds " << action->GetFileContent().size() << " bytes";
+        EXPECT_FALSE(m_root.Exists("/config/data/memory")) << "no file or folder is made";
+        EXPECT_TRUE(action->TakeFileContent() == test.strBody);
+        EXPECT_EQ(action->GetFileContent(), "") << "the body is handed over";
+    }
+
+    auto throughExecutor = Download(m_server.Url("/phonebook.xml"), strLocal);
+    throughExecutor->SetKeepBodyInMemory(true);
+    ASSERT_TRUE(TaskAction_ExecAction(throughExecutor.get()));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(throughExecutor->GetHttpStatus(), 200);
+    EXPECT_EQ(throughExecutor->GetFileContent(), kBody);
+    EXPECT_FALSE(m_root.Exists("/config/data/memory"));
+}
+
 // The number of a process that has ended.
 pid_t EndedProcess() {
     const pid_t nChild = fork();

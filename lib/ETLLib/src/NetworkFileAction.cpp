@@ -1,7 +1,7 @@
 // HTTP transfers of network file actions over libcurl, hardened with the host's transfer limits; each
 // worker thread reuses its easy handle, and so its open connections, from one transfer to the next. A
 // download lands in a temporary file beside the target and replaces the target only when the whole body
-// arrived.
+// arrived, or, kept in memory, in a string the action gets only then.
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -349,8 +349,14 @@ public:
 
     bool Download() {
         m_pMethod = "GET";
+        if (m_action.IsKeepBodyInMemory()) {
+            m_action.SetFileContent(std::string());
+        }
         if (!m_url.bHttp) {
             return Finish(TA_URL_REFUSED, "URL refused");
+        }
+        if (m_action.IsKeepBodyInMemory()) {
+            return DownloadIntoMemory();
         }
         const std::string strTarget = ETL_MiscHelper::pathMapToRoot(m_action.GetFilePath());
         CTempFile tempFile;
@@ -362,6 +368,18 @@ public:
         m_pFile = nullptr;
         if (eError == TA_NO_ERROR && !tempFile.Commit()) {
             return Finish(TA_LOCAL_FILE_ERROR, "local file not writable");
+        }
+        return Finish(eError, Reason());
+    }
+
+    // The action gets the body only once the whole of it arrived.
+    bool DownloadIntoMemory() {
+        std::string strBody;
+        m_pBody = &strBody;
+        const TaskActionErrorType eError = Perform();
+        m_pBody = nullptr;
+        if (eError == TA_NO_ERROR) {
+            m_action.SetFileContent(std::move(strBody));
         }
         return Finish(eError, Reason());
     }
@@ -533,8 +551,27 @@ private:
         return curl_easy_strerror(m_eCode);
     }
 
-    // Body bytes: written to the file of a download, dropped otherwise, and counted against the cap. An
-    // error answer's body is not wanted: the transfer stops at its first byte.
+    // Appends to the body kept in memory, first making room for the length the answer announced (within
+    // the cap); false when memory ran out.
+    bool KeepBody(const char* pData, std::size_t nBytes) {
+        try {
+            if (m_pBody->empty()) {
+                curl_off_t nLength = -1;
+                curl_easy_getinfo(m_pCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &nLength);
+                if (nLength > 0 && nLength <= m_limits.nMaxDownloadBytes) {
+                    m_pBody->reserve(static_cast<std::size_t>(nLength));
+                }
+            }
+            m_pBody->append(pData, nBytes);
+            return true;
+        } catch (const std::bad_alloc&) {
+            m_strSetupFailure = "body not kept: out of memory";
+            return false;
+        }
+    }
+
+    // Body bytes: written to the file of a download or kept in memory, dropped otherwise, and counted
+    // against the cap. An error answer's body is not wanted: the transfer stops at its first byte.
     static std::size_t OnBody(char* pData, std::size_t nSize, std::size_t nCount, void* pContext) {
         CTransfer& self = *static_cast<CTransfer*>(pContext);
         const std::size_t nBytes = nSize * nCount;
@@ -551,6 +588,10 @@ private:
             return 0;
         }
         if (self.m_pFile != nullptr && !self.m_pFile->Append(pData, nBytes)) {
+            self.m_bLocalWriteFailed = true;
+            return 0;
+        }
+        if (self.m_pBody != nullptr && !self.KeepBody(pData, nBytes)) {
             self.m_bLocalWriteFailed = true;
             return 0;
         }
@@ -579,7 +620,8 @@ private:
     const char* m_pMethod = "GET";
     CURL* m_pCurl = nullptr;
     curl_slist* m_pHeaders = nullptr;
-    CTempFile* m_pFile = nullptr;  // where a download's body goes
+    CTempFile* m_pFile = nullptr;    // where a download's body goes
+    std::string* m_pBody = nullptr;  // ... when it is kept in memory
     CURLcode m_eCode = CURLE_OK;
     long m_nHttpStatus = 0;
     long long m_nReceived = 0;

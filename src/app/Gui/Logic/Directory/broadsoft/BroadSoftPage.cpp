@@ -159,6 +159,9 @@ bool HasLatin1Declaration(const pugi::xml_document& doc) {
     return false;
 }
 
+// Downloaded documents keep their declaration, which names their encoding.
+constexpr unsigned kDocumentOptions = pugi::parse_default | pugi::parse_declaration;
+
 pugi::xml_parse_result ParseResult(pugi::xml_parse_status eStatus) {
     pugi::xml_parse_result result;
     result.status = eStatus;
@@ -231,16 +234,36 @@ pugi::xml_parse_result LoadRegularFile(pugi::xml_document& doc, const std::strin
         pugi::get_memory_deallocation_function()(pBuffer);
         return ParseResult(pugi::status_io_error);
     }
-    const unsigned kOptions = pugi::parse_default | pugi::parse_declaration;
     const std::size_t nLength = static_cast<std::size_t>(nRead);
     if (std::memchr(pBuffer, '\0', nLength) != nullptr) {
         // The parser stops at a NUL byte. In place it then judges the document by the buffer's real last
         // byte, so "</root\0>" would close the root; on a copy it sees the end it added, as a file read does.
-        const pugi::xml_parse_result result = doc.load_buffer(pBuffer, nLength, kOptions, eEncoding);
+        const pugi::xml_parse_result result = doc.load_buffer(pBuffer, nLength, kDocumentOptions, eEncoding);
         pugi::get_memory_deallocation_function()(pBuffer);
         return result;
     }
-    return doc.load_buffer_inplace_own(pBuffer, nLength, kOptions, eEncoding);
+    return doc.load_buffer_inplace_own(pBuffer, nLength, kDocumentOptions, eEncoding);
+}
+
+// A body in memory, parsed from a copy that ends in the NUL a file read adds.
+pugi::xml_parse_result ParseBody(pugi::xml_document& doc, const std::string& strBody,
+                                 pugi::xml_encoding eEncoding) {
+    return doc.load_buffer(strBody.data(), strBody.size(), kDocumentOptions, eEncoding);
+}
+
+// The document again as Latin-1 when its declaration names that encoding but the first reading did not
+// take it so; false with the reason when the document is not well-formed.
+template <class TParse>
+bool FinishLoad(pugi::xml_document& doc, pugi::xml_parse_result result, const TParse& parse,
+                std::string& strRefusal) {
+    if (result && HasLatin1Declaration(doc) && result.encoding != pugi::encoding_latin1) {
+        result = parse(pugi::encoding_latin1);
+    }
+    if (!result) {
+        strRefusal = result.description();
+        return false;
+    }
+    return true;
 }
 
 // The text of an element (its first text or CDATA child) into a field: built once and moved in, which
@@ -357,24 +380,37 @@ bool ReadPageEntries(const pugi::xml_node& root, BroadSoftRecords& vecRecords) {
     return false;
 }
 
+void ReadPageOfDocument(const pugi::xml_document& doc, BroadSoftPage& page) {
+    const pugi::xml_node root = FindPageRoot(doc);
+    if (!root) {
+        return;
+    }
+    page.strStart = root.child("startIndex").text().get();
+    page.strTotal = root.child("totalAvailableRecords").text().get();
+    page.strCount = root.child("numberOfRecords").text().get();
+    page.bRead = ReadPageEntries(root, page.vecRecords);
+}
+
 }  // namespace
 
 bool LoadBroadSoftDocument(pugi::xml_document& doc, const std::string& strPath, std::string& strRefusal) {
     strRefusal.clear();
     const std::string strReal = ETL_MiscHelper::pathMapToRoot(strPath);
     bool bRegular = false;
-    pugi::xml_parse_result result = LoadRegularFile(doc, strReal, pugi::encoding_auto, bRegular);
+    const pugi::xml_parse_result result = LoadRegularFile(doc, strReal, pugi::encoding_auto, bRegular);
     if (!bRegular) {
         return false;
     }
-    if (result && HasLatin1Declaration(doc) && result.encoding != pugi::encoding_latin1) {
-        result = LoadRegularFile(doc, strReal, pugi::encoding_latin1, bRegular);
-    }
-    if (!result) {
-        strRefusal = result.description();
-        return false;
-    }
-    return true;
+    const auto reread = [&](pugi::xml_encoding eEncoding) {
+        return LoadRegularFile(doc, strReal, eEncoding, bRegular);
+    };
+    return FinishLoad(doc, result, reread, strRefusal);
+}
+
+bool LoadBroadSoftBody(pugi::xml_document& doc, const std::string& strBody, std::string& strRefusal) {
+    strRefusal.clear();
+    const auto parse = [&](pugi::xml_encoding eEncoding) { return ParseBody(doc, strBody, eEncoding); };
+    return FinishLoad(doc, parse(pugi::encoding_auto), parse, strRefusal);
 }
 
 void LogBroadSoftRefusal(const std::string& strPath, const std::string& strRefusal) {
@@ -386,17 +422,16 @@ void LogBroadSoftRefusal(const std::string& strPath, const std::string& strRefus
 
 void ReadBroadSoftPage(const std::string& strPath, BroadSoftPage& page) {
     pugi::xml_document doc;
-    if (!LoadBroadSoftDocument(doc, strPath, page.strRefusal)) {
-        return;
+    if (LoadBroadSoftDocument(doc, strPath, page.strRefusal)) {
+        ReadPageOfDocument(doc, page);
     }
-    const pugi::xml_node root = FindPageRoot(doc);
-    if (!root) {
-        return;
+}
+
+void ReadBroadSoftPageBody(const std::string& strBody, BroadSoftPage& page) {
+    pugi::xml_document doc;
+    if (LoadBroadSoftBody(doc, strBody, page.strRefusal)) {
+        ReadPageOfDocument(doc, page);
     }
-    page.strStart = root.child("startIndex").text().get();
-    page.strTotal = root.child("totalAvailableRecords").text().get();
-    page.strCount = root.child("numberOfRecords").text().get();
-    page.bRead = ReadPageEntries(root, page.vecRecords);
 }
 
 void ReadBroadSoftGroupEntries(const pugi::xml_node& root, BroadSoftRecords& vecRecords) {

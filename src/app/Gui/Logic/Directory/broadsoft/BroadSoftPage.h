@@ -33,12 +33,15 @@ struct BroadSoftPage {
 // missing file and for anything that is not well-formed XML, with strRefusal saying why: a body cut short
 // is refused whole, never read in part.
 bool LoadBroadSoftDocument(pugi::xml_document& doc, const std::string& strPath, std::string& strRefusal);
+// A downloaded body kept in memory, read exactly as a file holding those bytes is read.
+bool LoadBroadSoftBody(pugi::xml_document& doc, const std::string& strBody, std::string& strRefusal);
 
 // Logs why a downloaded document was refused; nothing for an empty refusal.
 void LogBroadSoftRefusal(const std::string& strPath, const std::string& strRefusal);
 
-// Reads the page in the file at strPath into page, which starts empty.
+// Reads the page in the file at strPath, or in a body kept in memory, into page, which starts empty.
 void ReadBroadSoftPage(const std::string& strPath, BroadSoftPage& page);
+void ReadBroadSoftPageBody(const std::string& strBody, BroadSoftPage& page);
 
 // The entries under a page root of each kind, appended in document order. Group and Enterprise pages take
 // their "entry" children, else the details in their "groupDirectory" or "enterpriseDirectory".

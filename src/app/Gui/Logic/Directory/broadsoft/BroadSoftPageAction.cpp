@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "BaseHelper.h"
-
 namespace NS_DIRECTORY {
 
 CBroadSoftPageAction* CBroadSoftPageAction::Create(const std::string& strLocalPath,
@@ -27,13 +25,13 @@ bool CBroadSoftPageAction::Exec() {
     }
     try {
         auto pPage = std::make_unique<BroadSoftPage>();
-        ReadBroadSoftPage(GetFilePath(), *pPage);
+        ReadBroadSoftPageBody(GetFileContent(), *pPage);
         m_pPage = std::move(pPage);
     } catch (const std::bad_alloc&) {
         m_pPage.reset();
         return bDownloaded;
     }
-    m_bFileRemoved = ETL_MiscHelper::fileRemove(GetFilePath());
+    TakeFileContent();
     return bDownloaded;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The download of one network directory page that also reads the page on the worker that downloaded it,
-// so the GUI thread only adds ready records to their list. Request type 2, like every network file action.
+// so the GUI thread only adds ready records to their list. Request type 2, like every network file action;
+// the page's body stays in memory, so no local file is ever written.
 
 #include <memory>
 #include <string>
@@ -16,23 +17,22 @@ public:
     // empty URL or out of memory.
     static CBroadSoftPageAction* Create(const std::string& strLocalPath, const std::string& strRemoteUrl);
 
-    // Downloads, then reads the page from the downloaded file and removes the file once it was read.
+    // Downloads, then reads the page from the body and lets the body go once it was read.
     bool Exec() override;
     // The page read after a successful download, once; null when the download failed, and when memory ran
-    // out while reading (the file is still there to be read again).
+    // out while reading (the body is then still the action's file content, to be read again).
     std::unique_ptr<BroadSoftPage> TakePage();
-    // Whether Exec already removed the downloaded file, having read it.
-    bool IsFileRemoved() const { return m_bFileRemoved; }
 
 protected:
     ~CBroadSoftPageAction() override = default;
 
 private:
     CBroadSoftPageAction(const std::string& strLocalPath, const std::string& strRemoteUrl)
-        : CNetworkFileAction(strLocalPath, strRemoteUrl) {}
+        : CNetworkFileAction(strLocalPath, strRemoteUrl) {
+        SetKeepBodyInMemory(true);
+    }
 
     std::unique_ptr<BroadSoftPage> m_pPage;
-    bool m_bFileRemoved = false;
 };
 
 }  // namespace NS_DIRECTORY

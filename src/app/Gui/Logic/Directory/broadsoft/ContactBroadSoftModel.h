@@ -249,6 +249,9 @@ private:
     // index the page was asked for: a first page (1) replaces the records of any earlier download once it
     // parsed; a later page that answers another start index is dropped and ends the paging.
     bool MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath, int nRequestedStart = 1);
+    // The same for a downloaded body kept in memory; strName names the document in the log.
+    bool MyLoadDataFromBody(const std::string& strUrl, const std::string& strBody, const std::string& strName,
+                            int nRequestedStart = 1);
     // The same for a page already read (by the worker that downloaded it); its records move to the list.
     bool MyAddPage(const std::string& strUrl, BroadSoftPage& page, int nRequestedStart);
     // Moves the records to the end of the list; the caller holds m_csLock.
@@ -339,10 +342,11 @@ private:
     // False when the answer is kept to be read after an earlier page.
     bool MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
     void MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
-    // Adds the page the worker read, or reads the downloaded file when the worker could not.
+    // Adds the page the worker read, or reads the downloaded body (or file) when the worker could not.
     bool MyAddDownloadedPage(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl);
     void MyNotifyPageResult(NS_TA::CNetworkFileAction* pAction, int eStatus);
-    // Removes a download's temporary file, forgets the action and releases it.
+    // Removes a download's temporary file (a body kept in memory has none), forgets the action and releases
+    // it.
     void MyFinishAction(NS_TA::CNetworkFileAction* pAction);
     void MyReleaseRunningActions();
     int MyGetDirectoryPage(ContactBroadSoftListData* pList, std::string strUrl,

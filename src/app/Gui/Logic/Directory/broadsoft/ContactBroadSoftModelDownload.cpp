@@ -450,6 +450,9 @@ bool CContactBroadSoftModel::MyAddDownloadedPage(NS_TA::CNetworkFileAction* pAct
     const int nStart = RequestedStart(pAction->GetFilePathRemote());
     auto* pPageAction = dynamic_cast<CBroadSoftPageAction*>(pAction);
     std::unique_ptr<BroadSoftPage> pPage = pPageAction != nullptr ? pPageAction->TakePage() : nullptr;
+    if (pPage == nullptr && pAction->IsKeepBodyInMemory()) {
+        return MyLoadDataFromBody(strUrl, pAction->TakeFileContent(), pAction->GetFilePath(), nStart);
+    }
     if (pPage == nullptr) {
         return MyLoadDataFromFile(strUrl, pAction->GetFilePath(), nStart);
     }
@@ -492,11 +495,9 @@ void CContactBroadSoftModel::MyOnCustomListAnswered(NS_TA::CNetworkFileAction* p
 }
 
 void CContactBroadSoftModel::MyFinishAction(NS_TA::CNetworkFileAction* pAction) {
-    // Downloads and uploads own their temporary file; a delete has none, and a page download removed its
-    // file once it had read it.
-    const auto* pPageAction = dynamic_cast<const CBroadSoftPageAction*>(pAction);
-    const bool bFileRemoved = pPageAction != nullptr && pPageAction->IsFileRemoved();
-    if (!pAction->IsDelete() && !bFileRemoved) {
+    // Downloads and uploads own their temporary file; a delete has none, nor has a download kept in memory.
+    const bool bMemoryDownload = pAction->IsRead() && pAction->IsKeepBodyInMemory();
+    if (!pAction->IsDelete() && !bMemoryDownload) {
         RemoveLocalFile(pAction->GetFilePath());
     }
     m_mapRunning.erase(pAction);

@@ -125,6 +125,23 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
     return MyAddPage(strUrl, page, nRequestedStart);
 }
 
+bool CContactBroadSoftModel::MyLoadDataFromBody(const std::string& strUrl, const std::string& strBody,
+                                                const std::string& strName, int nRequestedStart) {
+    if (strUrl == BSFT_ALL_CONTACT) {
+        return false;
+    }
+    {
+        Lock lock(m_csLock);
+        if (MyFindItemData(strUrl) == nullptr) {
+            return false;
+        }
+    }
+    BroadSoftPage page;
+    ReadBroadSoftPageBody(strBody, page);
+    LogBroadSoftRefusal(strName, page.strRefusal);
+    return MyAddPage(strUrl, page, nRequestedStart);
+}
+
 bool CContactBroadSoftModel::MyAddPage(const std::string& strUrl, BroadSoftPage& page, int nRequestedStart) {
     if (!page.bRead || strUrl == BSFT_ALL_CONTACT) {
         return false;
