@@ -275,6 +275,8 @@ private:
     std::string MyWalkedNameByNumber(const std::string& strNumber);
     int MyCountUnitsBelow(RemoteTree::TinyNode* pNode);
     void MyFreeReleasedNodes();
+    // The same on a worker thread: a finished refresh's old entries are many and the GUI need not wait.
+    void MyFreeReleasedNodesInBackground();
     void MyClear1stLevelChildren();
     bool MyCancelDownload(const std::string& strUrl);
     void MyCancelMenusBelow(RemoteTree::TinyNode* pNode);

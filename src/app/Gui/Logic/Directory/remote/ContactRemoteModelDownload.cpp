@@ -21,6 +21,7 @@
 #include "ContactRemoteSearchHelper.h"
 #include "DirectoryEntry.h"
 #include "PhoneServices.h"
+#include "RemoteSubtreeFreeAction.h"
 
 namespace NS_DIRECTORY {
 
@@ -171,17 +172,6 @@ void SortChildren(std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecCh
 
 void NotifyGui(int nMsg, int nLParam) {
     EtlMsgHandler_NotifyApp(false, nMsg, 0, nLParam);
-}
-
-// A detached subtree, items and nodes, in one walk.
-void FreeDetachedSubtree(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
-    std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecChildren = pNode->GetChildren();
-    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : vecChildren) {
-        FreeDetachedSubtree(pChild);
-    }
-    vecChildren.clear();
-    delete pNode->GetData().m_pItem;
-    delete pNode;
 }
 
 }  // namespace
@@ -633,7 +623,7 @@ void CContactRemoteModel::MyOnDownloadFinished(CContactRemoteAction* pAction) {
             }
         }
     }
-    MyFreeReleasedNodes();
+    MyFreeReleasedNodesInBackground();
     if (!bCurrent) {
         app_log(6, APP_LOG_INFO, "CContactRemoteModel::OnTaskActionCallback URL[%s] superseded, dropped\n",
                 RemoteUrlForLog(pAction->GetFilePathRemote()).c_str());
@@ -855,8 +845,17 @@ void CContactRemoteModel::MyFreeReleasedNodes() {
         vecReleased.swap(m_vecReleased);
     }
     for (RemoteTree::TinyNode* pNode : vecReleased) {
-        FreeDetachedSubtree(pNode);
+        CRemoteSubtreeFreeAction::FreeSubtree(pNode);
     }
+}
+
+void CContactRemoteModel::MyFreeReleasedNodesInBackground() {
+    std::vector<RemoteTree::TinyNode*> vecReleased;
+    {
+        Lock lock(m_csLock);
+        vecReleased.swap(m_vecReleased);
+    }
+    CRemoteSubtreeFreeAction::FreeInBackground(vecReleased);
 }
 
 bool CContactRemoteModel::CancelDownload(const std::string& strUrl) {
