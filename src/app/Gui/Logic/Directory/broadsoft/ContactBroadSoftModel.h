@@ -249,6 +249,8 @@ private:
     // index the page was asked for: a first page (1) replaces the records of any earlier download once it
     // parsed; a later page that answers another start index is dropped and ends the paging.
     bool MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath, int nRequestedStart = 1);
+    // Whether strUrl names a list a page can go into: one of the table's, not the combined list.
+    bool MyCanTakePage(const std::string& strUrl);
     // The same for a downloaded body kept in memory; strName names the document in the log.
     bool MyLoadDataFromBody(const std::string& strUrl, const std::string& strBody, const std::string& strName,
                             int nRequestedStart = 1);

@@ -108,16 +108,18 @@ int CContactBroadSoftModel::MyAddCustomItem(const std::string& strUrl, const Con
     return MyAddItem(strUrl, item);
 }
 
-bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath,
-                                                int nRequestedStart) {
-    if (strPath.empty() || strUrl == BSFT_ALL_CONTACT || !ETL_MiscHelper::pathFileExist(strPath)) {
+bool CContactBroadSoftModel::MyCanTakePage(const std::string& strUrl) {
+    if (strUrl == BSFT_ALL_CONTACT) {
         return false;
     }
-    {
-        Lock lock(m_csLock);
-        if (MyFindItemData(strUrl) == nullptr) {
-            return false;
-        }
+    Lock lock(m_csLock);
+    return MyFindItemData(strUrl) != nullptr;
+}
+
+bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const std::string& strPath,
+                                                int nRequestedStart) {
+    if (strPath.empty() || !MyCanTakePage(strUrl) || !ETL_MiscHelper::pathFileExist(strPath)) {
+        return false;
     }
     BroadSoftPage page;
     ReadBroadSoftPage(strPath, page);
@@ -127,14 +129,8 @@ bool CContactBroadSoftModel::MyLoadDataFromFile(const std::string& strUrl, const
 
 bool CContactBroadSoftModel::MyLoadDataFromBody(const std::string& strUrl, const std::string& strBody,
                                                 const std::string& strName, int nRequestedStart) {
-    if (strUrl == BSFT_ALL_CONTACT) {
+    if (!MyCanTakePage(strUrl)) {
         return false;
-    }
-    {
-        Lock lock(m_csLock);
-        if (MyFindItemData(strUrl) == nullptr) {
-            return false;
-        }
     }
     BroadSoftPage page;
     ReadBroadSoftPageBody(strBody, page);
