@@ -3,13 +3,9 @@
 
 #include "BroadSoftPage.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <utility>
 
@@ -162,89 +158,6 @@ bool HasLatin1Declaration(const pugi::xml_document& doc) {
 // Downloaded documents keep their declaration, which names their encoding.
 constexpr unsigned kDocumentOptions = pugi::parse_default | pugi::parse_declaration;
 
-pugi::xml_parse_result ParseResult(pugi::xml_parse_status eStatus) {
-    pugi::xml_parse_result result;
-    result.status = eStatus;
-    return result;
-}
-
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int nFd) : m_nFd(nFd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_nFd >= 0) {
-            ::close(m_nFd);
-        }
-    }
-    int Get() const { return m_nFd; }
-
-private:
-    int m_nFd;
-};
-
-// Reads up to nSize bytes; the count read, or -1 on a read error.
-long ReadUpTo(int nFd, char* pBuffer, std::size_t nSize) {
-    std::size_t nRead = 0;
-    while (nRead < nSize) {
-        const ssize_t nChunk = ::read(nFd, pBuffer + nRead, nSize - nRead);
-        if (nChunk < 0 && errno == EINTR) {
-            continue;
-        }
-        if (nChunk < 0) {
-            return -1;
-        }
-        if (nChunk == 0) {
-            break;
-        }
-        nRead += static_cast<std::size_t>(nChunk);
-    }
-    return static_cast<long>(nRead);
-}
-
-bool IsRegularFile(const std::string& strReal) {
-    struct stat info {};
-    return ::stat(strReal.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// Parses a file (a real path) as load_file would, from one read into a buffer the document then owns and
-// parses in place. bRegular tells whether the path names a regular file; when it does not, the result is
-// status_file_not_found and the document is left as it was.
-pugi::xml_parse_result LoadRegularFile(pugi::xml_document& doc, const std::string& strReal,
-                                       pugi::xml_encoding eEncoding, bool& bRegular) {
-    const FileDescriptor file(::open(strReal.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (file.Get() < 0) {
-        bRegular = IsRegularFile(strReal);
-        return ParseResult(pugi::status_file_not_found);
-    }
-    bRegular = ::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode);
-    if (!bRegular) {
-        return ParseResult(pugi::status_file_not_found);
-    }
-    const std::size_t nSize = static_cast<std::size_t>(info.st_size);
-    auto* pBuffer = static_cast<char*>(pugi::get_memory_allocation_function()(nSize + 1));
-    if (pBuffer == nullptr) {
-        return ParseResult(pugi::status_out_of_memory);
-    }
-    const long nRead = ReadUpTo(file.Get(), pBuffer, nSize);
-    if (nRead < 0) {
-        pugi::get_memory_deallocation_function()(pBuffer);
-        return ParseResult(pugi::status_io_error);
-    }
-    const std::size_t nLength = static_cast<std::size_t>(nRead);
-    if (std::memchr(pBuffer, '\0', nLength) != nullptr) {
-        // The parser stops at a NUL byte. In place it then judges the document by the buffer's real last
-        // byte, so "</root\0>" would close the root; on a copy it sees the end it added, as a file read does.
-        const pugi::xml_parse_result result = doc.load_buffer(pBuffer, nLength, kDocumentOptions, eEncoding);
-        pugi::get_memory_deallocation_function()(pBuffer);
-        return result;
-    }
-    return doc.load_buffer_inplace_own(pBuffer, nLength, kDocumentOptions, eEncoding);
-}
-
 // A body in memory, parsed from a copy that ends in the NUL a file read adds.
 pugi::xml_parse_result ParseBody(pugi::xml_document& doc, const std::string& strBody,
                                  pugi::xml_encoding eEncoding) {
@@ -396,15 +309,14 @@ void ReadPageOfDocument(const pugi::xml_document& doc, BroadSoftPage& page) {
 bool LoadBroadSoftDocument(pugi::xml_document& doc, const std::string& strPath, std::string& strRefusal) {
     strRefusal.clear();
     const std::string strReal = ETL_MiscHelper::pathMapToRoot(strPath);
-    bool bRegular = false;
-    const pugi::xml_parse_result result = LoadRegularFile(doc, strReal, pugi::encoding_auto, bRegular);
-    if (!bRegular) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(strReal, ec)) {
         return false;
     }
-    const auto reread = [&](pugi::xml_encoding eEncoding) {
-        return LoadRegularFile(doc, strReal, eEncoding, bRegular);
+    const auto read = [&](pugi::xml_encoding eEncoding) {
+        return doc.load_file(strReal.c_str(), kDocumentOptions, eEncoding);
     };
-    return FinishLoad(doc, result, reread, strRefusal);
+    return FinishLoad(doc, read(pugi::encoding_auto), read, strRefusal);
 }
 
 bool LoadBroadSoftBody(pugi::xml_document& doc, const std::string& strBody, std::string& strRefusal) {
