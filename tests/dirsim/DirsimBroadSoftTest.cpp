@@ -6,8 +6,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cctype>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "DemoXsi.h"
@@ -19,8 +19,22 @@ namespace {
 
 using dirsimtest::json;
 using dirsimtest::RunJson;
+using ::testing::HasSubstr;
 
-class DirsimBroadSoftTest : public testsupport::HostFixture {};
+class DirsimBroadSoftTest : public testsupport::HostFixture {
+protected:
+    // dirsim --json against the mock server as user bob, with the password given as dirsim takes it.
+    static dirsimtest::DirsimRun RunOnServer(const std::string& strRoot,
+                                             const testsupport::MockXsiServer& server, const char* pPassword,
+                                             std::vector<std::string> vecArgs) {
+        setenv("DIRSIM_XSI_PASSWORD", pPassword, 1);
+        vecArgs.insert(vecArgs.begin(),
+                       {"--json", "--xsi", "http://127.0.0.1:" + server.Port(), "--xsi-user", "bob"});
+        auto run = dirsimtest::RunDirsim(strRoot, vecArgs);
+        unsetenv("DIRSIM_XSI_PASSWORD");
+        return run;
+    }
+};
 
 // The name the phone shows: "first,last" for members and custom contacts, the name for the others.
 std::string Shown(const testsupport::XsiEntry& entry) {
@@ -29,10 +43,7 @@ std::string Shown(const testsupport::XsiEntry& entry) {
 }
 
 std::vector<std::string> Names(const json& result) {
-    std::vector<std::string> vecNames;
-    for (const json& entry : result["entries"]) {
-        vecNames.push_back(entry["name"].get<std::string>());
-    }
+    std::vector<std::string> vecNames = dirsimtest::NamesIn(result, "entries");
     std::sort(vecNames.begin(), vecNames.end());
     return vecNames;
 }
@@ -72,10 +83,7 @@ TEST_F(DirsimBroadSoftTest, ServerSearchesAskTheServerWithTheCriteria) {
     const dirsim::DemoXsiContent& demo = dirsim::DemoXsi();
     std::vector<std::string> vecBrunos;
     for (const testsupport::XsiEntry& entry : demo.vecEnterprise) {
-        std::string strFirst = entry.Field("firstName");
-        std::transform(strFirst.begin(), strFirst.end(), strFirst.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        if (strFirst.find("bru") != std::string::npos) {
+        if (dirsimtest::Lower(entry.Field("firstName")).find("bru") != std::string::npos) {
             vecBrunos.push_back(Shown(entry));
         }
     }
@@ -124,24 +132,20 @@ TEST_F(DirsimBroadSoftTest, PersonalEditsReachTheDemoServerAndCopiesReachTheLoca
     EXPECT_EQ(run.Result(6)["result"]["server"][0]["ok"], true);
     EXPECT_EQ(run.Result(7)["result"]["server"][0]["ok"], true);
     EXPECT_FALSE(HasName(run.Result(9)["result"], "Plumber")) << "deleted on the server";
-    const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());
-    EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), "Plumber"), vecStored.end());
+    EXPECT_TRUE(dirsimtest::IsStored(m_root.Dir(), "Plumber"));
 
     const auto refused = RunJson(m_root.Dir(), "bsft add Dentist 1; bsft delete Nobody");
     EXPECT_EQ(refused.nExit, 1);
-    EXPECT_NE(refused.Result(0)["error"].get<std::string>().find("exists already"), std::string::npos)
-        << refused.Dump();
+    EXPECT_THAT(refused.Error(0), HasSubstr("exists already")) << refused.Dump();
 }
 
 TEST_F(DirsimBroadSoftTest, ARealServerGetsThePersonalAddAndSettingChangesAreToldToTheModule) {
     testsupport::MockXsiServer server("bob", "right");
     server.SetEntries(testsupport::XsiDirectory::Personal, {testsupport::XsiNamedEntry("Someone", "1")});
-    setenv("DIRSIM_XSI_PASSWORD", "right", 1);
-    const auto run = dirsimtest::RunDirsim(
-        m_root.Dir(),
-        {"--json", "--no-demo", "--xsi", "http://127.0.0.1:" + server.Port(), "--xsi-user", "bob", "--exec",
-         "bsft add 'New One' 0401; config BsftPersonal 0; bsft; message remote; message bogus"});
-    unsetenv("DIRSIM_XSI_PASSWORD");
+    const auto run =
+        RunOnServer(m_root.Dir(), server, "right",
+                    {"--no-demo", "--exec",
+                     "bsft add 'New One' 0401; config BsftPersonal 0; bsft; message remote; message bogus"});
     EXPECT_EQ(run.nExit, 1) << run.Dump();
     bool bOnServer = false;
     for (const testsupport::XsiEntry& entry : server.Entries(testsupport::XsiDirectory::Personal)) {
@@ -159,40 +163,29 @@ TEST_F(DirsimBroadSoftTest, ARealServerGetsThePersonalAddAndSettingChangesAreTol
     }
     EXPECT_TRUE(HasNotice(run.Result(3), 1821)) << run.Dump();
     EXPECT_TRUE(HasNotice(run.Result(3), 1721));
-    EXPECT_NE(run.Result(4)["error"].get<std::string>().find("no setting group"), std::string::npos);
+    EXPECT_THAT(run.Error(4), HasSubstr("no setting group"));
 
     server.SetWriteRefusal(403);
-    setenv("DIRSIM_XSI_PASSWORD", "right", 1);
-    const auto refused = dirsimtest::RunDirsim(
-        m_root.Dir() + "/personal-on", {"--json", "--no-demo", "--xsi", "http://127.0.0.1:" + server.Port(),
-                                        "--xsi-user", "bob", "--exec", "bsft add Refused 0402"});
-    unsetenv("DIRSIM_XSI_PASSWORD");
+    const auto refused = RunOnServer(m_root.Dir() + "/personal-on", server, "right",
+                                     {"--no-demo", "--exec", "bsft add Refused 0402"});
     EXPECT_EQ(refused.nExit, 1) << refused.Dump();
-    EXPECT_NE(refused.Result(0)["error"].get<std::string>().find("the server did not take it"),
-              std::string::npos)
-        << refused.Dump();
+    EXPECT_THAT(refused.Error(0), HasSubstr("the server did not take it")) << refused.Dump();
 }
 
 TEST_F(DirsimBroadSoftTest, RefusedCredentialsAndBadArgumentsAreToldInWords) {
     testsupport::MockXsiServer server("bob", "right");
     server.SetEntries(testsupport::XsiDirectory::Personal, {testsupport::XsiNamedEntry("Someone", "1")});
-    setenv("DIRSIM_XSI_PASSWORD", "wrong", 1);
-    const auto refused = dirsimtest::RunDirsim(
-        m_root.Dir() + "/personal-on", {"--json", "--xsi", "http://127.0.0.1:" + server.Port(), "--xsi-user",
-                                        "bob", "--exec", "bsft open 6"});
-    unsetenv("DIRSIM_XSI_PASSWORD");
+    const auto refused =
+        RunOnServer(m_root.Dir() + "/personal-on", server, "wrong", {"--exec", "bsft open 6"});
     EXPECT_EQ(refused.nExit, 1) << refused.Dump();
-    EXPECT_NE(
-        refused.Result(0)["error"].get<std::string>().find("refused the user name or password (HTTP 401)"),
-        std::string::npos)
+    EXPECT_THAT(refused.Error(0), HasSubstr("refused the user name or password (HTTP 401)"))
         << refused.Dump();
     EXPECT_EQ(refused.strOut.find("wrong"), std::string::npos) << "the password is never printed";
     EXPECT_EQ(refused.strErr.find("wrong"), std::string::npos);
 
     const auto bad = RunJson(m_root.Dir(), "bsft open 99");
     EXPECT_EQ(bad.nExit, 1);
-    EXPECT_NE(bad.Result(0)["error"].get<std::string>().find("numbered 1 to 7"), std::string::npos)
-        << bad.Dump();
+    EXPECT_THAT(bad.Error(0), HasSubstr("numbered 1 to 7")) << bad.Dump();
     EXPECT_EQ(
         dirsimtest::RunDirsim(m_root.Dir(), {"--xsi", "127.0.0.1:80", "--xsi-user", "x", "--exec", "status"})
             .nExit,

@@ -24,14 +24,6 @@ int DemoCount(bool bBlacklisted) {
         [&](const dirsim::DemoContact& c) { return (c.strGroup == "Blacklist") == bBlacklisted; }));
 }
 
-std::vector<std::string> Names(json items, const char* pList = "items") {
-    std::vector<std::string> vecNames;
-    for (const json& item : items[pList]) {
-        vecNames.push_back(item["name"].get<std::string>());
-    }
-    return vecNames;
-}
-
 TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteNetworkDirectoryAndShortcutsWorking) {
     const dirsim::DemoContact& local = dirsim::DemoBook().vecContacts.front();
     const dirsim::DemoRemoteEntry& remote = dirsim::DemoRemote().vecDepartments.front().vecEntries.front();
@@ -66,7 +58,7 @@ TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteNetworkDirectoryAndShortcu
     const auto vecShortcuts = run.Result(1)["result"]["shortcuts"].get<std::vector<std::string>>();
     EXPECT_EQ(vecShortcuts, (std::vector<std::string>{"localdirectory", "remotedirectory",
                                                       "broadsoftdirectory", "networkcalllog"}));
-    EXPECT_EQ(Names(run.Result(2)["result"]),
+    EXPECT_EQ(dirsimtest::NamesIn(run.Result(2)["result"]),
               (std::vector<std::string>{"All staff", "Departments", "Offices"}));
 
     json localLookup = run.Result(3)["result"];
@@ -80,10 +72,9 @@ TEST_F(DirsimDemoTest, FreshFolderBootsWithLocalRemoteNetworkDirectoryAndShortcu
 
 TEST_F(DirsimDemoTest, SeededFilesHoldEveryScriptAndTheNextRunKeepsThem) {
     ASSERT_EQ(RunJson(m_root.Dir(), "add 'Kept Between Runs' --mobile 0170999").nExit, 0);
-    const std::vector<std::string> vecStored = dirsimtest::StoredContactNames(m_root.Dir());
-    EXPECT_EQ(vecStored.size(), dirsim::DemoBook().vecContacts.size() + 1);
+    EXPECT_EQ(dirsimtest::StoredContactNames(m_root.Dir()).size(), dirsim::DemoBook().vecContacts.size() + 1);
     for (const char* pName : {"Łukasz Dvořák", "Екатерина Иванова", "Σοφία Παπαδοπούλου", "Spam Survey"}) {
-        EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), pName), vecStored.end()) << pName;
+        EXPECT_TRUE(dirsimtest::IsStored(m_root.Dir(), pName)) << pName;
     }
     const auto run = RunJson(m_root.Dir(), "status; show 'kept between runs'");
     ASSERT_EQ(run.nExit, 0) << run.Dump();

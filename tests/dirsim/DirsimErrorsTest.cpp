@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "DirsimProcess.h"
@@ -11,16 +12,14 @@
 
 namespace {
 
-using dirsimtest::json;
 using dirsimtest::RunJson;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 
 class DirsimErrorsTest : public testsupport::HostFixture {
 protected:
     void SetUp() override { ASSERT_EQ(RunJson(m_root.Dir(), "status").nExit, 0); }
-    std::string Files() const {
-        return dirsimtest::ReadFile(m_root.Dir() + "/config/data/contact_list.xml") + "\n" +
-               dirsimtest::ReadFile(m_root.Dir() + "/config/data/contact_group_list.xml");
-    }
+    std::string Files() const { return dirsimtest::BookFiles(m_root.Dir()); }
 };
 
 struct BadCase {
@@ -57,14 +56,12 @@ TEST_F(DirsimErrorsTest, BadCommandsAndArgumentsFailInWordsAndChangeNothing) {
         EXPECT_EQ(run.nExit, 1) << bad.pCommand << "\n" << run.Dump();
         ASSERT_EQ(run.vecResults.size(), 1u) << bad.pCommand << "\n" << run.Dump();
         EXPECT_FALSE(run.Result(0)["ok"].get<bool>());
-        const std::string strError = run.Result(0)["error"];
-        EXPECT_NE(strError.find(bad.pWords), std::string::npos) << bad.pCommand << ": " << strError;
+        EXPECT_THAT(run.Error(0), HasSubstr(bad.pWords)) << bad.pCommand;
         EXPECT_EQ(Files(), strBefore) << bad.pCommand << " touched the phone book";
     }
     const auto notContacts = RunJson(m_root.Dir(), "import " + strNotContacts);
     EXPECT_EQ(notContacts.nExit, 1);
-    EXPECT_NE(notContacts.Result(0)["error"].get<std::string>().find("not a contact file"),
-              std::string::npos);
+    EXPECT_THAT(notContacts.Error(0), HasSubstr("not a contact file"));
     EXPECT_EQ(Files(), strBefore);
 }
 
@@ -78,9 +75,8 @@ TEST_F(DirsimErrorsTest, AFailedCommandEndsTheScriptUnlessToldToGoOn) {
     EXPECT_NE(goneOn.strErr.find("error: there is no command \"frobnicate\""), std::string::npos)
         << goneOn.Dump();
     EXPECT_NE(goneOn.strOut.find("added Then Added"), std::string::npos) << goneOn.Dump();
-    const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());
-    EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), "First Added"), vecStored.end());
-    EXPECT_EQ(std::find(vecStored.begin(), vecStored.end(), "Never Added"), vecStored.end());
+    EXPECT_TRUE(dirsimtest::IsStored(m_root.Dir(), "First Added"));
+    EXPECT_FALSE(dirsimtest::IsStored(m_root.Dir(), "Never Added"));
     EXPECT_EQ(dirsimtest::RunDirsim(m_root.Dir(), {"--no-such-option"}).nExit, 2);
 }
 
@@ -103,10 +99,7 @@ TEST_F(DirsimErrorsTest, RemoteFailuresSayWhatWentWrong) {
         const auto run = dirsimtest::RunDirsim(
             m_root.Dir(), {"--json", "--remote", "Broken=" + remote.strUrl, "--exec", "remote open 1"});
         EXPECT_EQ(run.nExit, 1) << run.Dump();
-        const std::string strError =
-            run.Result(0)["error"].is_string() ? run.Result(0)["error"].get<std::string>() : "";
-        EXPECT_NE(strError.find("the download failed"), std::string::npos) << run.Dump();
-        EXPECT_NE(strError.find(remote.pWords), std::string::npos) << strError;
+        EXPECT_THAT(run.Error(0), AllOf(HasSubstr("the download failed"), HasSubstr(remote.pWords)));
     }
 }
 

@@ -1,8 +1,7 @@
 // Import and its dry run: the check tells the format, what the file holds and what the rules would refuse,
 // changes nothing, and predicts what the real import then does.
 
-#include <fstream>
-
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "DirsimProcess.h"
@@ -12,17 +11,14 @@ namespace {
 
 using dirsimtest::json;
 using dirsimtest::RunJson;
+using ::testing::HasSubstr;
 
 class DirsimImportTest : public testsupport::HostFixture {
 protected:
-    std::string Files() const {
-        return dirsimtest::ReadFile(m_root.Dir() + "/config/data/contact_list.xml") +
-               dirsimtest::ReadFile(m_root.Dir() + "/config/data/contact_group_list.xml");
-    }
+    std::string Files() const { return dirsimtest::BookFiles(m_root.Dir()); }
     std::string Write(const std::string& strName, const std::string& strContent) const {
-        const std::string strPath = m_root.Dir() + "/" + strName;
-        std::ofstream(strPath) << strContent;
-        return strPath;
+        m_root.WriteFile("/" + strName, strContent);
+        return m_root.Path("/" + strName);
     }
 };
 
@@ -118,7 +114,7 @@ TEST_F(DirsimImportTest, DryRunTellsTheFormatsAndFilesThatAreNoContactFiles) {
     EXPECT_EQ(run.Result(1)["result"]["contacts"], 1);
     EXPECT_FALSE(run.Result(2)["result"]["contactFile"].get<bool>());
     EXPECT_FALSE(run.Result(3)["ok"].get<bool>());
-    EXPECT_NE(run.Result(3)["error"].get<std::string>().find("there is no file"), std::string::npos);
+    EXPECT_THAT(run.Error(3), HasSubstr("there is no file"));
     EXPECT_EQ(run.nExit, 1);
 }
 

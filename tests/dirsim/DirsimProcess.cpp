@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -42,6 +44,11 @@ json& DirsimRun::Result(size_t n) const {
     return n < vecResults.size() ? vecResults[n] : empty;
 }
 
+std::string DirsimRun::Error(size_t n) const {
+    const json& error = Result(n)["error"];
+    return error.is_string() ? error.get<std::string>() : "";
+}
+
 std::string DirsimRun::Dump() const {
     return "exit " + std::to_string(nExit) + "\n--- stdout\n" + strOut + "--- stderr\n" + strErr;
 }
@@ -59,16 +66,21 @@ std::vector<std::string> DirsimCommandLine(const std::vector<std::string>& vecAr
     return vecAll;
 }
 
+std::vector<char*> Argv(std::vector<std::string>& vecWords) {
+    std::vector<char*> vecArgv;
+    for (std::string& strWord : vecWords) {
+        vecArgv.push_back(strWord.data());
+    }
+    vecArgv.push_back(nullptr);
+    return vecArgv;
+}
+
 DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,
                     const std::string& strInput) {
     std::vector<std::string> vecAll = {"--root", strRoot, "--quiet"};
     vecAll.insert(vecAll.end(), vecArgs.begin(), vecArgs.end());
     vecAll = DirsimCommandLine(vecAll);
-    std::vector<char*> vecArgv;
-    for (std::string& strArg : vecAll) {
-        vecArgv.push_back(strArg.data());
-    }
-    vecArgv.push_back(nullptr);
+    std::vector<char*> vecArgv = Argv(vecAll);
 
     int inPipe[2], outPipe[2], errPipe[2];
     DirsimRun run;
@@ -165,6 +177,32 @@ std::vector<std::string> StoredContactNames(const std::string& strRoot) {
         vecNames.push_back(contact.attribute("display_name").value());
     }
     return vecNames;
+}
+
+bool IsStored(const std::string& strRoot, const std::string& strName) {
+    const std::vector<std::string> vecNames = StoredContactNames(strRoot);
+    return std::find(vecNames.begin(), vecNames.end(), strName) != vecNames.end();
+}
+
+std::string BookFiles(const std::string& strRoot) {
+    return ReadFile(strRoot + "/config/data/contact_list.xml") +
+           ReadFile(strRoot + "/config/data/contact_group_list.xml");
+}
+
+std::vector<std::string> NamesIn(const json& result, const char* pList) {
+    std::vector<std::string> vecNames;
+    if (result.contains(pList)) {
+        for (const json& item : result[pList]) {
+            vecNames.push_back(item["name"].get<std::string>());
+        }
+    }
+    return vecNames;
+}
+
+std::string Lower(std::string strText) {
+    std::transform(strText.begin(), strText.end(), strText.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return strText;
 }
 
 }  // namespace dirsimtest

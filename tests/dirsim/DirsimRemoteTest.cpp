@@ -2,8 +2,8 @@
 // by soft key and by server search; an entry copied lands in the local phone book's file.
 
 #include <algorithm>
-#include <cctype>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "DemoRemotePhonebook.h"
@@ -14,25 +14,11 @@ namespace {
 
 using dirsimtest::json;
 using dirsimtest::RunJson;
+using ::testing::HasSubstr;
 
 class DirsimRemoteTest : public testsupport::HostFixture {};
 
-std::vector<std::string> Names(json result) {
-    std::vector<std::string> vecNames;
-    for (const json& item : result["items"]) {
-        vecNames.push_back(item["name"].get<std::string>());
-    }
-    return vecNames;
-}
-
-std::vector<std::string> Sorted(const dirsim::DemoRemoteDirectory& directory) {
-    std::vector<std::string> vecNames;
-    for (const auto& entry : directory.vecEntries) {
-        vecNames.push_back(entry.strName);
-    }
-    std::sort(vecNames.begin(), vecNames.end());
-    return vecNames;
-}
+using dirsimtest::NamesIn;
 
 std::vector<std::string> InOrder(const dirsim::DemoRemoteDirectory& directory) {
     std::vector<std::string> vecNames;
@@ -40,6 +26,15 @@ std::vector<std::string> InOrder(const dirsim::DemoRemoteDirectory& directory) {
         vecNames.push_back(entry.strName);
     }
     return vecNames;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> vecNames) {
+    std::sort(vecNames.begin(), vecNames.end());
+    return vecNames;
+}
+
+std::vector<std::string> Sorted(const dirsim::DemoRemoteDirectory& directory) {
+    return Sorted(InOrder(directory));
 }
 
 TEST_F(DirsimRemoteTest, BrowseMenusSoftKeysAndInlineGroups) {
@@ -54,18 +49,17 @@ TEST_F(DirsimRemoteTest, BrowseMenusSoftKeysAndInlineGroups) {
     for (const auto& department : demo.vecDepartments) {
         vecDepartments.push_back(department.strTitle);
     }
-    std::sort(vecDepartments.begin(), vecDepartments.end());
-    EXPECT_EQ(Names(run.Result(1)["result"]), vecDepartments);
-    EXPECT_EQ(Names(run.Result(2)["result"]), Sorted(demo.vecDepartments[0])) << "Engineering sorts first";
+    EXPECT_EQ(NamesIn(run.Result(1)["result"]), Sorted(vecDepartments));
+    EXPECT_EQ(NamesIn(run.Result(2)["result"]), Sorted(demo.vecDepartments[0])) << "Engineering sorts first";
     EXPECT_EQ(run.Result(2)["result"]["items"].at(0)["numbers"].at(0),
               demo.vecDepartments[0].vecEntries[0].vecNumbers[0]);
-    EXPECT_EQ(Names(run.Result(3)["result"]), Sorted(demo.helpDesk));
+    EXPECT_EQ(NamesIn(run.Result(3)["result"]), Sorted(demo.helpDesk));
     EXPECT_EQ(run.Result(4)["result"]["title"], "Engineering");
     EXPECT_EQ(run.Result(5)["result"]["title"], "Departments");
     EXPECT_EQ(run.Result(6)["result"]["title"], "Company directory");
-    EXPECT_EQ(Names(run.Result(8)["result"]), Sorted(demo.vecOffices[2]))
+    EXPECT_EQ(NamesIn(run.Result(8)["result"]), Sorted(demo.vecOffices[2]))
         << "Москва sorts after Berlin and Αθήνα";
-    EXPECT_EQ(Names(run.Result(11)["result"]), Sorted(demo.vecPartnerGroups[0]));
+    EXPECT_EQ(NamesIn(run.Result(11)["result"]), Sorted(demo.vecPartnerGroups[0]));
     EXPECT_EQ(run.Result(11)["result"]["title"], demo.vecPartnerGroups[0].strTitle);
 }
 
@@ -76,24 +70,21 @@ TEST_F(DirsimRemoteTest, PagingWalksThePagedDirectoryBothWays) {
                              "remote page prev; remote page next; remote page next");
     ASSERT_EQ(run.nExit, 1) << run.Dump();
     ASSERT_EQ(run.vecResults.size(), 7u);
-    EXPECT_EQ(Names(run.Result(1)["result"]), Sorted(pages[0]));
-    EXPECT_EQ(Names(run.Result(2)["result"]), InOrder(pages[1]));
+    EXPECT_EQ(NamesIn(run.Result(1)["result"]), Sorted(pages[0]));
+    EXPECT_EQ(NamesIn(run.Result(2)["result"]), InOrder(pages[1]));
     EXPECT_TRUE(run.Result(2)["result"]["hasNextPage"].get<bool>());
-    EXPECT_EQ(Names(run.Result(3)["result"]), InOrder(pages[2]));
+    EXPECT_EQ(NamesIn(run.Result(3)["result"]), InOrder(pages[2]));
     EXPECT_FALSE(run.Result(3)["result"]["hasNextPage"].get<bool>());
     EXPECT_EQ(run.Result(3)["result"]["title"], "All staff (page 3)");
-    EXPECT_EQ(Names(run.Result(4)["result"]), InOrder(pages[1]));
+    EXPECT_EQ(NamesIn(run.Result(4)["result"]), InOrder(pages[1]));
     EXPECT_FALSE(run.Result(6)["ok"].get<bool>());
-    EXPECT_NE(run.Result(6)["error"].get<std::string>().find("no next page"), std::string::npos);
+    EXPECT_THAT(run.Error(6), HasSubstr("no next page"));
 }
 
 TEST_F(DirsimRemoteTest, ServerSearchTreeSearchLookupAndCopyToLocal) {
     std::vector<std::string> vecExpected;
     for (const auto& entry : dirsim::DemoRemoteSearchable()) {
-        std::string strLower = entry.strName;
-        std::transform(strLower.begin(), strLower.end(), strLower.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
-        if (strLower.find("ar") != std::string::npos) {
+        if (dirsimtest::Lower(entry.strName).find("ar") != std::string::npos) {
             vecExpected.push_back(entry.strName);
         }
     }
@@ -104,20 +95,13 @@ TEST_F(DirsimRemoteTest, ServerSearchTreeSearchLookupAndCopyToLocal) {
     ASSERT_EQ(run.vecResults.size(), 6u);
     EXPECT_TRUE(run.Result(0)["result"]["search"].get<bool>());
     EXPECT_EQ(run.Result(1)["result"]["where"], "server");
-    std::vector<std::string> vecFound = Names(run.Result(1)["result"]);
-    std::sort(vecFound.begin(), vecFound.end());
-    std::sort(vecExpected.begin(), vecExpected.end());
-    EXPECT_EQ(vecFound, vecExpected);
+    EXPECT_EQ(Sorted(NamesIn(run.Result(1)["result"])), Sorted(vecExpected));
+    EXPECT_TRUE(dirsimtest::IsStored(m_root.Dir(), run.Result(2)["result"]["copied"]["name"]));
 
-    const std::string strCopied = run.Result(2)["result"]["copied"]["name"];
-    const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());
-    EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), strCopied), vecStored.end());
-
-    EXPECT_EQ(Names(run.Result(3)["result"]), (std::vector<std::string>{"Жанна Павлова"}));
+    EXPECT_EQ(NamesIn(run.Result(3)["result"]), (std::vector<std::string>{"Жанна Павлова"}));
     EXPECT_EQ(run.Result(4)["result"]["remoteName"], "Жанна Павлова");
     EXPECT_FALSE(run.Result(5)["ok"].get<bool>()) << "the copy exists already, now in the local book";
-    EXPECT_NE(run.Result(5)["error"].get<std::string>().find("exists already"), std::string::npos)
-        << run.Result(5).dump();
+    EXPECT_THAT(run.Error(5), HasSubstr("exists already"));
 }
 
 }  // namespace

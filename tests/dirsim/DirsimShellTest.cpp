@@ -30,11 +30,7 @@ public:
         size.ws_col = 140;
         size.ws_row = 40;
         std::vector<std::string> vecArgs = dirsimtest::DirsimCommandLine({"--root", strRoot, "--quiet"});
-        std::vector<char*> vecArgv;
-        for (std::string& strArg : vecArgs) {
-            vecArgv.push_back(strArg.data());
-        }
-        vecArgv.push_back(nullptr);
+        std::vector<char*> vecArgv = dirsimtest::Argv(vecArgs);
         m_pid = forkpty(&m_nMaster, nullptr, nullptr, &size);
         if (m_pid == 0) {
             setenv("TERM", "xterm", 1);
@@ -67,6 +63,18 @@ public:
         return true;
     }
     size_t Mark() const { return m_strScreen.size(); }
+    // Types keys and reads until the screen shows strText after them.
+    bool TypeAndWaitFor(const std::string& strKeys, const std::string& strText) {
+        const size_t nMark = Mark();
+        Type(strKeys);
+        return WaitFor(strText, nMark);
+    }
+    // Types a command line and reads until the screen shows strText and then the prompt again.
+    bool RunCommand(const std::string& strLine, const std::string& strText) {
+        const size_t nMark = Mark();
+        return TypeAndWaitFor(strLine + "\r", strText) &&
+               WaitFor("dirsim> ", m_strScreen.find(strText, nMark));
+    }
     const std::string& Screen() const { return m_strScreen; }
     // The exit status once the program ended; a program still running after the screen wait is killed.
     int Exit() {
@@ -130,40 +138,25 @@ TEST_F(DirsimShellTest, PromptPagesCompletionKeyByKeySearchAndEndOfInput) {
     ASSERT_TRUE(terminal.Started());
     ASSERT_TRUE(terminal.WaitFor("dirsim> ", 0)) << terminal.Screen();
 
-    size_t nMark = terminal.Mark();
-    terminal.Type("contacts Fam\t");
-    ASSERT_TRUE(terminal.WaitFor("ily", nMark)) << "Tab completes the group name:\n" << terminal.Screen();
-    terminal.Type("\r");
-    ASSERT_TRUE(terminal.WaitFor("Family: page 1 of", nMark)) << terminal.Screen();
-    ASSERT_TRUE(terminal.WaitFor("dirsim> ", terminal.Screen().find("Family: page 1 of", nMark)));
+    ASSERT_TRUE(terminal.TypeAndWaitFor("contacts Fam\t", "ily")) << "Tab completes the group name:\n"
+                                                                  << terminal.Screen();
+    ASSERT_TRUE(terminal.RunCommand("", "Family: page 1 of")) << terminal.Screen();
 
-    nMark = terminal.Mark();
-    terminal.Type("type\r");
-    ASSERT_TRUE(terminal.WaitFor("search> ", nMark)) << terminal.Screen();
-    nMark = terminal.Mark();
-    terminal.Type("Σ");
-    ASSERT_TRUE(terminal.WaitFor(dirsimtest::Counted(DemoMatches("Σ"), "match", "matches"), nMark))
+    ASSERT_TRUE(terminal.TypeAndWaitFor("type\r", "search> ")) << terminal.Screen();
+    ASSERT_TRUE(terminal.TypeAndWaitFor("Σ", dirsimtest::Counted(DemoMatches("Σ"), "match", "matches")))
         << terminal.Screen();
-    nMark = terminal.Mark();
-    terminal.Type("ο");
-    ASSERT_TRUE(terminal.WaitFor(dirsimtest::Counted(DemoMatches("Σο"), "match", "matches"), nMark))
+    const size_t nMark = terminal.Mark();
+    ASSERT_TRUE(terminal.TypeAndWaitFor("ο", dirsimtest::Counted(DemoMatches("Σο"), "match", "matches")))
         << terminal.Screen();
     EXPECT_LT(DemoMatches("Σο"), DemoMatches("Σ")) << "the demo makes the second key narrow";
     ASSERT_TRUE(terminal.WaitFor("Σοφία", nMark));
-    nMark = terminal.Mark();
-    terminal.Type("\r");
-    ASSERT_TRUE(terminal.WaitFor("searched \"Σο\"", nMark)) << terminal.Screen();
-    ASSERT_TRUE(terminal.WaitFor("dirsim> ", terminal.Screen().find("searched \"Σο\"", nMark)));
+    ASSERT_TRUE(terminal.RunCommand("", "searched \"Σο\"")) << terminal.Screen();
 
-    nMark = terminal.Mark();
-    terminal.Type("add 'Typed In' --mobile 0170777\r");
-    ASSERT_TRUE(terminal.WaitFor("added Typed In", nMark)) << terminal.Screen();
-    ASSERT_TRUE(terminal.WaitFor("dirsim> ", terminal.Screen().find("added Typed In", nMark)))
-        << "Ctrl-D ends input at the prompt";
-    terminal.Type("\x04");
+    ASSERT_TRUE(terminal.RunCommand("add 'Typed In' --mobile 0170777", "added Typed In"))
+        << terminal.Screen();
+    terminal.Type("\x04");  // Ctrl-D ends input at the prompt
     EXPECT_EQ(terminal.Exit(), 0) << terminal.Screen();
-    const auto vecStored = dirsimtest::StoredContactNames(m_root.Dir());
-    EXPECT_NE(std::find(vecStored.begin(), vecStored.end(), "Typed In"), vecStored.end());
+    EXPECT_TRUE(dirsimtest::IsStored(m_root.Dir(), "Typed In"));
     EXPECT_NE(dirsimtest::ReadFile(m_root.Dir() + "/dirsim-history").find("Typed"), std::string::npos);
 }
 

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -35,11 +34,7 @@ public:
     explicit WebDirsim(const std::string& strRoot) {
         std::vector<std::string> vecAll =
             dirsimtest::DirsimCommandLine({"--root", strRoot, "--quiet", "--web", "0"});
-        std::vector<char*> vecArgv;
-        for (std::string& strArg : vecAll) {
-            vecArgv.push_back(strArg.data());
-        }
-        vecArgv.push_back(nullptr);
+        std::vector<char*> vecArgv = dirsimtest::Argv(vecAll);
         int outPipe[2];
         if (pipe(outPipe) != 0) {
             return;
@@ -139,12 +134,8 @@ class DirsimWebTest : public testsupport::HostFixture {};
 
 std::string SourceFile(const std::string& strName) {
     const std::string strHere = __FILE__;
-    const std::string strWeb =
-        strHere.substr(0, strHere.rfind("tests/dirsim/")) + "tools/dirsim/web/" + strName;
-    std::ifstream in(strWeb, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return dirsimtest::ReadFile(strHere.substr(0, strHere.rfind("tests/dirsim/")) + "tools/dirsim/web/" +
+                                strName);
 }
 
 TEST_F(DirsimWebTest, ApiAnswersEqualJsonAnswersAndStopsOnQuit) {

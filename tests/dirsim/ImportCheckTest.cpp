@@ -2,7 +2,6 @@
 // names taken, names twice, unknown groups and more than the limits allow, the counts the check predicts
 // are those the phone book has after the real import, in both modes.
 
-#include <cctype>
 #include <random>
 #include <sstream>
 
@@ -10,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include "ContactGeneralModel.h"
+#include "DirsimProcess.h"
 #include "HostControl.h"
 #include "ImportCheck.h"
 #include "TempRoot.h"
@@ -31,11 +31,8 @@ const std::vector<std::string> kMiddleGroups = {"Anonymous", "Black List", "Team
 
 // How often "name" appears in quotes in the file, ignoring ASCII case.
 int Occurrences(std::string strFile, std::string strName) {
-    for (std::string* pText : {&strFile, &strName}) {
-        for (char& c : *pText) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
+    strFile = dirsimtest::Lower(strFile);
+    strName = dirsimtest::Lower(strName);
     int nCount = 0;
     for (size_t n = strFile.find("\"" + strName + "\""); n != std::string::npos;
          n = strFile.find("\"" + strName + "\"", n + 1)) {
