@@ -104,7 +104,12 @@ int RunChild(const std::string& strOperation, const std::string& strRoot) {
     ::_exit(nReady == 6 && nDone == 5 ? 0 : 3);
 }
 
-Round StartChild(Operation eOperation, const std::string& strRoot) {
+// A child working on a new root that holds the starting files.
+Round StartChild(Operation eOperation, const Files& starting) {
+    const std::string strRoot = MakeRootDir();
+    UseRoot(strRoot);
+    WriteFiles(starting);
+    LeaveRoot();
     int fds[2];
     if (::pipe(fds) != 0) {
         std::perror("pipe");
@@ -195,11 +200,7 @@ Allowed ReferenceVersions(Operation eOperation, const Files& starting) {
 long long WorkMicroseconds(Operation eOperation, const Files& starting) {
     std::vector<long long> listTimes;
     for (int nRun = 0; nRun < 3; ++nRun) {
-        const std::string strRoot = MakeRootDir();
-        UseRoot(strRoot);
-        WriteFiles(starting);
-        LeaveRoot();
-        Round round = StartChild(eOperation, strRoot);
+        Round round = StartChild(eOperation, starting);
         std::string strOutput = ReadUntil(round.nOutput, "ready\n", 20000);
         const Clock::time_point start = Clock::now();
         strOutput = ReadUntil(round.nOutput, "done\n", 60000, strOutput);
@@ -208,7 +209,7 @@ long long WorkMicroseconds(Operation eOperation, const Files& starting) {
         int nStatus = 0;
         ::waitpid(round.nChild, &nStatus, 0);
         ::close(round.nOutput);
-        fs::remove_all(strRoot);
+        fs::remove_all(round.strRoot);
         if (strOutput.find("done\n") == std::string::npos || !WIFEXITED(nStatus) ||
             WEXITSTATUS(nStatus) != 0) {
             std::fprintf(stderr, "%s: the child did not finish its work\n", OperationName(eOperation));
@@ -270,11 +271,8 @@ std::vector<std::string> CheckAfterKill(const std::string& strRoot, const Allowe
 
 bool RunRound(Operation eOperation, const Files& starting, const Allowed& allowed, long long nWindowUs,
               std::mt19937_64& random, bool bKeep, Tally& tally) {
-    const std::string strRoot = MakeRootDir();
-    UseRoot(strRoot);
-    WriteFiles(starting);
-    LeaveRoot();
-    Round round = StartChild(eOperation, strRoot);
+    Round round = StartChild(eOperation, starting);
+    const std::string& strRoot = round.strRoot;
     std::string strOutput = ReadUntil(round.nOutput, "ready\n", 20000);
     SleepMicroseconds(std::uniform_int_distribution<long long>(0, nWindowUs)(random));
     ::kill(round.nChild, SIGKILL);

@@ -1,4 +1,4 @@
-// String utilities: trimming, conversion, splitting, click actions, page windows and matching.
+// String utilities: trimming, conversion, splitting, click actions and page windows (matching: UnicodeText).
 
 #include <gtest/gtest.h>
 
@@ -89,48 +89,6 @@ TEST(CommonApiTest, PageWindowIsHalfOpenAndClipped) {
     }
     int from = 0;
     EXPECT_FALSE(CommonAPI_GetFromAndToIndex(&from, nullptr, 0, 1, 1));
-}
-
-TEST(CommonApiTest, StringMatchIgnoresCaseAndAccents) {
-    const struct {
-        const char* field;
-        const char* key;
-        bool fromStart;
-        bool expected;
-    } cases[] = {
-        {"Müller", "MÜ", false, true},    {"Müller", "ller", false, true},
-        {"Müller", "ller", true, false},  {"Mueller", "mü", false, true},
-        {"Ångström", "angs", true, true}, {"Łukasz Żak", "zak", false, true},
-        {"ÉMILE", "émile", true, true},   {"Straße", "strasse", false, true},
-        {"Иван", "ив", true, true},       {"+4930123", "301", false, true},
-        {"0301", "", true, true},         {"ab", "abc", false, false},
-        {"", "a", false, false},          {"John Smith", "SMI", false, true},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CommonAPI_StringMatch(c.field, c.key, c.fromStart, STRING_MATCH_CONTAIN), c.expected)
-            << c.field << " / " << c.key;
-    }
-    EXPECT_FALSE(CommonAPI_StringMatch("abc", "a", false, 2)) << "only match type 1 is known";
-}
-
-// Incremental search narrows its previous answer; that is sound only because every prefix of a matching
-// key matches too.
-TEST(CommonApiTest, MatchIsClosedUnderKeyPrefixes) {
-    const std::vector<std::string> fields{
-        "Müller-Lüdenscheidt", "Åsa Öberg", "0049 (30) 1234-567", "Zoë", "ÆTHELRED", "Ирина"};
-    const std::vector<std::string> keys{"lüdens", "ÅSA Ö", "(30) 12", "ZOË", "æth", "ири", "ller-l"};
-    for (const std::string& field : fields) {
-        for (const std::string& key : keys) {
-            if (!CommonAPI_StringMatch(field, key, false, 1))
-                continue;
-            for (size_t n = 0; n < key.size(); ++n) {
-                if ((static_cast<unsigned char>(key[n]) & 0xC0) == 0x80)
-                    continue;  // inside a UTF-8 character
-                EXPECT_TRUE(CommonAPI_StringMatch(field, key.substr(0, n), false, 1))
-                    << field << " / " << key;
-            }
-        }
-    }
 }
 
 }  // namespace

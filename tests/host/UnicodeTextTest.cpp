@@ -93,11 +93,23 @@ TEST(UnicodeText, MatchIgnoresCaseAndAccentsInEveryScript) {
         {"", "\xD0", false, true},
         {"Иван", "ив\xD0x", false, false},  // in the middle the same byte is compared as it is
         {"ив\xD0x", "в\xD0X", false, true},
+        {"Müller", "MÜ", false, true},
+        {"Müller", "ller", false, true},
+        {"Müller", "ller", true, false},
+        {"Mueller", "mü", false, true},
+        {"Ångström", "angs", true, true},
+        {"ÉMILE", "émile", true, true},
+        {"+4930123", "301", false, true},
+        {"0301", "", true, true},
+        {"ab", "abc", false, false},
+        {"", "a", false, false},
+        {"John Smith", "SMI", false, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CommonAPI_StringMatch(c.field, c.key, c.fromStart, STRING_MATCH_CONTAIN), c.expected)
             << c.field << " / " << c.key;
     }
+    EXPECT_FALSE(CommonAPI_StringMatch("abc", "a", false, 2)) << "only match type 1 is known";
 }
 
 TEST(UnicodeText, KeypadDigitsOfEveryScript) {
@@ -162,6 +174,27 @@ TEST(UnicodeText, EveryBytePrefixOfAMatchingKeyMatches) {
         }
         return strText;
     };
+    const auto expectEveryPrefixMatches = [](const std::string& strField, const std::string& strKey,
+                                             bool bFromStart) {
+        for (size_t n = 0; n < strKey.size(); ++n) {
+            ASSERT_TRUE(
+                CommonAPI_StringMatch(strField, strKey.substr(0, n), bFromStart, STRING_MATCH_CONTAIN))
+                << "[" << strField << "] [" << strKey.substr(0, n) << "] of [" << strKey << "]";
+        }
+    };
+    // Written out: letters of two cases and with accents, and punctuation of a phone number.
+    const std::pair<const char*, const char*> kWritten[] = {{"Müller-Lüdenscheidt", "lüdens"},
+                                                            {"Müller-Lüdenscheidt", "ller-l"},
+                                                            {"Åsa Öberg", "ÅSA Ö"},
+                                                            {"0049 (30) 1234-567", "(30) 12"},
+                                                            {"Zoë", "ZOË"},
+                                                            {"ÆTHELRED", "æth"},
+                                                            {"Ирина", "ири"}};
+    for (const auto& [pField, pKey] : kWritten) {
+        ASSERT_TRUE(CommonAPI_StringMatch(pField, pKey, false, STRING_MATCH_CONTAIN))
+            << pField << " / " << pKey;
+        expectEveryPrefixMatches(pField, pKey, false);
+    }
     int nMatched = 0;
     for (int nRound = 0; nRound < 3000; ++nRound) {
         const std::string strField = randomText(3 + static_cast<int>(random() % 6));
@@ -175,11 +208,7 @@ TEST(UnicodeText, EveryBytePrefixOfAMatchingKeyMatches) {
             continue;
         }
         ++nMatched;
-        for (size_t n = 0; n < strKey.size(); ++n) {
-            ASSERT_TRUE(
-                CommonAPI_StringMatch(strField, strKey.substr(0, n), bFromStart, STRING_MATCH_CONTAIN))
-                << "[" << strField << "] [" << strKey.substr(0, n) << "] of [" << strKey << "]";
-        }
+        expectEveryPrefixMatches(strField, strKey, bFromStart);
     }
     EXPECT_GT(nMatched, 1000);
 }

@@ -59,23 +59,11 @@ public:
         return false;
     }
 
-    bool Sync() override {
-        FileFault eFault{};
-        if (m_owner.NextCallFails(Step::Sync, m_strPath, &eFault)) {
-            errno = EIO;
-            return false;
-        }
-        return m_pTarget->Sync();
-    }
+    bool Sync() override { return !m_owner.Refuses(Step::Sync, m_strPath, EIO) && m_pTarget->Sync(); }
 
     bool Close() override {
         const bool bClosed = m_pTarget->Close();
-        FileFault eFault{};
-        if (m_owner.NextCallFails(Step::Close, m_strPath, &eFault)) {
-            errno = EIO;
-            return false;
-        }
-        return bClosed;
+        return !m_owner.Refuses(Step::Close, m_strPath, EIO) && bClosed;
     }
 
 private:
@@ -151,6 +139,15 @@ int FaultyFileSystem::Calls(FileFault eFault) const {
     return found == m_mapCalls.end() ? 0 : found->second;
 }
 
+bool FaultyFileSystem::Refuses(Step eStep, const std::string& strPath, int nErrno) {
+    FileFault eFault{};
+    if (!NextCallFails(eStep, strPath, &eFault)) {
+        return false;
+    }
+    errno = nErrno;
+    return true;
+}
+
 bool FaultyFileSystem::NextCallFails(Step eStep, const std::string& strPath, FileFault* pFault) {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_mapCalls[eStep];
@@ -174,26 +171,16 @@ bool FaultyFileSystem::NextCallFails(Step eStep, const std::string& strPath, Fil
 
 std::unique_ptr<ETL_FileSystem::CWritableFile> FaultyFileSystem::NewWritableFile(const std::string& strPath,
                                                                                  int nMode) {
-    FileFault eFault{};
-    if (NextCallFails(Step::Open, strPath, &eFault)) {
-        errno = EACCES;
+    if (Refuses(Step::Open, strPath, EACCES)) {
         return nullptr;
     }
     std::unique_ptr<ETL_FileSystem::CWritableFile> pFile =
         CFileSystemWrapper::NewWritableFile(strPath, nMode);
-    if (!pFile) {
-        return nullptr;
-    }
-    return std::make_unique<FaultyFile>(*this, strPath, std::move(pFile));
+    return pFile ? std::make_unique<FaultyFile>(*this, strPath, std::move(pFile)) : nullptr;
 }
 
 bool FaultyFileSystem::RenameFile(const std::string& strFrom, const std::string& strTo) {
-    FileFault eFault{};
-    if (NextCallFails(Step::Rename, strTo, &eFault)) {
-        errno = EIO;
-        return false;
-    }
-    if (!CFileSystemWrapper::RenameFile(strFrom, strTo)) {
+    if (Refuses(Step::Rename, strTo, EIO) || !CFileSystemWrapper::RenameFile(strFrom, strTo)) {
         return false;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -202,30 +189,15 @@ bool FaultyFileSystem::RenameFile(const std::string& strFrom, const std::string&
 }
 
 bool FaultyFileSystem::RemoveFile(const std::string& strPath) {
-    FileFault eFault{};
-    if (NextCallFails(Step::Remove, strPath, &eFault)) {
-        errno = EIO;
-        return false;
-    }
-    return CFileSystemWrapper::RemoveFile(strPath);
+    return !Refuses(Step::Remove, strPath, EIO) && CFileSystemWrapper::RemoveFile(strPath);
 }
 
 bool FaultyFileSystem::SyncFolder(const std::string& strFolder) {
-    FileFault eFault{};
-    if (NextCallFails(Step::SyncFolder, strFolder, &eFault)) {
-        errno = EIO;
-        return false;
-    }
-    return CFileSystemWrapper::SyncFolder(strFolder);
+    return !Refuses(Step::SyncFolder, strFolder, EIO) && CFileSystemWrapper::SyncFolder(strFolder);
 }
 
 bool FaultyFileSystem::CreateFolders(const std::string& strFolder) {
-    FileFault eFault{};
-    if (NextCallFails(Step::CreateFolders, strFolder, &eFault)) {
-        errno = EACCES;
-        return false;
-    }
-    return CFileSystemWrapper::CreateFolders(strFolder);
+    return !Refuses(Step::CreateFolders, strFolder, EACCES) && CFileSystemWrapper::CreateFolders(strFolder);
 }
 
 }  // namespace testsupport

@@ -68,6 +68,8 @@ private:
 
     // Counts a call of the step on the path; the fault to inject into it, if any.
     bool NextCallFails(Step eStep, const std::string& strPath, FileFault* pFault);
+    // NextCallFails for a step with one way to fail: true, with errno set to nErrno, when it fails.
+    bool Refuses(Step eStep, const std::string& strPath, int nErrno);
 
     struct Armed {
         FileFault eFault;
