@@ -1,8 +1,6 @@
-// Phone resources: digit keys, stored path forms, resource lookups and the last error id.
+// Phone resources: stored path forms, resource lookups and the last error id (digit keys: UnicodeText).
 
 #include <gtest/gtest.h>
-
-#include <utility>
 
 #include "CommonUnits.h"
 #include "HostControl.h"
@@ -11,22 +9,6 @@
 namespace {
 
 using CommonUnitsTest = testsupport::HostFixture;
-
-TEST(CommonUnitsKeys, ToKeyStringMapsTheKeypad) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"abcdefghijklmnopqrstuvwxyz", "22233344455566677778889999"},
-        {"ABC XYZ", "222999"},
-        {"Müller", "685537"},
-        {"O'Brien-Smith", "62743676484"},
-        {"Agent 007", "24368007"},
-        {"+49 (30) *5#", "+4930*5#"},
-        {"Ærø", "276"},
-        {"Иван", "4225"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CommonUnits_ToKeyString(c.first), c.second) << c.first;
-    }
-}
 
 TEST(CommonUnitsPaths, StoredFormRoundTrips) {
     const struct {

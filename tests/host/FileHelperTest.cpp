@@ -75,17 +75,8 @@ TEST_F(FileHelperTest, AtomicWriteReplacesContentCreatesFoldersAndKeepsPermissio
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-TEST_F(FileHelperTest, FailedAtomicWriteLeavesTheOldFileIntact) {
-    m_root.WriteFile("/config/data/contact_list.xml", "old content");
-    testsupport::FaultyFileSystem faults;
-    faults.CutShortBeforeRename();
-    EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/config/data/contact_list.xml", "new content"));
-    EXPECT_EQ(m_root.ReadFile("/config/data/contact_list.xml"), "old content");
-    EXPECT_EQ(FilesIn(m_root.Path("/config/data")).size(), 2u);  // the old file and the stray temporary file
-    HostControl::Reset();                                        // the real file system again
-    EXPECT_TRUE(ETL_MiscHelper::fileWriteAtomic("/config/data/contact_list.xml", "new content"));
-    EXPECT_EQ(m_root.ReadFile("/config/data/contact_list.xml"), "new content");
-
+// A failed step of the write: FileSystemTest; the temporary file a cut-short write leaves: the test below.
+TEST_F(FileHelperTest, AtomicWriteRefusesPathsItCannotWriteAndLeavesNothing) {
     m_root.WriteFile("/tmp/blocker", "a file, not a folder");
     EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/tmp/blocker/list.xml", "x"));
     EXPECT_FALSE(ETL_MiscHelper::fileWriteAtomic("/tmp/", "x"));

@@ -114,6 +114,11 @@ TEST(UnicodeText, MatchIgnoresCaseAndAccentsInEveryScript) {
 
 TEST(UnicodeText, KeypadDigitsOfEveryScript) {
     const std::pair<const char*, const char*> cases[] = {
+        {"abcdefghijklmnopqrstuvwxyz", "22233344455566677778889999"},
+        {"ABC XYZ", "222999"},
+        {"O'Brien-Smith", "62743676484"},
+        {"Agent 007", "24368007"},
+        {"+49 (30) *5#", "+4930*5#"},
         {"Müller", "685537"},
         {"Straße", "7872773"},
         {"ÀÉÎÕÜÇÑ àéîõüçñ", "23468262346826"},
