@@ -19,27 +19,11 @@ constexpr const char* kHost = "127.0.0.1";
 constexpr std::size_t kOversizedChunkBytes = 16 * 1024;
 
 std::string Base64(const std::string& strData) {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string strOut;
-    std::size_t i = 0;
-    for (; i + 2 < strData.size(); i += 3) {
-        const unsigned n = (static_cast<unsigned char>(strData[i]) << 16) |
-                           (static_cast<unsigned char>(strData[i + 1]) << 8) |
-                           static_cast<unsigned char>(strData[i + 2]);
-        strOut += {kAlphabet[(n >> 18) & 63], kAlphabet[(n >> 12) & 63], kAlphabet[(n >> 6) & 63],
-                   kAlphabet[n & 63]};
-    }
-    const std::size_t nRest = strData.size() - i;
-    if (nRest > 0) {
-        unsigned n = static_cast<unsigned char>(strData[i]) << 16;
-        if (nRest == 2) {
-            n |= static_cast<unsigned char>(strData[i + 1]) << 8;
-        }
-        strOut += kAlphabet[(n >> 18) & 63];
-        strOut += kAlphabet[(n >> 12) & 63];
-        strOut += nRest == 2 ? kAlphabet[(n >> 6) & 63] : '=';
-        strOut += '=';
-    }
+    std::string strOut(4 * ((strData.size() + 2) / 3) + 1, '\0');
+    const int nLength = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(strOut.data()),
+                                        reinterpret_cast<const unsigned char*>(strData.data()),
+                                        static_cast<int>(strData.size()));
+    strOut.resize(static_cast<std::size_t>(nLength));
     return strOut;
 }
 
@@ -233,24 +217,7 @@ void LoopbackHttpServer::ServeTruncated(const std::string& strPath, std::size_t 
 }
 
 void LoopbackHttpServer::ServeOversized(const std::string& strPath, std::size_t nBytes, bool bChunked) {
-    Handle(strPath, [nBytes, bChunked](const httplib::Request&, httplib::Response& response) {
-        const auto chunk = std::make_shared<std::string>(kOversizedChunkBytes, 'x');
-        if (bChunked) {
-            response.set_chunked_content_provider(
-                "application/xml", [nBytes, chunk](std::size_t nOffset, httplib::DataSink& sink) {
-                    if (nOffset >= nBytes) {
-                        sink.done();
-                        return true;
-                    }
-                    return sink.write(chunk->data(), std::min(chunk->size(), nBytes - nOffset));
-                });
-            return;
-        }
-        response.set_content_provider(nBytes, "application/xml",
-                                      [chunk](std::size_t, std::size_t nLength, httplib::DataSink& sink) {
-                                          return sink.write(chunk->data(), std::min(chunk->size(), nLength));
-                                      });
-    });
+    ServeRepeated(strPath, "", "x", nBytes, "", bChunked);
 }
 
 void LoopbackHttpServer::ServeRepeated(const std::string& strPath, const std::string& strHead,
