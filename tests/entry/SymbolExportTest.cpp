@@ -162,14 +162,15 @@ const char* const kGuiFunctions[] = {"Base2Menu",    "Base2Unit",       "Base2Ho
                                      "Base2Common",  "Base2Enterprise", "Base2Custom"};
 const char* const kGuiData[] = {"NS_DIRECTORY::REMOTE_ROOT_KEY", "NS_DIRECTORY::BSFT_ALL_CONTACT"};
 
+// The readable name of the function pName ("f(int)", or "f[abi:cxx11](int)" for one returning a string).
+bool IsFunction(const std::string& strReadable, const char* pName) {
+    return StartsWith(strReadable, std::string(pName) + "(") ||
+           StartsWith(strReadable, std::string(pName) + "[");
+}
+
 bool IsCppEntryPoint(const std::string& strReadable) {
-    for (const char* pName : kCppEntryPoints) {
-        if (StartsWith(strReadable, std::string(pName) + "(") ||
-            StartsWith(strReadable, std::string(pName) + "[")) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(std::begin(kCppEntryPoints), std::end(kCppEntryPoints),
+                       [&](const char* pName) { return IsFunction(strReadable, pName); });
 }
 
 bool IsGuiFacing(std::string strReadable) {
@@ -219,10 +220,7 @@ TEST(SymbolExportTest, EveryOtherEntryPointKeepsItsCppName) {
     for (const char* pName : kCppEntryPoints) {
         int nFound = 0;
         for (const ExportedSymbol& symbol : vecExports) {
-            const std::string strReadable = Demangle(symbol.strName);
-            const bool bThis = StartsWith(strReadable, std::string(pName) + "(") ||
-                               StartsWith(strReadable, std::string(pName) + "[");
-            nFound += bThis && StartsWith(symbol.strName, "_Z") ? 1 : 0;
+            nFound += IsFunction(Demangle(symbol.strName), pName) && StartsWith(symbol.strName, "_Z") ? 1 : 0;
             EXPECT_NE(symbol.strName, pName) << pName << " lost its C++ name";
         }
         EXPECT_EQ(nFound, 1) << pName << " is not exported under its C++ name";
