@@ -19,6 +19,7 @@
 #include "HostControl.h"
 #include "LoopbackHttpServer.h"
 #include "MockXsiServer.h"
+#include "XsiAccount.h"
 
 namespace {
 
@@ -148,12 +149,7 @@ int main(int argc, char** argv) {
         WriteFile(strRoot, "/config/data/remote_phonebook_list.xml",
                   "<root_remote_phonebook display_name=\"\"><item name=\"Book\" url=\"" +
                       http.Url("/book.xml") + "\"/></root_remote_phonebook>");
-        configParser_SetConfigInt("BSFTActive", 1);
-        configParser_SetConfigString("AccountBroadsoftXSIHostAddr", xsi.Host());
-        configParser_SetConfigString("AccountBroadsoftXSIUserID", xsi.UserId());
-        configParser_SetConfigString("AccountBroadsoftXSIPassword", "pw");
-        configParser_SetConfigString("AccountBroadsoftXSIPort", xsi.Port());
-        configParser_SetConfigString("AccountBroadsoftXSIServerType", xsi.ServerType());
+        testsupport::ConfigureXsiAccount(xsi, xsi.UserId(), "pw", xsi.Port());
         configParser_SetConfigInt("BsftGroup", 1);
         configParser_SetConfigInt("BstDirUpdateInterVal", 1);
 
