@@ -12,6 +12,7 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <pugixml.hpp>
 
@@ -73,6 +74,20 @@ std::vector<char*> Argv(std::vector<std::string>& vecWords) {
     }
     vecArgv.push_back(nullptr);
     return vecArgv;
+}
+
+int WaitForExit(pid_t pid, int nWaitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(nWaitMs);
+    int nStatus = 0;
+    while (waitpid(pid, &nStatus, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &nStatus, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
 }
 
 DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,
@@ -148,12 +163,7 @@ DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& 
     }
     close(outPipe[0]);
     close(errPipe[0]);
-    if (bOutOpen || bErrOpen) {
-        kill(pid, SIGKILL);
-    }
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
-    run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+    run.nExit = WaitForExit(pid, bOutOpen || bErrOpen ? 0 : kRunTimeoutMs);
     run.vecResults = ParseLines(run.strOut);
     return run;
 }

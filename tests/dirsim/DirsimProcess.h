@@ -2,6 +2,8 @@
 // Runs the built dirsim binary as a child process, as a person or a shell script would: arguments, text
 // on its standard input, and what it printed and answered. With --json every stdout line is one result.
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -30,6 +32,10 @@ struct DirsimRun {
 std::vector<std::string> DirsimCommandLine(const std::vector<std::string>& vecArgs);
 // The argv of a command line for exec or spawn: pointers into vecWords, ended by a null pointer.
 std::vector<char*> Argv(std::vector<std::string>& vecWords);
+
+// How a child process ended once it ends within nWaitMs, or is killed then: its exit code, or 128 + the
+// signal that ended it.
+int WaitForExit(pid_t pid, int nWaitMs);
 
 // dirsim --root strRoot --quiet <args>, fed strInput; gives up after 60 seconds.
 DirsimRun RunDirsim(const std::string& strRoot, const std::vector<std::string>& vecArgs,

@@ -81,13 +81,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kScreenWaitMs);
         while (ReadSome(50) && std::chrono::steady_clock::now() < deadline) {
         }
-        int nStatus = 0;
-        if (waitpid(m_pid, &nStatus, WNOHANG) == 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, &nStatus, 0);
-        }
         m_bReaped = true;
-        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+        return dirsimtest::WaitForExit(m_pid, 0);
     }
 
 private:

@@ -3,9 +3,7 @@
 // notifications reach a page listening on the event stream.
 
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -92,17 +90,7 @@ public:
         if (m_nPort > 0) {
             Post({{"line", "quit"}});
         }
-        int nStatus = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (waitpid(m_pid, &nStatus, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(m_pid, SIGKILL);
-                waitpid(m_pid, &nStatus, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        m_nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+        m_nExit = dirsimtest::WaitForExit(m_pid, 30000);
         return m_nExit;
     }
 
