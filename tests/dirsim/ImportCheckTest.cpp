@@ -83,18 +83,22 @@ protected:
         pugi::xml_document doc;
         const int nGroups = static_cast<int>(m_random() % 5);
         const int nContacts = static_cast<int>(m_random() % 14);
-        if (nFormat == 2) {
-            pugi::xml_node wrapper = doc.append_child("vp_contact");
-            pugi::xml_node groups = wrapper.append_child("root_group");
+        // Groups and contacts in lists of their own, each contact naming its group.
+        const auto appendLists = [&](pugi::xml_node groups, const char* pGroupName, const char* pContacts,
+                                     const char* pContactName, const char* pContactGroup) {
             for (int i = 0; i < nGroups; ++i) {
-                groups.append_child("group").append_attribute("display_name") = Pick(kGroups).c_str();
+                groups.append_child("group").append_attribute(pGroupName) = Pick(kGroups).c_str();
             }
-            pugi::xml_node contacts = wrapper.append_child("root_contact");
+            pugi::xml_node contacts = groups.parent().append_child(pContacts);
             for (int i = 0; i < nContacts; ++i) {
                 pugi::xml_node node = contacts.append_child("contact");
-                node.append_attribute("display_name") = Pick(kNames).c_str();
-                node.append_attribute("group_id_name") = Pick(kGroups).c_str();
+                node.append_attribute(pContactName) = Pick(kNames).c_str();
+                node.append_attribute(pContactGroup) = Pick(kGroups).c_str();
             }
+        };
+        if (nFormat == 2) {
+            appendLists(doc.append_child("vp_contact").append_child("root_group"), "display_name",
+                        "root_contact", "display_name", "group_id_name");
         } else if (nFormat == 1) {
             pugi::xml_node root = doc.append_child("contactData");
             for (int i = 0; i < nGroups + 1; ++i) {
@@ -105,17 +109,8 @@ protected:
                 }
             }
         } else {
-            pugi::xml_node root = doc.append_child("contactData");
-            pugi::xml_node info = root.append_child("groupinfo");
-            for (int i = 0; i < nGroups; ++i) {
-                info.append_child("group").append_attribute("name") = Pick(kGroups).c_str();
-            }
-            pugi::xml_node group = root.append_child("group");
-            for (int i = 0; i < nContacts; ++i) {
-                pugi::xml_node node = group.append_child("contact");
-                node.append_attribute("sDisplayName") = Pick(kNames).c_str();
-                node.append_attribute("group") = Pick(kGroups).c_str();
-            }
+            appendLists(doc.append_child("contactData").append_child("groupinfo"), "name", "group",
+                        "sDisplayName", "group");
         }
         return Save(doc);
     }
