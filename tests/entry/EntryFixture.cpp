@@ -45,14 +45,12 @@ void EntryFixture::WriteContacts(const std::vector<LocalContact>& vecContacts) {
 
 void EntryFixture::WriteRemoteSettings(const std::string& strDisplayName,
                                        const std::vector<RemoteSlot>& vecSlots) {
-    std::string strXml =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_remote_phonebook display_name=\"" +
-        strDisplayName + "\">\n";
+    std::vector<testsupport::RemoteLink> vecLinks;
     for (const RemoteSlot& slot : vecSlots) {
-        strXml += "\t<item name=\"" + slot.first + "\" url=\"" +
-                  (slot.second.empty() ? std::string() : m_http.Url(slot.second)) + "\"/>\n";
+        vecLinks.push_back({slot.first, slot.second.empty() ? std::string() : m_http.Url(slot.second)});
     }
-    m_root.WriteFile("/config/data/remote_phonebook_list.xml", strXml + "</root_remote_phonebook>\n");
+    m_root.WriteFile("/config/data/remote_phonebook_list.xml",
+                     testsupport::BuildRemoteSettings(strDisplayName, vecLinks));
 }
 
 void EntryFixture::ServeRemoteDirectory(const std::string& strPath,

@@ -15,6 +15,7 @@
 #include "DirectoryEntry.h"
 #include "DirectoryShortcut.h"
 #include "HostControl.h"
+#include "RemoteDocBuilder.h"
 #include "TempRoot.h"
 
 namespace {
@@ -60,9 +61,9 @@ protected:
     // A remote phonebook slot with a name and no URL (so nothing is fetched), or none at all.
     void ConfigureRemote(bool bConfigured) {
         m_root.WriteFile("/config/data/remote_phonebook_list.xml",
-                         std::string("<root_remote_phonebook display_name=\"\">") +
-                             (bConfigured ? "<item name=\"Corporate\" url=\"\"/>" : "") +
-                             "</root_remote_phonebook>");
+                         testsupport::BuildRemoteSettings(
+                             "", bConfigured ? std::vector<testsupport::RemoteLink>{{"Corporate", ""}}
+                                             : std::vector<testsupport::RemoteLink>{}));
         if (CContactRemoteModel* pModel = CContactRemoteModel::PeekInstance()) {
             pModel->ReloadConfigure();
         }

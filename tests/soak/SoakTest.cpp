@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <list>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,10 +70,8 @@ protected:
         m_xsi.SetEntries(XsiDirectory::Personal, {testsupport::XsiNamedEntry("Base", "500")});
 
         m_site = testsupport::ServeRemotePhonebook(m_http, "/soak", 3, 3, 900);
-        std::ostringstream slots;
-        slots << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_remote_phonebook display_name=\"\">\n"
-              << "\t<item name=\"Soak\" url=\"" << m_site.strTopUrl << "\"/>\n</root_remote_phonebook>\n";
-        m_root.WriteFile("/config/data/remote_phonebook_list.xml", slots.str());
+        m_root.WriteFile("/config/data/remote_phonebook_list.xml",
+                         testsupport::BuildRemoteSettings("", {{"Soak", m_site.strTopUrl}}));
     }
 
     void TearDown() override {

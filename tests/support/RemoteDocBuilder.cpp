@@ -66,6 +66,17 @@ std::string BuildRemoteDirectory(const std::string& strTitle, const std::vector<
     return out.str();
 }
 
+std::string BuildRemoteSettings(const std::string& strDisplayName, const std::vector<RemoteLink>& vecSlots) {
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_remote_phonebook display_name=\""
+        << Escape(strDisplayName) << "\">\n";
+    for (const RemoteLink& slot : vecSlots) {
+        out << "\t<item name=\"" << Escape(slot.strName) << "\" url=\"" << Escape(slot.strUrl) << "\"/>\n";
+    }
+    out << "</root_remote_phonebook>\n";
+    return out.str();
+}
+
 RemotePhonebookSite ServeRemotePhonebook(LoopbackHttpServer& server, const std::string& strPrefix, int nMenus,
                                          int nDirectoriesPerMenu, int nEntries) {
     RemotePhonebookSite site;

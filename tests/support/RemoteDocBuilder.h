@@ -27,6 +27,9 @@ std::string BuildRemoteDirectory(const std::string& strTitle, const std::vector<
                                  const std::vector<RemoteLink>& vecSoftKeys = {},
                                  const std::vector<RemoteLink>& vecPageKeys = {});
 
+// The phone's remote phonebook settings ("remote_phonebook_list.xml"): one item a slot, its name and URL.
+std::string BuildRemoteSettings(const std::string& strDisplayName, const std::vector<RemoteLink>& vecSlots);
+
 // A phonebook in three levels: a top menu, nMenus sub-menus and nDirectoriesPerMenu directory documents under
 // each, nEntries entries spread evenly over the directories.
 struct RemotePhonebookSite {

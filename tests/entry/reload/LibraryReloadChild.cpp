@@ -19,6 +19,7 @@
 #include "HostControl.h"
 #include "LoopbackHttpServer.h"
 #include "MockXsiServer.h"
+#include "RemoteDocBuilder.h"
 #include "XsiAccount.h"
 
 namespace {
@@ -135,10 +136,7 @@ int main(int argc, char** argv) {
     HostControl::SetManualClock(true);
     {
         testsupport::LoopbackHttpServer http;
-        http.Serve(
-            "/book.xml",
-            "<?xml version=\"1.0\"?><AcmeIPPhoneDirectory><Title>Book</Title><DirectoryEntry><Name>Rita"
-            "</Name><Telephone>5001</Telephone></DirectoryEntry></AcmeIPPhoneDirectory>");
+        http.Serve("/book.xml", testsupport::BuildRemoteDirectory("Book", {{"Rita", {"5001"}}}));
         testsupport::MockXsiServer xsi("eve@example.test", "pw");
         xsi.SetEntries(testsupport::XsiDirectory::Group,
                        {testsupport::XsiMember("Ana", "Silva", "1001", "11")});
@@ -147,8 +145,7 @@ int main(int argc, char** argv) {
                   "<root_contact><contact display_name=\"Bob\" group_id_name=\"1\" mobile_number=\"200\"/>"
                   "</root_contact>");
         WriteFile(strRoot, "/config/data/remote_phonebook_list.xml",
-                  "<root_remote_phonebook display_name=\"\"><item name=\"Book\" url=\"" +
-                      http.Url("/book.xml") + "\"/></root_remote_phonebook>");
+                  testsupport::BuildRemoteSettings("", {{"Book", http.Url("/book.xml")}}));
         testsupport::ConfigureXsiAccount(xsi, xsi.UserId(), "pw", xsi.Port());
         configParser_SetConfigInt("BsftGroup", 1);
         configParser_SetConfigInt("BstDirUpdateInterVal", 1);
