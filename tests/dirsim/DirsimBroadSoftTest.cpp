@@ -62,12 +62,9 @@ TEST_F(DirsimBroadSoftTest, CombinedListHoldsEveryDemoDirectoryTheEnterpriseCove
                              "bsft; bsft open 1 --size 1000; bsft open 2 --size 1000; bsft refresh; "
                              "bsft open 1 --page 2 --size 100");
     ASSERT_EQ(run.nExit, 0) << run.Dump();
-    std::vector<std::string> vecTable;
-    for (const json& directory : run.Result(0)["result"]["directories"]) {
-        vecTable.push_back(directory["name"]);
-    }
-    EXPECT_EQ(vecTable, (std::vector<std::string>{"All Contact", "Group", "Enterprise", "G-Common",
-                                                  "E-Common", "Personal", demo.strCustomName}));
+    EXPECT_EQ(dirsimtest::NamesIn(run.Result(0)["result"], "directories"),
+              (std::vector<std::string>{"All Contact", "Group", "Enterprise", "G-Common", "E-Common",
+                                        "Personal", demo.strCustomName}));
     EXPECT_EQ(Names(run.Result(1)["result"]), vecExpected);
     EXPECT_EQ(run.Result(2)["result"]["total"], demo.vecGroup.size());
 
