@@ -7,11 +7,8 @@
 //   entry_reload_child <path of libDirectory.so>    exit status 0 when every check passed
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +17,7 @@
 #include "LoopbackHttpServer.h"
 #include "MockXsiServer.h"
 #include "RemoteDocBuilder.h"
+#include "TempRoot.h"
 #include "XsiAccount.h"
 
 namespace {
@@ -35,12 +33,6 @@ void Check(bool bOk, int nRound, const std::string& strWhat) {
         ++g_nFailures;
         std::printf("FAIL round %d: %s\n", nRound, strWhat.c_str());
     }
-}
-
-void WriteFile(const std::string& strRoot, const std::string& strPhonePath, const std::string& strText) {
-    const std::filesystem::path path = strRoot + strPhonePath;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << strText;
 }
 
 bool Notified(int nId) {
@@ -126,26 +118,21 @@ int main(int argc, char** argv) {
         std::printf("usage: entry_reload_child <libDirectory.so>\n");
         return 2;
     }
-    std::string strRoot = (std::filesystem::temp_directory_path() / "dirreload.XXXXXX").string();
-    if (mkdtemp(strRoot.data()) == nullptr) {
-        return 2;
-    }
-    HostControl::SetLoopbackOnly(true);
-    HostControl::Reset();
-    HostControl::SetRootDir(strRoot);
-    HostControl::SetManualClock(true);
     {
+        const testsupport::TempRoot root;  // a loopback-only host on a temporary root, removed at the end
+        HostControl::SetManualClock(true);
         testsupport::LoopbackHttpServer http;
         http.Serve("/book.xml", testsupport::BuildRemoteDirectory("Book", {{"Rita", {"5001"}}}));
         testsupport::MockXsiServer xsi("eve@example.test", "pw");
         xsi.SetEntries(testsupport::XsiDirectory::Group,
                        {testsupport::XsiMember("Ana", "Silva", "1001", "11")});
 
-        WriteFile(strRoot, "/config/data/contact_list.xml",
-                  "<root_contact><contact display_name=\"Bob\" group_id_name=\"1\" mobile_number=\"200\"/>"
-                  "</root_contact>");
-        WriteFile(strRoot, "/config/data/remote_phonebook_list.xml",
-                  testsupport::BuildRemoteSettings("", {{"Book", http.Url("/book.xml")}}));
+        root.WriteFile(
+            "/config/data/contact_list.xml",
+            "<root_contact><contact display_name=\"Bob\" group_id_name=\"1\" mobile_number=\"200\"/>"
+            "</root_contact>");
+        root.WriteFile("/config/data/remote_phonebook_list.xml",
+                       testsupport::BuildRemoteSettings("", {{"Book", http.Url("/book.xml")}}));
         testsupport::ConfigureXsiAccount(xsi, xsi.UserId(), "pw", xsi.Port());
         configParser_SetConfigInt("BsftGroup", 1);
         configParser_SetConfigInt("BstDirUpdateInterVal", 1);
@@ -162,9 +149,6 @@ int main(int argc, char** argv) {
         }
         HostControl::Reset();
     }
-    HostControl::SetRootDir("");
-    std::error_code ec;
-    std::filesystem::remove_all(strRoot, ec);
     std::printf("%s after %d rounds\n", g_nFailures == 0 ? "library reloaded cleanly" : "FAILED", kRounds);
     return g_nFailures == 0 ? 0 : 1;
 }
