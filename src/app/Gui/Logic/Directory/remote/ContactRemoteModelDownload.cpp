@@ -2,6 +2,7 @@
 // cancel and release of subtrees.
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -60,11 +61,12 @@ std::string NextTempFileName() {
     return CommonAPI_FormatString("/tmp/RemoteDirectory.%010d.xml", static_cast<int>(nNumber));
 }
 
-std::string NextEntryKey(const std::string& strParentUrl) {
-    const std::string strNumber = std::to_string(g_nEntryKeyCounter.fetch_add(1));
-    std::string strKey;
-    strKey.reserve(strParentUrl.size() + 7 + strNumber.size());
-    return strKey.append(strParentUrl).append("<Index>").append(strNumber);
+// Writes the next made-up key of a directory entry below strParentUrl into strKey, reusing its room.
+void NextEntryKey(const std::string& strParentUrl, std::string& strKey) {
+    char szNumber[24];
+    const auto converted =
+        std::to_chars(szNumber, szNumber + sizeof(szNumber), g_nEntryKeyCounter.fetch_add(1));
+    strKey.assign(strParentUrl).append("<Index>").append(szNumber, converted.ptr);
 }
 
 std::string NextNoUrlKey(const std::string& strParentUrl) {
@@ -123,24 +125,26 @@ std::uint64_t NamePrefix(const std::string& strName) {
 // A child's place in the order, worked out once per sort rather than at every comparison: page keys (whose
 // name counts as empty), menus and entries by name, then hot keys in document order, then nodes without
 // item.
+// Children that compare equal keep their order: the position they had decides between them.
 struct ChildOrder {
     enum Rank { kByName, kHotKey, kNoItem };
     Rank eRank;
     std::uint64_t nPrefix;
     const std::string* pName;
+    std::size_t nPosition;
     CContactRemoteModel::RemoteTree::TinyNode* pNode;
 };
 
-ChildOrder OrderOf(CContactRemoteModel::RemoteTree::TinyNode* pNode) {
+ChildOrder OrderOf(CContactRemoteModel::RemoteTree::TinyNode* pNode, std::size_t nPosition) {
     const ContactRemoteItemBase* pItem = pNode->GetData().m_pItem;
     if (pItem == nullptr) {
-        return {ChildOrder::kNoItem, 0, nullptr, pNode};
+        return {ChildOrder::kNoItem, 0, nullptr, nPosition, pNode};
     }
     if (IsHotKey(pItem)) {
-        return {ChildOrder::kHotKey, 0, nullptr, pNode};
+        return {ChildOrder::kHotKey, 0, nullptr, nPosition, pNode};
     }
     const std::string& strName = SortName(pItem);
-    return {ChildOrder::kByName, NamePrefix(strName), &strName, pNode};
+    return {ChildOrder::kByName, NamePrefix(strName), &strName, nPosition, pNode};
 }
 
 // Names are ordered by their bytes, so equal prefixes leave the order to the bytes after the eighth (a name
@@ -149,22 +153,25 @@ bool ComesBefore(const ChildOrder& a, const ChildOrder& b) {
     if (a.eRank != b.eRank) {
         return a.eRank < b.eRank;
     }
-    if (a.eRank != ChildOrder::kByName) {
-        return false;
+    if (a.eRank == ChildOrder::kByName) {
+        if (a.nPrefix != b.nPrefix) {
+            return a.nPrefix < b.nPrefix;
+        }
+        const int nCompare = a.pName == b.pName ? 0 : a.pName->compare(*b.pName);
+        if (nCompare != 0) {
+            return nCompare < 0;
+        }
     }
-    if (a.nPrefix != b.nPrefix) {
-        return a.nPrefix < b.nPrefix;
-    }
-    return *a.pName < *b.pName;
+    return a.nPosition < b.nPosition;
 }
 
 void SortChildren(std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecChildren) {
     std::vector<ChildOrder> vecOrder;
     vecOrder.reserve(vecChildren.size());
-    for (CContactRemoteModel::RemoteTree::TinyNode* pChild : vecChildren) {
-        vecOrder.push_back(OrderOf(pChild));
+    for (std::size_t nIndex = 0; nIndex < vecChildren.size(); ++nIndex) {
+        vecOrder.push_back(OrderOf(vecChildren[nIndex], nIndex));
     }
-    std::stable_sort(vecOrder.begin(), vecOrder.end(), ComesBefore);
+    std::sort(vecOrder.begin(), vecOrder.end(), ComesBefore);
     for (std::size_t nIndex = 0; nIndex < vecOrder.size(); ++nIndex) {
         vecChildren[nIndex] = vecOrder[nIndex].pNode;
     }
@@ -356,11 +363,15 @@ int CContactRemoteModel::MyAddUnitContacts(std::vector<std::unique_ptr<ContactRe
     const std::string& strParent = MyParentKey(strParentUrl);
     RemoteTree::TinyNode* pParent =
         strParentUrl.empty() || MyIsStaleParse() ? nullptr : m_treeContact.Find(strParent);
+    if (pParent != nullptr) {
+        pParent->ReserveChildren(vecUnits.size());
+    }
+    std::string strKey;
     for (std::unique_ptr<ContactRemoteUnit>& pUnit : vecUnits) {
         if (m_nUnitCount >= m_nMaxUnitCount) {
             break;
         }
-        std::string strKey = NextEntryKey(strParent);
+        NextEntryKey(strParent, strKey);
         if (pParent == nullptr) {
             if (!strParentUrl.empty()) {
                 app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
@@ -764,11 +775,11 @@ bool CContactRemoteModel::MyReleaseTree(const std::string& strUrl) {
 }
 
 void CContactRemoteModel::MyKeepAsLastGood(RemoteTree::TinyNode* pTop) {
-    if (pTop->GetChildCount() == 0 || m_mapLastGood.count(pTop->GetKey()) != 0) {
+    if (pTop->GetChildCount() == 0 || m_mapLastGood.count(std::string(pTop->GetKey())) != 0) {
         MyDropChildren(pTop);
         return;
     }
-    std::vector<RemoteTree::TinyNode*>& vecKept = m_mapLastGood[pTop->GetKey()];
+    std::vector<RemoteTree::TinyNode*>& vecKept = m_mapLastGood[std::string(pTop->GetKey())];
     m_nUnitCount -= MyCountUnitsBelow(pTop);
     vecKept = pTop->DetachChildren();
     MyTreeChanged();
@@ -779,7 +790,8 @@ void CContactRemoteModel::MyDropLastGoodWhenLoaded(const std::string& strKey) {
         return;
     }
     RemoteTree::TinyNode* pTop = m_treeContact.Find(MyGetTopChildUrl(strKey));
-    const auto found = pTop == nullptr ? m_mapLastGood.end() : m_mapLastGood.find(pTop->GetKey());
+    const auto found =
+        pTop == nullptr ? m_mapLastGood.end() : m_mapLastGood.find(std::string(pTop->GetKey()));
     if (found == m_mapLastGood.end() || pTop->GetData().m_eStatus != FILE_DOWNLOADED_OK ||
         MyHasRunningDownloadBelow(pTop) || MyHasUnfinishedDownloadBelow(pTop)) {
         return;
@@ -895,7 +907,7 @@ bool CContactRemoteModel::GetFailedMissonList(std::list<std::string>* pList) {
     try {
         for (auto it = m_treeContact.begin(); it != m_treeContact.end(); ++it) {
             if ((*it).m_eStatus == FILE_DOWNLOAD_FAILED) {
-                pList->push_back(it->GetKey());
+                pList->emplace_back(it->GetKey());
             }
         }
     } catch (const std::bad_alloc&) {
@@ -914,7 +926,7 @@ std::string CContactRemoteModel::MyGetTopChildUrl(const std::string& strUrl) {
     while (pNode->GetParent() != nullptr && pNode->GetParent() != pRoot) {
         pNode = pNode->GetParent();
     }
-    return pNode->GetKey();
+    return std::string(pNode->GetKey());
 }
 
 bool CContactRemoteModel::MySetStatusByUrl(const std::string& strUrl, FileDownloadStatus eStatus) {

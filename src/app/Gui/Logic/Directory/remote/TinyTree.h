@@ -3,13 +3,16 @@
 // in constant time. It has no lock of its own: its owner serialises every use.
 // The index hashes keys with the library's string hash, not str_hash: keys of directory entries differ only
 // in a trailing number, and str_hash folds such keys onto a few values each. Its keys are views of the nodes'
-// own keys, so a node's key is stored once.
+// own keys, so a node's key is stored once, in the node's own allocation.
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -38,20 +41,19 @@ public:
     using NodeMap = std::unordered_map<std::string_view, TinyNode*>;
 
     // A node owns its children; its key stays in the owner's index until the parent (or SetRoot) drops it.
+    // The node and the bytes of its key are one allocation: made by MyCreate, freed by delete.
     class TinyNode {
     public:
-        TinyNode(T data, K key, TinyTree* pOwner, TinyNode* pParent)
-            : m_pParent(pParent), m_pOwner(pOwner), m_data(std::move(data)), m_key(std::move(key)) {}
         ~TinyNode() { RemoveChildren(); }
         TinyNode(const TinyNode&) = delete;
         TinyNode& operator=(const TinyNode&) = delete;
+        static void operator delete(void* pMemory) { ::operator delete(pMemory); }
 
         void AddChild(const T& data, const K& key) { AddChild(T(data), key); }
 
         // Takes the payload over; key may refer into it.
         void AddChild(T&& data, const K& key) {
-            K keyCopy(key);
-            std::unique_ptr<TinyNode> pNew(new TinyNode(std::move(data), std::move(keyCopy), m_pOwner, this));
+            std::unique_ptr<TinyNode> pNew(MyCreate(std::move(data), key, m_pOwner, this));
             m_vecChildren.push_back(pNew.get());
             TinyNode* pChild = pNew.release();
             if (m_pOwner != nullptr) {
@@ -60,10 +62,10 @@ public:
         }
 
         // Adds a child only when no node of the tree has its key yet, with one look-up of the index. The new
-        // child takes data and key over; when the key is taken, nothing is added, data and key are left as
-        // they were and the result is null.
-        TinyNode* AddUniqueChild(T& data, K& key) {
-            std::unique_ptr<TinyNode> pNew(new TinyNode(std::move(data), std::move(key), m_pOwner, this));
+        // child takes data over and copies the key; when the key is taken, nothing is added, data is left as
+        // it was and the result is null.
+        TinyNode* AddUniqueChild(T& data, std::string_view key) {
+            std::unique_ptr<TinyNode> pNew(MyCreate(std::move(data), key, m_pOwner, this));
             bool bIndexed = true;
             try {
                 m_vecChildren.push_back(pNew.get());
@@ -76,15 +78,22 @@ public:
                     m_vecChildren.pop_back();
                 }
                 data = std::move(pNew->m_data);
-                key = std::move(pNew->m_key);
                 throw;
             }
             if (!bIndexed) {
                 data = std::move(pNew->m_data);
-                key = std::move(pNew->m_key);
                 return nullptr;
             }
             return pNew.release();
+        }
+
+        // Makes room for nMore children more (growing at least twofold), so adding them moves the vector at
+        // most once.
+        void ReserveChildren(std::size_t nMore) {
+            const std::size_t nWanted = m_vecChildren.size() + nMore;
+            if (nWanted > m_vecChildren.capacity()) {
+                m_vecChildren.reserve(std::max(nWanted, 2 * m_vecChildren.capacity()));
+            }
         }
 
         void RemoveChildren() {
@@ -124,7 +133,7 @@ public:
         TinyNode* GetParent() const { return m_pParent; }
         void SetParent(TinyNode* pParent) { m_pParent = pParent; }
         T& GetData() { return m_data; }
-        const K& GetKey() const { return m_key; }
+        std::string_view GetKey() const { return m_key; }
         TinyNode* GetSelf() { return this; }
 
         // True when this node is a proper ancestor of pNode.
@@ -142,6 +151,26 @@ public:
 
     private:
         friend class TinyTree;
+
+        TinyNode(T&& data, std::string_view key, TinyTree* pOwner, TinyNode* pParent)
+            : m_pParent(pParent), m_pOwner(pOwner), m_data(std::move(data)), m_key(key) {}
+
+        // The key's bytes go right behind the node, copied before the payload is taken over (the key may be
+        // part of it).
+        static TinyNode* MyCreate(T&& data, std::string_view key, TinyTree* pOwner, TinyNode* pParent) {
+            void* pMemory = ::operator new(sizeof(TinyNode) + key.size());
+            char* pKey = static_cast<char*>(pMemory) + sizeof(TinyNode);
+            if (!key.empty()) {
+                std::memcpy(pKey, key.data(), key.size());
+            }
+            try {
+                return ::new (pMemory)
+                    TinyNode(std::move(data), std::string_view(pKey, key.size()), pOwner, pParent);
+            } catch (...) {
+                ::operator delete(pMemory);
+                throw;
+            }
+        }
 
         std::size_t MyCountSubtree() const {
             std::size_t nCount = 1;
@@ -173,7 +202,7 @@ public:
         TinyNode* m_pParent;
         TinyTree* m_pOwner;
         T m_data;
-        K m_key;
+        std::string_view m_key;
     };
 
     // Walks the index, not the tree: nodes come in the hash index's order.
@@ -213,13 +242,13 @@ public:
 
     void SetRoot(const T& data, const K& key) {
         MyFreeRoot();
-        m_pRoot = new TinyNode(data, key, this, nullptr);
+        m_pRoot = TinyNode::MyCreate(T(data), key, this, nullptr);
         MyIndex(m_pRoot);
     }
     TinyNode* GetRoot() const { return m_pRoot; }
 
-    TinyNode* Find(const K& key) const {
-        const auto found = m_mapNode.find(std::string_view(key));
+    TinyNode* Find(std::string_view key) const {
+        const auto found = m_mapNode.find(key);
         return found == m_mapNode.end() ? nullptr : found->second;
     }
 
