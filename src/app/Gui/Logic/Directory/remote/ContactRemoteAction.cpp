@@ -35,7 +35,7 @@ bool CContactRemoteAction::MyParse() {
 }
 
 void CContactRemoteAction::RemoveLocalFile() const {
-    if (!GetFilePath().empty()) {
+    if (!IsKeepBodyInMemory() && !GetFilePath().empty()) {
         ETL_MiscHelper::fileRemove(GetFilePath());
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Downloads one remote phonebook document into a temporary file and, still on the worker, parses it into
-// the remote model's tree. The worker removes the downloaded file once it was parsed (or refused), so
-// the GUI thread never waits on the file system for it; the file goes with the action at the latest.
+// Downloads one remote phonebook document and, still on the worker, parses it into the remote model's tree.
+// The model's downloads keep the body in memory (the temporary file's name then only names the download in
+// log lines, and no file is made); a download into the temporary file removes that file on the worker once
+// it was parsed (or refused), and with the action at the latest.
 
 #include <string>
 

@@ -19,6 +19,7 @@
 #include "TinyTree.h"
 
 namespace pugi {
+class xml_document;
 class xml_node;
 }  // namespace pugi
 
@@ -216,6 +217,10 @@ private:
     // Tree building, used by the parsers.
     bool MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl,
                             const std::string& strContent);
+    // The same for a body kept in memory, read exactly as the file of that body would be.
+    bool MyParseDownloadedBody(const std::string& strFile, const std::string& strUrl,
+                               const std::string& strBody);
+    bool MyParseDocument(pugi::xml_document& doc, const std::string& strFile, const std::string& strUrl);
     bool MyAddNodeByUrl(const std::string& strParentUrl, const ItemData& data);
     // The same, taking the payload over.
     bool MyAddNodeByUrl(const std::string& strParentUrl, ItemData&& data);

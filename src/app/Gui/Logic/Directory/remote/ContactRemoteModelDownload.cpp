@@ -481,6 +481,7 @@ int CContactRemoteModel::MyExecDownload(const std::string& strUrl, bool bSync, b
         CContactRemoteAction* pAction =
             Directory_CreateContactRemoteAction(NextTempFileName(), strRequestUrl);
         if (pAction != nullptr) {
+            pAction->SetKeepBodyInMemory(true);
             pAction->SetSendMesg(bSendMsg);
             pAction->SetRead(true);
             pAction->SetSync(bSync);
@@ -549,8 +550,27 @@ bool CContactRemoteModel::MyParseForAction(CContactRemoteAction* pAction) {
             return false;
         }
     }
-    return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(),
-                               pAction->GetFileContent());
+    if (!pAction->IsKeepBodyInMemory()) {
+        return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(),
+                                   pAction->GetFileContent());
+    }
+    const std::string strBody = pAction->TakeFileContent();
+    return MyParseDownloadedBody(pAction->GetFilePath(), pAction->GetFilePathRemote(), strBody);
+}
+
+bool CContactRemoteModel::MyParseDownloadedBody(const std::string& strFile, const std::string& strUrl,
+                                                const std::string& strBody) {
+    if (MyFindStatusByUrl(strUrl) == FILE_DOWNLOAD_CANCELED) {
+        return false;
+    }
+    try {
+        pugi::xml_document doc;
+        return doc.load_buffer(strBody.data(), strBody.size()) && MyParseDocument(doc, strFile, strUrl);
+    } catch (const std::bad_alloc&) {
+        app_log(6, APP_LOG_WARNING, "CContactRemoteModel::ParseDownloadedFile [%s] out of memory\n",
+                strFile.c_str());
+        return false;
+    }
 }
 
 bool CContactRemoteModel::ParseDownloadedFile(const std::string& strFile, const std::string& strUrl,
@@ -572,9 +592,12 @@ bool CContactRemoteModel::MyLoadDataFromFile(const std::string& strFile, const s
     pugi::xml_document doc;
     std::error_code ec;
     const std::string strReal = ETL_MiscHelper::pathMapToRoot(strFile);
-    if (!std::filesystem::is_regular_file(strReal, ec) || !doc.load_file(strReal.c_str())) {
-        return false;
-    }
+    return std::filesystem::is_regular_file(strReal, ec) && doc.load_file(strReal.c_str()) &&
+           MyParseDocument(doc, strFile, strUrl);
+}
+
+bool CContactRemoteModel::MyParseDocument(pugi::xml_document& doc, const std::string& strFile,
+                                          const std::string& strUrl) {
     CContactRemoteParserDelegator delegator;
     const pugi::xml_node root = delegator.ChooseParserFor(doc);
     return root && delegator.Parse(strFile, strUrl, root);
