@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -95,28 +96,26 @@ std::string PercentEncode(const std::string& strText) {
     return strOut;
 }
 
-bool IsHotKey(const ContactRemoteItemBase* pItem) {
-    return Base2HotKey(pItem) != nullptr;
-}
-
+// The name a child is ordered by: the menu's or unit's name, "" for any other kind.
 const std::string& SortName(const ContactRemoteItemBase* pItem) {
     static const std::string kNone;
-    if (const ContactRemoteMenu* pMenu = Base2Menu(pItem)) {
-        return pMenu->m_strName;
+    switch (pItem->GetType()) {
+        case CRIT_MENU:
+            return static_cast<const ContactRemoteMenu*>(pItem)->m_strName;
+        case CRIT_UNIT:
+            return static_cast<const ContactRemoteUnit*>(pItem)->m_strName;
+        default:
+            return kNone;
     }
-    if (const ContactRemoteUnit* pUnit = Base2Unit(pItem)) {
-        return pUnit->m_strName;
-    }
-    return kNone;
 }
 
 // The first eight bytes of a name as one number that orders like the bytes themselves (shorter names padded
 // with zero bytes), so most comparisons of names need not look at the strings.
 std::uint64_t NamePrefix(const std::string& strName) {
+    unsigned char bytes[8] = {};
+    std::memcpy(bytes, strName.data(), std::min<std::size_t>(strName.size(), sizeof(bytes)));
     std::uint64_t nPrefix = 0;
-    const std::size_t nBytes = std::min<std::size_t>(strName.size(), 8);
-    for (std::size_t nIndex = 0; nIndex < 8; ++nIndex) {
-        const unsigned char c = nIndex < nBytes ? static_cast<unsigned char>(strName[nIndex]) : 0;
+    for (const unsigned char c : bytes) {
         nPrefix = (nPrefix << 8) | c;
     }
     return nPrefix;
@@ -140,7 +139,7 @@ ChildOrder OrderOf(CContactRemoteModel::RemoteTree::TinyNode* pNode, std::size_t
     if (pItem == nullptr) {
         return {ChildOrder::kNoItem, 0, nullptr, nPosition, pNode};
     }
-    if (IsHotKey(pItem)) {
+    if (pItem->GetType() == CRIT_HOTKEY) {
         return {ChildOrder::kHotKey, 0, nullptr, nPosition, pNode};
     }
     const std::string& strName = SortName(pItem);

@@ -15,8 +15,12 @@ bool CContactRemoteParserBase::ParseSoftKeyNode(ContactRemoteHotKey* pHotKey, pu
 
 // Built in place from the document's text: one string per field, not three.
 std::string CContactRemoteParserBase::TrimSpaces(const char* pText) {
+    return std::string(TrimmedSpaces(pText));
+}
+
+std::string_view CContactRemoteParserBase::TrimmedSpaces(const char* pText) {
     if (pText == nullptr) {
-        return std::string();
+        return std::string_view();
     }
     const char* pBegin = pText;
     while (*pBegin == ' ') {
@@ -26,7 +30,7 @@ std::string CContactRemoteParserBase::TrimSpaces(const char* pText) {
     while (pEnd != pBegin && pEnd[-1] == ' ') {
         --pEnd;
     }
-    return std::string(pBegin, pEnd);
+    return std::string_view(pBegin, static_cast<std::size_t>(pEnd - pBegin));
 }
 
 }  // namespace NS_DIRECTORY

@@ -3,6 +3,7 @@
 // hands them to the remote model, as children of the node the document was downloaded for.
 
 #include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -22,6 +23,8 @@ public:
 protected:
     // The text with spaces removed at both ends.
     static std::string TrimSpaces(const char* pText);
+    // The same as a view into the text, for callers that copy it into a string of their own.
+    static std::string_view TrimmedSpaces(const char* pText);
 };
 
 }  // namespace NS_DIRECTORY

@@ -56,11 +56,12 @@ bool CContactRemoteUnitParser::MyParseUnitChildren(ContactRemoteUnit* pUnit, pug
     if (pUnit == nullptr || node.empty()) {
         return false;
     }
-    pUnit->m_strName = TrimSpaces(node.child("Name").text().get());
+    const std::string_view name = TrimmedSpaces(node.child("Name").text().get());
+    pUnit->m_strName.assign(name.data(), name.size());
     for (pugi::xml_node phone = node.child("Telephone"); phone; phone = phone.next_sibling("Telephone")) {
-        std::string strNumber = TrimSpaces(phone.text().get());
-        if (!strNumber.empty()) {
-            pUnit->m_listNumber.push_back(std::move(strNumber));
+        const std::string_view number = TrimmedSpaces(phone.text().get());
+        if (!number.empty()) {
+            pUnit->m_listNumber.emplace_back(number);
         }
     }
     return !pUnit->m_strName.empty();
