@@ -122,6 +122,30 @@ TEST(TinyTreeTest, AUniqueChildIsAddedOnlyUnderAKeyNoNodeHas) {
     EXPECT_EQ(tree.size(), 7u);
 }
 
+TEST(TinyTreeTest, AUniqueChildMayHoldAnObjectInItsOwnAllocationAndARefusedOneLeavesItWithTheCaller) {
+    Tree tree;
+    Build(tree);
+    int nData = 8;
+    std::string strObject(40, 'o');  // owns memory of its own, which must move, not be copied
+    EXPECT_EQ(tree.Find("b")->AddUniqueChild(nData, "a1", strObject), nullptr);
+    EXPECT_EQ(strObject, std::string(40, 'o')) << "a refused child leaves the object as it was";
+    EXPECT_EQ(tree.Find("a1")->GetTail(), nullptr) << "a node made without an object has none";
+
+    const char* pBytes = strObject.data();
+    Tree::TinyNode* pAdded = tree.Find("b")->AddUniqueChild(nData, std::string(30, 'k'), strObject);
+    ASSERT_NE(pAdded, nullptr);
+    auto* pHeld = static_cast<std::string*>(pAdded->GetTail());
+    ASSERT_NE(pHeld, nullptr);
+    EXPECT_EQ(pHeld->data(), pBytes) << "the object was moved in";
+    EXPECT_EQ(*pHeld, std::string(40, 'o'));
+    EXPECT_EQ(pAdded->GetKey(), std::string(30, 'k'));
+    EXPECT_EQ(tree.Find(std::string(30, 'k')), pAdded);
+    EXPECT_EQ(pAdded->GetData(), 8);
+    // Whoever deletes the node destroys the object first.
+    using std::string;
+    pHeld->~string();
+}
+
 TEST(TinyTreeTest, DetachedChildrenLeaveTheIndexAndBelongToTheCaller) {
     Tree tree;
     Build(tree);

@@ -232,10 +232,9 @@ private:
                             const std::string& strParentUrl);
     int MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl);
     // Adds the entries in order under one parent in one lock section, as MyAddUnitContact would one by one,
-    // taking each over instead of copying it; those beyond the entry limit or refused are freed. Returns how
-    // many were added and leaves the vector empty.
-    int MyAddUnitContacts(std::vector<std::unique_ptr<ContactRemoteUnit>>& vecUnits,
-                          const std::string& strParentUrl);
+    // moving each into its node's own allocation instead of copying it; those beyond the entry limit or
+    // refused are not added. Returns how many were added.
+    int MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_t nUnits, const std::string& strParentUrl);
     // Adds a phone-book group under a name no node has yet ("Name(n)" when the name is taken), choosing
     // the name and adding in one lock section so that parses running at once never pick the same one.
     // pMenu's name and URL become the name chosen.

@@ -347,15 +347,15 @@ int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const 
     if (pUnit == nullptr) {
         return -1;
     }
-    std::vector<std::unique_ptr<ContactRemoteUnit>> vecUnits;
-    vecUnits.emplace_back(new (std::nothrow) ContactRemoteUnit(*pUnit));
-    if (vecUnits.back() == nullptr) {
+    try {
+        ContactRemoteUnit copy(*pUnit);
+        return MyAddUnitContacts(&copy, 1, strParentUrl) == 1 ? 0 : -1;
+    } catch (const std::bad_alloc&) {
         return -1;
     }
-    return MyAddUnitContacts(vecUnits, strParentUrl) == 1 ? 0 : -1;
 }
 
-int CContactRemoteModel::MyAddUnitContacts(std::vector<std::unique_ptr<ContactRemoteUnit>>& vecUnits,
+int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_t nUnits,
                                            const std::string& strParentUrl) {
     int nAdded = 0;
     Lock lock(m_csLock);
@@ -363,10 +363,10 @@ int CContactRemoteModel::MyAddUnitContacts(std::vector<std::unique_ptr<ContactRe
     RemoteTree::TinyNode* pParent =
         strParentUrl.empty() || MyIsStaleParse() ? nullptr : m_treeContact.Find(strParent);
     if (pParent != nullptr) {
-        pParent->ReserveChildren(vecUnits.size());
+        pParent->ReserveChildren(nUnits);
     }
     std::string strKey;
-    for (std::unique_ptr<ContactRemoteUnit>& pUnit : vecUnits) {
+    for (std::size_t nUnit = 0; nUnit < nUnits; ++nUnit) {
         if (m_nUnitCount >= m_nMaxUnitCount) {
             break;
         }
@@ -380,9 +380,9 @@ int CContactRemoteModel::MyAddUnitContacts(std::vector<std::unique_ptr<ContactRe
         }
         ItemData data;
         data.m_eStatus = FILE_DOWNLOADED_OK;
-        data.m_pItem = pUnit.get();
         data.m_nLevel = pParent->GetData().m_nLevel + 1;
-        if (pParent->AddUniqueChild(data, strKey) == nullptr) {
+        RemoteTree::TinyNode* pNode = pParent->AddUniqueChild(data, strKey, pUnits[nUnit]);
+        if (pNode == nullptr) {
             app_log(6, APP_LOG_INFO,
                     "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
                     RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
@@ -390,14 +390,13 @@ int CContactRemoteModel::MyAddUnitContacts(std::vector<std::unique_ptr<ContactRe
                     RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
             continue;
         }
-        pUnit.release();
+        pNode->GetData().m_pItem = static_cast<ContactRemoteUnit*>(pNode->GetTail());
         ++m_nUnitCount;
         ++nAdded;
     }
     if (nAdded != 0) {
         MyTreeChanged();
     }
-    vecUnits.clear();
     return nAdded;
 }
 

@@ -34,7 +34,12 @@ void CRemoteSubtreeFreeAction::FreeSubtree(TinyNode* pNode) {
         FreeSubtree(pChild);
     }
     vecChildren.clear();
-    delete pNode->GetData().m_pItem;
+    ContactRemoteItemBase* pItem = pNode->GetData().m_pItem;
+    if (pItem != nullptr && pItem == pNode->GetTail()) {
+        pItem->~ContactRemoteItemBase();
+    } else {
+        delete pItem;
+    }
     delete pNode;
 }
 

@@ -8,31 +8,32 @@ CRemoteUnitBatch::CRemoteUnitBatch(CContactRemoteModel* pModel, const std::strin
     : m_pModel(pModel), m_strParentUrl(strParentUrl) {}
 
 ContactRemoteUnit* CRemoteUnitBatch::Next() {
-    if (m_pSpare == nullptr) {
-        m_pSpare.reset(new ContactRemoteUnit());
-    } else {
-        m_pSpare->Reset();
+    if (m_vecUnits.empty()) {
+        m_vecUnits.reserve(kBatchSize + 1);
     }
-    return m_pSpare.get();
+    if (m_nKept < m_vecUnits.size()) {
+        m_vecUnits[m_nKept].Reset();
+    } else {
+        m_vecUnits.emplace_back();
+    }
+    return &m_vecUnits[m_nKept];
 }
 
 void CRemoteUnitBatch::Keep() {
-    if (m_pSpare == nullptr) {
+    if (m_nKept >= m_vecUnits.size()) {
         return;
     }
-    if (m_vecUnits.empty()) {
-        m_vecUnits.reserve(kBatchSize);
-    }
-    m_vecUnits.push_back(std::move(m_pSpare));
-    if (m_vecUnits.size() >= kBatchSize) {
+    ++m_nKept;
+    if (m_nKept >= kBatchSize) {
         Flush();
     }
 }
 
 void CRemoteUnitBatch::Flush() {
-    if (!m_vecUnits.empty()) {
-        m_pModel->MyAddUnitContacts(m_vecUnits, m_strParentUrl);
-        m_vecUnits.clear();
+    if (m_nKept != 0) {
+        const std::size_t nKept = m_nKept;
+        m_nKept = 0;
+        m_pModel->MyAddUnitContacts(m_vecUnits.data(), nKept, m_strParentUrl);
     }
 }
 

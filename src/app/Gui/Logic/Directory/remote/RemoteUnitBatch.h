@@ -1,8 +1,9 @@
 #pragma once
 // Directory entries a parser read one after another, handed to the remote model together: one lock section,
-// one look-up of their parent and no copy per batch instead of per entry.
+// one look-up of their parent and no allocation of their own per batch instead of per entry (the model moves
+// each entry into its tree node).
 
-#include <memory>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,9 @@ private:
 
     CContactRemoteModel* m_pModel;
     const std::string& m_strParentUrl;
-    std::vector<std::unique_ptr<ContactRemoteUnit>> m_vecUnits;
-    std::unique_ptr<ContactRemoteUnit> m_pSpare;
+    // The first m_nKept are the batch; the one after them, when there, is the entry being parsed.
+    std::vector<ContactRemoteUnit> m_vecUnits;
+    std::size_t m_nKept = 0;
 };
 
 }  // namespace NS_DIRECTORY

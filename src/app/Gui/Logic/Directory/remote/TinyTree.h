@@ -64,28 +64,24 @@ public:
         // Adds a child only when no node of the tree has its key yet, with one look-up of the index. The new
         // child takes data over and copies the key; when the key is taken, nothing is added, data is left as
         // it was and the result is null.
-        TinyNode* AddUniqueChild(T& data, std::string_view key) {
-            std::unique_ptr<TinyNode> pNew(MyCreate(std::move(data), key, m_pOwner, this));
-            bool bIndexed = true;
-            try {
-                m_vecChildren.push_back(pNew.get());
-                bIndexed = m_pOwner == nullptr || m_pOwner->MyIndexIfNew(pNew.get());
-                if (!bIndexed) {
-                    m_vecChildren.pop_back();
-                }
-            } catch (...) {
-                if (!m_vecChildren.empty() && m_vecChildren.back() == pNew.get()) {
-                    m_vecChildren.pop_back();
-                }
-                data = std::move(pNew->m_data);
-                throw;
-            }
-            if (!bIndexed) {
-                data = std::move(pNew->m_data);
-                return nullptr;
-            }
-            return pNew.release();
+        TinyNode* AddUniqueChild(T& data, std::string_view key) { return MyAddUnique(data, key, 0, nullptr); }
+
+        // The same, and the new child's allocation also takes over object (see GetTail); when the key is
+        // taken, object is left as it was too.
+        template <class U>
+        TinyNode* AddUniqueChild(T& data, std::string_view key, U& object) {
+            static_assert(std::is_nothrow_move_constructible<U>::value, "moving the object cannot fail");
+            static_assert(alignof(U) <= alignof(std::max_align_t), "the allocation aligns the object");
+            TinyNode* pNew = MyAddUnique(
+                data, key, sizeof(U),
+                [](void* pTail, void* pObject) { ::new (pTail) U(std::move(*static_cast<U*>(pObject))); },
+                &object);
+            return pNew;
         }
+
+        // The object the node was made with, in the node's own allocation, or null. The node never destroys
+        // it: whoever deletes the node destroys that object first (without freeing it).
+        void* GetTail() const { return m_pTail; }
 
         // Makes room for nMore children more (growing at least twofold), so adding them moves the vector at
         // most once.
@@ -155,11 +151,18 @@ public:
         TinyNode(T&& data, std::string_view key, TinyTree* pOwner, TinyNode* pParent)
             : m_pParent(pParent), m_pOwner(pOwner), m_data(std::move(data)), m_key(key) {}
 
-        // The key's bytes go right behind the node, copied before the payload is taken over (the key may be
-        // part of it).
-        static TinyNode* MyCreate(T&& data, std::string_view key, TinyTree* pOwner, TinyNode* pParent) {
-            void* pMemory = ::operator new(sizeof(TinyNode) + key.size());
-            char* pKey = static_cast<char*>(pMemory) + sizeof(TinyNode);
+        static constexpr std::size_t MyTailOffset() {
+            constexpr std::size_t nAlign = alignof(std::max_align_t);
+            return (sizeof(TinyNode) + nAlign - 1) / nAlign * nAlign;
+        }
+
+        // Room for a tail object of nTailBytes (none when 0) goes right behind the node, and the key's bytes
+        // behind that, copied before the payload is taken over (the key may be part of it).
+        static TinyNode* MyCreate(T&& data, std::string_view key, TinyTree* pOwner, TinyNode* pParent,
+                                  std::size_t nTailBytes = 0) {
+            const std::size_t nKeyOffset = nTailBytes == 0 ? sizeof(TinyNode) : MyTailOffset() + nTailBytes;
+            void* pMemory = ::operator new(nKeyOffset + key.size());
+            char* pKey = static_cast<char*>(pMemory) + nKeyOffset;
             if (!key.empty()) {
                 std::memcpy(pKey, key.data(), key.size());
             }
@@ -170,6 +173,35 @@ public:
                 ::operator delete(pMemory);
                 throw;
             }
+        }
+
+        // A tail object is moved in only once the child is indexed, so a refused one stays with its caller.
+        TinyNode* MyAddUnique(T& data, std::string_view key, std::size_t nTailBytes,
+                              void (*pMoveTail)(void*, void*), void* pObject = nullptr) {
+            std::unique_ptr<TinyNode> pNew(MyCreate(std::move(data), key, m_pOwner, this, nTailBytes));
+            bool bIndexed = true;
+            try {
+                m_vecChildren.push_back(pNew.get());
+                bIndexed = m_pOwner == nullptr || m_pOwner->MyIndexIfNew(pNew.get());
+                if (!bIndexed) {
+                    m_vecChildren.pop_back();
+                }
+            } catch (...) {
+                if (!m_vecChildren.empty() && m_vecChildren.back() == pNew.get()) {
+                    m_vecChildren.pop_back();
+                }
+                data = std::move(pNew->m_data);
+                throw;
+            }
+            if (!bIndexed) {
+                data = std::move(pNew->m_data);
+                return nullptr;
+            }
+            if (pMoveTail != nullptr) {
+                pNew->m_pTail = reinterpret_cast<char*>(pNew.get()) + MyTailOffset();
+                pMoveTail(pNew->m_pTail, pObject);
+            }
+            return pNew.release();
         }
 
         std::size_t MyCountSubtree() const {
@@ -203,6 +235,7 @@ public:
         TinyTree* m_pOwner;
         T m_data;
         std::string_view m_key;
+        void* m_pTail = nullptr;
     };
 
     // Walks the index, not the tree: nodes come in the hash index's order.
