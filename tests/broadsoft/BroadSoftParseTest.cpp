@@ -178,6 +178,18 @@ TEST_F(BroadSoftParseTest, MemberPagesReadDetailsWhereverTheyStand) {
     ASSERT_TRUE(
         Parse("GroupB", Counted("Group", "<enterpriseDirectory>" + kDirect + "</enterpriseDirectory>", 1)));
     EXPECT_THAT(Names("GroupB"), IsEmpty());
+
+    // Text, CDATA and comments between the elements are no fields; an element named twice keeps its last
+    // text, an empty one included, and a CDATA text is read as it stands.
+    ASSERT_TRUE(Parse("GroupC", Counted("Group",
+                                        "<entry>t<!-- c --><firstName>A</firstName><![CDATA[cd]]>"
+                                        "<number>1</number><number>2</number><lastName></lastName>"
+                                        "<lastName>B</lastName><extension>9</extension><extension/>"
+                                        "<userId><![CDATA[u&1]]></userId><additionalDetails>t<!-- c -->"
+                                        "<mobile>m1</mobile><mobile>m2</mobile></additionalDetails></entry>",
+                                        1)));
+    ASSERT_EQ(Records("GroupC").size(), 1u);
+    EXPECT_EQ(Fields(Records("GroupC")[0]), "1|A,B|2|u&1|||m2|||||||||||||");
 }
 
 TEST_F(BroadSoftParseTest, PersonalCommonAndCustomPages) {

@@ -3,7 +3,9 @@
 
 #include "BroadSoftPage.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -179,18 +181,25 @@ bool FinishLoad(pugi::xml_document& doc, pugi::xml_parse_result result, const TP
     return true;
 }
 
-// The text of an element (its first text or CDATA child) into a field: built once and moved in, which
-// costs less than assigning over the field.
-void StoreText(std::string& strField, const pugi::xml_node& element) {
-    const char* pText = element.child_value();
-    strField = std::string(pText, std::strlen(pText));
+// A text into a field. Appending to the empty field of a new record costs less than assigning over it or
+// moving a string in; a field named twice in one entry keeps its last text.
+void StoreText(std::string& strField, const char* pText) {
+    if (strField.empty()) {
+        strField.append(pText);
+    } else {
+        strField.assign(pText);
+    }
 }
 
+// The text of an element (its first text or CDATA child) into a field.
+void StoreText(std::string& strField, const pugi::xml_node& element) {
+    StoreText(strField, element.child_value());
+}
+
+// Only elements carry a name among the children of an entry (text, CDATA and comment nodes have none, and
+// a declaration or doctype cannot stand inside an element), so a child whose name matches is an element.
 void ReadMemberDetails(BroadSoftMemberFields& member, const pugi::xml_node& details) {
     for (pugi::xml_node detail = details.first_child(); detail; detail = detail.next_sibling()) {
-        if (detail.type() != pugi::node_element) {
-            continue;
-        }
         const MemberElement element = MemberElementOf(detail.name());
         if (element.bDetail) {
             StoreText(member.*element.pField, detail);
@@ -200,9 +209,6 @@ void ReadMemberDetails(BroadSoftMemberFields& member, const pugi::xml_node& deta
 
 void ReadMemberEntry(BroadSoftMemberFields& member, const pugi::xml_node& entry) {
     for (pugi::xml_node node = entry.first_child(); node; node = node.next_sibling()) {
-        if (node.type() != pugi::node_element) {
-            continue;
-        }
         const MemberElement element = MemberElementOf(node.name());
         if (element.pField != nullptr) {
             StoreText(member.*element.pField, node);
@@ -240,9 +246,9 @@ void ReadNameAndNumber(TRecord& record, const pugi::xml_node& entry) {
             continue;
         }
         if (std::strcmp(node.name(), "name") == 0) {
-            record.m_strName = pText;
+            StoreText(record.m_strName, pText);
         } else if (std::strcmp(node.name(), "number") == 0) {
-            record.m_strNumber = pText;
+            StoreText(record.m_strNumber, pText);
         }
     }
 }
@@ -263,7 +269,7 @@ void ReadCustomEntry(ContactBroadSoftCustom& record, const pugi::xml_node& entry
         }
         for (const auto& field : kCustomFields) {
             if (std::strcmp(node.name(), field.first) == 0) {
-                record.*field.second = node.child_value();
+                StoreText(record.*field.second, node.child_value());
                 break;
             }
         }
@@ -293,6 +299,14 @@ bool ReadPageEntries(const pugi::xml_node& root, BroadSoftRecords& vecRecords) {
     return false;
 }
 
+// Room for as many entries as the page says it holds, up to a bound; a page holding more still grows.
+constexpr long kMostEntriesReserved = 1000;
+
+std::size_t EntriesToReserve(const std::string& strCount) {
+    const long nCount = std::strtol(strCount.c_str(), nullptr, 10);
+    return static_cast<std::size_t>(std::clamp(nCount, 0L, kMostEntriesReserved));
+}
+
 void ReadPageOfDocument(const pugi::xml_document& doc, BroadSoftPage& page) {
     const pugi::xml_node root = FindPageRoot(doc);
     if (!root) {
@@ -301,6 +315,7 @@ void ReadPageOfDocument(const pugi::xml_document& doc, BroadSoftPage& page) {
     page.strStart = root.child("startIndex").text().get();
     page.strTotal = root.child("totalAvailableRecords").text().get();
     page.strCount = root.child("numberOfRecords").text().get();
+    page.vecRecords.reserve(EntriesToReserve(page.strCount));
     page.bRead = ReadPageEntries(root, page.vecRecords);
 }
 
