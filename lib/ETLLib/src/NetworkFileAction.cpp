@@ -20,6 +20,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <set>
@@ -66,31 +67,35 @@ std::string UrlWithoutUserInfo(const std::string& strUrl) {
 
 // What the transfer needs to know of a URL, from one parse: whether it names http or https (a URL without
 // a scheme counts as http) and its host, without the brackets of an IPv6 literal ("" when it does not parse).
+// The parsed URL itself is kept, so the transfer connects to exactly the URL that was checked.
 struct UrlFacts {
     bool bHttp = false;
     std::string strHost;
+    std::unique_ptr<CURLU, void (*)(CURLU*)> pParsed{nullptr, &curl_url_cleanup};
 };
 
 UrlFacts FactsOfUrl(const char* pUrl) {
     UrlFacts facts;
-    CURLU* pParsed = pUrl == nullptr ? nullptr : curl_url();
+    facts.pParsed.reset(pUrl == nullptr ? nullptr : curl_url());
+    CURLU* pParsed = facts.pParsed.get();
     if (pParsed == nullptr) {
         return facts;
     }
-    if (curl_url_set(pParsed, CURLUPART_URL, pUrl, CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) ==
+    if (curl_url_set(pParsed, CURLUPART_URL, pUrl, CURLU_NON_SUPPORT_SCHEME | CURLU_GUESS_SCHEME) !=
         CURLUE_OK) {
-        char* pScheme = nullptr;
-        if (curl_url_get(pParsed, CURLUPART_SCHEME, &pScheme, 0) == CURLUE_OK) {
-            facts.bHttp = std::strcmp(pScheme, "http") == 0 || std::strcmp(pScheme, "https") == 0;
-        }
-        curl_free(pScheme);
-        char* pHost = nullptr;
-        if (curl_url_get(pParsed, CURLUPART_HOST, &pHost, 0) == CURLUE_OK) {
-            facts.strHost = pHost;
-        }
-        curl_free(pHost);
+        facts.pParsed.reset();
+        return facts;
     }
-    curl_url_cleanup(pParsed);
+    char* pScheme = nullptr;
+    if (curl_url_get(pParsed, CURLUPART_SCHEME, &pScheme, 0) == CURLUE_OK) {
+        facts.bHttp = std::strcmp(pScheme, "http") == 0 || std::strcmp(pScheme, "https") == 0;
+    }
+    curl_free(pScheme);
+    char* pHost = nullptr;
+    if (curl_url_get(pParsed, CURLUPART_HOST, &pHost, 0) == CURLUE_OK) {
+        facts.strHost = pHost;
+    }
+    curl_free(pHost);
     std::string& strHost = facts.strHost;
     if (strHost.size() >= 2 && strHost.front() == '[' && strHost.back() == ']') {
         strHost = strHost.substr(1, strHost.size() - 2);
@@ -434,9 +439,14 @@ private:
             return true;
         }
         m_pCurl = t_easyHandles.Take(m_bLoopbackOnly);
-        return m_pCurl != nullptr && ApplyLimits() && ApplyCredentials() &&
-               SetOption(CURLOPT_URL, m_action.m_strRemoteUrl.c_str()) &&
+        return m_pCurl != nullptr && ApplyLimits() && ApplyCredentials() && SetUrl() &&
                SetOption(CURLOPT_WRITEFUNCTION, &CTransfer::OnBody) && SetOption(CURLOPT_WRITEDATA, this);
+    }
+
+    // The URL as parsed for the checks, so curl does not read the text a second time.
+    bool SetUrl() {
+        return m_url.pParsed != nullptr ? SetOption(CURLOPT_CURLU, m_url.pParsed.get())
+                                        : SetOption(CURLOPT_URL, m_action.m_strRemoteUrl.c_str());
     }
 
     // Under the loopback-only switch every name lookup (redirects included) and every socket is checked.
