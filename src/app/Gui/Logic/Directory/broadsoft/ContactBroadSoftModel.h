@@ -299,6 +299,8 @@ private:
     // replaces it); nothing else reads them. The caller holds m_csLock for the ones below.
     void MyKeepLastGoodLists();
     void MyDropLastGood(const std::string& strUrl);
+    // Drops the list set aside for the URL but hands its records to the caller, to be freed elsewhere.
+    BroadSoftItemList MyTakeLastGood(const std::string& strUrl);
     void MyDropAllLastGood();
     // Drops the lists set aside for URLs that are no directory of the table any more.
     void MyDropLastGoodOutsideTable();

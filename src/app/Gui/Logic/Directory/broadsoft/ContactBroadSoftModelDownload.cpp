@@ -8,6 +8,7 @@
 #include <new>
 
 #include "AppLog.h"
+#include "BroadSoftListFreeAction.h"
 #include "BroadSoftPageAction.h"
 #include "CommonAPI.h"
 #include "CommonUnits.h"
@@ -424,6 +425,7 @@ void CContactBroadSoftModel::MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction
     }
     const bool bParsed = pAction->IsOperationSucceed() && MyAddDownloadedPage(pAction, strUrl);
     int eStatus = LIST_FAILED;
+    BroadSoftItemList listReplaced;
     {
         Lock lock(m_csLock);
         ListItemData* pData = MyFindItemData(strUrl);
@@ -439,9 +441,10 @@ void CContactBroadSoftModel::MyReadPageAnswer(NS_TA::CNetworkFileAction* pAction
         }
         MySetStatus(pData, eStatus);
         if (eStatus == LIST_LOADED && pData->m_nNextStart == 0) {
-            MyDropLastGood(strUrl);
+            listReplaced = MyTakeLastGood(strUrl);
         }
     }
+    CBroadSoftListFreeAction::FreeInBackground(listReplaced);
     MyNotifyPageResult(pAction, eStatus);
 }
 

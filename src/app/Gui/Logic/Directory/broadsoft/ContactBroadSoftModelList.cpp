@@ -302,6 +302,19 @@ void CContactBroadSoftModel::MyDropLastGood(const std::string& strUrl) {
     }
 }
 
+BroadSoftItemList CContactBroadSoftModel::MyTakeLastGood(const std::string& strUrl) {
+    BroadSoftItemList listRecords;
+    const auto found = m_mapLastGood.find(strUrl);
+    if (found != m_mapLastGood.end()) {
+        if (found->second != nullptr) {
+            listRecords.swap(found->second->m_listItem);
+        }
+        MyDeleteList(found->second);
+        m_mapLastGood.erase(found);
+    }
+    return listRecords;
+}
+
 void CContactBroadSoftModel::MyDropAllLastGood() {
     for (const auto& kept : m_mapLastGood) {
         MyDeleteList(kept.second);
