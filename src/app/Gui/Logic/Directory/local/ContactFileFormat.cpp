@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -61,18 +62,86 @@ const char* const kContactAttributeNames[CONTACT_ATTRIBUTE_COUNT] = {
     "group_id_name", "default_photo", "selected_photo", "is_favorate",  "name_index",
 };
 
-// The attribute expected next is tried first; CONTACT_ATTRIBUTE_COUNT for a name of none.
-size_t FindContactAttribute(const char* pName, size_t nExpected) {
-    if (nExpected < CONTACT_ATTRIBUTE_COUNT && std::strcmp(pName, kContactAttributeNames[nExpected]) == 0) {
-        return nExpected;
-    }
-    for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
-        if (std::strcmp(pName, kContactAttributeNames[nIndex]) == 0) {
-            return nIndex;
+// Each name with its terminating zero as two words, and masks of the bytes it covers: a name held in text
+// with sixteen bytes to read from it equals the attribute's name exactly when its masked words are these.
+struct NameWords {
+    std::uint64_t nWords[2];
+    std::uint64_t nMasks[2];
+};
+constexpr std::size_t kNameWordBytes = sizeof(NameWords::nWords);
+
+NameWords WordsOfName(const char* pName) {
+    unsigned char szBytes[kNameWordBytes] = {};
+    unsigned char szMask[kNameWordBytes] = {};
+    const std::size_t nCovered = std::strlen(pName) + 1;  // every name of the file fits with its zero
+    std::memcpy(szBytes, pName, nCovered);
+    std::memset(szMask, 0xFF, nCovered);
+    NameWords words;
+    std::memcpy(words.nWords, szBytes, kNameWordBytes);
+    std::memcpy(words.nMasks, szMask, kNameWordBytes);
+    return words;
+}
+
+struct ContactNameWords {
+    NameWords names[CONTACT_ATTRIBUTE_COUNT];
+    ContactNameWords() {
+        for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
+            names[nIndex] = WordsOfName(kContactAttributeNames[nIndex]);
         }
     }
-    return CONTACT_ATTRIBUTE_COUNT;
-}
+};
+
+// Attribute names of one element, compared a word at a time where they lie in the parsed text.
+class AttributeNames {
+public:
+    explicit AttributeNames(std::string_view parsedText)
+        : m_nBegin(reinterpret_cast<std::uintptr_t>(parsedText.data())),
+          m_nLastStart(parsedText.size() < kNameWordBytes ? 0
+                                                          : m_nBegin + parsedText.size() - kNameWordBytes),
+          m_words(Words()) {}
+
+    // The attribute expected next is tried first; CONTACT_ATTRIBUTE_COUNT for a name of none.
+    size_t Find(const char* pName, size_t nExpected) const {
+        const auto nAt = reinterpret_cast<std::uintptr_t>(pName);
+        if (nAt >= m_nBegin && nAt <= m_nLastStart) {
+            std::uint64_t nRead[2];
+            std::memcpy(nRead, pName, kNameWordBytes);
+            if (nExpected < CONTACT_ATTRIBUTE_COUNT && Equals(nRead, m_words.names[nExpected])) {
+                return nExpected;
+            }
+            for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
+                if (Equals(nRead, m_words.names[nIndex])) {
+                    return nIndex;
+                }
+            }
+            return CONTACT_ATTRIBUTE_COUNT;
+        }
+        if (nExpected < CONTACT_ATTRIBUTE_COUNT &&
+            std::strcmp(pName, kContactAttributeNames[nExpected]) == 0) {
+            return nExpected;
+        }
+        for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
+            if (std::strcmp(pName, kContactAttributeNames[nIndex]) == 0) {
+                return nIndex;
+            }
+        }
+        return CONTACT_ATTRIBUTE_COUNT;
+    }
+
+private:
+    static const ContactNameWords& Words() {
+        static const ContactNameWords words;
+        return words;
+    }
+    static bool Equals(const std::uint64_t (&nRead)[2], const NameWords& name) {
+        return (((nRead[0] ^ name.nWords[0]) & name.nMasks[0]) |
+                ((nRead[1] ^ name.nWords[1]) & name.nMasks[1])) == 0;
+    }
+
+    const std::uintptr_t m_nBegin;
+    const std::uintptr_t m_nLastStart;  // the last place a name may start and still be read as two words
+    const ContactNameWords& m_words;
+};
 
 }  // namespace
 
@@ -115,11 +184,12 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
 }
 
 void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
-                                     ValueForm eForm) {
+                                     ValueForm eForm, std::string_view parsedText) {
     m_eForm = eForm;
+    const AttributeNames names(parsedText);
     size_t nExpected = 0;
     for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
-        const size_t nFound = FindContactAttribute(attr.name(), nExpected);
+        const size_t nFound = names.Find(attr.name(), nExpected);
         switch (nFound) {
             case DISPLAY_NAME:
                 MyTakeText(item.m_strDisplayName = attr.value());
@@ -177,10 +247,31 @@ bool HoldsWhiteSpace(const char* pText) {
     return false;
 }
 
+// Whether a byte below 0x20 is in the text, eight bytes at a time: in a word minus 0x20 in every byte, such
+// a byte gets its high bit set while its own is clear (a borrow out of it may mark the next byte as well,
+// but only after a byte that counts itself).
+bool HoldsControlByte(const char* pText, std::size_t nSize) {
+    constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const auto marks = [pText](std::size_t nAt) {
+        std::uint64_t nWord = 0;
+        std::memcpy(&nWord, pText + nAt, sizeof(nWord));
+        return (nWord - kSpaces) & ~nWord & kHighBits;
+    };
+    if (nSize < 8) {
+        return std::any_of(pText, pText + nSize, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    }
+    std::uint64_t nMarks = marks(nSize - 8);
+    for (std::size_t nIndex = 0; nIndex + 8 < nSize; nIndex += 8) {
+        nMarks |= marks(nIndex);
+    }
+    return nMarks != 0;
+}
+
 }  // namespace
 
 void CContactFileFormat::MyCleanText(std::string& strText) const {
-    if (m_eForm == RAW_WHITESPACE) {
+    if (m_eForm == RAW_WHITESPACE && HoldsControlByte(strText.data(), strText.size())) {
         std::replace_if(strText.begin(), strText.end(), IsWhiteSpace, ' ');
     }
     MakeXmlSafeText(strText);
@@ -242,7 +333,7 @@ pugi::xml_node CContactFileFormat::AppendRoot(pugi::xml_document& doc, const cha
     return doc.append_child(pRootName);
 }
 
-int CContactFileFormat::ParseInt(const char* pText) {
+int CContactFileFormat::MyParseAnyInt(const char* pText) {
     // Up to nine plain digits, the form the files are written in, cannot overflow.
     int nPlain = 0;
     const char* pDigit = pText;
@@ -268,10 +359,6 @@ int CContactFileFormat::ParseInt(const char* pText) {
     }
     nValue = bNegative ? -nValue : nValue;
     return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, nValue)));
-}
-
-bool CContactFileFormat::IsFlagSet(const pugi::xml_attribute& attr) {
-    return std::strcmp(attr.value(), "1") == 0;
 }
 
 }  // namespace NS_DIRECTORY

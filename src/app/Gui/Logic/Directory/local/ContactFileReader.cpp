@@ -88,11 +88,13 @@ unsigned PieceOptions(std::string_view part, CContactFileFormat::ValueForm* pFor
     return nOptions;
 }
 
+// parsedText: what the children were parsed from in place, if they were.
 void ReadChildren(const pugi::xml_node& parent, CContactFileFormat::ValueForm eForm,
-                  CContactFileFormat& format, CContactFileReader::ItemList* pRecords) {
+                  std::string_view parsedText, CContactFileFormat& format,
+                  CContactFileReader::ItemList* pRecords) {
     for (pugi::xml_node node = parent.child(kContactName); node; node = node.next_sibling(kContactName)) {
         auto pItem = std::make_unique<CContactGeneralModel::ItemData>();
-        format.ReadContact(node, *pItem, eForm);
+        format.ReadContact(node, *pItem, eForm, parsedText);
         pRecords->push_back(std::move(pItem));
     }
 }
@@ -160,7 +162,7 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         if (!result || result.encoding != pugi::encoding_utf8 || !root || root != head.last_child()) {
             return false;
         }
-        ReadChildren(root, CContactFileFormat::DEFAULT_PARSE, format, pRecords);
+        ReadChildren(root, CContactFileFormat::DEFAULT_PARSE, strHead, format, pRecords);
     }
     pugi::xml_document piece;
     for (std::size_t nFrom = nFirstCut; nFrom < nClosing;) {
@@ -171,9 +173,11 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         pugi::xml_node parent = piece;
         bool bParsed = false;
         CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
+        std::string_view parsedText;
         if (!Holds(part, '<', '!')) {
             const unsigned nOptions = PieceOptions(part, &eForm);
             bParsed = piece.load_buffer_inplace(pPart, part.size(), nOptions, pugi::encoding_utf8);
+            parsedText = text.substr(nFrom);  // the text after the piece is there to read as well
         } else {
             parent = piece.append_child(kRootName);
             bParsed = parent.append_buffer(part.data(), part.size(), kPieceOptions, pugi::encoding_utf8);
@@ -181,7 +185,7 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         if (!bParsed) {
             return false;
         }
-        ReadChildren(parent, eForm, format, pRecords);
+        ReadChildren(parent, eForm, parsedText, format, pRecords);
         nFrom = nTo;
     }
     return true;
@@ -198,7 +202,8 @@ bool CContactFileReader::MyReadWhole(FileText& text, CContactFileFormat& format,
     }
     for (pugi::xml_node node = root.child(kContactName); node;) {
         auto pItem = std::make_unique<CContactGeneralModel::ItemData>();
-        format.ReadContact(node, *pItem);
+        format.ReadContact(node, *pItem, CContactFileFormat::DEFAULT_PARSE,
+                           std::string_view(text.pChars.get(), text.nSize));
         pRecords->push_back(std::move(pItem));
         // Each element read is given back at once, so the document shrinks while the records grow.
         const pugi::xml_node read = node;
