@@ -59,6 +59,9 @@ bool talkLogic_CallOut(const std::string& strNumber, const std::string& strName,
 bool talkLogic_SessionExist(bool bIncludeIdle);
 
 bool CallLog_UpdateLog(const CallLogUpdateData& data);
+// False while the call log takes no name updates: CallLog_UpdateLog and UpdateDispName then change
+// nothing, so a caller need not make them.
+bool CallLog_IsTakingUpdates();
 void CallLog_ResetLogContactName();
 
 namespace NS_CALLLOG {

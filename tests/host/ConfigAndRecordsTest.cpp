@@ -123,7 +123,9 @@ TEST_F(ConfigAndRecordsTest, CallsToThePhoneAreRecordedUntilTaken) {
 }
 
 TEST_F(ConfigAndRecordsTest, CallLogRecordingCanBeSwitchedOffUntilReset) {
+    EXPECT_TRUE(CallLog_IsTakingUpdates());
     HostControl::SetCallLogRecording(false);
+    EXPECT_FALSE(CallLog_IsTakingUpdates());
     CallLogUpdateData update;
     update.m_strNumber1 = "1001";
     EXPECT_TRUE(CallLog_UpdateLog(update));
@@ -131,6 +133,7 @@ TEST_F(ConfigAndRecordsTest, CallLogRecordingCanBeSwitchedOffUntilReset) {
     EXPECT_TRUE(HostControl::TakeCallLogUpdates().empty());
     EXPECT_TRUE(HostControl::TakeCallLogDispNames().empty());
     HostControl::Reset();
+    EXPECT_TRUE(CallLog_IsTakingUpdates());
     EXPECT_TRUE(CallLog_UpdateLog(update));
     EXPECT_EQ(HostControl::TakeCallLogUpdates().size(), 1u);
 }

@@ -147,6 +147,10 @@ bool CallLog_UpdateLog(const CallLogUpdateData& data) {
     });
 }
 
+bool CallLog_IsTakingUpdates() {
+    return hostcore::Recs().bRecordCallLog;
+}
+
 void CallLog_ResetLogContactName() {
     WithRecords([](hostcore::Records& records) { ++records.nCallLogResets; });
 }

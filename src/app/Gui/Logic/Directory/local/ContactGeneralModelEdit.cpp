@@ -101,20 +101,26 @@ int CContactGeneralModel::MyPositionCount(size_t nSlot, int nGroupId) const {
     return nCount;
 }
 
-// The call-log record is kept between insertions so that its strings keep their room.
+// The call-log record is kept between insertions so that its strings keep their room; it is made only while
+// the call log takes it.
 void CContactGeneralModel::MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem) {
     CallLogUpdateData& names = m_callLogNames;
-    names.m_strNumber1 = pItem->m_strOfficeNumber;
-    names.m_strNumber2 = pItem->m_strMobileNumber;
-    names.m_strNumber3 = pItem->m_strOtherNumber;
-    names.m_strDisplayName = pItem->m_strDisplayName;
+    const bool bTellCallLog = CallLog_IsTakingUpdates();
+    if (bTellCallLog) {
+        names.m_strNumber1 = pItem->m_strOfficeNumber;
+        names.m_strNumber2 = pItem->m_strMobileNumber;
+        names.m_strNumber3 = pItem->m_strOtherNumber;
+        names.m_strDisplayName = pItem->m_strDisplayName;
+    }
     ItemData& admitted = *pItem;
     // Counted once it is in: an insertion that runs out of memory leaves list and counters as they were.
     m_listItem.insert(m_listItem.begin() + static_cast<std::ptrdiff_t>(nSlot), std::move(pItem));
     m_nCurrentFavorateCount += admitted.m_bFavorate ? 1 : 0;
     m_nCurrentBlackCount += admitted.m_nGroupId == kBlacklistGroupId ? 1 : 0;
     MyIndexNumbers(admitted);
-    CallLog_UpdateLog(names);
+    if (bTellCallLog) {
+        CallLog_UpdateLog(names);
+    }
 }
 
 void CContactGeneralModel::MyIndexNumbers(ItemData& item) {

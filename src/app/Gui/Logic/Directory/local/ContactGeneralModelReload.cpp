@@ -130,6 +130,7 @@ void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* 
         return;
     }
     std::vector<SuperSearchItemData> listNames;
+    const bool bTellCallLog = CallLog_IsTakingUpdates();
     const std::vector<int> listGroupIds = MySortedGroupIds();
     m_listItem.reserve(pAction->GetItemList().size());
     for (const ItemData& loaded : pAction->GetItemList()) {
@@ -139,12 +140,17 @@ void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* 
         }
         m_nCurrentFavorateCount += loaded.m_bFavorate ? 1 : 0;
         m_nCurrentBlackCount += m_listItem.back()->m_nGroupId == kBlacklistGroupId ? 1 : 0;
-        AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strMobileNumber);
-        AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOfficeNumber);
-        AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOtherNumber);
+        if (bTellCallLog) {
+            AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strMobileNumber);
+            AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOfficeNumber);
+            AddDispName(listNames, loaded.m_strDisplayName, loaded.m_strOtherNumber);
+        }
     }
     MyRebuildNumberIndex();
     MyResetSearchKeys();
+    if (!bTellCallLog) {
+        return;  // the call log would drop the names
+    }
     if (NS_CALLLOG::CCallLogModel* pCallLog = NS_CALLLOG::CCallLogModel::GetInstance()) {
         pCallLog->UpdateDispName(listNames);
     }
