@@ -148,16 +148,18 @@ private:
 CContactFileFormat::CContactFileFormat(Direction eDirection)
     : m_ring(PHFILE_TYPE_RING, eDirection == READING), m_photo(PHFILE_TYPE_PHOTO, eDirection == READING) {}
 
-const std::string& CContactFileFormat::PathForms::Convert(const char* pPath) {
-    if (*pPath == '\0') {
+const std::string& CContactFileFormat::PathForms::Convert(std::string_view path) {
+    if (path.empty()) {
         return m_strEmpty;
     }
-    if (m_pLast != nullptr && m_pLast->first == pPath) {
-        return m_pLast->second;
+    for (std::size_t nIndex = 0; nIndex < m_nFirstEntries; ++nIndex) {
+        if (path == m_pFirstEntries[nIndex]->first) {
+            return m_pFirstEntries[nIndex]->second;
+        }
     }
-    auto found = m_mapConverted.find(std::string_view(pPath));
+    auto found = m_mapConverted.find(path);
     if (found == m_mapConverted.end()) {
-        std::string strConverted = pPath;
+        std::string strConverted(path);
         if (m_bToReal) {
             MakeXmlSafeText(strConverted);  // before the conversion, which a cleaned-away character may hide
             CommonUnits_Hide2Real(strConverted, m_nFileType);
@@ -165,20 +167,51 @@ const std::string& CContactFileFormat::PathForms::Convert(const char* pPath) {
         } else {
             CommonUnits_Real2Hide(strConverted, m_nFileType);
         }
-        found = m_mapConverted.emplace(pPath, std::move(strConverted)).first;
+        found = m_mapConverted.emplace(std::string(path), std::move(strConverted)).first;
+        if (m_nFirstEntries < kRecentEntries) {
+            m_pFirstEntries[m_nFirstEntries++] = &*found;
+        }
     }
-    m_pLast = &*found;
     return found->second;
 }
 
-CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_node& node) {
-    CContactGeneralModel::GroupData group;
-    if (pugi::xml_attribute attr = node.attribute("id_name")) {
-        group.m_nId = ParseInt(attr.value());
+// One pass over the attributes, each name tried in the order the file is written first; the first attribute
+// of a name counts, as a lookup by that name finds it.
+CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_node& node, ValueForm eForm) {
+    m_eForm = eForm;
+    enum GroupAttribute { ID_NAME, DISPLAY_NAME, RING, READ_ONLY, GROUP_ATTRIBUTE_COUNT };
+    static const char* const kNames[GROUP_ATTRIBUTE_COUNT] = {"id_name", "display_name", "ring", "read_only"};
+    const char* pValues[GROUP_ATTRIBUTE_COUNT] = {};
+    size_t nExpected = 0;
+    for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
+        const char* pName = attr.name();
+        size_t nIndex = nExpected;
+        if (nIndex >= GROUP_ATTRIBUTE_COUNT || std::strcmp(pName, kNames[nIndex]) != 0) {
+            nIndex = 0;
+            while (nIndex < GROUP_ATTRIBUTE_COUNT && std::strcmp(pName, kNames[nIndex]) != 0) {
+                ++nIndex;
+            }
+        }
+        if (nIndex < GROUP_ATTRIBUTE_COUNT) {
+            if (pValues[nIndex] == nullptr) {
+                pValues[nIndex] = attr.value();
+            }
+            nExpected = nIndex + 1;
+        }
     }
-    group.m_strDisplayName = node.attribute("display_name").value();
-    group.m_strRing = ConvertRing(node.attribute("ring").value());
-    group.m_bReadOnly = IsFlagSet(node.attribute("read_only"));
+    CContactGeneralModel::GroupData group;
+    if (pValues[ID_NAME] != nullptr) {
+        group.m_nId = ParseInt(pValues[ID_NAME]);
+    }
+    if (pValues[DISPLAY_NAME] != nullptr) {
+        group.m_strDisplayName = pValues[DISPLAY_NAME];
+        if (eForm == RAW_WHITESPACE) {
+            MySpaceWhiteSpace(group.m_strDisplayName);
+        }
+    }
+    MyReadPath(m_ring, pValues[RING] != nullptr ? pValues[RING] : "", group.m_strRing);
+    group.m_bReadOnly =
+        pValues[READ_ONLY] != nullptr && pValues[READ_ONLY][0] == '1' && pValues[READ_ONLY][1] == '\0';
     CContactGeneralModel::MyMakeXmlSafe(group);
     return group;
 }
@@ -237,16 +270,6 @@ bool IsWhiteSpace(char c) {
     return c == '\t' || c == '\n' || c == '\r';
 }
 
-// Whether the text holds a tab, a line feed or a carriage return.
-bool HoldsWhiteSpace(const char* pText) {
-    for (; *pText != '\0'; ++pText) {
-        if (static_cast<unsigned char>(*pText) < 0x20 && IsWhiteSpace(*pText)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Whether a byte below 0x20 is in the text, eight bytes at a time: in a word minus 0x20 in every byte, such
 // a byte gets its high bit set while its own is clear (a borrow out of it may mark the next byte as well,
 // but only after a byte that counts itself).
@@ -270,9 +293,15 @@ bool HoldsControlByte(const char* pText, std::size_t nSize) {
 
 }  // namespace
 
-void CContactFileFormat::MyCleanText(std::string& strText) const {
-    if (m_eForm == RAW_WHITESPACE && HoldsControlByte(strText.data(), strText.size())) {
+void CContactFileFormat::MySpaceWhiteSpace(std::string& strText) {
+    if (HoldsControlByte(strText.data(), strText.size())) {
         std::replace_if(strText.begin(), strText.end(), IsWhiteSpace, ' ');
+    }
+}
+
+void CContactFileFormat::MyCleanText(std::string& strText) const {
+    if (m_eForm == RAW_WHITESPACE) {
+        MySpaceWhiteSpace(strText);
     }
     MakeXmlSafeText(strText);
 }
@@ -280,12 +309,15 @@ void CContactFileFormat::MyCleanText(std::string& strText) const {
 void CContactFileFormat::MyReadPath(PathForms& forms, const char* pValue, std::string& strPath) {
     if (*pValue == '\0') {
         strPath.clear();
-    } else if (m_eForm == DEFAULT_PARSE || !HoldsWhiteSpace(pValue)) {
-        strPath = forms.Convert(pValue);
+        return;
+    }
+    const std::string_view value(pValue);
+    if (m_eForm == DEFAULT_PARSE || !HoldsControlByte(value.data(), value.size())) {
+        strPath = forms.Convert(value);
     } else {
-        m_strScratch = pValue;
-        std::replace_if(m_strScratch.begin(), m_strScratch.end(), IsWhiteSpace, ' ');
-        strPath = forms.Convert(m_strScratch.c_str());
+        m_strScratch = value;
+        MySpaceWhiteSpace(m_strScratch);
+        strPath = forms.Convert(m_strScratch);
     }
 }
 

@@ -23,12 +23,12 @@ public:
     // Missing attributes keep their reset values; texts are cleaned by the rule of XmlSafeText.h, since a
     // file written elsewhere may hold what a save could not write back (ring and photo paths before they
     // are converted to their real form).
-    CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node);
     // How the element's attribute values were parsed: with pugixml's default options, or with white space
     // left raw (without parse_wconv_attribute, from text holding no character reference, and with parse_eol
     // unless the text holds no carriage return), where each tab, line feed or carriage return of a value
     // read counts as the space a default parse gives.
     enum ValueForm { DEFAULT_PARSE, RAW_WHITESPACE };
+    CContactGeneralModel::GroupData ReadGroup(const pugi::xml_node& node, ValueForm eForm = DEFAULT_PARSE);
     // The digit-key name is always recomputed from the (cleaned) name, never read. parsedText, when given,
     // is text the element was parsed from in place: attribute names lying well inside it are compared a
     // word at a time, which reads a few bytes past a short name.
@@ -72,15 +72,21 @@ private:
     class PathForms {
     public:
         PathForms(int nFileType, bool bToReal) : m_nFileType(nFileType), m_bToReal(bToReal) {}
-        const std::string& Convert(const char* pPath);
+        const std::string& Convert(std::string_view path);
 
     private:
+        using Entry = std::pair<const std::string, std::string>;
+        // A phone book repeats a handful of paths: the first few met are compared one by one before the
+        // map is asked.
+        static constexpr std::size_t kRecentEntries = 8;
+
         const int m_nFileType;
         const bool m_bToReal;
         const std::string m_strEmpty;
-        // Few distinct paths, looked up by the document's text without making a string of it.
+        // Looked up by the document's text without making a string of it.
         std::map<std::string, std::string, std::less<>> m_mapConverted;
-        const std::pair<const std::string, std::string>* m_pLast = nullptr;  // map nodes stay put
+        const Entry* m_pFirstEntries[kRecentEntries] = {};  // map nodes stay put
+        std::size_t m_nFirstEntries = 0;
     };
 
     // A text of the element being read, made to follow the rule.
@@ -90,6 +96,8 @@ private:
         }
     }
     void MyCleanText(std::string& strText) const;
+    // Tabs, line feeds and carriage returns become spaces.
+    static void MySpaceWhiteSpace(std::string& strText);
     static int MyParseAnyInt(const char* pText);
     // A stored path of the element being read, in its real form.
     void MyReadPath(PathForms& forms, const char* pValue, std::string& strPath);

@@ -1,6 +1,10 @@
 #include "ContactFileReader.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 
@@ -65,20 +69,22 @@ bool HoldsChar(std::string_view text, char c) {
     return std::memchr(text.data(), c, text.size()) != nullptr;
 }
 
-// The options a piece parsed in place as a fragment is parsed with, and how its attribute values come out.
+// The options a text parsed in place is parsed with instead of the given ones, and how its attribute values
+// come out.
 // A conversion is left out where it cannot change anything: escapes in a piece without '&', line ends in
 // one without a carriage return. White space in attribute values is left raw unless the piece holds a
 // character reference: the reader then counts each tab and line feed of a value as a space, which is what
 // the conversion gives (a carriage return, if any, has become a line feed by then), while a reference could
 // put a tab or line feed there that the conversion must keep.
-unsigned PieceOptions(std::string_view part, CContactFileFormat::ValueForm* pForm) {
+unsigned TrimmedOptions(std::string_view part, unsigned nDefaultOptions,
+                        CContactFileFormat::ValueForm* pForm) {
     const bool bEscapes = HoldsChar(part, '&');
     if (bEscapes && Holds(part, '&', '#')) {
         *pForm = CContactFileFormat::DEFAULT_PARSE;
-        return kPieceOptions;
+        return nDefaultOptions;
     }
     *pForm = CContactFileFormat::RAW_WHITESPACE;
-    unsigned nOptions = kPieceOptions & ~pugi::parse_wconv_attribute;
+    unsigned nOptions = nDefaultOptions & ~pugi::parse_wconv_attribute;
     if (!bEscapes) {
         nOptions &= ~pugi::parse_escapes;
     }
@@ -121,19 +127,55 @@ bool CContactFileReader::ReadContacts(const std::string& strRealPath, CContactFi
     return bRead;
 }
 
+bool CContactFileReader::LoadGroupDocument(const std::string& strRealPath, pugi::xml_document& doc,
+                                           std::unique_ptr<char[]>* pText,
+                                           CContactFileFormat::ValueForm* pForm) {
+    *pForm = CContactFileFormat::DEFAULT_PARSE;
+    FileText text;
+    if (MyReadFile(strRealPath, &text) && !HoldsChar(std::string_view(text.pChars.get(), text.nSize), '\0')) {
+        CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
+        const unsigned nOptions =
+            TrimmedOptions(std::string_view(text.pChars.get(), text.nSize), pugi::parse_default, &eForm);
+        const pugi::xml_parse_result result =
+            doc.load_buffer_inplace(text.pChars.get(), text.nSize, nOptions, pugi::encoding_auto);
+        if (result.encoding == pugi::encoding_utf8) {
+            *pText = std::move(text.pChars);
+            *pForm = eForm;
+            return static_cast<bool>(result);
+        }
+    }
+    doc.reset();
+    return static_cast<bool>(doc.load_file(strRealPath.c_str()));
+}
+
+// One open, one size query and reads straight into the buffer (no stream buffer in between).
 bool CContactFileReader::MyReadFile(const std::string& strRealPath, FileText* pText) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> pFile(std::fopen(strRealPath.c_str(), "rb"),
-                                                          &std::fclose);
-    if (!pFile || std::fseek(pFile.get(), 0, SEEK_END) != 0) {
+    const int nFd = ::open(strRealPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (nFd < 0) {
         return false;
     }
-    const long nSize = std::ftell(pFile.get());
-    if (nSize < 0 || std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
+    struct Closer {
+        int nFd;
+        ~Closer() { ::close(nFd); }
+    } closer{nFd};
+    struct stat status {};
+    if (::fstat(nFd, &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    pText->nSize = static_cast<std::size_t>(nSize);
+    pText->nSize = static_cast<std::size_t>(status.st_size);
     pText->pChars.reset(new char[pText->nSize + 1]);  // not cleared: every byte is read over
-    return std::fread(pText->pChars.get(), 1, pText->nSize, pFile.get()) == pText->nSize;
+    std::size_t nRead = 0;
+    while (nRead < pText->nSize) {
+        const ssize_t nGot = ::read(nFd, pText->pChars.get() + nRead, pText->nSize - nRead);
+        if (nGot < 0 && errno == EINTR) {
+            continue;
+        }
+        if (nGot <= 0) {
+            return false;  // an error, or the file grew shorter while read
+        }
+        nRead += static_cast<std::size_t>(nGot);
+    }
+    return true;
 }
 
 // The head (everything before the first cut, with the closing tag after it) must parse as a UTF-8 document
@@ -175,7 +217,7 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
         CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
         std::string_view parsedText;
         if (!Holds(part, '<', '!')) {
-            const unsigned nOptions = PieceOptions(part, &eForm);
+            const unsigned nOptions = TrimmedOptions(part, kPieceOptions, &eForm);
             bParsed = piece.load_buffer_inplace(pPart, part.size(), nOptions, pugi::encoding_utf8);
             parsedText = text.substr(nFrom);  // the text after the piece is there to read as well
         } else {

@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
+#include "ContactFileFormat.h"
 #include "ContactGeneralModel.h"
 
 namespace NS_DIRECTORY {
-
-class CContactFileFormat;
 
 class CContactFileReader {
 public:
@@ -24,6 +25,12 @@ public:
     // Appends a record for every "contact" child of the first "root_contact" element, in file order.
     // False, with pRecords empty, when the file is missing or unreadable, or lacks that root.
     static bool ReadContacts(const std::string& strRealPath, CContactFileFormat& format, ItemList* pRecords);
+
+    // Parses the group file as pugixml's load_file with default options does, in place from a copy of the
+    // file kept in *pText (which must outlive doc); *pForm says how the attribute values came out. A file an
+    // in-place parse could read otherwise (one holding a NUL byte, or not in UTF-8) is read by load_file.
+    static bool LoadGroupDocument(const std::string& strRealPath, pugi::xml_document& doc,
+                                  std::unique_ptr<char[]>* pText, CContactFileFormat::ValueForm* pForm);
 
     // About this size of file text is parsed at a time.
     static constexpr std::size_t kPieceBytes = 32 * 1024;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "AppLog.h"
 #include "CommonAPI.h"
@@ -250,10 +251,18 @@ bool CContactGeneralModel::MyIsGroupReadOnly(int nId) {
     return nId == kAllContactsGroupId || nId == kBlacklistGroupId;
 }
 
+namespace {
+
+std::string_view BuiltInGroupName(int nId) {
+    return nId == kAllContactsGroupId ? std::string_view("All Contacts") : std::string_view("Blacklist");
+}
+
+}  // namespace
+
 CContactGeneralModel::GroupData CContactGeneralModel::MyBuiltInGroup(int nId) {
     GroupData group;
     group.m_nId = nId;
-    group.m_strDisplayName = nId == kAllContactsGroupId ? "All Contacts" : "Blacklist";
+    group.m_strDisplayName = std::string(BuiltInGroupName(nId));
     group.m_bReadOnly = true;
     return group;
 }
@@ -262,18 +271,18 @@ bool CContactGeneralModel::MyRepairBuiltInName(GroupData& group) {
     if (!MyIsGroupReadOnly(group.m_nId)) {
         return false;
     }
-    const GroupData fixed = MyBuiltInGroup(group.m_nId);
-    if (group.m_strDisplayName == fixed.m_strDisplayName) {
+    const std::string_view fixedName = BuiltInGroupName(group.m_nId);
+    if (group.m_strDisplayName == fixedName) {
         return false;
     }
-    group.m_strDisplayName = fixed.m_strDisplayName;
+    group.m_strDisplayName = std::string(fixedName);
     return true;
 }
 
 bool CContactGeneralModel::MyTakesBuiltInName(const GroupData& group) {
     return !MyIsGroupReadOnly(group.m_nId) &&
-           (group.m_strDisplayName == MyBuiltInGroup(kAllContactsGroupId).m_strDisplayName ||
-            group.m_strDisplayName == MyBuiltInGroup(kBlacklistGroupId).m_strDisplayName);
+           (group.m_strDisplayName == BuiltInGroupName(kAllContactsGroupId) ||
+            group.m_strDisplayName == BuiltInGroupName(kBlacklistGroupId));
 }
 
 // ---- conversions

@@ -6,6 +6,7 @@
 // refuses with -13.
 // Refusals record their code with CommonUnits_SetErrorId before returning the failure value.
 
+#include <algorithm>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -359,6 +360,12 @@ private:
     // A contact read from a file: an unknown group (not among the sorted ids) becomes group 0.
     bool MyTakeLoadedContact(std::unique_ptr<ItemData> pItem, const std::vector<int>& listGroupIds);
     std::vector<int> MySortedGroupIds() const;
+    static bool MyHoldsGroupId(const std::vector<int>& listSortedIds, int nId) {
+        // Ids from 0 up without a gap sit at their own index; any other is searched for.
+        const auto nIndex = static_cast<size_t>(nId);
+        return (nId >= 0 && nIndex < listSortedIds.size() && listSortedIds[nIndex] == nId) ||
+               std::binary_search(listSortedIds.begin(), listSortedIds.end(), nId);
+    }
     size_t MyContactIndex(const ItemData* pItem) const;
     // Index of the contact named exactly so; the list size when none.
     size_t MyFindContactExact(const std::string& strName) const;
@@ -399,7 +406,9 @@ private:
     void MyBuildGroupDocument(pugi::xml_document& doc) const;
     void MyBuildContactDocument(pugi::xml_document& doc) const;
     bool MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath);
-    bool MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite, int* pHighestId);
+    // bRawWhiteSpace: the attribute values were parsed with white space left raw (CContactFileFormat).
+    bool MyLoadGroupElements(const pugi::xml_document& doc, bool bRawWhiteSpace, bool* pRewrite,
+                             int* pHighestId);
     // Arms the save timer while a file is out of date or the update mark unwritten, else kills it.
     void MyScheduleSaveRetry();
     void MyClearMenuList();

@@ -154,7 +154,7 @@ std::vector<int> CContactGeneralModel::MySortedGroupIds() const {
 
 bool CContactGeneralModel::MyTakeLoadedContact(std::unique_ptr<ItemData> pItem,
                                                const std::vector<int>& listGroupIds) {
-    if (!std::binary_search(listGroupIds.begin(), listGroupIds.end(), pItem->m_nGroupId)) {
+    if (!MyHoldsGroupId(listGroupIds, pItem->m_nGroupId)) {
         pItem->m_nGroupId = kAllContactsGroupId;
     }
     size_t nSlot = 0;

@@ -1,6 +1,7 @@
 // The two local files: loading at start and on request, and the write-through save after every change.
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <cstring>
 
@@ -52,16 +53,21 @@ bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName
     return MyNoThrow(false, [&]() -> bool {
         const std::string strPath = DataPath(strFileName);
         bool bReadable = ETL_MiscHelper::pathFileExist(strPath) || CreateContactGroupList(strPath);
+        std::unique_ptr<char[]> pText;  // the text the document was parsed from in place, if it was
         pugi::xml_document doc;
+        CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
         if (bReadable) {
-            bReadable = CContactFileFormat::LoadDocument(doc, strPath) && doc.child("root_group");
+            bReadable = CContactFileReader::LoadGroupDocument(ETL_MiscHelper::pathMapToRoot(strPath), doc,
+                                                              &pText, &eForm) &&
+                        doc.child("root_group");
         }
         if (!bReadable) {
             doc.reset();
         }
         bool bRewrite = false;
         int nHighestId = 1;
-        const bool bAllTaken = MyLoadGroupElements(doc, &bRewrite, &nHighestId);
+        const bool bAllTaken =
+            MyLoadGroupElements(doc, eForm == CContactFileFormat::RAW_WHITESPACE, &bRewrite, &nHighestId);
         if (m_pIdGenerator) {
             m_pIdGenerator->SetBegin(nHighestId);
         }
@@ -75,14 +81,31 @@ bool CContactGeneralModel::MyLoadGroupFromXmlFile(const std::string& strFileName
 
 // Built-in groups are taken first and repaired before any other group, so a user group can never crowd
 // them out, by the limit or by their names (the rule the background reload shares).
-bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool* pRewrite,
-                                               int* pHighestId) {
+bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bool bRawWhiteSpace,
+                                               bool* pRewrite, int* pHighestId) {
     const pugi::xml_node root = doc.child("root_group");
     CContactFileFormat format(CContactFileFormat::READING);
+    const CContactFileFormat::ValueForm eForm =
+        bRawWhiteSpace ? CContactFileFormat::RAW_WHITESPACE : CContactFileFormat::DEFAULT_PARSE;
     std::vector<GroupData> listRead;
+    listRead.reserve(64);  // room for the groups of a usual file
     for (pugi::xml_node node = root.child("group"); node; node = node.next_sibling("group")) {
-        listRead.push_back(format.ReadGroup(node));
+        listRead.push_back(format.ReadGroup(node, eForm));
     }
+    // The ids in the list, marked below kMarkedIds so that each group read needs no walk of the list.
+    constexpr int kMarkedIds = 4096;
+    std::bitset<kMarkedIds> marked;
+    const auto markId = [&marked](int nId) {
+        if (nId >= 0 && nId < kMarkedIds) {
+            marked.set(static_cast<size_t>(nId));
+        }
+    };
+    for (const auto& pGroup : m_listGroup) {
+        markId(pGroup->m_nId);
+    }
+    const auto isIdTaken = [&](int nId) {
+        return nId < kMarkedIds ? marked.test(static_cast<size_t>(nId)) : MyFindGroupById(nId) != nullptr;
+    };
     bool bAllTaken = true;
     for (int nPass = 0; nPass < 2; ++nPass) {
         const bool bBuiltInPass = nPass == 0;
@@ -96,17 +119,21 @@ bool CContactGeneralModel::MyLoadGroupElements(const pugi::xml_document& doc, bo
             if (MyRepairBuiltInName(group)) {
                 *pRewrite = true;
             }
-            const bool bIdUsable = group.m_nId >= 0 && MyFindGroupById(group.m_nId) == nullptr;
+            const bool bIdUsable = group.m_nId >= 0 && !isIdTaken(group.m_nId);
             if (!bIdUsable || MyTakesBuiltInName(group)) {
                 CommonUnits_SetErrorId(group.m_nId < 0 ? CONTACT_RESULT_BAD_GROUP_ID
                                                        : CONTACT_RESULT_NAME_OR_ID_IN_USE);
                 bAllTaken = false;
             } else if (MyInsertGroup(group, false) < 0) {
                 bAllTaken = false;
+            } else {
+                markId(group.m_nId);
             }
         }
         if (bBuiltInPass) {
             MyRepairBuiltInGroups(pRewrite);
+            markId(kAllContactsGroupId);  // both are in the list now
+            markId(kBlacklistGroupId);
         }
     }
     return bAllTaken;

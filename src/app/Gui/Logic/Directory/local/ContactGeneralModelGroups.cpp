@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "ContactGeneralModel.h"
 
@@ -10,13 +11,13 @@ namespace NS_DIRECTORY {
 
 namespace {
 
-constexpr const char* kAllContactsName = "All Contacts";
-constexpr const char* kBlacklistName = "Blacklist";
+constexpr std::string_view kAllContactsName = "All Contacts";
+constexpr std::string_view kBlacklistName = "Blacklist";
 
-CContactGeneralModel::GroupData MakeGroup(int nId, const char* pName, bool bReadOnly) {
+CContactGeneralModel::GroupData MakeGroup(int nId, std::string_view name, bool bReadOnly) {
     CContactGeneralModel::GroupData group;
     group.m_nId = nId;
-    group.m_strDisplayName = pName;
+    group.m_strDisplayName = std::string(name);
     group.m_bReadOnly = bReadOnly;
     return group;
 }
@@ -31,6 +32,21 @@ bool CContactGeneralModel::MyFindGroupSlot(const std::string& strName, size_t* p
     if (nEnd > 0 && !MyIsGroupReadOnly(m_listGroup[nEnd - 1]->m_nId) &&
         strcasecmp(m_listGroup[nEnd - 1]->m_strDisplayName.c_str(), strName.c_str()) < 0) {
         *pSlot = nEnd;
+        return true;
+    }
+    // With "All Contacts" first and "Blacklist" last, the user groups between them are in name order.
+    if (m_listGroup.size() >= 2 && m_listGroup.front()->m_nId == kAllContactsGroupId &&
+        m_listGroup.back()->m_nId == kBlacklistGroupId) {
+        const auto found =
+            std::lower_bound(m_listGroup.begin() + 1, m_listGroup.end() - 1, strName,
+                             [](const std::unique_ptr<GroupData>& pGroup, const std::string& strKey) {
+                                 return strcasecmp(pGroup->m_strDisplayName.c_str(), strKey.c_str()) < 0;
+                             });
+        if (found != m_listGroup.end() - 1 &&
+            strcasecmp((*found)->m_strDisplayName.c_str(), strName.c_str()) == 0) {
+            return MyRefuse(CONTACT_RESULT_NAME_OR_ID_IN_USE);
+        }
+        *pSlot = static_cast<size_t>(found - m_listGroup.begin());
         return true;
     }
     size_t nIndex = 0;
@@ -62,12 +78,11 @@ int CContactGeneralModel::MyInsertGroup(const GroupData& group, bool bSave) {
         if (GetCurrentGroupCount() >= m_nMaxGroupCount) {
             return MyRefuseInt(CONTACT_RESULT_GROUPS_FULL);
         }
-        const bool bSecondAllContacts = !m_listGroup.empty() &&
-                                        m_listGroup.front()->m_strDisplayName == kAllContactsName &&
-                                        group.m_strDisplayName == kAllContactsName;
-        const bool bSecondBlacklist = m_listGroup.size() >= 2 &&
-                                      m_listGroup.back()->m_strDisplayName == kBlacklistName &&
-                                      group.m_strDisplayName == kBlacklistName;
+        const std::string_view name = group.m_strDisplayName;
+        const bool bSecondAllContacts = name == kAllContactsName && !m_listGroup.empty() &&
+                                        m_listGroup.front()->m_strDisplayName == kAllContactsName;
+        const bool bSecondBlacklist = name == kBlacklistName && m_listGroup.size() >= 2 &&
+                                      m_listGroup.back()->m_strDisplayName == kBlacklistName;
         if (bSecondAllContacts || bSecondBlacklist) {
             return MyRefuseInt(CONTACT_RESULT_NAME_OR_ID_IN_USE);
         }

@@ -135,7 +135,7 @@ void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* 
     m_listItem.reserve(pAction->GetItemList().size());
     for (const ItemData& loaded : pAction->GetItemList()) {
         m_listItem.push_back(std::make_unique<ItemData>(loaded));
-        if (!std::binary_search(listGroupIds.begin(), listGroupIds.end(), loaded.m_nGroupId)) {
+        if (!MyHoldsGroupId(listGroupIds, loaded.m_nGroupId)) {
             m_listItem.back()->m_nGroupId = kAllContactsGroupId;
         }
         m_nCurrentFavorateCount += loaded.m_bFavorate ? 1 : 0;

@@ -33,15 +33,17 @@ std::uint64_t MixIn(std::uint64_t nHash, std::uint64_t nWord) {
 
 // Eight bytes at a time (the last eight overlap the word before them), seeded with the length, then a final
 // mix so that the high half (the home) and the tag bits both depend on every byte.
-std::uint64_t HashOf(const std::string& strNumber) {
+inline std::uint64_t HashOf(const std::string& strNumber) {
     const char* pText = strNumber.data();
     const std::size_t nSize = strNumber.size();
-    std::uint64_t nHash = MixIn(14695981039346656037ULL, nSize);
-    if (nSize >= 8) {
+    std::uint64_t nHash = 14695981039346656037ULL + nSize;
+    if (nSize > 16) {
         for (std::size_t nIndex = 0; nIndex + 8 < nSize; nIndex += 8) {
             nHash = MixIn(nHash, WordAt(pText + nIndex));
         }
         nHash = MixIn(nHash, WordAt(pText + nSize - 8));
+    } else if (nSize >= 8) {  // most numbers: two words, overlapping when shorter than sixteen bytes
+        nHash = MixIn(MixIn(nHash, WordAt(pText)), WordAt(pText + nSize - 8));
     } else {
         std::uint64_t nWord = 0;
         for (std::size_t nIndex = 0; nIndex < nSize; ++nIndex) {
