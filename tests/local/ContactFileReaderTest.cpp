@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,13 @@ TEST(ContactFileReader, ReadsWhatOneParseOfTheWholeFileReads) {
         {"a document type among the contacts", File("", "<!DOCTYPE root_contact>\n", "")},
         {"character references and raw control characters",
          File("", Repeated(Line(8000, "Ref&#1;&#233;&#x10FFFF;") + Line(8001, "Raw\x01\x7f"), 150), "")},
+        {"attribute names next to the file's own",
+         File("",
+              Repeated(Line(8500, "Near",
+                            " display_nam=\"a\" display_names=\"b\" lin=\"7\" line2=\"8\" ring_=\"c\""
+                            " Line=\"9\" line=\"4\""),
+                       150),
+              "")},
         {"tabs and line feeds in values",
          File("", Repeated(Line(8150, "Tab\tLine\n\n", " ring=\"a\tb\" default_photo=\"c\n\td\""), 150), "")},
         {"white space in values",
@@ -174,6 +182,80 @@ TEST(ContactFileReader, ReadsWhatOneParseOfTheWholeFileReads) {
         EXPECT_EQ(pieces.listRecords, whole.listRecords) << entry.pWhat;
     }
     EXPECT_FALSE(ReadInPieces(root.Dir() + "/config/data/absent.xml").bOk);
+}
+
+std::string DescribeGroups(const pugi::xml_document& doc, CContactFileFormat::ValueForm eForm) {
+    std::string strGroups;
+    CContactFileFormat format(CContactFileFormat::READING);
+    for (pugi::xml_node node = doc.child("root_group").child("group"); node;
+         node = node.next_sibling("group")) {
+        const CContactGeneralModel::GroupData group = format.ReadGroup(node, eForm);
+        strGroups += std::to_string(group.m_nId) + "|" + group.m_strDisplayName + "|" + group.m_strRing +
+                     "|" + (group.m_bReadOnly ? "1" : "0") + "\n";
+    }
+    return strGroups;
+}
+
+TEST(ContactFileReader, LoadsTheGroupFileAsLoadFileDoes) {
+    const auto group = [](const std::string& strId, const std::string& strName, const std::string& strRest) {
+        return "\t<group id_name=\"" + strId + "\" display_name=\"" + strName + "\"" + strRest + "/>\n";
+    };
+    const std::string strDeclaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+    const std::string strGroups = group("0", "All Contacts", " ring=\"\" read_only=\"1\"") +
+                                  group("2", "Family", " ring=\"Config:a.wav\" read_only=\"0\"") +
+                                  group("1", "Blacklist", " ring=\"\" read_only=\"1\"");
+    const struct {
+        const char* pWhat;
+        std::string strXml;
+    } kCases[] = {
+        {"as the phone book writes it", strDeclaration + "<root_group>\n" + strGroups + "</root_group>\n"},
+        {"tabs, line feeds and carriage returns in values",
+         "<root_group>\r\n" +
+             group("3", "Tab\tLine\nCr\rCrLf\r\nEnd", " ring=\"Config:a\tb.wav\" read_only=\"1\n\"") +
+             group("\t4", "Four", " read_only=\"1\"") + "</root_group>"},
+        {"white space and named escapes",
+         "<root_group>\n" + group("5", "A&amp;B\tC", " ring=\"&lt;x\ny&gt;\"") + "</root_group>\n"},
+        {"white space and character references",
+         "<root_group>\n" + group("6", "A&#9;B\tC&#10;", " ring=\"&#13;\ty\"") + "</root_group>\n"},
+        {"first of a repeated attribute",
+         "<root_group>" + group("7", "Seven", " display_name=\"Again\" id_name=\"8\" read_only=\"1\"") +
+             "</root_group>"},
+        {"names next to the attributes'",
+         "<root_group>" + group("9", "Nine", " id_nam=\"10\" ring_=\"x\" readonly=\"1\"") + "</root_group>"},
+        {"a NUL byte after the root",
+         "<root_group>" + strGroups + "</root_group>" + std::string(1, '\0') + "x"},
+        {"a NUL byte inside the root", "<root_group>" + strGroups + std::string(1, '\0') + "</root_group>"},
+        {"Latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<root_group>" +
+                        group("11", "Ren\xE9", "") + "</root_group>"},
+        {"UTF-16", std::string("\xFF\xFE<\0r\0o\0o\0t\0_\0g\0r\0o\0u\0p\0/\0>\0", 30)},
+        {"byte order mark", "\xEF\xBB\xBF<root_group>" + strGroups + "</root_group>"},
+        {"cut short", ("<root_group>" + strGroups).substr(0, 80)},
+        {"empty file", ""},
+    };
+    testsupport::TempRoot root;
+    const std::string strRealPath = root.Dir() + "/config/data/contact_group_list.xml";
+    for (const auto& entry : kCases) {
+        root.WriteFile("/config/data/contact_group_list.xml", entry.strXml);
+        pugi::xml_document expected;
+        const bool bExpected = static_cast<bool>(expected.load_file(strRealPath.c_str()));
+        pugi::xml_document doc;
+        std::unique_ptr<char[]> pText;
+        CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
+        EXPECT_EQ(CContactFileReader::LoadGroupDocument(strRealPath, doc, &pText, &eForm), bExpected)
+            << entry.pWhat;
+        if (bExpected) {  // what a failed parse leaves behind is never read
+            EXPECT_EQ(DescribeGroups(doc, eForm), DescribeGroups(expected, CContactFileFormat::DEFAULT_PARSE))
+                << entry.pWhat;
+        }
+    }
+    // The white space case is the one read in place with white space left raw.
+    root.WriteFile("/config/data/contact_group_list.xml", kCases[1].strXml);
+    pugi::xml_document doc;
+    std::unique_ptr<char[]> pText;
+    CContactFileFormat::ValueForm eForm = CContactFileFormat::DEFAULT_PARSE;
+    ASSERT_TRUE(CContactFileReader::LoadGroupDocument(strRealPath, doc, &pText, &eForm));
+    EXPECT_NE(pText, nullptr);
+    EXPECT_EQ(eForm, CContactFileFormat::RAW_WHITESPACE);
 }
 
 TEST(ContactFileReader, ReadsEveryContactOfALargeFileInOrder) {

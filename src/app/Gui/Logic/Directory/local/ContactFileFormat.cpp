@@ -143,6 +143,30 @@ private:
     const ContactNameWords& m_words;
 };
 
+// Paths of one phone book often share their length and start ("Resource:contact_01.png"): their last
+// eight bytes are compared first.
+bool IsSameText(std::string_view text, std::string_view other) {
+    if (text.size() != other.size()) {
+        return false;
+    }
+    if (text.size() >= 8) {
+        std::uint64_t nEnd = 0;
+        std::uint64_t nOtherEnd = 0;
+        std::memcpy(&nEnd, text.data() + text.size() - 8, sizeof(nEnd));
+        std::memcpy(&nOtherEnd, other.data() + other.size() - 8, sizeof(nOtherEnd));
+        if (nEnd != nOtherEnd) {
+            return false;
+        }
+    }
+    return std::memcmp(text.data(), other.data(), text.size()) == 0;
+}
+
+// Whether the walk of an element's attributes has gone past the last one. A parsed attribute always has a
+// name, and an empty attribute gives "", so the attribute itself is asked only when the name is empty.
+bool IsPastLast(const pugi::xml_attribute& attr, const char* pName) {
+    return *pName == '\0' && !attr;
+}
+
 }  // namespace
 
 CContactFileFormat::CContactFileFormat(Direction eDirection)
@@ -153,7 +177,7 @@ const std::string& CContactFileFormat::PathForms::Convert(std::string_view path)
         return m_strEmpty;
     }
     for (std::size_t nIndex = 0; nIndex < m_nFirstEntries; ++nIndex) {
-        if (path == m_pFirstEntries[nIndex]->first) {
+        if (IsSameText(path, m_pFirstEntries[nIndex]->first)) {
             return m_pFirstEntries[nIndex]->second;
         }
     }
@@ -183,8 +207,11 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
     static const char* const kNames[GROUP_ATTRIBUTE_COUNT] = {"id_name", "display_name", "ring", "read_only"};
     const char* pValues[GROUP_ATTRIBUTE_COUNT] = {};
     size_t nExpected = 0;
-    for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
+    for (pugi::xml_attribute attr = node.first_attribute();; attr = attr.next_attribute()) {
         const char* pName = attr.name();
+        if (IsPastLast(attr, pName)) {
+            break;
+        }
         size_t nIndex = nExpected;
         if (nIndex >= GROUP_ATTRIBUTE_COUNT || std::strcmp(pName, kNames[nIndex]) != 0) {
             nIndex = 0;
@@ -221,8 +248,12 @@ void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneral
     m_eForm = eForm;
     const AttributeNames names(parsedText);
     size_t nExpected = 0;
-    for (pugi::xml_attribute attr = node.first_attribute(); attr; attr = attr.next_attribute()) {
-        const size_t nFound = names.Find(attr.name(), nExpected);
+    for (pugi::xml_attribute attr = node.first_attribute();; attr = attr.next_attribute()) {
+        const char* pName = attr.name();
+        if (IsPastLast(attr, pName)) {
+            break;
+        }
+        const size_t nFound = names.Find(pName, nExpected);
         switch (nFound) {
             case DISPLAY_NAME:
                 MyTakeText(item.m_strDisplayName = attr.value());

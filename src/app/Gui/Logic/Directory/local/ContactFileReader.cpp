@@ -114,6 +114,9 @@ bool CContactFileReader::ReadContacts(const std::string& strRealPath, CContactFi
     if (!MyReadFile(strRealPath, &text)) {
         return false;
     }
+    // A contact as written takes well over this many bytes, so the list rarely grows while read.
+    constexpr std::size_t kFewestContactBytes = 128;
+    pRecords->reserve(text.nSize / kFewestContactBytes);
     if (MyReadInPieces(text, format, pRecords)) {
         return true;
     }

@@ -26,9 +26,10 @@ public:
     // False, with pRecords empty, when the file is missing or unreadable, or lacks that root.
     static bool ReadContacts(const std::string& strRealPath, CContactFileFormat& format, ItemList* pRecords);
 
-    // Parses the group file as pugixml's load_file with default options does, in place from a copy of the
-    // file kept in *pText (which must outlive doc); *pForm says how the attribute values came out. A file an
-    // in-place parse could read otherwise (one holding a NUL byte, or not in UTF-8) is read by load_file.
+    // Parses the group file in place from a copy of the file kept in *pText (which must outlive doc), with
+    // pugixml's load_file answer under default options and, when that is success, its document; *pForm says
+    // how the attribute values came out. A file an in-place parse could read otherwise (one holding a NUL
+    // byte, or not in UTF-8) is read by load_file.
     static bool LoadGroupDocument(const std::string& strRealPath, pugi::xml_document& doc,
                                   std::unique_ptr<char[]>* pText, CContactFileFormat::ValueForm* pForm);
 

@@ -370,7 +370,10 @@ bool AllXmlSafe(const TRecord& record, std::string TRecord::*const (&texts)[N]) 
 template <class TRecord, size_t N>
 void MakeAllXmlSafe(TRecord& record, std::string TRecord::*const (&texts)[N]) {
     for (std::string TRecord::*pText : texts) {
-        MakeXmlSafeText(record.*pText);
+        std::string& strText = record.*pText;
+        if (!IsPlainAsciiText(strText.data(), strText.size())) {  // plain ASCII is safe as it is
+            MakeXmlSafeText(strText);
+        }
     }
 }
 
