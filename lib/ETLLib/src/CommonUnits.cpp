@@ -5,6 +5,8 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 #include "BaseHelper.h"
@@ -143,14 +145,21 @@ bool CommonUnits_IsContactImageExist(const std::string& strPath) {
     return IsRegularFile(strPath);
 }
 
+// Only a stored form (a prefix, then the name) changes: the folder is looked up for that one alone.
 bool CommonUnits_Hide2Real(std::string& strPath, int nFileType) {
-    std::string strUser, strBuiltIn;
-    if (!FoldersOf(nFileType, strUser, strBuiltIn))
+    const bool bRing = nFileType == PHFILE_TYPE_RING;
+    if (!bRing && nFileType != PHFILE_TYPE_PHOTO)
         return false;
-    if (StartsWith(strPath, kStoredUserPrefix)) {
-        strPath = strUser + strPath.substr(std::char_traits<char>::length(kStoredUserPrefix));
-    } else if (StartsWith(strPath, kStoredBuiltInPrefix)) {
-        strPath = strBuiltIn + strPath.substr(std::char_traits<char>::length(kStoredBuiltInPrefix));
+    const std::string_view path = strPath;
+    const std::string_view userPrefix = kStoredUserPrefix;
+    const std::string_view builtInPrefix = kStoredBuiltInPrefix;
+    if (path.substr(0, userPrefix.size()) == userPrefix) {
+        strPath.replace(
+            0, userPrefix.size(),
+            bRing ? CommonUnits_GetUserUploadRingFolder() : CommonUnits_GetUserUploadPhotoFolder());
+    } else if (path.substr(0, builtInPrefix.size()) == builtInPrefix) {
+        strPath.replace(0, builtInPrefix.size(),
+                        bRing ? CommonUnits_GetDefaultRingFolder() : CommonUnits_GetDefaultPhotoFolder());
     }
     return true;
 }

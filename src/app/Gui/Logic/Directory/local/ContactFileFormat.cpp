@@ -161,6 +161,12 @@ bool IsSameText(std::string_view text, std::string_view other) {
     return std::memcmp(text.data(), other.data(), text.size()) == 0;
 }
 
+void MakeSafe(std::string& strText) {
+    if (!IsPlainAsciiText(strText.data(), strText.size())) {  // plain ASCII is safe as it is
+        MakeXmlSafeText(strText);
+    }
+}
+
 // Whether the walk of an element's attributes has gone past the last one. A parsed attribute always has a
 // name, and an empty attribute gives "", so the attribute itself is asked only when the name is empty.
 bool IsPastLast(const pugi::xml_attribute& attr, const char* pName) {
@@ -185,9 +191,9 @@ const std::string& CContactFileFormat::PathForms::Convert(std::string_view path)
     if (found == m_mapConverted.end()) {
         std::string strConverted(path);
         if (m_bToReal) {
-            MakeXmlSafeText(strConverted);  // before the conversion, which a cleaned-away character may hide
+            MakeSafe(strConverted);  // before the conversion, which a cleaned-away character may hide
             CommonUnits_Hide2Real(strConverted, m_nFileType);
-            MakeXmlSafeText(strConverted);  // and after it: the real form must follow the rule as well
+            MakeSafe(strConverted);  // and after it: the real form must follow the rule as well
         } else {
             CommonUnits_Real2Hide(strConverted, m_nFileType);
         }
