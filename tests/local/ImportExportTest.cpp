@@ -103,6 +103,30 @@ TEST_F(ImportExportTest, TheMiddleFormatFilesContactsUnderTheirGroupElement) {
               CommonUnits_GetUserUploadRingFolder() + "f.wav");
 }
 
+// A name of nothing but characters the files cannot carry is empty once cleaned: such a contact once came in
+// under the empty name, in every format.
+TEST_F(ImportExportTest, AContactWhoseNameCleansAwayIsNotImported) {
+    const std::string strGone = "\x1c\x01";
+    const std::string kFiles[] = {
+        "<contactData><group sGroupName=\"Family\"><contact sLocalRename=\"" + strGone +
+            "\"/><contact sLocalRename=\"M\"/></group></contactData>",
+        "<root_contact><contact display_name=\"" + strGone +
+            "\"/><contact display_name=\"M\"/></root_contact>",
+        "<contactData><group><contact sDisplayName=\"" + strGone +
+            "\"/><contact sDisplayName=\"M\"/>"
+            "</group></contactData>",
+    };
+    for (const std::string& strXml : kFiles) {
+        for (const bool bKeep : {false, true}) {
+            ASSERT_EQ(Import(strXml, bKeep), 0) << strXml;
+            EXPECT_TRUE(Model().IsContactExist("M")) << strXml;
+            for (const auto& pItem : Model().MyGetItemList()) {
+                EXPECT_FALSE(pItem->m_strDisplayName.empty()) << strXml;
+            }
+        }
+    }
+}
+
 // Imported files once named any file of the phone as a ring or photo, which the phone then played or showed.
 TEST_F(ImportExportTest, RingAndPhotoPathsOutsideTheMediaFoldersAreDroppedInEveryFormat) {
     m_root.WriteFile("/etc/passwd", "root:x:0:0");

@@ -231,7 +231,7 @@ public:
     bool CallOut(const std::string& strNumber, const std::string& strName, int nLine);
     int MyInsertContactNoCheckGroup(const ItemData& item, bool bSave);
     // MyInsertContactNoCheckGroup without saving and without the position count, which costs a walk of
-    // the list per contact: for imports, which do not use it.
+    // the list per contact: for imports, which do not use it. An empty name is refused with -100.
     bool MyImportContact(const ItemData& item);
     // An import batch: while it is open, MyImportContact applies the same checks (limits, names equal
     // ignoring case, against the book and the batch) but files each admitted contact at the end of the

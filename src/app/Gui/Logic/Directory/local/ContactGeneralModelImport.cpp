@@ -30,6 +30,10 @@ bool ComesBeforeByName(const std::unique_ptr<CContactGeneralModel::ItemData>& pA
 
 bool CContactGeneralModel::MyImportContact(const ItemData& item) {
     return MyNoThrow(false, [&]() -> bool {
+        // A file's name may hold nothing but characters the files cannot carry, and be empty once cleaned.
+        if (item.m_strDisplayName.empty()) {
+            return MyRefuse(CONTACT_RESULT_MISSING_ARGUMENT);
+        }
         if (m_bImportBatch) {
             return MyCheckRoomFor(item.m_nGroupId) && MyAdmitToImportBatch(item);
         }
