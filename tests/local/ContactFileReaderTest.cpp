@@ -197,6 +197,7 @@ std::string DescribeGroups(const pugi::xml_document& doc, CContactFileFormat::Va
 }
 
 TEST(ContactFileReader, LoadsTheGroupFileAsLoadFileDoes) {
+    static const char kUtf16Root[] = "\xFF\xFE<\0r\0o\0o\0t\0_\0g\0r\0o\0u\0p\0/\0>\0";
     const auto group = [](const std::string& strId, const std::string& strName, const std::string& strRest) {
         return "\t<group id_name=\"" + strId + "\" display_name=\"" + strName + "\"" + strRest + "/>\n";
     };
@@ -227,7 +228,7 @@ TEST(ContactFileReader, LoadsTheGroupFileAsLoadFileDoes) {
         {"a NUL byte inside the root", "<root_group>" + strGroups + std::string(1, '\0') + "</root_group>"},
         {"Latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<root_group>" +
                         group("11", "Ren\xE9", "") + "</root_group>"},
-        {"UTF-16", std::string("\xFF\xFE<\0r\0o\0o\0t\0_\0g\0r\0o\0u\0p\0/\0>\0", 30)},
+        {"UTF-16", std::string(kUtf16Root, sizeof(kUtf16Root) - 1)},
         {"byte order mark", "\xEF\xBB\xBF<root_group>" + strGroups + "</root_group>"},
         {"cut short", ("<root_group>" + strGroups).substr(0, 80)},
         {"empty file", ""},
