@@ -60,8 +60,12 @@ bool talkLogic_SessionExist(bool bIncludeIdle);
 
 bool CallLog_UpdateLog(const CallLogUpdateData& data);
 // False while the call log takes no name updates: CallLog_UpdateLog and UpdateDispName then change
-// nothing, so a caller need not make them.
-bool CallLog_IsTakingUpdates();
+// nothing, so a caller need not make them. Optional: referenced weakly, so a host may leave it out;
+// ask through CallLog_MayTakeUpdates, which answers true on such a host.
+__attribute__((weak)) bool CallLog_IsTakingUpdates();
+inline bool CallLog_MayTakeUpdates() {
+    return &CallLog_IsTakingUpdates == nullptr || CallLog_IsTakingUpdates();
+}
 void CallLog_ResetLogContactName();
 
 namespace NS_CALLLOG {

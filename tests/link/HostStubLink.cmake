@@ -2,17 +2,24 @@
 # SYMBOLS (the list), CXX, NM, WORK (a scratch folder).
 cmake_minimum_required(VERSION 3.25)
 
-function(read_symbol_list out)
+# A line is a symbol, optionally followed by "optional": one the module references weakly and copes without.
+function(read_symbol_list out out_optional)
   file(STRINGS "${SYMBOLS}" lines)
   set(symbols "")
+  set(optional "")
   foreach(line IN LISTS lines)
     string(STRIP "${line}" line)
     if(line STREQUAL "" OR line MATCHES "^#")
       continue()
     endif()
+    if(line MATCHES "^([^ ]+)[ ]+optional$")
+      list(APPEND optional "${CMAKE_MATCH_1}")
+      set(line "${CMAKE_MATCH_1}")
+    endif()
     list(APPEND symbols "${line}")
   endforeach()
   set(${out} ${symbols} PARENT_SCOPE)
+  set(${out_optional} ${optional} PARENT_SCOPE)
 endfunction()
 
 # The dynamic symbols of a library, undefined or defined ones, without version suffixes.
@@ -51,38 +58,56 @@ function(report_symbols header)
   message("${text}")
 endfunction()
 
-read_symbol_list(listed)
+read_symbol_list(listed optional)
 file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}/host")
+file(MAKE_DIRECTORY "${WORK}/host" "${WORK}/lean-host")
 
-# The stand-in host: every listed name defined, functions as empty functions, vtables and type data as
-# plain bytes; nothing else.
-set(stub "// Generated from ${SYMBOLS}\nextern \"C\" {\n")
-foreach(symbol IN LISTS listed)
-  if(symbol MATCHES "^_ZT[VIS]")
-    string(APPEND stub "alignas(16) char ${symbol}[256];\n")
-  else()
-    string(APPEND stub "void ${symbol}() {}\n")
-  endif()
-endforeach()
-string(APPEND stub "}\n")
-file(WRITE "${WORK}/HostStub.cpp" "${stub}")
+# A stand-in host: every given name defined, functions as empty functions, vtables and type data as plain
+# bytes; nothing else.
+function(write_stub path)
+  set(stub "// Generated from ${SYMBOLS}\nextern \"C\" {\n")
+  foreach(symbol IN LISTS ARGN)
+    if(symbol MATCHES "^_ZT[VIS]")
+      string(APPEND stub "alignas(16) char ${symbol}[256];\n")
+    else()
+      string(APPEND stub "void ${symbol}() {}\n")
+    endif()
+  endforeach()
+  string(APPEND stub "}\n")
+  file(WRITE "${path}" "${stub}")
+endfunction()
+write_stub("${WORK}/HostStub.cpp" ${listed})
+set(required ${listed})
+if(optional)
+  list(REMOVE_ITEM required ${optional})
+endif()
+write_stub("${WORK}/LeanHostStub.cpp" ${required})
 # The linker checks a shared library's unresolved symbols only when the program uses the library.
 file(WRITE "${WORK}/main.cpp" "extern \"C\" bool Directory_IsRemoteContactConfigured();\n"
                               "int main() { return Directory_IsRemoteContactConfigured() ? 0 : 1; }\n")
 
-execute_process(COMMAND ${CXX} -shared -fPIC -w -o "${WORK}/host/${HOST_SONAME}" "-Wl,-soname,${HOST_SONAME}"
-                        "${WORK}/HostStub.cpp"
-                RESULT_VARIABLE status ERROR_VARIABLE errors)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "The stand-in host did not build:\n${errors}")
-endif()
+foreach(kind host lean-host)
+  set(source "${WORK}/HostStub.cpp")
+  if(kind STREQUAL "lean-host")
+    set(source "${WORK}/LeanHostStub.cpp")
+  endif()
+  execute_process(COMMAND ${CXX} -shared -fPIC -w -o "${WORK}/${kind}/${HOST_SONAME}"
+                          "-Wl,-soname,${HOST_SONAME}" "${source}"
+                  RESULT_VARIABLE status ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "The stand-in host did not build:\n${errors}")
+  endif()
+endforeach()
 
 # The stand-in carries the host's SONAME, so the module's need of the host is met by it alone; an
 # executable link refuses any symbol a shared library leaves unresolved.
 execute_process(COMMAND ${CXX} -o "${WORK}/module_on_stub" "${WORK}/main.cpp" "${MODULE}"
                         "${WORK}/host/${HOST_SONAME}" -Wl,--no-allow-shlib-undefined
                 RESULT_VARIABLE link_status ERROR_VARIABLE link_errors)
+# A host without the optional symbols must do as well: the module references them weakly.
+execute_process(COMMAND ${CXX} -o "${WORK}/module_on_lean_stub" "${WORK}/main.cpp" "${MODULE}"
+                        "${WORK}/lean-host/${HOST_SONAME}" -Wl,--no-allow-shlib-undefined
+                RESULT_VARIABLE lean_link_status ERROR_VARIABLE lean_link_errors)
 
 dynamic_symbols(needed "${MODULE}" undefined)
 dynamic_symbols(host_defined "${HOST}" defined)
@@ -112,6 +137,10 @@ if(missing)
 endif()
 if(NOT link_status EQUAL 0)
   message("The module does not link against the stand-in host:\n${link_errors}")
+  set(failed TRUE)
+endif()
+if(NOT lean_link_status EQUAL 0)
+  message("The module does not link against a host without the optional symbols:\n${lean_link_errors}")
   set(failed TRUE)
 endif()
 if(unneeded)

@@ -105,7 +105,7 @@ int CContactGeneralModel::MyPositionCount(size_t nSlot, int nGroupId) const {
 // the call log takes it.
 void CContactGeneralModel::MyAdmitContact(size_t nSlot, std::unique_ptr<ItemData> pItem) {
     CallLogUpdateData& names = m_callLogNames;
-    const bool bTellCallLog = CallLog_IsTakingUpdates();
+    const bool bTellCallLog = CallLog_MayTakeUpdates();
     if (bTellCallLog) {
         names.m_strNumber1 = pItem->m_strOfficeNumber;
         names.m_strNumber2 = pItem->m_strMobileNumber;

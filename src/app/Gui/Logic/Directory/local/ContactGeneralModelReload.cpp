@@ -130,7 +130,7 @@ void CContactGeneralModel::MyLoadContactFromTaskAction(CContactLocalSaveAction* 
         return;
     }
     std::vector<SuperSearchItemData> listNames;
-    const bool bTellCallLog = CallLog_IsTakingUpdates();
+    const bool bTellCallLog = CallLog_MayTakeUpdates();
     const std::vector<int> listGroupIds = MySortedGroupIds();
     m_listItem.reserve(pAction->GetItemList().size());
     for (const ItemData& loaded : pAction->GetItemList()) {
