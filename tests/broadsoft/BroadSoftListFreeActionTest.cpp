@@ -1,11 +1,9 @@
 // Records of a replaced list are freed on a worker, or at once when the executor takes no work.
 
-#include <atomic>
-#include <thread>
-
 #include <gtest/gtest.h>
 
 #include "BroadSoftListFreeAction.h"
+#include "FreeLog.h"
 #include "HostControl.h"
 #include "TempRoot.h"
 
@@ -14,26 +12,8 @@ namespace {
 using NS_DIRECTORY::BroadSoftItemList;
 using NS_DIRECTORY::CBroadSoftListFreeAction;
 
-// A record that tells which thread freed it.
-struct FreeLog {
-    std::atomic<int> nFreed{0};
-    std::atomic<int> nFreedHere{0};
-    std::thread::id caller = std::this_thread::get_id();
-};
-
-class LoggedRecord : public NS_DIRECTORY::ContactBroadSoftPersonal {
-public:
-    explicit LoggedRecord(FreeLog* pLog) : m_pLog(pLog) {}
-    ~LoggedRecord() override {
-        ++m_pLog->nFreed;
-        if (std::this_thread::get_id() == m_pLog->caller) {
-            ++m_pLog->nFreedHere;
-        }
-    }
-
-private:
-    FreeLog* m_pLog;
-};
+using FreeLog = testsupport::FreeLog;
+using LoggedRecord = testsupport::FreeLogged<NS_DIRECTORY::ContactBroadSoftPersonal>;
 
 TEST(BroadSoftListFreeActionTest, RecordsAreFreedOnAWorkerOrAtOnceWhenTheExecutorTakesNoWork) {
     for (const bool bRefuse : {false, true}) {

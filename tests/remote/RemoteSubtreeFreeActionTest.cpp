@@ -1,11 +1,10 @@
 // Released subtrees are freed on a worker, or at once when the executor takes no work.
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "FreeLog.h"
 #include "HostControl.h"
 #include "RemoteSubtreeFreeAction.h"
 #include "TempRoot.h"
@@ -16,26 +15,8 @@ using NS_DIRECTORY::CContactRemoteModel;
 using NS_DIRECTORY::CRemoteSubtreeFreeAction;
 using TinyNode = CRemoteSubtreeFreeAction::TinyNode;
 
-// An entry that tells which thread freed it.
-struct FreeLog {
-    std::atomic<int> nFreed{0};
-    std::atomic<int> nFreedHere{0};
-    std::thread::id caller = std::this_thread::get_id();
-};
-
-class LoggedUnit : public NS_DIRECTORY::ContactRemoteUnit {
-public:
-    explicit LoggedUnit(FreeLog* pLog) : m_pLog(pLog) {}
-    ~LoggedUnit() override {
-        ++m_pLog->nFreed;
-        if (std::this_thread::get_id() == m_pLog->caller) {
-            ++m_pLog->nFreedHere;
-        }
-    }
-
-private:
-    FreeLog* m_pLog;
-};
+using FreeLog = testsupport::FreeLog;
+using LoggedUnit = testsupport::FreeLogged<NS_DIRECTORY::ContactRemoteUnit>;
 
 // Two detached subtrees: a menu node with three entries below it, and one lone entry.
 std::vector<TinyNode*> DetachedSubtrees(FreeLog* pLog) {
