@@ -56,13 +56,23 @@ bool CContactRemoteUnitParser::MyParseUnitChildren(ContactRemoteUnit* pUnit, pug
     if (pUnit == nullptr || node.empty()) {
         return false;
     }
-    const std::string_view name = TrimmedSpaces(node.child("Name").text().get());
-    pUnit->m_strName.assign(name.data(), name.size());
-    for (pugi::xml_node phone = node.child("Telephone"); phone; phone = phone.next_sibling("Telephone")) {
-        const std::string_view number = TrimmedSpaces(phone.text().get());
-        if (!number.empty()) {
-            pUnit->m_listNumber.emplace_back(number);
+    // One walk over the children: the first "Name" gives the name, every "Telephone" a number, in order.
+    bool bNamed = false;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        const char* pName = child.name();
+        if (!bNamed && std::strcmp(pName, "Name") == 0) {
+            const std::string_view name = TrimmedSpaces(child.text().get());
+            pUnit->m_strName.assign(name.data(), name.size());
+            bNamed = true;
+        } else if (std::strcmp(pName, "Telephone") == 0) {
+            const std::string_view number = TrimmedSpaces(child.text().get());
+            if (!number.empty()) {
+                pUnit->m_listNumber.emplace_back(number);
+            }
         }
+    }
+    if (!bNamed) {
+        pUnit->m_strName.clear();
     }
     return !pUnit->m_strName.empty();
 }
