@@ -62,12 +62,14 @@ std::string NextTempFileName() {
     return CommonAPI_FormatString("/tmp/RemoteDirectory.%010d.xml", static_cast<int>(nNumber));
 }
 
-// Writes the next made-up key of a directory entry below strParentUrl into strKey, reusing its room.
-void NextEntryKey(const std::string& strParentUrl, std::string& strKey) {
+// Made-up keys of directory entries are their parent's URL, "<Index>" and a number: strKey holds the first
+// two in its first nPrefix bytes, and only the number after them is replaced.
+void NextEntryKey(std::string& strKey, std::size_t nPrefix) {
     char szNumber[24];
     const auto converted =
         std::to_chars(szNumber, szNumber + sizeof(szNumber), g_nEntryKeyCounter.fetch_add(1));
-    strKey.assign(strParentUrl).append("<Index>").append(szNumber, converted.ptr);
+    strKey.resize(nPrefix);
+    strKey.append(szNumber, converted.ptr);
 }
 
 std::string NextNoUrlKey(const std::string& strParentUrl) {
@@ -365,12 +367,13 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
     if (pParent != nullptr) {
         pParent->ReserveChildren(nUnits);
     }
-    std::string strKey;
+    std::string strKey = strParent + "<Index>";
+    const std::size_t nKeyPrefix = strKey.size();
     for (std::size_t nUnit = 0; nUnit < nUnits; ++nUnit) {
         if (m_nUnitCount >= m_nMaxUnitCount) {
             break;
         }
-        NextEntryKey(strParent, strKey);
+        NextEntryKey(strKey, nKeyPrefix);
         if (pParent == nullptr) {
             if (!strParentUrl.empty()) {
                 app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
