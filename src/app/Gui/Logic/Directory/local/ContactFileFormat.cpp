@@ -62,6 +62,20 @@ const char* const kContactAttributeNames[CONTACT_ATTRIBUTE_COUNT] = {
     "group_id_name", "default_photo", "selected_photo", "is_favorate",  "name_index",
 };
 
+// The index of the name that matches, the one expected next tried first; nCount when none does.
+template <typename Matches>
+size_t FindExpectedFirst(size_t nCount, size_t nExpected, const Matches& matches) {
+    if (nExpected < nCount && matches(nExpected)) {
+        return nExpected;
+    }
+    for (size_t nIndex = 0; nIndex < nCount; ++nIndex) {
+        if (matches(nIndex)) {
+            return nIndex;
+        }
+    }
+    return nCount;
+}
+
 // Each name with its terminating zero as two words, and masks of the bytes it covers: a name held in text
 // with sixteen bytes to read from it equals the attribute's name exactly when its masked words are these.
 struct NameWords {
@@ -106,26 +120,12 @@ public:
         if (nAt >= m_nBegin && nAt <= m_nLastStart) {
             std::uint64_t nRead[2];
             std::memcpy(nRead, pName, kNameWordBytes);
-            if (nExpected < CONTACT_ATTRIBUTE_COUNT && Equals(nRead, m_words.names[nExpected])) {
-                return nExpected;
-            }
-            for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
-                if (Equals(nRead, m_words.names[nIndex])) {
-                    return nIndex;
-                }
-            }
-            return CONTACT_ATTRIBUTE_COUNT;
+            return FindExpectedFirst(CONTACT_ATTRIBUTE_COUNT, nExpected,
+                                     [&](size_t nIndex) { return Equals(nRead, m_words.names[nIndex]); });
         }
-        if (nExpected < CONTACT_ATTRIBUTE_COUNT &&
-            std::strcmp(pName, kContactAttributeNames[nExpected]) == 0) {
-            return nExpected;
-        }
-        for (size_t nIndex = 0; nIndex < CONTACT_ATTRIBUTE_COUNT; ++nIndex) {
-            if (std::strcmp(pName, kContactAttributeNames[nIndex]) == 0) {
-                return nIndex;
-            }
-        }
-        return CONTACT_ATTRIBUTE_COUNT;
+        return FindExpectedFirst(CONTACT_ATTRIBUTE_COUNT, nExpected, [pName](size_t nIndex) {
+            return std::strcmp(pName, kContactAttributeNames[nIndex]) == 0;
+        });
     }
 
 private:
@@ -218,13 +218,9 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
         if (IsPastLast(attr, pName)) {
             break;
         }
-        size_t nIndex = nExpected;
-        if (nIndex >= GROUP_ATTRIBUTE_COUNT || std::strcmp(pName, kNames[nIndex]) != 0) {
-            nIndex = 0;
-            while (nIndex < GROUP_ATTRIBUTE_COUNT && std::strcmp(pName, kNames[nIndex]) != 0) {
-                ++nIndex;
-            }
-        }
+        const size_t nIndex = FindExpectedFirst(GROUP_ATTRIBUTE_COUNT, nExpected, [pName](size_t nName) {
+            return std::strcmp(pName, kNames[nName]) == 0;
+        });
         if (nIndex < GROUP_ATTRIBUTE_COUNT) {
             if (pValues[nIndex] == nullptr) {
                 pValues[nIndex] = attr.value();
