@@ -44,9 +44,6 @@ protected:
         TakeNotices();
         return pModel;
     }
-    std::vector<std::string> PersonalNames() const {
-        return BroadSoftModelPeer::List(ModelUrl("Personal")).vecNames;
-    }
 };
 
 TEST_F(BroadSoftBadInputTest, NullPointersGetTheFallbackAnswer) {
@@ -98,7 +95,7 @@ TEST_F(BroadSoftBadInputTest, NullPointersGetTheFallbackAnswer) {
         EXPECT_TRUE(call()) << pName;
     }
     WaitIdle();
-    EXPECT_THAT(PersonalNames(), ElementsAre("Pia"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Pia"));
     EXPECT_EQ(pModel->GetContactNameByNumber("+4930001"), "Ana,001");
     EXPECT_TRUE(m_xsi.Requests().empty()) << "nothing was sent";
 }
@@ -131,7 +128,7 @@ TEST_F(BroadSoftBadInputTest, EmptyAndHugeNamesNumbersAndKeysAreAnsweredAndNever
     EXPECT_EQ(pModel->GetContactNameByNumber(kMiB), "Huge " + kMiB);
     ASSERT_TRUE(pModel->DeleteContactsInPersonal({"Huge " + kMiB}, kPersonalAction));
     WaitIdle();
-    EXPECT_THAT(PersonalNames(), ElementsAre("Pia"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Pia"));
     // Whatever the server made of them, every request was whole: the upload carried the whole entry.
     for (const testsupport::RecordedRequest& request : m_xsi.Requests()) {
         if (request.strMethod == "POST") {
@@ -160,9 +157,9 @@ TEST_F(BroadSoftBadInputTest, ControlCharactersAndInvalidUtf8NeverBreakTheEntryD
         EXPECT_NE(std::string(doc.child("Personal").child("entry").child_value("name")), "");
     }
     EXPECT_EQ(nPosts, 3);
-    EXPECT_EQ(PersonalNames().size(), 4u) << "every entry taken, as cleaned";
+    EXPECT_EQ(Names("Personal").size(), 4u) << "every entry taken, as cleaned";
     EXPECT_EQ(m_xsi.Entries(XsiDirectory::Personal).size(), 4u) << "and the server took each document";
-    for (const std::string& strName : PersonalNames()) {
+    for (const std::string& strName : Names("Personal")) {
         EXPECT_EQ(strName.find('\x01'), std::string::npos);
         EXPECT_EQ(strName.find('\x1b'), std::string::npos);
     }

@@ -184,7 +184,7 @@ TEST_F(BroadSoftConfigTest, CustomDirectoriesFollowTheWantedListAndTheirNamesAre
     EXPECT_EQ(pModel->GetCofigUrl("broadsoft_phonebook_x2"), ModelUrl("CustomContact/Night%20Shift%2F2"));
     EXPECT_TRUE(pModel->IsCustomContact("broadsoft_phonebook_x3"));
     EXPECT_FALSE(pModel->IsCustomContact("broadsoft_phonebook_x1"));
-    EXPECT_THAT(BroadSoftModelPeer::List(ModelUrl("CustomContact/Night%20Shift%2F2")).vecNames,
+    EXPECT_THAT(Names("CustomContact/Night%20Shift%2F2"),
                 ElementsAre("Eve,Owl"));
     EXPECT_EQ(m_xsi.RequestsTo(m_xsi.CustomPath("Night Shift/2")).size(), 1u);
     EXPECT_THAT(m_xsi.RequestsTo(m_xsi.CustomListPath()), IsEmpty()) << "the wanted list was known";
@@ -229,7 +229,7 @@ TEST_F(BroadSoftConfigTest, ProbeDecidesWhetherTheModelStarts) {
     EXPECT_EQ(pModel->ReloadConfigure(true), 0);
     WaitIdle();
     EXPECT_TRUE(BroadSoftModelPeer::IsServerReady());
-    EXPECT_THAT(BroadSoftModelPeer::List(ModelUrl("Group")).vecNames, ElementsAre("Ana,Silva"));
+    EXPECT_THAT(Names("Group"), ElementsAre("Ana,Silva"));
     EXPECT_EQ(m_xsi.RequestsTo(m_xsi.PathOf(XsiDirectory::Personal)).size(), 2u)
         << "probe, then the download";
     EXPECT_EQ(TakeNotices().size(), 2u) << "one 1920 per directory, none for the probe";

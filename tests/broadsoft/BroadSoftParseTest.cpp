@@ -36,9 +36,6 @@ protected:
         m_root.WriteFile("/tmp/page.xml", strDoc);
         return BroadSoftModelPeer::LoadPage(ModelUrl(strSuffix), "/tmp/page.xml", nStart);
     }
-    std::vector<std::string> Names(const std::string& strSuffix) {
-        return BroadSoftModelPeer::List(ModelUrl(strSuffix)).vecNames;
-    }
     std::vector<ContactBroadSoftItemData> Records(const std::string& strSuffix) {
         BroadSoftModelPeer::SetStatus(ModelUrl(strSuffix), CContactBroadSoftModel::LIST_LOADED);
         ContactBroadSoftListData page;

@@ -1,9 +1,7 @@
 // Personal directory editing against the mock Xsi server: adds uploaded as the entry document, edits made of
 // a delete and a later add, batches of deletes sent one at a time, and names that need encoding.
 
-#include <fstream>
 #include <list>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,7 +61,6 @@ protected:
         return pModel;
     }
     std::string PersonalUrl() const { return ModelUrl("Personal"); }
-    std::vector<std::string> LocalNames() const { return BroadSoftModelPeer::List(PersonalUrl()).vecNames; }
     std::vector<std::string> ServerNames() const { return ShownNames(XsiDirectory::Personal); }
     // POST and DELETE requests in arrival order: the method and the raw target after "directories/".
     std::vector<std::string> Changes() const {
@@ -93,12 +90,6 @@ protected:
         }
         return false;
     }
-    std::string FileText(const std::string& strPath) const {
-        std::ifstream in(HostControl::MapPath(strPath), std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
 };
 
 TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheEntryDocument) {
@@ -107,7 +98,7 @@ TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheE
     ASSERT_TRUE(pModel->AddContact2Personal(&tom));
     ContactBroadSoftPersonal bob = Personal("Bob", "2");
     ASSERT_TRUE(pModel->AddContact2Personal(&bob));
-    EXPECT_THAT(LocalNames(), ElementsAre("alice", "Bob", "Carol", "Tom & <Jerry>"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("alice", "Bob", "Carol", "Tom & <Jerry>"));
     WaitIdle();
     const std::string kDocument =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
@@ -121,7 +112,7 @@ TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheE
         "\t</entry>\n"
         "</Personal>\n";
     EXPECT_THAT(Bodies(), UnorderedElementsAre(kDocument, HasSubstr("<name>Bob</name>")));
-    EXPECT_THAT(FileText("/config/data/Personal.xml"), HasSubstr("<name>Bob</name>"));
+    EXPECT_THAT(m_root.ReadFile("/config/data/Personal.xml"), HasSubstr("<name>Bob</name>"));
     EXPECT_THAT(Changes(), ElementsAre("POST Personal", "POST Personal"));
     EXPECT_THAT(ServerNames(), UnorderedElementsAre("alice", "Carol", "Tom & <Jerry>", "Bob"));
 
@@ -131,7 +122,7 @@ TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheE
     EXPECT_EQ(CommonUnits_GetErrorId(), -2);
     ContactBroadSoftPersonal dave = Personal("dave", "4");
     ASSERT_TRUE(pModel->AddContact2Personal(&dave));
-    EXPECT_THAT(LocalNames(), ElementsAre("alice", "Bob", "Carol", "dave", "Tom & <Jerry>"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("alice", "Bob", "Carol", "dave", "Tom & <Jerry>"));
     EXPECT_FALSE(pModel->AddContact2Personal(nullptr));
     for (ContactBroadSoftPersonal bad : {Personal("", "5"), Personal("Eve", ""), Personal("\x02", "6")}) {
         EXPECT_FALSE(pModel->AddContact2Personal(&bad)) << bad.m_strName;
@@ -142,7 +133,7 @@ TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheE
     // A list not loaded is left alone and tests nothing; the server refuses the duplicate.
     BroadSoftModelPeer::SetStatus(PersonalUrl(), CContactBroadSoftModel::LIST_FAILED);
     EXPECT_TRUE(pModel->AddPersonal(PersonalUrl(), twin, false));
-    EXPECT_THAT(LocalNames(), Not(Contains("ALICE")));
+    EXPECT_THAT(Names("Personal"), Not(Contains("ALICE")));
     WaitIdle();
     EXPECT_TRUE(Logged("BroadSoft upload to " + PersonalUrl() + " refused"));
     EXPECT_THAT(ServerNames(), Not(Contains("ALICE")));
@@ -177,28 +168,28 @@ TEST_F(BroadSoftPersonalTest, AnEntryDocumentThatCannotBeWrittenIsNotUploaded) {
     WaitIdle();
     EXPECT_THAT(Changes(), IsEmpty());
     EXPECT_THAT(ServerNames(), ElementsAre("Cy"));
-    EXPECT_THAT(LocalNames(), ElementsAre("Cy", "Entry2")) << "only the entry written is shown";
+    EXPECT_THAT(Names("Personal"), ElementsAre("Cy", "Entry2")) << "only the entry written is shown";
 }
 
 TEST_F(BroadSoftPersonalTest, EditsRemoveTheOldEntryAtOnceAndAddTheNewOneWhenTheDeleteIsAnswered) {
     CContactBroadSoftModel* pModel =
         Start({XsiNamedEntry("Ann", "1"), XsiNamedEntry("Bob", "2"), XsiNamedEntry("Cy", "3")});
     ASSERT_TRUE(pModel->EditPersonalContact(kPersonalAction, "Bob", Personal("Bob", "22")));
-    EXPECT_THAT(LocalNames(), ElementsAre("Ann", "Cy"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Ann", "Cy"));
     WaitIdle();
-    EXPECT_THAT(LocalNames(), ElementsAre("Ann", "Bob", "Cy"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Ann", "Bob", "Cy"));
     EXPECT_THAT(Changes(), ElementsAre("DELETE Personal/Bob", "POST Personal"));
 
     ASSERT_TRUE(pModel->EditPersonalContact(kPersonalAction, "Cy", Personal("Abe", "33")));
-    EXPECT_THAT(LocalNames(), ElementsAre("Ann", "Bob"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Ann", "Bob"));
     WaitIdle();
-    EXPECT_THAT(LocalNames(), ElementsAre("Abe", "Ann", "Bob"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Abe", "Ann", "Bob"));
 
     // The server refuses this delete; the new entry still follows its answer.
     m_xsi.Fail(m_xsi.PathOf(XsiDirectory::Personal) + "/Ann", 500);
     ASSERT_TRUE(pModel->EditPersonal(PersonalUrl(), "Ann", Personal("Anna", "11")));
     WaitIdle();
-    EXPECT_THAT(LocalNames(), ElementsAre("Abe", "Anna", "Bob"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Abe", "Anna", "Bob"));
     EXPECT_TRUE(Logged("BroadSoft delete of " + PersonalUrl() + "/Ann refused"));
     m_xsi.Restore(m_xsi.PathOf(XsiDirectory::Personal) + "/Ann");
     EXPECT_THAT(ServerNames(), UnorderedElementsAre("Ann", "Bob", "Abe", "Anna"));
@@ -222,16 +213,16 @@ TEST_F(BroadSoftPersonalTest, EditsRemoveTheOldEntryAtOnceAndAddTheNewOneWhenThe
     EXPECT_FALSE(pModel->EditPersonal(PersonalUrl(), "Abe", Personal("Zed", "5")));
     EXPECT_EQ(CommonUnits_GetErrorId(), -14);
     HostControl::SetNetworkReady(true);
-    EXPECT_THAT(LocalNames(), ElementsAre("Abe", "Anna", "Bob"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Abe", "Anna", "Bob"));
 
     // A case-only rename is the entry's own name.
     ASSERT_TRUE(pModel->EditPersonal(PersonalUrl(), "Abe", Personal("ABE", "44")));
     WaitIdle();
-    EXPECT_THAT(LocalNames(), ElementsAre("ABE", "Anna", "Bob"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("ABE", "Anna", "Bob"));
 
     ASSERT_TRUE(pModel->Update());
     WaitIdle();
-    EXPECT_THAT(LocalNames(), UnorderedElementsAre("Ann", "Bob", "ABE", "Anna"))
+    EXPECT_THAT(Names("Personal"), UnorderedElementsAre("Ann", "Bob", "ABE", "Anna"))
         << "read back from the server";
 }
 
@@ -252,7 +243,7 @@ TEST_F(BroadSoftPersonalTest, DeletesOfABatchGoOneAfterAnotherToTheRightEntries)
         Start({XsiNamedEntry("a b", "1"), XsiNamedEntry(kOdd, "2"), XsiNamedEntry("Cy", "3"),
                XsiNamedEntry("Dee", "4"), XsiNamedEntry("x", "5")});
     ASSERT_TRUE(pModel->DeleteContactsInPersonal({"Dee", "a b", kOdd}, kPersonalAction));
-    EXPECT_THAT(LocalNames(), ElementsAre("Cy", "x"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Cy", "x"));
     for (std::size_t nSent = 1; nSent <= 3; ++nSent) {
         ASSERT_TRUE(HostControl::WaitForActions(10000));
         EXPECT_EQ(Changes().size(), nSent) << "one delete on its way at a time";
@@ -279,7 +270,7 @@ TEST_F(BroadSoftPersonalTest, RefusedDeletesStayPendingAndMergeWithTheNextBatch)
     EXPECT_THAT(Changes(), ElementsAre("DELETE Personal/Bee", "DELETE Personal/Eve", "DELETE Personal/Ann",
                                        "DELETE Personal/Fay"));
     EXPECT_THAT(BroadSoftModelPeer::PendingDeletes(), IsEmpty());
-    EXPECT_THAT(LocalNames(), ElementsAre("Gus"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Gus"));
     EXPECT_THAT(ServerNames(), ElementsAre("Dee", "Gus")) << "the refused delete was not sent";
 
     EXPECT_FALSE(pModel->DeleteContactsInPersonal({}, kPersonalAction));
@@ -289,7 +280,7 @@ TEST_F(BroadSoftPersonalTest, RefusedDeletesStayPendingAndMergeWithTheNextBatch)
     EXPECT_FALSE(pModel->BeforeDeleteList(PersonalUrl(), {"Gus"}));
     HostControl::SetNetworkReady(true);
     EXPECT_FALSE(pModel->BeforeDeleteList(ModelUrl("Missing"), {"Gus"}));
-    EXPECT_THAT(LocalNames(), ElementsAre("Gus"));
+    EXPECT_THAT(Names("Personal"), ElementsAre("Gus"));
 }
 
 }  // namespace

@@ -205,6 +205,20 @@ std::vector<Notice> BroadSoftFixture::TakeNotices() {
     return vecNotices;
 }
 
+std::vector<std::string> BroadSoftFixture::Names(const std::string& strSuffix) const {
+    return NS_DIRECTORY::BroadSoftModelPeer::List(ModelUrl(strSuffix)).vecNames;
+}
+
+int BroadSoftFixture::Status(const std::string& strSuffix) const {
+    return NS_DIRECTORY::BroadSoftModelPeer::List(ModelUrl(strSuffix)).nStatus;
+}
+
+void BroadSoftFixture::ExpectPasswordNeverLogged() {
+    for (const std::string& strLine : HostControl::TakeLogLines()) {
+        EXPECT_EQ(strLine.find(kPassword), std::string::npos) << strLine;
+    }
+}
+
 int BroadSoftFixture::TempFileCount() const {
     int nCount = 0;
     std::error_code ec;

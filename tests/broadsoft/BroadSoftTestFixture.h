@@ -90,6 +90,11 @@ protected:
     void WaitIdle();
     // The URL the model uses for a directory path below "directories/" ("Group", "CustomContact/Sales").
     std::string ModelUrl(const std::string& strSuffix) const;
+    // The shown names and the state of a directory's list, by the path below "directories/".
+    std::vector<std::string> Names(const std::string& strSuffix) const;
+    int Status(const std::string& strSuffix) const;
+    // Fails the test for every log line since the last take that holds the account's password.
+    static void ExpectPasswordNeverLogged();
     std::vector<std::string> ShownNames(XsiDirectory eDirectory) const;
     std::vector<std::string> TableNames();
     // Message 1920 notices since the last take.
