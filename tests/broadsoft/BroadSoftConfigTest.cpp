@@ -184,8 +184,7 @@ TEST_F(BroadSoftConfigTest, CustomDirectoriesFollowTheWantedListAndTheirNamesAre
     EXPECT_EQ(pModel->GetCofigUrl("broadsoft_phonebook_x2"), ModelUrl("CustomContact/Night%20Shift%2F2"));
     EXPECT_TRUE(pModel->IsCustomContact("broadsoft_phonebook_x3"));
     EXPECT_FALSE(pModel->IsCustomContact("broadsoft_phonebook_x1"));
-    EXPECT_THAT(Names("CustomContact/Night%20Shift%2F2"),
-                ElementsAre("Eve,Owl"));
+    EXPECT_THAT(Names("CustomContact/Night%20Shift%2F2"), ElementsAre("Eve,Owl"));
     EXPECT_EQ(m_xsi.RequestsTo(m_xsi.CustomPath("Night Shift/2")).size(), 1u);
     EXPECT_THAT(m_xsi.RequestsTo(m_xsi.CustomListPath()), IsEmpty()) << "the wanted list was known";
     EXPECT_EQ(configParser_GetConfigString("BsftCustomListAll"), "Sales,Night Shift/2,Admin");
