@@ -206,14 +206,8 @@ TEST_F(ContactRemoteDownloadTest, ServerErrorUnparsableAndOversizedDocumentsFail
     for (const char* pName : {"down.xml", "broken.xml", "suffixed-root.xml", "huge.xml"}) {
         EXPECT_EQ(Status(Url(pName)), kFailed) << pName;
     }
-    int nFailedNotes = 0;
-    for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
-        if (note.id == REMOTE_MSG_DOWNLOAD_RESULT) {
-            EXPECT_EQ(note.lParam, 1);
-            ++nFailedNotes;
-        }
-    }
-    EXPECT_EQ(nFailedNotes, 1) << "only the node the user is on is reported";
+    EXPECT_THAT(ResultsOf(HostControl::TakeNotifications(), REMOTE_MSG_DOWNLOAD_RESULT), ElementsAre(1))
+        << "only the node the user is on is reported, as failed";
     // The password in a slot URL never reaches the log.
     bool bLoggedUrl = false;
     for (const std::string& strLine : HostControl::TakeLogLines()) {

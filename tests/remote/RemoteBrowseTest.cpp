@@ -285,13 +285,7 @@ protected:
 
     // lParam of every page notification since the last call.
     std::vector<int> PageResults() {
-        std::vector<int> vecResults;
-        for (const HostControl::Notification& note : HostControl::TakeNotifications()) {
-            if (note.id == REMOTE_MSG_PAGE_RESULT) {
-                vecResults.push_back(note.lParam);
-            }
-        }
-        return vecResults;
+        return ResultsOf(HostControl::TakeNotifications(), REMOTE_MSG_PAGE_RESULT);
     }
 
     ContactRemoteListData Page(int nFrom, int nCount) {

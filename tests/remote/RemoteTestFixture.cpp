@@ -229,7 +229,9 @@ int RemoteFixture::TempFileCount() const {
     int nCount = 0;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(m_root.Path("/tmp"), ec)) {
-        nCount += entry.path().filename().string().rfind("RemoteDirectory.", 0) == 0 ? 1 : 0;
+        const std::string strName = entry.path().filename().string();
+        nCount += strName.rfind("RemoteDirectory.", 0) == 0 || strName.rfind("RemotePage.xml", 0) == 0 ||
+                  strName.find(".part.") != std::string::npos;
     }
     return nCount;
 }
@@ -276,6 +278,16 @@ std::vector<int> RemoteFixture::NotificationIds() {
         vecIds.push_back(note.id);
     }
     return vecIds;
+}
+
+std::vector<int> RemoteFixture::ResultsOf(const std::vector<HostControl::Notification>& vecNotes, int nId) {
+    std::vector<int> vecResults;
+    for (const HostControl::Notification& note : vecNotes) {
+        if (note.id == nId) {
+            vecResults.push_back(note.lParam);
+        }
+    }
+    return vecResults;
 }
 
 }  // namespace remotetest

@@ -10,6 +10,7 @@
 
 #include "ContactRemoteModel.h"
 #include "ContactRemoteSearchAction.h"
+#include "HostControl.h"
 #include "LoopbackHttpServer.h"
 #include "TempRoot.h"
 
@@ -92,8 +93,11 @@ protected:
     void WaitForStatus(const std::string& strKey, int nStatus);
     int Status(const std::string& strKey) const;
     std::vector<std::string> ChildNames(const std::string& strKey) const;
+    // Downloads, their parts and the page file left in the temporary folder.
     int TempFileCount() const;
     std::vector<int> NotificationIds();
+    // lParam of each of the notifications that has the id, in order.
+    static std::vector<int> ResultsOf(const std::vector<HostControl::Notification>& vecNotes, int nId);
     // A synchronous search of slot nScope (-1: every slot), or with bAll of the whole tree.
     NS_DIRECTORY::RemoteSearchListData Search(const std::string& strKey, int nScope, bool bAll, int nFrom = 0,
                                               int nCount = 10);
