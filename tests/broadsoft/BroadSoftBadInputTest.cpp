@@ -49,7 +49,6 @@ protected:
 TEST_F(BroadSoftBadInputTest, NullPointersGetTheFallbackAnswer) {
     CContactBroadSoftModel* pModel = Start();
     ContactBroadSoftItemData criteria;
-    ContactBroadSoftItemData data;
     const std::vector<std::pair<const char*, std::function<bool()>>> kCalls = {
         {"GetConfiguredList", [&] { return !pModel->GetConfiguredList(nullptr); }},
         {"GetConfigureUrlList", [&] { return !pModel->GetConfigureUrlList(nullptr); }},
@@ -77,7 +76,6 @@ TEST_F(BroadSoftBadInputTest, NullPointersGetTheFallbackAnswer) {
                     !Base2Enterprise(static_cast<const ContactBroadSoftItemBase*>(nullptr)) &&
                     !Base2Custom(static_cast<ContactBroadSoftItemBase*>(nullptr));
          }},
-        {"BroadSoftItem2Data", [&] { return !BroadSoftItem2Data(nullptr, data) && data.m_eType == 0; }},
         {"Comp",
          [] {
              const ContactBroadSoftPersonal record = Personal("a", "1");

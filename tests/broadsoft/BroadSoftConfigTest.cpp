@@ -152,8 +152,6 @@ TEST_F(BroadSoftConfigTest, QueriesByIndexUrlAndClickAction) {
     std::list<std::string> listNames{"kept"};
     EXPECT_TRUE(pModel->GetConfiguredList(&listNames));
     EXPECT_THAT(listNames, ElementsAre("kept", "All Contact", "Own", "E-Common", "Personal"));
-    EXPECT_FALSE(pModel->GetConfiguredList(nullptr));
-    EXPECT_FALSE(pModel->GetConfigureUrlList(nullptr));
     item.Reset();
     EXPECT_EQ(item.m_strName + item.m_strReserved2 + item.m_strUrl, "");
 

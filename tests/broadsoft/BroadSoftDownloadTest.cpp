@@ -165,8 +165,6 @@ TEST_F(BroadSoftDownloadTest, PageRequestsOfADirectoryAnswerWithTheirCodes) {
     EXPECT_EQ(Page(pModel, "OpenSubPage(broadsoft_phonebook_x1)", &nResult), "Ana,000|Ana,001|Ana,002/3");
     EXPECT_THAT(m_xsi.Requests(), IsEmpty()) << "a loaded directory is copied, not downloaded";
     ContactBroadSoftItemData criteria;
-    EXPECT_EQ(pModel->GetContactListByClickAction(nullptr, "broadsoft_phonebook_x1", criteria, false, false),
-              11);
     ContactBroadSoftListData page;
     EXPECT_EQ(pModel->GetContactListByClickAction(&page, "", criteria, false, false), 11);
     for (const char* pAction : {"broadsoft_phonebook_x3", "broadsoft_phonebook_x", "remote_phonebook_x1"}) {

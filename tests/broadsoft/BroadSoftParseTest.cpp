@@ -77,7 +77,6 @@ TEST(BroadSoftRecordTest, CastsCheckTheTypeAndTheCopyFillsWhatEachKindHas) {
         EXPECT_EQ(Base2Enterprise(pItem) != nullptr, i == 3);
         EXPECT_EQ(Base2Custom(pItem) != nullptr, i == 4);
     }
-    EXPECT_EQ(Base2Group(static_cast<ContactBroadSoftItemBase*>(nullptr)), nullptr);
 
     enterprise.m_strFirstName = "Ana";
     enterprise.m_strLastName = "Silva";

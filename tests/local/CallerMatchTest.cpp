@@ -34,13 +34,11 @@ TEST_F(CallerMatchTest, OnlyTheWholeNumberMatchesAndOnlyBlacklistedNumbersAreBla
     for (const auto& c : kCases) {
         EXPECT_EQ(Model().GetContactNameByPhoneNumber(c.first), c.second) << c.first;
     }
-    EXPECT_EQ(Model().GetContactNameByPhoneNumber(nullptr), "");
     EXPECT_EQ(Model().MyFindContactByNumber("+4930999", "anything"), Model().MyFindContact("Mia"));
     // Only blacklisted numbers are black.
     EXPECT_TRUE(Model().IsBlackContactNumber("0900666"));
     EXPECT_FALSE(Model().IsBlackContactNumber("030123456"));
     EXPECT_FALSE(Model().IsBlackContactNumber(""));  // Spam's office number is empty
-    EXPECT_FALSE(Model().IsBlackContactNumber(nullptr));
     ASSERT_TRUE(Model().Black2Local("Spam"));
     EXPECT_FALSE(Model().IsBlackContactNumber("0900666"));
 }
@@ -66,7 +64,6 @@ TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroupAndImageIsTheStored
     std::remove(m_root.Path("/config/data/ring/own.wav").c_str());
     EXPECT_EQ(Model().GetContactRingByNumber("030123456", nullptr), "/config/data/ring/group.wav");
     EXPECT_EQ(Model().GetContactRingByNumber("000", nullptr), "");
-    EXPECT_EQ(Model().GetContactRingByNumber(nullptr, nullptr), "");
     EXPECT_EQ(Model().GetGroupRingByContact("yan"), "/config/data/ring/group.wav");
     EXPECT_EQ(Model().GetGroupRingByContact("nobody"), "");
     // The image is the stored path while the contact data reports the default for a missing file.
@@ -75,14 +72,11 @@ TEST_F(CallerMatchTest, RingFallsBackFromTheContactToItsGroupAndImageIsTheStored
     ASSERT_GE(Model().UpdateContactData("Mia", mia), 0);
     EXPECT_EQ(Model().GetContactImageByNumber("+4930999", nullptr), "/config/data/photo/gone.png");
     EXPECT_EQ(Model().GetContactImageByNumber("000", nullptr), "");
-    EXPECT_EQ(Model().GetContactImageByNumber(nullptr, nullptr), "");
     ContactGeneralItemData out;
     ASSERT_TRUE(Model().GetContactDataByNumber(&out, "+4930999"));
     EXPECT_EQ(out.m_strDisplayName, "Mia");
     EXPECT_EQ(out.m_strDefaultPhoto, CommonUnits_GetDefaultContactImage());
     EXPECT_FALSE(Model().GetContactDataByNumber(&out, "000"));
-    EXPECT_FALSE(Model().GetContactDataByNumber(nullptr, "+4930999"));
-    EXPECT_FALSE(Model().GetContactDataByNumber(&out, nullptr));
 }
 
 }  // namespace

@@ -61,7 +61,6 @@ TEST_F(ContactStoreTest, FreshStoreHoldsTheDefaultGroupsBetweenTheBuiltInOnesAnd
     refused.m_nTotalCount = 77;
     EXPECT_FALSE(Model().GetGroupList(&refused, true));
     EXPECT_EQ(refused.m_nTotalCount, 77);
-    EXPECT_FALSE(Model().GetGroupList(nullptr, true));
 }
 
 TEST_F(ContactStoreTest, ContactsAreHeldInNameOrderIgnoringCaseAndPagedApartFromTheBlacklist) {
@@ -97,7 +96,6 @@ TEST_F(ContactStoreTest, ContactsAreHeldInNameOrderIgnoringCaseAndPagedApartFrom
     EXPECT_FALSE(Model().GetContactList(&untouched, "family"));
     EXPECT_FALSE(Model().GetContactListById(&untouched, 9));
     EXPECT_FALSE(Model().GetContactListById(&untouched, -1));
-    EXPECT_FALSE(Model().GetContactListById(nullptr, 0));
     EXPECT_TRUE(untouched.m_listData.empty());
 }
 
@@ -120,7 +118,6 @@ TEST_F(ContactStoreTest, MissingRingAndPhotoFilesAreReportedAsNoneAndDefault) {
     EXPECT_EQ(out.m_strRing, "");
     EXPECT_EQ(out.m_strDefaultPhoto, CommonUnits_GetDefaultContactImage());
     EXPECT_FALSE(Model().GetContactData(&out, "nobody"));
-    EXPECT_FALSE(Model().GetContactData(nullptr, "Gone"));
 }
 
 }  // namespace

@@ -104,12 +104,10 @@ TEST_F(GroupEditTest, TheGroupFacadeForwardsToTheStore) {
     EXPECT_EQ(data.m_strDisplayName, "Bend");
     EXPECT_FALSE(pGroups->GetGroupDataByClickAction(&data, "OpenSubPage(local_contact_x99)"));
     EXPECT_FALSE(pGroups->GetGroupDataByClickAction(&data, "broadsoft_phonebook_x1"));
-    EXPECT_FALSE(pGroups->GetGroupDataByClickAction(nullptr, "local_contact_x5"));
     NS_DIRECTORY::ContactGroupListData list;
     list.m_nCountToGet = 10;
     EXPECT_TRUE(pGroups->GetGroupList(&list, false));
     EXPECT_EQ(list.m_nTotalCount, 5);
-    EXPECT_FALSE(pGroups->GetGroupSimpleList(nullptr));
     EXPECT_TRUE(pGroups->RemoveGroup("Bend"));
     EXPECT_TRUE(pGroups->SaveGroupToXml());
     EXPECT_FALSE(pGroups->OnTimeoutSaveGroup(91110));

@@ -226,10 +226,6 @@ TEST_F(ModelSearchTest, ARunningSearchSeesTheStoreAsItWasAndAGoneReceiverGetsNot
 
 TEST_F(ModelSearchTest, RefusedRequestsAnswerFalse) {
     ContactGeneralSearchItemListData data = Request();
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(nullptr, "Company", "a", &m_receiver));
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, nullptr, "a", &m_receiver));
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "Company", nullptr, &m_receiver));
-    EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "Company", "a", nullptr));
     EXPECT_FALSE(Directory_SearchWithMutlNumberAsync(&data, "No such group", "a", &m_receiver));
     EXPECT_FALSE(Model().SearchAsync("local_contact_x", "a", 0, 20, &m_receiver));
     HostControl::SetRefuseTaskActions(true);

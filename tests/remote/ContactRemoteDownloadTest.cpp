@@ -127,7 +127,6 @@ TEST_F(ContactRemoteDownloadTest, CompanyTreeIsFetchedDownToLevelFourWithEntries
     std::list<std::string> listFailed;
     ASSERT_TRUE(pModel->GetFailedMissonList(&listFailed));
     EXPECT_THAT(listFailed, IsEmpty());
-    EXPECT_FALSE(pModel->GetFailedMissonList(nullptr));
 
     // The directory: page keys first, entries by name, the soft key last.
     EXPECT_THAT(

@@ -112,8 +112,6 @@ TEST_F(RemoteBrowseTest, ClickActionListsMenusAndEntriesSortedInWindowsWithStatu
     for (const auto& [pAction, nStatus] : kActions) {
         EXPECT_EQ(Model()->GetContactListByClickAction(&list, pAction, "", true), nStatus) << pAction;
     }
-    EXPECT_EQ(Model()->GetContactListByClickAction(nullptr, "remote_phonebook_x0", "", false), 11);
-    EXPECT_EQ(Model()->GetContactList(nullptr, Url("top.xml")), 11);
     EXPECT_EQ(Model()->GetContactList(&list, Url("nowhere.xml")), 11);
     EXPECT_EQ(Model()->GetContactList(&list, Url("gamma.xml")), 2) << "404: download failed";
     EXPECT_EQ(Model()->GetContactList(&list, Url("op.xml")), 2);
@@ -166,7 +164,6 @@ TEST_F(RemoteBrowseTest, EnteringAndLeavingNodesAndSoftKeys) {
     EXPECT_EQ(Model()->GetTitle(), "Company");
 
     // Soft keys enter the first hot key with that initial.
-    EXPECT_EQ(Model()->GetContactListBySoftkey(nullptr, 'R'), 5);
     EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'r'), 5) << "the byte compares exactly";
     EXPECT_EQ(Model()->GetContactListBySoftkey(&list, 'A'), 5) << "Alpha is a menu, not a hot key";
     EXPECT_EQ(Model()->GetTitle(), "Company");
@@ -346,7 +343,6 @@ TEST_F(RemotePagingTest, FailedAndCanceledLoadsLeaveNoPage) {
     EXPECT_THAT(PageResults(), ElementsAre(1));
     ContactRemoteListData list;
     EXPECT_FALSE(Model()->GetPageListData(&list));
-    EXPECT_FALSE(Model()->GetPageListData(nullptr));
 
     remotetest::HeldAnswer late(m_server, "/p2.xml", BuildRemoteDirectory("Book", Entries("Late ", 2)));
     ASSERT_TRUE(Model()->ReqPagingList(true));

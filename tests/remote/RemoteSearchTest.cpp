@@ -213,7 +213,6 @@ TEST_F(RemoteSearchTest, WholeTreeSearchesByNumberOrName) {
     EXPECT_TRUE(std::all_of(multi.m_listData.begin(), std::next(multi.m_listData.begin(), 2), HasNumbers))
         << "the first two in walk order carry their numbers";
 
-    EXPECT_FALSE(Directory_SearchRemoteWithOneNumber(nullptr));
     RemoteSearchListData badWindow = Request("ann", -2, 2);
     EXPECT_FALSE(Model()->SearchWithMultNumber(&badWindow));
 }
