@@ -82,14 +82,6 @@ protected:
         }
         return vecBodies;
     }
-    static bool Logged(const std::string& strLine) {
-        for (const std::string& strLogged : HostControl::TakeLogLines()) {
-            if (strLogged.find(strLine) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    }
 };
 
 TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheEntryDocument) {
@@ -127,14 +119,15 @@ TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheE
         EXPECT_FALSE(pModel->AddContact2Personal(&bad)) << bad.m_strName;
     }
     EXPECT_FALSE(pModel->AddPersonal(ModelUrl("Missing"), dave, false));
-    EXPECT_TRUE(Logged("pList == NULL\n"));
+    EXPECT_THAT(HostControl::TakeLogLines(), Contains(HasSubstr("pList == NULL\n")));
 
     // A list not loaded is left alone and tests nothing; the server refuses the duplicate.
     BroadSoftModelPeer::SetStatus(PersonalUrl(), CContactBroadSoftModel::LIST_FAILED);
     EXPECT_TRUE(pModel->AddPersonal(PersonalUrl(), twin, false));
     EXPECT_THAT(Names("Personal"), Not(Contains("ALICE")));
     WaitIdle();
-    EXPECT_TRUE(Logged("BroadSoft upload to " + PersonalUrl() + " refused"));
+    EXPECT_THAT(HostControl::TakeLogLines(),
+                Contains(HasSubstr("BroadSoft upload to " + PersonalUrl() + " refused")));
     EXPECT_THAT(ServerNames(), Not(Contains("ALICE")));
 
     HostControl::SetNetworkReady(false);
@@ -189,7 +182,8 @@ TEST_F(BroadSoftPersonalTest, EditsRemoveTheOldEntryAtOnceAndAddTheNewOneWhenThe
     ASSERT_TRUE(pModel->EditPersonal(PersonalUrl(), "Ann", Personal("Anna", "11")));
     WaitIdle();
     EXPECT_THAT(Names("Personal"), ElementsAre("Abe", "Anna", "Bob"));
-    EXPECT_TRUE(Logged("BroadSoft delete of " + PersonalUrl() + "/Ann refused"));
+    EXPECT_THAT(HostControl::TakeLogLines(),
+                Contains(HasSubstr("BroadSoft delete of " + PersonalUrl() + "/Ann refused")));
     m_xsi.Restore(m_xsi.PathOf(XsiDirectory::Personal) + "/Ann");
     EXPECT_THAT(ServerNames(), UnorderedElementsAre("Ann", "Bob", "Abe", "Anna"));
     for (const testsupport::XsiEntry& entry : m_xsi.Entries(XsiDirectory::Personal)) {
@@ -203,7 +197,8 @@ TEST_F(BroadSoftPersonalTest, EditsRemoveTheOldEntryAtOnceAndAddTheNewOneWhenThe
     CommonUnits_SetErrorId(0);
     EXPECT_FALSE(pModel->EditPersonal(PersonalUrl(), "Abe", Personal("BOB", "5")));
     EXPECT_EQ(CommonUnits_GetErrorId(), -2);
-    EXPECT_TRUE(Logged("CContactBroadSoftModel::EditPersonal Found ReName Contact!\n"));
+    EXPECT_THAT(HostControl::TakeLogLines(),
+                Contains(HasSubstr("CContactBroadSoftModel::EditPersonal Found ReName Contact!\n")));
     EXPECT_FALSE(pModel->EditPersonal(PersonalUrl(), "Nobody", Personal("Zed", "5")));
     EXPECT_FALSE(pModel->EditPersonal(PersonalUrl(), "Abe", Personal("", "5")));
     EXPECT_FALSE(pModel->EditPersonal(ModelUrl("Missing"), "Abe", Personal("Zed", "5")));
@@ -252,8 +247,9 @@ TEST_F(BroadSoftPersonalTest, DeletesOfABatchGoOneAfterAnotherToTheRightEntries)
     EXPECT_THAT(Changes(), ElementsAre("DELETE Personal/Dee", "DELETE Personal/a%20b",
                                        "DELETE Personal/x%2Fy%3Fz%26w%23v%25u%2B1"));
     EXPECT_THAT(ServerNames(), ElementsAre("Cy", "x"));
-    EXPECT_TRUE(
-        Logged("CContactBroadSoftModel::RetryMyExecDelete,strUrl = " + PersonalUrl() + ",strName = a%20b\n"));
+    EXPECT_THAT(HostControl::TakeLogLines(),
+                Contains(HasSubstr("CContactBroadSoftModel::RetryMyExecDelete,strUrl = " + PersonalUrl() +
+                                   ",strName = a%20b\n")));
 }
 
 TEST_F(BroadSoftPersonalTest, RefusedDeletesStayPendingAndMergeWithTheNextBatch) {

@@ -1,7 +1,6 @@
 // Browsing downloaded remote phonebooks level by level: lists and windows, entering and leaving nodes, soft
 // keys, copying entries into the local phone book, and the paging road, against a loopback server.
 
-#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -137,8 +136,7 @@ TEST_F(RemoteBrowseTest, EnteringAndLeavingNodesAndSoftKeys) {
     HostControl::TakeLogLines();
     int nStatus = -1;
     EXPECT_EQ(Model()->EnterContactByIndex(0, &nStatus, ""), 0);
-    const std::vector<std::string> vecLog = HostControl::TakeLogLines();
-    EXPECT_NE(std::find(vecLog.begin(), vecLog.end(), "EnterContactByIndex Invalid type\n"), vecLog.end());
+    EXPECT_THAT(HostControl::TakeLogLines(), Contains("EnterContactByIndex Invalid type\n"));
     EXPECT_EQ(Model()->EnterContactByIndex(2, &nStatus, ""), 2) << "an entry";
     EXPECT_EQ(Model()->EnterContactByIndex(14, &nStatus, ""), 3) << "a hot key";
     EXPECT_EQ(Model()->EnterContactByIndex(17, &nStatus, ""), 2) << "past the end";
