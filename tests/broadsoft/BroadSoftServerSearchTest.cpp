@@ -122,8 +122,7 @@ TEST_F(BroadSoftServerSearchTest, SearchResultsDownloadIntoListsOfTheirOwnAndPag
     }
     EXPECT_THAT(vecTargets, UnorderedElementsAre("firstName=*an*/i", "firstName=*an*/i&start=51&results=50",
                                                  "firstName=*an*/i&start=101&results=50"));
-    EXPECT_EQ(Names("Group").size(), 125u)
-        << "the directory stays as it was";
+    EXPECT_EQ(Names("Group").size(), 125u) << "the directory stays as it was";
     EXPECT_EQ(search("broadsoft_phonebook_x2", Criteria("", "", "", "", "Sales")), "0:0")
         << "declined, nothing copied";
     EXPECT_EQ(search("broadsoft_phonebook_x1", Criteria("04")), "1:0");
