@@ -128,12 +128,10 @@ TEST_F(BroadSoftBadInputTest, EmptyAndHugeNamesNumbersAndKeysAreAnsweredAndNever
     WaitIdle();
     EXPECT_THAT(Names("Personal"), ElementsAre("Pia"));
     // Whatever the server made of them, every request was whole: the upload carried the whole entry.
-    for (const testsupport::RecordedRequest& request : m_xsi.Requests()) {
-        if (request.strMethod == "POST") {
-            pugi::xml_document doc;
-            ASSERT_TRUE(doc.load_string(request.strBody.c_str()));
-            EXPECT_EQ(doc.child("Personal").child("entry").child("number").text().as_string(), kMiB);
-        }
+    for (const std::string& strBody : PostBodies()) {
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string(strBody.c_str()));
+        EXPECT_EQ(doc.child("Personal").child("entry").child("number").text().as_string(), kMiB);
     }
 }
 
@@ -144,17 +142,13 @@ TEST_F(BroadSoftBadInputTest, ControlCharactersAndInvalidUtf8NeverBreakTheEntryD
         EXPECT_TRUE(pModel->AddContact2Personal(&record));
     }
     WaitIdle();
-    int nPosts = 0;
-    for (const testsupport::RecordedRequest& request : m_xsi.Requests()) {
-        if (request.strMethod != "POST") {
-            continue;
-        }
-        ++nPosts;
+    const std::vector<std::string> vecBodies = PostBodies();
+    EXPECT_EQ(vecBodies.size(), 3u);
+    for (const std::string& strBody : vecBodies) {
         pugi::xml_document doc;
-        EXPECT_TRUE(doc.load_string(request.strBody.c_str())) << request.strBody;
+        EXPECT_TRUE(doc.load_string(strBody.c_str())) << strBody;
         EXPECT_NE(std::string(doc.child("Personal").child("entry").child_value("name")), "");
     }
-    EXPECT_EQ(nPosts, 3);
     EXPECT_EQ(Names("Personal").size(), 4u) << "every entry taken, as cleaned";
     EXPECT_EQ(m_xsi.Entries(XsiDirectory::Personal).size(), 4u) << "and the server took each document";
     for (const std::string& strName : Names("Personal")) {

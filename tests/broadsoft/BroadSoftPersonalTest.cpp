@@ -73,15 +73,6 @@ protected:
         }
         return vecChanges;
     }
-    std::vector<std::string> Bodies() const {
-        std::vector<std::string> vecBodies;
-        for (const testsupport::RecordedRequest& request : m_xsi.Requests()) {
-            if (request.strMethod == "POST") {
-                vecBodies.push_back(request.strBody);
-            }
-        }
-        return vecBodies;
-    }
 };
 
 TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheEntryDocument) {
@@ -103,7 +94,7 @@ TEST_F(BroadSoftPersonalTest, AddsKeepNameOrderRefuseCaseDuplicatesAndUploadTheE
         "\t\t<number>+1 (555) 0100</number>\n"
         "\t</entry>\n"
         "</Personal>\n";
-    EXPECT_THAT(Bodies(), UnorderedElementsAre(kDocument, HasSubstr("<name>Bob</name>")));
+    EXPECT_THAT(PostBodies(), UnorderedElementsAre(kDocument, HasSubstr("<name>Bob</name>")));
     EXPECT_THAT(m_root.ReadFile("/config/data/Personal.xml"), HasSubstr("<name>Bob</name>"));
     EXPECT_THAT(Changes(), ElementsAre("POST Personal", "POST Personal"));
     EXPECT_THAT(ServerNames(), UnorderedElementsAre("alice", "Carol", "Tom & <Jerry>", "Bob"));

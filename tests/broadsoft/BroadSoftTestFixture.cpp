@@ -219,6 +219,16 @@ void BroadSoftFixture::ExpectPasswordNeverLogged() {
     }
 }
 
+std::vector<std::string> BroadSoftFixture::PostBodies() const {
+    std::vector<std::string> vecBodies;
+    for (const testsupport::RecordedRequest& request : m_xsi.Requests()) {
+        if (request.strMethod == "POST") {
+            vecBodies.push_back(request.strBody);
+        }
+    }
+    return vecBodies;
+}
+
 int BroadSoftFixture::TempFileCount() const {
     int nCount = 0;
     std::error_code ec;

@@ -99,6 +99,8 @@ protected:
     std::vector<std::string> TableNames();
     // Message 1920 notices since the last take.
     std::vector<Notice> TakeNotices();
+    // The bodies of the POST requests the server has seen, in arrival order.
+    std::vector<std::string> PostBodies() const;
     // Temporary files of downloads and uploads.
     int TempFileCount() const;
     // Entries "<prefix> 000" to "<prefix> nCount-1", first name the prefix, last name the number.
