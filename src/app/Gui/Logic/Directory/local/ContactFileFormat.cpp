@@ -362,19 +362,67 @@ void CContactFileFormat::AppendGroup(pugi::xml_node root, const CContactGeneralM
     node.append_attribute("read_only").set_value(Flag(group.m_bReadOnly));
 }
 
-void CContactFileFormat::AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item) {
+pugi::xml_node CContactFileFormat::MyAppendContactElement(pugi::xml_node root) {
     pugi::xml_node node = root.append_child("contact");
-    node.append_attribute("display_name").set_value(item.m_strDisplayName.c_str());
-    node.append_attribute("office_number").set_value(item.m_strOfficeNumber.c_str());
-    node.append_attribute("mobile_number").set_value(item.m_strMobileNumber.c_str());
-    node.append_attribute("other_number").set_value(item.m_strOtherNumber.c_str());
-    node.append_attribute("line").set_value(item.m_nLine);
-    node.append_attribute("ring").set_value(m_ring.Convert(item.m_strRing.c_str()).c_str());
-    node.append_attribute("group_id_name").set_value(item.m_nGroupId);
-    node.append_attribute("default_photo").set_value(m_photo.Convert(item.m_strDefaultPhoto.c_str()).c_str());
-    node.append_attribute("selected_photo").set_value(item.m_nSelectedPhoto);
-    node.append_attribute("is_favorate").set_value(Flag(item.m_bFavorate));
-    node.append_attribute("name_index").set_value(item.m_strNameIndex.c_str());
+    for (const char* pName : kContactAttributeNames) {
+        node.append_attribute(pName);
+    }
+    return node;
+}
+
+bool CContactFileFormat::MySetContactValues(pugi::xml_node node, const CContactGeneralModel::ItemData& item) {
+    pugi::xml_attribute attr = node.first_attribute();
+    bool bSet = true;
+    const auto setNext = [&attr, &bSet](const auto&... value) {
+        bSet = attr.set_value(value...) && bSet;
+        attr = attr.next_attribute();
+    };
+    const auto setNextText = [&setNext](const std::string& strText) {
+        setNext(strText.data(), strText.size());
+    };
+    setNextText(item.m_strDisplayName);
+    setNextText(item.m_strOfficeNumber);
+    setNextText(item.m_strMobileNumber);
+    setNextText(item.m_strOtherNumber);
+    setNext(item.m_nLine);
+    setNextText(m_ring.Convert(item.m_strRing));
+    setNext(item.m_nGroupId);
+    setNextText(m_photo.Convert(item.m_strDefaultPhoto));
+    setNext(item.m_nSelectedPhoto);
+    setNext(Flag(item.m_bFavorate));
+    setNextText(item.m_strNameIndex);
+    return bSet;
+}
+
+// The declaration and the root's tags are written here; pugixml prints each contact element, one level
+// deep, and so keeps its escaping and indentation. A book without contacts is the empty root pugixml writes.
+bool CContactFileFormat::WriteContactFile(const std::function<void(const ContactVisitor&)>& forEachContact,
+                                          const std::string& strPath) {
+    static constexpr char kHead[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_contact>\n";
+    static constexpr char kTail[] = "</root_contact>\n";
+    return ETL_MiscHelper::fileWriteAtomicPieces(
+        ETL_MiscHelper::pathMapToRoot(strPath),
+        [&](const std::function<bool(const char*, std::size_t)>& append) {
+            pugi::xml_document doc;
+            pugi::xml_node root = AppendRoot(doc, "root_contact");
+            pugi::xml_node contact;
+            PieceWriter writer(append);
+            bool bSet = true;
+            forEachContact([&](const CContactGeneralModel::ItemData& item) {
+                if (!contact) {
+                    writer.write(kHead, sizeof(kHead) - 1);
+                    contact = MyAppendContactElement(root);
+                }
+                bSet = MySetContactValues(contact, item) && bSet;
+                contact.print(writer, "\t", pugi::format_indent, pugi::encoding_auto, 1);
+            });
+            if (contact) {
+                writer.write(kTail, sizeof(kTail) - 1);
+            } else {
+                doc.save(writer, "\t", pugi::format_indent, pugi::encoding_auto);
+            }
+            return writer.Flush() && bSet;
+        });
 }
 
 bool CContactFileFormat::LoadDocument(pugi::xml_document& doc, const std::string& strPath) {

@@ -3,6 +3,7 @@
 // shared by the synchronous load and save, the background reload and export. One object serves one load or
 // save: it remembers each ring and photo path conversion, since a phone book repeats a handful of them.
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -35,7 +36,12 @@ public:
     void ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
                      ValueForm eForm = DEFAULT_PARSE, std::string_view parsedText = {});
     void AppendGroup(pugi::xml_node root, const CContactGeneralModel::GroupData& group);
-    void AppendContact(pugi::xml_node root, const CContactGeneralModel::ItemData& item);
+    // Writes the contact file of the contacts forEachContact visits, in that order, straight into a new file
+    // that then replaces the old one atomically: the bytes WriteDocument gives for a document holding one
+    // "contact" element per contact, without building that document (one element serves every contact).
+    using ContactVisitor = std::function<void(const CContactGeneralModel::ItemData&)>;
+    bool WriteContactFile(const std::function<void(const ContactVisitor&)>& forEachContact,
+                          const std::string& strPath);
 
     const std::string& ConvertRing(const char* pPath) { return m_ring.Convert(pPath); }
     const std::string& ConvertPhoto(const char* pPath) { return m_photo.Convert(pPath); }
@@ -96,6 +102,11 @@ private:
         }
     }
     void MyCleanText(std::string& strText) const;
+    // A "contact" element with every attribute in file order, all empty.
+    static pugi::xml_node MyAppendContactElement(pugi::xml_node root);
+    // Sets the values of an element MyAppendContactElement made, in its attribute order; false when out of
+    // memory.
+    bool MySetContactValues(pugi::xml_node node, const CContactGeneralModel::ItemData& item);
     // Tabs, line feeds and carriage returns become spaces.
     static void MySpaceWhiteSpace(std::string& strText);
     static int MyParseAnyInt(const char* pText);

@@ -404,7 +404,6 @@ private:
     // temporary files, and logs how many went.
     void MyRemoveStaleTempFiles();
     void MyBuildGroupDocument(pugi::xml_document& doc) const;
-    void MyBuildContactDocument(pugi::xml_document& doc) const;
     bool MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath);
     // bRawWhiteSpace: the attribute values were parsed with white space left raw (CContactFileFormat).
     bool MyLoadGroupElements(const pugi::xml_document& doc, bool bRawWhiteSpace, bool* pRewrite,

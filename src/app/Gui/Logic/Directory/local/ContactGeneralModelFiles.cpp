@@ -257,9 +257,14 @@ bool CContactGeneralModel::SaveContactToXml() {
         return true;
     }
     const bool bWritten = MyNoThrow(false, [&]() -> bool {
-        pugi::xml_document doc;
-        MyBuildContactDocument(doc);
-        return MyWriteDocument(doc, DataPath(kLocalContactFileName));
+        CContactFileFormat format(CContactFileFormat::WRITING);
+        return format.WriteContactFile(
+            [this](const CContactFileFormat::ContactVisitor& visit) {
+                for (const auto& pItem : m_listItem) {
+                    visit(*pItem);
+                }
+            },
+            DataPath(kLocalContactFileName));
     });
     if (!bWritten) {
         app_log(6, APP_LOG_WARNING, "Local contact: saving %s failed (%s), it is saved again later.\n",
@@ -364,14 +369,6 @@ void CContactGeneralModel::MyBuildGroupDocument(pugi::xml_document& doc) const {
     CContactFileFormat format(CContactFileFormat::WRITING);
     for (const auto& pGroup : m_listGroup) {
         format.AppendGroup(root, *pGroup);
-    }
-}
-
-void CContactGeneralModel::MyBuildContactDocument(pugi::xml_document& doc) const {
-    pugi::xml_node root = CContactFileFormat::AppendRoot(doc, "root_contact");
-    CContactFileFormat format(CContactFileFormat::WRITING);
-    for (const auto& pItem : m_listItem) {
-        format.AppendContact(root, *pItem);
     }
 }
 

@@ -187,7 +187,14 @@ bool CContactLocalSaveAction::SaveGroup() {
     if (!m_bGroupDirty) {
         return false;
     }
-    return MyWriteFile("root_group", m_listGroup, &CContactFileFormat::AppendGroup, m_strGroupFilePath);
+    return MyWriteFile([this](CContactFileFormat& format) {
+        pugi::xml_document doc;
+        pugi::xml_node root = CContactFileFormat::AppendRoot(doc, "root_group");
+        for (const auto& group : m_listGroup) {
+            format.AppendGroup(root, group);
+        }
+        return root && CContactFileFormat::WriteDocument(doc, m_strGroupFilePath);
+    });
 }
 
 bool CContactLocalSaveAction::SaveItem() {
@@ -195,20 +202,21 @@ bool CContactLocalSaveAction::SaveItem() {
         return false;
     }
     app_log(6, APP_LOG_INFO, "CContactLocalSaveAction::SaveItem()\n");
-    return MyWriteFile("root_contact", m_listItem, &CContactFileFormat::AppendContact, m_strItemFilePath);
+    return MyWriteFile([this](CContactFileFormat& format) {
+        return format.WriteContactFile(
+            [this](const CContactFileFormat::ContactVisitor& visit) {
+                for (const auto& item : m_listItem) {
+                    visit(item);
+                }
+            },
+            m_strItemFilePath);
+    });
 }
 
-template <class TList, class TAppend>
-bool CContactLocalSaveAction::MyWriteFile(const char* pRootName, const TList& listRecords, TAppend pAppend,
-                                          const std::string& strPath) {
+bool CContactLocalSaveAction::MyWriteFile(const std::function<bool(CContactFileFormat&)>& write) {
     try {
-        pugi::xml_document doc;
-        pugi::xml_node root = CContactFileFormat::AppendRoot(doc, pRootName);
         CContactFileFormat format(CContactFileFormat::WRITING);
-        for (const auto& record : listRecords) {
-            (format.*pAppend)(root, record);
-        }
-        if (root && CContactFileFormat::WriteDocument(doc, strPath)) {
+        if (write(format)) {
             return true;
         }
     } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 // Loading keeps a file's contacts as they are (two names that differ only in case both stay) but drops
 // empty names, names met before, groups without a usable id and user groups that carry a built-in name.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "TaskAction.h"
 
 namespace NS_DIRECTORY {
+
+class CContactFileFormat;
 
 class CContactLocalSaveAction : public NS_TA::CTaskAction {
 public:
@@ -47,10 +50,8 @@ protected:
 private:
     bool MyReadGroups(const std::string& strPath);
     bool MyReadItems(const std::string& strPath);
-    // Writes one file from the records; error 40 when it cannot be built or written.
-    template <class TList, class TAppend>
-    bool MyWriteFile(const char* pRootName, const TList& listRecords, TAppend pAppend,
-                     const std::string& strPath);
+    // Runs one file's write; error 40 when the file cannot be built or written.
+    bool MyWriteFile(const std::function<bool(CContactFileFormat&)>& write);
 
     ItemValueList m_listItem;
     GroupValueList m_listGroup;
