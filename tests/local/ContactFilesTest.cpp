@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <sstream>
 
 #include <gmock/gmock.h>
 #include <pugixml.hpp>
 
+#include "CommonUnits.h"
 #include "FaultyFileSystem.h"
 #include "LocalModelFixture.h"
 #include "MsgQueue.h"
@@ -39,6 +41,40 @@ protected:
             listRows.push_back(strRow);
         }
         return listRows;
+    }
+
+    // What pugixml saves, with one tab per level, for a document built here of the store's contacts, with
+    // each path in its stored form.
+    std::string SavedByPugixml() {
+        pugi::xml_document doc;
+        pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+        declaration.append_attribute("version") = "1.0";
+        declaration.append_attribute("encoding") = "utf-8";
+        pugi::xml_node root = doc.append_child("root_contact");
+        const auto stored = [](std::string strPath, int nFileType) {
+            CommonUnits_Real2Hide(strPath, nFileType);
+            return strPath;
+        };
+        for (const auto& pItem : ContactGeneralModelTestPeer::Items(Model())) {
+            pugi::xml_node node = root.append_child("contact");
+            const auto add = [&node](const char* pName, const std::string& strValue) {
+                node.append_attribute(pName) = strValue.c_str();
+            };
+            add("display_name", pItem->m_strDisplayName);
+            add("office_number", pItem->m_strOfficeNumber);
+            add("mobile_number", pItem->m_strMobileNumber);
+            add("other_number", pItem->m_strOtherNumber);
+            add("line", std::to_string(pItem->m_nLine));
+            add("ring", stored(pItem->m_strRing, PHFILE_TYPE_RING));
+            add("group_id_name", std::to_string(pItem->m_nGroupId));
+            add("default_photo", stored(pItem->m_strDefaultPhoto, PHFILE_TYPE_PHOTO));
+            add("selected_photo", std::to_string(pItem->m_nSelectedPhoto));
+            add("is_favorate", pItem->m_bFavorate ? "1" : "0");
+            add("name_index", pItem->m_strNameIndex);
+        }
+        std::ostringstream out;
+        doc.save(out, "\t", pugi::format_indent, pugi::encoding_auto);
+        return out.str();
     }
 };
 
@@ -274,6 +310,59 @@ TEST_F(ContactFilesTest, TextXmlCannotCarryIsCleanedWhereItEntersSoEveryWrittenF
     EXPECT_EQ(AllNames(), (Strings{"Prov", "Ulla"}));
     EXPECT_EQ(Model().GetContactNameByPhoneNumber("9"), "Prov");
     EXPECT_TRUE(StrictlyWellFormed(m_root.Path(kContactFile))) << m_root.ReadFile(kContactFile);
+}
+
+// Every byte the store keeps as it is (tab, line feed, carriage return and printable ASCII), characters XML
+// escapes, non-ASCII text, empty and long values: the file is byte for byte what pugixml saves.
+TEST_F(ContactFilesTest, TheContactFileIsWhatPugixmlSavesForADocumentOfTheSameContacts) {
+    std::string strEveryByte = "\t\n\r";
+    for (char c = ' '; c != '\x80'; ++c) {
+        strEveryByte += c;
+    }
+    const std::string strLong = std::string(6000, 'x') + "&" + std::string(6000, '\xC3') + "<";
+    m_root.WriteFile("/config/data/ring/tone.wav", "RIFF");
+    m_root.WriteFile("/phone/resource/photo/contact_03.png", "PNG");
+    ASSERT_GE(Model().AddGroup({"Work & \"Play\"", "/config/data/ring/tone.wav"}), 0);
+    struct Case {
+        const char* pWhat;
+        ContactGeneralItemData data;
+        int nLine;  // 0: empty ring and photo as well
+    };
+    const Case kCases[] = {
+        {"every byte kept as it is",
+         Contact("All " + strEveryByte, "All Contacts", strEveryByte, strEveryByte), 1},
+        {"markup",
+         Contact("<a href=\"x\">Tom &amp; 'Jerry'</a> ]]> &#9;", "Work & \"Play\"", "<1>", "\"2\"", "&3;"),
+         2},
+        {"white space only", Contact(" \t\r\n ", "All Contacts", "\t", "\n", "\r"), 3},
+        {"non-ASCII", Contact("Jürgen Çelik 李 \xF0\x9F\x98\x80 \xEF\xBF\xBD", "Blacklist", "\xC2\xA0١٢٣"),
+         4},
+        {"empty values", Contact("Empty", "All Contacts"), 0},
+        {"long values", Contact("Long" + strLong, "All Contacts", strLong, strLong, strLong), 5},
+    };
+    for (const Case& entry : kCases) {
+        ContactGeneralItemData data = entry.data;
+        if (entry.nLine != 0) {
+            data.m_strRing = "/config/data/ring/tone.wav";
+            data.m_strDefaultPhoto = "/phone/resource/photo/contact_03.png";
+            data.m_nLine = entry.nLine;
+            data.m_nSelectedPhoto = 12;
+        }
+        ASSERT_GE(Model().AddContact(data), 0) << entry.pWhat;
+        EXPECT_EQ(m_root.ReadFile(kContactFile), SavedByPugixml()) << entry.pWhat;
+    }
+    std::list<std::string> listNames = Names({"Empty"});
+    ASSERT_TRUE(Model().ToFavorateList(listNames));
+    EXPECT_EQ(m_root.ReadFile(kContactFile), SavedByPugixml());
+    EXPECT_THAT(m_root.ReadFile(kContactFile),
+                ::testing::AllOf(::testing::HasSubstr("ring=\"Config:tone.wav\""),
+                                 ::testing::HasSubstr("default_photo=\"Resource:contact_03.png\""),
+                                 ::testing::HasSubstr("&amp;amp;"), ::testing::HasSubstr("&#10;")));
+    while (Model().GetCurrentContactCount() + Model().GetCurrentBlackCount() > 0) {
+        ASSERT_TRUE(Model().RemoveContact(AllNames().front()));
+        EXPECT_EQ(m_root.ReadFile(kContactFile), SavedByPugixml()) << AllNames().size() << " left";
+    }
+    EXPECT_THAT(m_root.ReadFile(kContactFile), ::testing::EndsWith("<root_contact />\n"));
 }
 
 int g_nSaveTimerExpiries = 0;
