@@ -31,7 +31,8 @@ std::vector<std::string> ExportedPart(const NS_DIRECTORY::CContactGeneralModel& 
 // limit passed (the background reload takes contacts as they are, so it skips these).
 void CheckBook(const NS_DIRECTORY::CContactGeneralModel& model, bool bChecked);
 
-// Writes both files of the book as they are now, whatever the dirty flags said.
+// Writes both files of the book as they are now, whatever the dirty flags said; the contact file must be
+// byte for byte what pugixml saves for a document of the same contacts.
 void SaveBook(NS_DIRECTORY::CContactGeneralModel& model);
 
 // Splits an input into the group file (before the first "<root_contact") and the contact file (the rest).
