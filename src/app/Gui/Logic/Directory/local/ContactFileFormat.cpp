@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -394,8 +395,55 @@ bool CContactFileFormat::MySetContactValues(pugi::xml_node node, const CContactG
     return bSet;
 }
 
-// The declaration and the root's tags are written here; pugixml prints each contact element, one level
-// deep, and so keeps its escaping and indentation. A book without contacts is the empty root pugixml writes.
+namespace {
+
+// Whether pugixml writes the text into an attribute value as it is: no markup character, quote or control
+// byte (bytes of 0x80 and above, the rest of UTF-8, are copied).
+bool IsWrittenAsItIs(const std::string& strText) {
+    return std::none_of(strText.begin(), strText.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '&' || c == '<' || c == '>' || c == '"';
+    });
+}
+
+void AppendNumber(std::string& strLine, int nValue) {
+    char szDigits[16];
+    const char* pEnd = std::to_chars(szDigits, szDigits + sizeof(szDigits), nValue).ptr;
+    strLine.append(szDigits, static_cast<std::size_t>(pEnd - szDigits));
+}
+
+}  // namespace
+
+// The element pugixml prints for a contact whose texts are all written as they are; false for any other.
+bool CContactFileFormat::MyPrintPlainContact(const CContactGeneralModel::ItemData& item,
+                                             std::string& strLine) {
+    const std::string& strRing = m_ring.Convert(item.m_strRing);
+    const std::string& strPhoto = m_photo.Convert(item.m_strDefaultPhoto);
+    for (const std::string* pText : {&item.m_strDisplayName, &item.m_strOfficeNumber, &item.m_strMobileNumber,
+                                     &item.m_strOtherNumber, &strRing, &strPhoto, &item.m_strNameIndex}) {
+        if (!IsWrittenAsItIs(*pText)) {
+            return false;
+        }
+    }
+    strLine.assign("\t<contact display_name=\"").append(item.m_strDisplayName);
+    strLine.append("\" office_number=\"").append(item.m_strOfficeNumber);
+    strLine.append("\" mobile_number=\"").append(item.m_strMobileNumber);
+    strLine.append("\" other_number=\"").append(item.m_strOtherNumber);
+    strLine.append("\" line=\"");
+    AppendNumber(strLine, item.m_nLine);
+    strLine.append("\" ring=\"").append(strRing);
+    strLine.append("\" group_id_name=\"");
+    AppendNumber(strLine, item.m_nGroupId);
+    strLine.append("\" default_photo=\"").append(strPhoto);
+    strLine.append("\" selected_photo=\"");
+    AppendNumber(strLine, item.m_nSelectedPhoto);
+    strLine.append("\" is_favorate=\"").append(Flag(item.m_bFavorate));
+    strLine.append("\" name_index=\"").append(item.m_strNameIndex).append("\" />\n");
+    return true;
+}
+
+// The declaration and the root's tags are written here, and so is every contact whose texts need no
+// escaping; pugixml prints any other contact element, one level deep, and so keeps its escaping. A book
+// without contacts is the empty root pugixml writes.
 bool CContactFileFormat::WriteContactFile(const std::function<void(const ContactVisitor&)>& forEachContact,
                                           const std::string& strPath) {
     static constexpr char kHead[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root_contact>\n";
@@ -408,10 +456,15 @@ bool CContactFileFormat::WriteContactFile(const std::function<void(const Contact
             pugi::xml_node contact;
             PieceWriter writer(append);
             bool bSet = true;
+            std::string strLine;
             forEachContact([&](const CContactGeneralModel::ItemData& item) {
                 if (!contact) {
                     writer.write(kHead, sizeof(kHead) - 1);
                     contact = MyAppendContactElement(root);
+                }
+                if (MyPrintPlainContact(item, strLine)) {
+                    writer.write(strLine.data(), strLine.size());
+                    return;
                 }
                 bSet = MySetContactValues(contact, item) && bSet;
                 contact.print(writer, "\t", pugi::format_indent, pugi::encoding_auto, 1);

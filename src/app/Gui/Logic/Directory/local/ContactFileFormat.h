@@ -104,6 +104,8 @@ private:
     void MyCleanText(std::string& strText) const;
     // A "contact" element with every attribute in file order, all empty.
     static pugi::xml_node MyAppendContactElement(pugi::xml_node root);
+    // The line of a contact whose texts are all written as they are, into strLine; false for any other.
+    bool MyPrintPlainContact(const CContactGeneralModel::ItemData& item, std::string& strLine);
     // Sets the values of an element MyAppendContactElement made, in its attribute order; false when out of
     // memory.
     bool MySetContactValues(pugi::xml_node node, const CContactGeneralModel::ItemData& item);
