@@ -6,12 +6,11 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 #include <strings.h>
 
-#include <pugixml.hpp>
 
 #include "CommonUnits.h"
+#include "ContactFileReference.h"
 #include "FuzzHarness.h"
 
 namespace fuzzsupport {
@@ -33,40 +32,6 @@ struct CaseLess {
         return strcasecmp(a.c_str(), b.c_str()) < 0;
     }
 };
-
-// What pugixml saves, one tab per level, for a document of the book's contacts built here attribute by
-// attribute, each path in its stored form.
-std::string SavedByPugixml(const CContactGeneralModel& model) {
-    pugi::xml_document doc;
-    pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
-    declaration.append_attribute("version") = "1.0";
-    declaration.append_attribute("encoding") = "utf-8";
-    pugi::xml_node root = doc.append_child("root_contact");
-    const auto stored = [](std::string strPath, int nFileType) {
-        CommonUnits_Real2Hide(strPath, nFileType);
-        return strPath;
-    };
-    for (const auto& pItem : model.MyGetItemList()) {
-        pugi::xml_node node = root.append_child("contact");
-        const auto add = [&node](const char* pName, const std::string& strValue) {
-            node.append_attribute(pName) = strValue.c_str();
-        };
-        add("display_name", pItem->m_strDisplayName);
-        add("office_number", pItem->m_strOfficeNumber);
-        add("mobile_number", pItem->m_strMobileNumber);
-        add("other_number", pItem->m_strOtherNumber);
-        add("line", std::to_string(pItem->m_nLine));
-        add("ring", stored(pItem->m_strRing, PHFILE_TYPE_RING));
-        add("group_id_name", std::to_string(pItem->m_nGroupId));
-        add("default_photo", stored(pItem->m_strDefaultPhoto, PHFILE_TYPE_PHOTO));
-        add("selected_photo", std::to_string(pItem->m_nSelectedPhoto));
-        add("is_favorate", pItem->m_bFavorate ? "1" : "0");
-        add("name_index", pItem->m_strNameIndex);
-    }
-    std::ostringstream out;
-    doc.save(out, "\t", pugi::format_indent, pugi::encoding_auto);
-    return out.str();
-}
 
 std::string ReadFile(const std::string& strPhonePath) {
     std::ifstream in(RealPath(strPhonePath), std::ios::binary);
@@ -163,7 +128,7 @@ void SaveBook(CContactGeneralModel& model) {
     model.MySetContactDirty(false);
     FUZZ_CHECK(model.MySetGroupDirty(true));
     FUZZ_CHECK(model.MySetContactDirty(true));
-    FUZZ_CHECK(ReadFile("/config/data/contact_list.xml") == SavedByPugixml(model));
+    FUZZ_CHECK(ReadFile("/config/data/contact_list.xml") == testsupport::ContactFileSavedByPugixml(model.MyGetItemList()));
 }
 
 void SplitLocalFiles(const std::string& strInput, std::string* pGroups, std::string* pContacts) {

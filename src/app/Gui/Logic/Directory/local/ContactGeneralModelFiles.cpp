@@ -372,8 +372,8 @@ void CContactGeneralModel::MyBuildGroupDocument(pugi::xml_document& doc) const {
     }
 }
 
-// Serialises into a buffer sized by the last save of that file, and replaces the file in one atomic write.
-// The buffer goes once the file is written: the store does not hold a second copy of its files.
+// Serialises straight into a new file that then replaces the old one atomically: the store never holds a
+// copy of its files.
 bool CContactGeneralModel::MyWriteDocument(const pugi::xml_document& doc, const std::string& strPath) {
     return CContactFileFormat::WriteDocument(doc, strPath);
 }
