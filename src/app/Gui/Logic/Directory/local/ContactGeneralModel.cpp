@@ -306,11 +306,16 @@ bool CContactGeneralModel::MyFillContactRecord(ContactGeneralItemData* pOut, con
     pOut->m_strMobileNumber = in.m_strMobileNumber;
     pOut->m_strOtherNumber = in.m_strOtherNumber;
     CRecentFileChecks& files = CRecentFileChecks::Shared();
-    pOut->m_strRing =
-        files.Exists(CRecentFileChecks::FILE_KIND_RING, in.m_strRing) ? in.m_strRing : std::string();
-    pOut->m_strDefaultPhoto = files.Exists(CRecentFileChecks::FILE_KIND_PHOTO, in.m_strDefaultPhoto)
-                                  ? in.m_strDefaultPhoto
-                                  : CommonUnits_GetDefaultContactImage();
+    if (files.Exists(CRecentFileChecks::FILE_KIND_RING, in.m_strRing)) {
+        pOut->m_strRing = in.m_strRing;
+    } else {
+        pOut->m_strRing.clear();
+    }
+    if (files.Exists(CRecentFileChecks::FILE_KIND_PHOTO, in.m_strDefaultPhoto)) {
+        pOut->m_strDefaultPhoto = in.m_strDefaultPhoto;
+    } else {
+        pOut->m_strDefaultPhoto = CommonUnits_GetDefaultContactImage();
+    }
     pOut->m_nLine = in.m_nLine;
     pOut->m_nSelectedPhoto = in.m_nSelectedPhoto;
     return true;
