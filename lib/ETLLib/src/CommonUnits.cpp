@@ -280,6 +280,13 @@ const TwoByteKeys& TwoByteKeyTable() {
     return table;
 }
 
+// Whether any of the eight bytes at pText is 0x80 or above.
+bool HoldsHighBit(const char* pText) {
+    uint64_t nWord = 0;
+    std::memcpy(&nWord, pText, sizeof(nWord));
+    return (nWord & 0x8080808080808080ULL) != 0;
+}
+
 // The keys of a name of ASCII and two-byte characters and ill-formed bytes, in one pass; false for any
 // other name and for one longer than kTableNameRoom bytes. Two bytes give at most kMostKeys keys.
 constexpr size_t kTableNameRoom = 128;
@@ -294,11 +301,20 @@ bool TableKeyString(const std::string& strName, char (&szKeys)[kTableKeyRoom], s
     const TwoByteKeys& twoByte = TwoByteKeyTable();
     char* const pOut = szKeys;
     size_t nKeys = 0;
+    const auto appendAsciiKey = [pAsciiKeys, pOut, &nKeys](char c) {
+        const char cKey = pAsciiKeys[static_cast<unsigned char>(c)];
+        pOut[nKeys] = cKey;
+        nKeys += cKey != 0 ? 1 : 0;
+    };
     for (size_t i = 0; i < nSize;) {
-        for (; i < nSize && static_cast<unsigned char>(pText[i]) < 0x80; ++i) {  // a run of ASCII
-            const char cKey = pAsciiKeys[static_cast<unsigned char>(pText[i])];
-            pOut[nKeys] = cKey;
-            nKeys += cKey != 0 ? 1 : 0;
+        // A run of ASCII: eight bytes at a time while none of them has its high bit set, then one by one.
+        for (; i + 8 <= nSize && !HoldsHighBit(pText + i); i += 8) {
+            for (size_t nByte = 0; nByte < 8; ++nByte) {
+                appendAsciiKey(pText[i + nByte]);
+            }
+        }
+        for (; i < nSize && static_cast<unsigned char>(pText[i]) < 0x80; ++i) {
+            appendAsciiKey(pText[i]);
         }
         if (i == nSize) {
             break;

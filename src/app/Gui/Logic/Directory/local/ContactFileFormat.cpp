@@ -246,10 +246,13 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
     return group;
 }
 
+// One pass gathers the value of each known attribute (the last of a name counts, as each one read is taken
+// over the one before it); the record's texts are then made once each from those values.
 void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneralModel::ItemData& item,
                                      ValueForm eForm, std::string_view parsedText) {
     m_eForm = eForm;
     const AttributeNames names(parsedText);
+    const char* pValues[CONTACT_ATTRIBUTE_COUNT] = {};
     size_t nExpected = 0;
     for (pugi::xml_attribute attr = node.first_attribute();; attr = attr.next_attribute()) {
         const char* pName = attr.name();
@@ -257,44 +260,34 @@ void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneral
             break;
         }
         const size_t nFound = names.Find(pName, nExpected);
-        switch (nFound) {
-            case DISPLAY_NAME:
-                MyTakeText(item.m_strDisplayName = attr.value());
-                break;
-            case OFFICE_NUMBER:
-                MyTakeText(item.m_strOfficeNumber = attr.value());
-                break;
-            case MOBILE_NUMBER:
-                MyTakeText(item.m_strMobileNumber = attr.value());
-                break;
-            case OTHER_NUMBER:
-                MyTakeText(item.m_strOtherNumber = attr.value());
-                break;
-            case LINE:
-                item.m_nLine = ParseInt(attr.value());
-                break;
-            case RING:
-                MyReadPath(m_ring, attr.value(), item.m_strRing);
-                break;
-            case GROUP_ID_NAME:
-                item.m_nGroupId = ParseInt(attr.value());
-                break;
-            case DEFAULT_PHOTO:
-                MyReadPath(m_photo, attr.value(), item.m_strDefaultPhoto);
-                break;
-            case SELECTED_PHOTO:
-                item.m_nSelectedPhoto = ParseInt(attr.value());
-                break;
-            case IS_FAVORATE:
-                item.m_bFavorate = IsFlagSet(attr);
-                break;
-            case NAME_INDEX:  // never read: worked out from the name below
-                break;
-            default:  // not an attribute of the contact file
-                continue;
+        if (nFound < CONTACT_ATTRIBUTE_COUNT) {
+            pValues[nFound] = attr.value();
+            nExpected = nFound + 1;
         }
-        nExpected = nFound + 1;
     }
+    MyTakeText(pValues[DISPLAY_NAME], item.m_strDisplayName);
+    MyTakeText(pValues[OFFICE_NUMBER], item.m_strOfficeNumber);
+    MyTakeText(pValues[MOBILE_NUMBER], item.m_strMobileNumber);
+    MyTakeText(pValues[OTHER_NUMBER], item.m_strOtherNumber);
+    if (pValues[LINE] != nullptr) {
+        item.m_nLine = ParseInt(pValues[LINE]);
+    }
+    if (pValues[RING] != nullptr) {
+        MyReadPath(m_ring, pValues[RING], item.m_strRing);
+    }
+    if (pValues[GROUP_ID_NAME] != nullptr) {
+        item.m_nGroupId = ParseInt(pValues[GROUP_ID_NAME]);
+    }
+    if (pValues[DEFAULT_PHOTO] != nullptr) {
+        MyReadPath(m_photo, pValues[DEFAULT_PHOTO], item.m_strDefaultPhoto);
+    }
+    if (pValues[SELECTED_PHOTO] != nullptr) {
+        item.m_nSelectedPhoto = ParseInt(pValues[SELECTED_PHOTO]);
+    }
+    if (pValues[IS_FAVORATE] != nullptr) {
+        item.m_bFavorate = pValues[IS_FAVORATE][0] == '1' && pValues[IS_FAVORATE][1] == '\0';
+    }
+    // name_index is never read: it is worked out from the name.
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);
 }
 
