@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace NS_DIRECTORY {
@@ -176,47 +177,52 @@ void CContactNumberIndex::Remove(const ItemData& item) {
     }
 }
 
+// The contacts are walked once: every number is hashed into a list of entries (the hash's high half, which
+// places it, beside its slot value) while they are counted; a fresh table of the size they need is then
+// filled from that list alone, in the same order, so it comes out as inserting them one by one would make it.
 void CContactNumberIndex::Rebuild(const CContactGeneralModel::ItemList& listItem) {
     Clear();
-    std::size_t nNumbers = 0;
-    std::size_t nCarriers = 0;
-    for (const auto& pItem : listItem) {
-        const std::size_t nOwn = NumberCount(*pItem);
-        nNumbers += nOwn;
-        nCarriers += nOwn > 0 ? 1 : 0;
-    }
-    if (nCarriers > kMaxIds) {
-        MyStandAside();
-        return;
-    }
+    std::unique_ptr<std::uint64_t[]> pEntries;  // room for three numbers a contact, left uninitialised
+    std::size_t nEntries = 0;
     try {
-        m_listContacts.reserve(nCarriers);
-        MyRehash(
-            std::max(kMinCapacity, static_cast<std::size_t>(static_cast<double>(nNumbers) / kBulkFill) + 1));
+        pEntries.reset(new std::uint64_t[listItem.size() * 3]);
+        m_listContacts.reserve(std::min<std::size_t>(listItem.size(), kMaxIds));
+        for (const auto& pItem : listItem) {
+            if (NumberCount(*pItem) == 0) {
+                continue;
+            }
+            if (m_listContacts.size() == kMaxIds) {
+                MyStandAside();
+                return;
+            }
+            const auto nId = static_cast<std::uint32_t>(m_listContacts.size());
+            m_listContacts.push_back(pItem.get());
+            ForEachNumber(*pItem, [&](const std::string& strNumber) {
+                const std::uint64_t nHash = HashOf(strNumber);
+                pEntries[nEntries++] = (nHash >> 32 << 32) | SlotOf(nHash, nId);
+            });
+        }
+        if (m_listContacts.capacity() > m_listContacts.size()) {
+            m_listContacts.shrink_to_fit();
+        }
+        const auto nFilled = static_cast<std::size_t>(static_cast<double>(nEntries) / kBulkFill);
+        m_listSlots.assign(std::max(kMinCapacity, nFilled + 1), 0);
     } catch (const std::bad_alloc&) {
         MyStandAside();
         return;
     }
-    // Room for every contact and number is there: nothing below allocates or rehashes, and the fresh table
-    // holds no tombstones.
+    // The fresh table holds no tombstones, and it has room for every entry: nothing below allocates.
     std::uint32_t* const pSlots = m_listSlots.data();
     const std::size_t nCapacity = m_listSlots.size();
-    for (const auto& pItem : listItem) {
-        if (NumberCount(*pItem) == 0) {
-            continue;
+    for (std::size_t nIndex = 0; nIndex < nEntries; ++nIndex) {
+        const std::uint64_t nEntry = pEntries[nIndex];
+        std::size_t nPos = MyHome(nEntry);
+        while (pSlots[nPos] != 0) {
+            nPos = nPos + 1 == nCapacity ? 0 : nPos + 1;
         }
-        const auto nId = static_cast<std::uint32_t>(m_listContacts.size());
-        m_listContacts.push_back(pItem.get());
-        ForEachNumber(*pItem, [&](const std::string& strNumber) {
-            const std::uint64_t nHash = HashOf(strNumber);
-            std::size_t nPos = MyHome(nHash);
-            while (pSlots[nPos] != 0) {
-                nPos = nPos + 1 == nCapacity ? 0 : nPos + 1;
-            }
-            pSlots[nPos] = SlotOf(nHash, nId);
-        });
+        pSlots[nPos] = static_cast<std::uint32_t>(nEntry);
     }
-    m_nEntries = nNumbers;
+    m_nEntries = nEntries;
 }
 
 void CContactNumberIndex::Clear() {
