@@ -129,8 +129,9 @@ TEST_F(ContactFilesTest, AReloadReadsTheFileAgainTakingAttributesAtTheirWordAndD
         kContactFile,
         ContactFileXml("<contact display_name=\"NoGroup\" is_favorate=\"1\"/>" + ContactElement("Stray", 42) +
                        ContactElement("Truthy", 3, "is_favorate=\"true\"") +
-                       ContactElement("Anna", 2, "line=\"x\"") + ContactElement("anna", 3) +
-                       ContactElement("Black1", 1) + ContactElement("Black2", 1)));
+                       ContactElement("Anna", 2, "line=\"x\" mobile_number=\"111\" mobile_number=\"222\"") +
+                       ContactElement("anna", 3) + ContactElement("Black1", 1) +
+                       ContactElement("Black2", 1)));
     EXPECT_FALSE(Model().ReloadContactXml());
     EXPECT_EQ(HostControl::TakeCallLogResets(), 1);
     EXPECT_EQ(AllNames(), (Strings{"Anna", "Black1", "NoGroup", "Stray", "Truthy"}));
@@ -141,6 +142,8 @@ TEST_F(ContactFilesTest, AReloadReadsTheFileAgainTakingAttributesAtTheirWordAndD
     ContactGeneralItemData anna;
     ASSERT_TRUE(Model().GetContactData(&anna, "Anna"));
     EXPECT_EQ(anna.m_nLine, 0);
+    EXPECT_EQ(anna.m_strMobileNumber, "222");  // the last of a repeated attribute counts
+    EXPECT_EQ(Model().GetContactNameByPhoneNumber("222"), "Anna");
     ExpectCountersInStep();
 }
 
