@@ -217,9 +217,9 @@ private:
     // Tree building, used by the parsers.
     bool MyLoadDataFromFile(const std::string& strFile, const std::string& strUrl,
                             const std::string& strContent);
-    // The same for a body kept in memory, read exactly as the file of that body would be.
-    bool MyParseDownloadedBody(const std::string& strFile, const std::string& strUrl,
-                               const std::string& strBody);
+    // The same for a body kept in memory, read exactly as the file of that body would be. The body is
+    // parsed in place (the document's texts point into it), so it is taken over.
+    bool MyParseDownloadedBody(const std::string& strFile, const std::string& strUrl, std::string strBody);
     bool MyParseDocument(pugi::xml_document& doc, const std::string& strFile, const std::string& strUrl);
     bool MyAddNodeByUrl(const std::string& strParentUrl, const ItemData& data);
     // The same, taking the payload over.

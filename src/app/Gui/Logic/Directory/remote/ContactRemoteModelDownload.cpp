@@ -555,18 +555,20 @@ bool CContactRemoteModel::MyParseForAction(CContactRemoteAction* pAction) {
         return ParseDownloadedFile(pAction->GetFilePath(), pAction->GetFilePathRemote(),
                                    pAction->GetFileContent());
     }
-    const std::string strBody = pAction->TakeFileContent();
-    return MyParseDownloadedBody(pAction->GetFilePath(), pAction->GetFilePathRemote(), strBody);
+    return MyParseDownloadedBody(pAction->GetFilePath(), pAction->GetFilePathRemote(),
+                                 pAction->TakeFileContent());
 }
 
 bool CContactRemoteModel::MyParseDownloadedBody(const std::string& strFile, const std::string& strUrl,
-                                                const std::string& strBody) {
+                                                std::string strBody) {
     if (MyFindStatusByUrl(strUrl) == FILE_DOWNLOAD_CANCELED) {
         return false;
     }
     try {
         pugi::xml_document doc;
-        return doc.load_buffer(strBody.data(), strBody.size()) && MyParseDocument(doc, strFile, strUrl);
+        // The same options and encoding detection as load_buffer, without its copy of the body.
+        return doc.load_buffer_inplace(strBody.data(), strBody.size()) &&
+               MyParseDocument(doc, strFile, strUrl);
     } catch (const std::bad_alloc&) {
         app_log(6, APP_LOG_WARNING, "CContactRemoteModel::ParseDownloadedFile [%s] out of memory\n",
                 strFile.c_str());
