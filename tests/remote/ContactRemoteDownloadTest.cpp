@@ -95,6 +95,39 @@ TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
     EXPECT_THAT(unit.m_listNumber, ElementsAre(" 2 ", "3"));
 }
 
+// An entry keeps up to three numbers in itself and the rest beside them: the order holds either way, through
+// copies and moves (which leave the source empty) and after a clear.
+TEST(ContactRemoteParserTest, AnEntrysNumbersKeepTheirOrderInsideAndPastItsOwnRoom) {
+    for (const std::size_t nNumbers : {0u, 1u, 3u, 4u, 7u}) {
+        SCOPED_TRACE(nNumbers);
+        std::vector<std::string> vecNumbers;
+        RemoteNumberList numbers;
+        for (std::size_t nNumber = 0; nNumber < nNumbers; ++nNumber) {
+            vecNumbers.push_back(std::to_string(nNumber) + std::string(nNumber % 2 == 0 ? 1 : 20, '5'));
+            numbers.push_back(vecNumbers.back());
+        }
+        const auto holds = [&](const RemoteNumberList& list) {
+            return list.size() == vecNumbers.size() && list.empty() == vecNumbers.empty() &&
+                   std::equal(list.begin(), list.end(), vecNumbers.begin(), vecNumbers.end());
+        };
+        EXPECT_TRUE(holds(numbers));
+        RemoteNumberList copy(numbers);
+        EXPECT_TRUE(holds(copy));
+        EXPECT_TRUE(holds(numbers));
+        RemoteNumberList moved(std::move(copy));
+        EXPECT_TRUE(holds(moved));
+        EXPECT_TRUE(copy.empty());
+        copy.push_back("9");
+        copy = std::move(moved);
+        EXPECT_TRUE(holds(copy));
+        EXPECT_EQ(moved.begin(), moved.end());
+        copy.clear();
+        EXPECT_EQ(copy.size(), 0u);
+        copy.emplace_back(std::string_view("12"));
+        EXPECT_THAT(copy, ElementsAre("12"));
+    }
+}
+
 TEST_F(ContactRemoteDownloadTest, CompanyTreeIsFetchedDownToLevelFourWithEntriesAndKeys) {
     ServeCompany();
     WriteSlots("Company DIR", {{"Company", Url("company-menu.xml")}});

@@ -2,8 +2,9 @@
 // What a remote phonebook document is turned into: menus (links to further documents), units (directory
 // entries with their numbers), hot keys (soft-key links) and page keys (paging links), with checked casts.
 
-#include <list>
 #include <string>
+
+#include "RemoteNumberList.h"
 
 namespace NS_DIRECTORY {
 
@@ -46,7 +47,7 @@ public:
     void Reset() override;
 
     std::string m_strName;
-    std::list<std::string> m_listNumber;
+    RemoteNumberList m_listNumber;
 };
 
 // A soft-key link.

@@ -31,7 +31,7 @@ void AppendMenu(ContactRemoteListData* pList, const ContactRemoteMenu* pMenu) {
 void FillUnit(ContactRemoteItemData* pData, const ContactRemoteUnit* pUnit) {
     pData->m_eType = REMOTE_ITEM_ENTRY;
     pData->m_strDisplayName = pUnit->m_strName;
-    pData->m_listNumber = pUnit->m_listNumber;
+    pData->m_listNumber.assign(pUnit->m_listNumber.begin(), pUnit->m_listNumber.end());
 }
 
 void AppendUnit(ContactRemoteListData* pList, const ContactRemoteUnit* pUnit) {

@@ -258,7 +258,7 @@ bool CContactRemoteModel::GetPageListData(ContactRemoteListData* pList) {
                 ContactRemoteItemData item;
                 item.m_eType = REMOTE_ITEM_ENTRY;
                 item.m_strDisplayName = pUnit->m_strName;
-                item.m_listNumber = pUnit->m_listNumber;
+                item.m_listNumber.assign(pUnit->m_listNumber.begin(), pUnit->m_listNumber.end());
                 pList->m_listData.push_back(std::move(item));
                 ++nAppended;
             }
