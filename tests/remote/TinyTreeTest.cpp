@@ -1,11 +1,16 @@
-// The keyed tree: index, ownership, child access, ancestry, iteration and the key hash.
+// The keyed tree: index, ownership, child access, ancestry, iteration and the key hash; its flat index
+// against a std::map.
 
+#include <map>
+#include <random>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "FlatNodeIndex.h"
 #include "TinyTree.h"
 
 namespace {
@@ -195,6 +200,98 @@ TEST(TinyTreeTest, DetachingFewOrMostNodesLeavesTheRestIndexedAndOlderDuplicates
         pGo->AddChild(9, "g0");
         EXPECT_EQ(tree.Find("g0")->GetData(), 9);
     }
+}
+
+struct KeyedNode {
+    std::string strKey;
+    std::string_view GetKey() const { return strKey; }
+};
+using Index = NS_DIRECTORY::FlatNodeIndex<KeyedNode>;
+
+// Every node the index holds, by key, checked against what it should hold.
+void ExpectHolds(const Index& index, const std::map<std::string, KeyedNode*>& expected) {
+    ASSERT_EQ(index.size(), expected.size());
+    std::map<std::string, KeyedNode*> visited;
+    for (KeyedNode* pNode : index) {
+        EXPECT_TRUE(visited.emplace(pNode->strKey, pNode).second) << "visited twice: " << pNode->strKey;
+    }
+    EXPECT_EQ(visited, expected);
+    for (const auto& [strKey, pNode] : expected) {
+        EXPECT_EQ(index.Find(strKey), pNode) << strKey;
+    }
+}
+
+// Keys whose home slot in the first table (16 slots) is the last one, so their run wraps round to slot 0,
+// and keys of the first slot behind them.
+TEST(FlatNodeIndexTest, CollidingRunsThatWrapRoundStayFoundThroughInsertsAndErases) {
+    std::vector<KeyedNode> nodes;
+    for (int nKey = 0; nodes.size() < 7; ++nKey) {
+        const std::string strKey = "k" + std::to_string(nKey);
+        const std::size_t nHome = Index::HashOf(strKey) & 15;
+        if (nHome == 15 || (nHome == 0 && nodes.size() >= 4)) {
+            nodes.push_back({strKey});
+        }
+    }
+    Index index;
+    std::map<std::string, KeyedNode*> expected;
+    EXPECT_EQ(index.Find("k0"), nullptr);
+    EXPECT_FALSE(index.Erase(&nodes[0]));
+    for (KeyedNode& node : nodes) {
+        EXPECT_TRUE(index.Insert(&node));
+        expected[node.strKey] = &node;
+    }
+    ExpectHolds(index, expected);
+    KeyedNode duplicate{nodes[2].strKey};
+    EXPECT_FALSE(index.Insert(&duplicate)) << "the older node keeps the key";
+    EXPECT_FALSE(index.Erase(&duplicate)) << "a node the key does not find is not erased";
+    EXPECT_EQ(index.Find(duplicate.strKey), &nodes[2]);
+    for (const std::size_t nErased : {1u, 5u, 0u}) {
+        EXPECT_TRUE(index.Erase(&nodes[nErased]));
+        expected.erase(nodes[nErased].strKey);
+        ExpectHolds(index, expected);
+    }
+    index.EraseIf([&](const KeyedNode* pNode) { return pNode == &nodes[3] || pNode == &nodes[6]; });
+    expected.erase(nodes[3].strKey);
+    expected.erase(nodes[6].strKey);
+    ExpectHolds(index, expected);
+    index.clear();
+    ExpectHolds(index, {});
+}
+
+// Random inserts, erases and sweeps over a small key space, through many doublings of the table.
+TEST(FlatNodeIndexTest, AgreesWithAMapThroughGrowthErasesAndSweeps) {
+    std::vector<KeyedNode> nodes(3000);
+    for (std::size_t nNode = 0; nNode < nodes.size(); ++nNode) {
+        nodes[nNode].strKey = "http://127.0.0.1/dir.xml<Index>" + std::to_string(nNode % 1500);
+    }
+    std::mt19937 random(5);
+    Index index;
+    std::map<std::string, KeyedNode*> expected;
+    for (int nStep = 0; nStep < 20000; ++nStep) {
+        KeyedNode& node = nodes[random() % nodes.size()];
+        const unsigned nOperation = random() % 100;
+        if (nOperation < 60) {
+            EXPECT_EQ(index.Insert(&node), expected.emplace(node.strKey, &node).second);
+        } else if (nOperation < 99) {
+            const auto found = expected.find(node.strKey);
+            const bool bErases = found != expected.end() && found->second == &node;
+            EXPECT_EQ(index.Erase(&node), bErases);
+            if (bErases) {
+                expected.erase(found);
+            }
+        } else {
+            const std::size_t nEvery = 2 + random() % 5;
+            const auto drop = [&](const KeyedNode* pNode) {
+                return static_cast<std::size_t>(pNode - nodes.data()) % nEvery == 0;
+            };
+            index.EraseIf(drop);
+            for (auto it = expected.begin(); it != expected.end();) {
+                it = drop(it->second) ? expected.erase(it) : std::next(it);
+            }
+            ExpectHolds(index, expected);
+        }
+    }
+    ExpectHolds(index, expected);
 }
 
 #ifndef NDEBUG

@@ -2,8 +2,9 @@
 // A small ordered tree whose every node also carries a unique key, indexed so that any node is found by key
 // in constant time. It has no lock of its own: its owner serialises every use.
 // The index hashes keys with the library's string hash, not str_hash: keys of directory entries differ only
-// in a trailing number, and str_hash folds such keys onto a few values each. Its keys are views of the nodes'
-// own keys, so a node's key is stored once, in the node's own allocation.
+// in a trailing number, and str_hash folds such keys onto a few values each. It is a flat table of the nodes
+// themselves (see FlatNodeIndex), so a node's key is stored once, in the node's own allocation, and indexing
+// a node allocates nothing of its own.
 
 #include <algorithm>
 #include <cassert>
@@ -16,9 +17,10 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "FlatNodeIndex.h"
 
 namespace NS_DIRECTORY {
 
@@ -38,7 +40,7 @@ class TinyTree {
 public:
     class TinyNode;
     static_assert(std::is_same<K, std::string>::value, "keys are strings");
-    using NodeMap = std::unordered_map<std::string_view, TinyNode*>;
+    using NodeMap = FlatNodeIndex<TinyNode>;
 
     // A node owns its children; its key stays in the owner's index until the parent (or SetRoot) drops it.
     // The node and the bytes of its key are one allocation: made by MyCreate, freed by delete.
@@ -242,7 +244,7 @@ public:
     class iterator {
     public:
         iterator() : m_pTree(nullptr) {}
-        iterator(TinyTree* pTree, typename NodeMap::iterator pos) : m_pos(pos), m_pTree(pTree) {}
+        iterator(TinyTree* pTree, typename NodeMap::const_iterator pos) : m_pos(pos), m_pTree(pTree) {}
 
         iterator& operator++() {
             ++m_pos;
@@ -256,12 +258,12 @@ public:
     private:
         TinyNode* MyNode() const {
             assert(m_pTree != __null);
-            TinyNode* pNode = m_pos == m_pTree->m_mapNode.end() ? nullptr : m_pos->second;
+            TinyNode* pNode = m_pos == m_pTree->m_mapNode.end() ? nullptr : *m_pos;
             assert(pNode != __null);
             return pNode;
         }
 
-        typename NodeMap::iterator m_pos;
+        typename NodeMap::const_iterator m_pos;
         TinyTree* m_pTree;
     };
 
@@ -280,10 +282,7 @@ public:
     }
     TinyNode* GetRoot() const { return m_pRoot; }
 
-    TinyNode* Find(std::string_view key) const {
-        const auto found = m_mapNode.find(key);
-        return found == m_mapNode.end() ? nullptr : found->second;
-    }
+    TinyNode* Find(std::string_view key) const { return m_mapNode.Find(key); }
 
     iterator begin() { return iterator(this, m_mapNode.begin()); }
     iterator end() { return iterator(this, m_mapNode.end()); }
@@ -295,11 +294,11 @@ private:
     // A key already indexed keeps pointing at the older node.
     void MyIndex(TinyNode* pNode) {
         ++m_nIndexChanges;
-        m_mapNode.emplace(std::string_view(pNode->GetKey()), pNode);
+        m_mapNode.Insert(pNode);
     }
 
     bool MyIndexIfNew(TinyNode* pNode) {
-        if (!m_mapNode.emplace(std::string_view(pNode->GetKey()), pNode).second) {
+        if (!m_mapNode.Insert(pNode)) {
             return false;
         }
         ++m_nIndexChanges;
@@ -309,10 +308,8 @@ private:
     // Only the entry that points at this very node goes, so a node added under a duplicate key cannot take
     // the older node's entry with it.
     void MyUnindex(TinyNode* pNode) {
-        const auto found = m_mapNode.find(std::string_view(pNode->GetKey()));
-        if (found != m_mapNode.end() && found->second == pNode) {
+        if (m_mapNode.Erase(pNode)) {
             ++m_nIndexChanges;
-            m_mapNode.erase(found);
         }
     }
 
@@ -328,13 +325,7 @@ private:
         for (TinyNode* pNode : vecDetached) {
             pNode->MyLeaveOwner();
         }
-        for (auto it = m_mapNode.begin(); it != m_mapNode.end();) {
-            if (it->second->m_pOwner == nullptr) {
-                it = m_mapNode.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        m_mapNode.EraseIf([](const TinyNode* pNode) { return pNode->m_pOwner == nullptr; });
         ++m_nIndexChanges;
     }
 
