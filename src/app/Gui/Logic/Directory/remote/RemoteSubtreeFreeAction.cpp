@@ -1,23 +1,39 @@
 #include "RemoteSubtreeFreeAction.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
 #include <utility>
 
 namespace NS_DIRECTORY {
 
 void CRemoteSubtreeFreeAction::FreeInBackground(std::vector<TinyNode*>& vecSubtrees) {
-    if (vecSubtrees.empty()) {
-        return;
+    const std::size_t nJobs = std::min(kMaxJobs, vecSubtrees.size());
+    for (std::size_t nJob = 0; nJob < nJobs; ++nJob) {
+        const auto first =
+            vecSubtrees.begin() + static_cast<std::ptrdiff_t>(nJob * vecSubtrees.size() / nJobs);
+        const auto last =
+            vecSubtrees.begin() + static_cast<std::ptrdiff_t>((nJob + 1) * vecSubtrees.size() / nJobs);
+        std::vector<TinyNode*> vecJob;
+        try {
+            vecJob.assign(first, last);
+        } catch (const std::bad_alloc&) {
+            std::for_each(first, last, &FreeSubtree);
+            continue;
+        }
+        MyFreeOnWorker(std::move(vecJob));
     }
+    vecSubtrees.clear();
+}
+
+void CRemoteSubtreeFreeAction::MyFreeOnWorker(std::vector<TinyNode*>&& vecSubtrees) {
     CRemoteSubtreeFreeAction* pAction = new (std::nothrow) CRemoteSubtreeFreeAction(std::move(vecSubtrees));
     if (pAction == nullptr) {
         for (TinyNode* pNode : vecSubtrees) {
             FreeSubtree(pNode);
         }
-        vecSubtrees.clear();
         return;
     }
-    vecSubtrees.clear();
     pAction->AddRef();
     pAction->SetRead(true);
     pAction->SetSync(false);

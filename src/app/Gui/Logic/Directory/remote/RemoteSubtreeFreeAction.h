@@ -5,6 +5,7 @@
 // receiver: the executor drops it after Exec, and its destructor frees whatever Exec did not (an action
 // that never ran).
 
+#include <cstddef>
 #include <vector>
 
 #include "ContactRemoteModel.h"
@@ -16,8 +17,8 @@ class CRemoteSubtreeFreeAction : public NS_TA::CTaskAction {
 public:
     using TinyNode = CContactRemoteModel::RemoteTree::TinyNode;
 
-    // Frees the subtrees on a worker, or at once on this thread when the executor does not take the job.
-    // vecSubtrees is left empty either way.
+    // Frees the subtrees on workers, split into a few jobs so that idle workers share a large free; a job the
+    // executor does not take is done at once on this thread. vecSubtrees is left empty either way.
     static void FreeInBackground(std::vector<TinyNode*>& vecSubtrees);
     // Frees one detached subtree, items and nodes, in one walk.
     static void FreeSubtree(TinyNode* pNode);
@@ -25,7 +26,10 @@ public:
     bool Exec() override;
 
 private:
+    static constexpr std::size_t kMaxJobs = 4;
+
     explicit CRemoteSubtreeFreeAction(std::vector<TinyNode*>&& vecSubtrees);
+    static void MyFreeOnWorker(std::vector<TinyNode*>&& vecSubtrees);
     ~CRemoteSubtreeFreeAction() override;
 
     void MyFreeAll();
