@@ -62,12 +62,12 @@ std::string NextTempFileName() {
     return CommonAPI_FormatString("/tmp/RemoteDirectory.%010d.xml", static_cast<int>(nNumber));
 }
 
-// Made-up keys of directory entries are their parent's URL, "<Index>" and a number: strKey holds the first
-// two in its first nPrefix bytes, and only the number after them is replaced.
-void NextEntryKey(std::string& strKey, std::size_t nPrefix) {
+// Made-up keys of directory entries are their parent's URL, "<Index>" and a number taken from
+// g_nEntryKeyCounter: strKey holds the first two in its first nPrefix bytes, and only the number after them
+// is replaced.
+void SetEntryKeyNumber(std::string& strKey, std::size_t nPrefix, unsigned long long nNumber) {
     char szNumber[24];
-    const auto converted =
-        std::to_chars(szNumber, szNumber + sizeof(szNumber), g_nEntryKeyCounter.fetch_add(1));
+    const auto converted = std::to_chars(szNumber, szNumber + sizeof(szNumber), nNumber);
     strKey.resize(nPrefix);
     strKey.append(szNumber, converted.ptr);
 }
@@ -369,11 +369,13 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
     }
     std::string strKey = strParent + "<Index>";
     const std::size_t nKeyPrefix = strKey.size();
+    // The batch's numbers are taken at once: workers parsing side by side share the counter.
+    unsigned long long nKeyNumber = g_nEntryKeyCounter.fetch_add(nUnits);
     for (std::size_t nUnit = 0; nUnit < nUnits; ++nUnit) {
         if (m_nUnitCount >= m_nMaxUnitCount) {
             break;
         }
-        NextEntryKey(strKey, nKeyPrefix);
+        SetEntryKeyNumber(strKey, nKeyPrefix, nKeyNumber++);
         if (pParent == nullptr) {
             if (!strParentUrl.empty()) {
                 app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
