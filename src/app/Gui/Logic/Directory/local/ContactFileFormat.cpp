@@ -240,8 +240,7 @@ CContactGeneralModel::GroupData CContactFileFormat::ReadGroup(const pugi::xml_no
         }
     }
     MyReadPath(m_ring, pValues[RING] != nullptr ? pValues[RING] : "", group.m_strRing);
-    group.m_bReadOnly =
-        pValues[READ_ONLY] != nullptr && pValues[READ_ONLY][0] == '1' && pValues[READ_ONLY][1] == '\0';
+    group.m_bReadOnly = IsFlagSet(pValues[READ_ONLY]);
     CContactGeneralModel::MyMakeXmlSafe(group);
     return group;
 }
@@ -285,7 +284,7 @@ void CContactFileFormat::ReadContact(const pugi::xml_node& node, CContactGeneral
         item.m_nSelectedPhoto = ParseInt(pValues[SELECTED_PHOTO]);
     }
     if (pValues[IS_FAVORATE] != nullptr) {
-        item.m_bFavorate = pValues[IS_FAVORATE][0] == '1' && pValues[IS_FAVORATE][1] == '\0';
+        item.m_bFavorate = IsFlagSet(pValues[IS_FAVORATE]);
     }
     // name_index is never read: it is worked out from the name.
     item.m_strNameIndex = CommonUnits_ToKeyString(item.m_strDisplayName);

@@ -70,9 +70,9 @@ public:
         return MyParseAnyInt(pText);
     }
     static const char* Flag(bool bSet) { return bSet ? "1" : "0"; }
-    static bool IsFlagSet(const pugi::xml_attribute& attr) {
-        const char* pValue = attr.value();
-        return pValue[0] == '1' && pValue[1] == '\0';
+    // A flag attribute is set only by exactly "1"; an absent one (null) is not set.
+    static bool IsFlagSet(const char* pValue) {
+        return pValue != nullptr && pValue[0] == '1' && pValue[1] == '\0';
     }
 
 private:
