@@ -1,5 +1,9 @@
 // The local store: order, limits, lookups, pages and the group menu.
 
+#include <algorithm>
+#include <random>
+#include <utility>
+
 #include "DirectoryEntry.h"
 #include "LocalModelFixture.h"
 
@@ -97,6 +101,56 @@ TEST_F(ContactStoreTest, ContactsAreHeldInNameOrderIgnoringCaseAndPagedApartFrom
     EXPECT_FALSE(Model().GetContactListById(&untouched, 9));
     EXPECT_FALSE(Model().GetContactListById(&untouched, -1));
     EXPECT_TRUE(untouched.m_listData.empty());
+}
+
+// Pages of all contacts start from where the blacklisted contacts sit, which every kind of edit moves:
+// after each edit, windows anywhere in the list must hold what a walk of the list finds.
+TEST_F(ContactStoreTest, PagesOfAllContactsFollowEveryEditThatMovesTheBlacklist) {
+    std::mt19937 random(7);
+    const auto name = [&random] { return "p" + std::to_string(random() % 400); };
+    const auto expectedWindow = [this](int nFrom, int nCount) {
+        Strings listAll;
+        for (const auto& pItem : Model().MyGetItemList()) {
+            if (pItem->m_nGroupId != 1) {
+                listAll.push_back(pItem->m_strDisplayName);
+            }
+        }
+        const size_t nBegin = std::min(listAll.size(), static_cast<size_t>(nFrom));
+        const size_t nEnd = std::min(listAll.size(), nBegin + static_cast<size_t>(nCount));
+        return std::make_pair(Strings(listAll.begin() + nBegin, listAll.begin() + nEnd), listAll.size());
+    };
+    for (int nEdit = 0; nEdit < 600; ++nEdit) {
+        switch (random() % 6) {
+            case 0:
+            case 1:
+                Model().AddContact(Contact(name(), "All Contacts"));
+                break;
+            case 2:
+                Model().AddBlackContact(Contact(name(), ""));
+                break;
+            case 3:
+                Model().Local2Black(name());
+                break;
+            case 4:
+                Model().Black2Local(name());
+                break;
+            default:
+                Model().RemoveContact(name());
+                break;
+        }
+        const int nTotal = static_cast<int>(Model().MyGetItemList().size());
+        for (int nFrom : {0, static_cast<int>(random() % (nTotal + 2)), nTotal}) {
+            ContactGeneralItemListData page;
+            page.m_nIndexFrom = nFrom;
+            page.m_nCountToGet = 1 + static_cast<int>(random() % 12);
+            ASSERT_TRUE(Model().GetContactListById(&page, 0));
+            const auto expected = expectedWindow(nFrom, page.m_nCountToGet);
+            ASSERT_EQ(NamesOf(page), expected.first) << "edit " << nEdit << ", from " << nFrom;
+            ASSERT_EQ(page.m_nTotalCount, static_cast<int>(expected.second)) << "edit " << nEdit;
+        }
+    }
+    EXPECT_GT(Model().GetCurrentBlackCount(), 5);
+    EXPECT_GT(Model().GetCurrentContactCount(), 100);
 }
 
 TEST_F(ContactStoreTest, MissingRingAndPhotoFilesAreReportedAsNoneAndDefault) {

@@ -25,13 +25,6 @@ constexpr int kDefaultMaxGroupCount = 50;
 constexpr int kDefaultMaxContactCount = 1000;
 constexpr int kDefaultMaxBlackCount = 30;
 
-bool IsInContactPage(const CContactGeneralModel::ItemData& item, int nGroupId) {
-    if (nGroupId == kAllContactsGroupId) {
-        return item.m_nGroupId != kBlacklistGroupId;
-    }
-    return item.m_nGroupId == nGroupId;
-}
-
 // One page of a list request: numbers the entries of source that keep() accepts from 0 and appends to the
 // request the records convert() makes of those numbered inside the host's window. Nothing is appended when
 // the window is refused or a record cannot be made for lack of memory. Answers how many entries were
@@ -530,21 +523,81 @@ bool CContactGeneralModel::GetContactListById(ContactGeneralItemListData* pList,
     }
     return MyNoThrow(false, [&]() -> bool {
         const std::string strIcon = Directory_GetDefaultIcon(DDIT_LOCAL_CONTACT_ITEM);
-        const int nTotal = CopyPage(
-            pList, m_listItem, static_cast<int>(m_listItem.size()),
-            [nGroupId](const ItemData& item) { return IsInContactPage(item, nGroupId); },
-            [&](ContactGeneralItemData* pRecord, const ItemData& item) {
-                if (!MyID2CGID(pRecord, item)) {
-                    return false;
-                }
-                pRecord->m_strDefaultPhoto = strIcon;
-                return true;
-            });
+        int nTotal = -1;
+        if (nGroupId == kAllContactsGroupId) {
+            nTotal = MyCopyAllContactsPage(pList, strIcon);
+        } else {
+            nTotal = CopyPage(
+                pList, m_listItem, static_cast<int>(m_listItem.size()),
+                [nGroupId](const ItemData& item) { return item.m_nGroupId == nGroupId; },
+                [&](ContactGeneralItemData* pRecord, const ItemData& item) {
+                    if (!MyID2CGID(pRecord, item)) {
+                        return false;
+                    }
+                    pRecord->m_strDefaultPhoto = strIcon;
+                    return true;
+                });
+        }
         if (nTotal < 0) {
             return false;
         }
         pList->m_nTotalCount = nTotal;
         return true;
+    });
+}
+
+int CContactGeneralModel::MyCopyAllContactsPage(ContactGeneralItemListData* pList,
+                                                const std::string& strIcon) const {
+    int nFrom = -1;
+    int nTo = -1;
+    if (!CommonAPI_GetFromAndToIndex(&nFrom, &nTo, pList->m_nIndexFrom, pList->m_nCountToGet,
+                                     static_cast<int>(m_listItem.size()))) {
+        return -1;
+    }
+    const std::vector<size_t>& listSpots = MyBlacklistSpots();
+    // Contact number nFrom sits one place further on for every blacklisted contact up to it.
+    size_t nIndex = static_cast<size_t>(nFrom);
+    auto spot = listSpots.begin();
+    for (; spot != listSpots.end() && *spot <= nIndex; ++spot) {
+        ++nIndex;
+    }
+    decltype(pList->m_listData) listPage;
+    for (int nNumber = nFrom; nNumber < nTo && nIndex < m_listItem.size(); ++nIndex) {
+        if (spot != listSpots.end() && *spot == nIndex) {
+            ++spot;
+            continue;
+        }
+        ContactGeneralItemData record;
+        if (MyID2CGID(&record, *m_listItem[nIndex])) {
+            record.m_strDefaultPhoto = strIcon;
+            listPage.push_back(std::move(record));
+        }
+        ++nNumber;
+    }
+    pList->m_listData.insert(pList->m_listData.end(), std::make_move_iterator(listPage.begin()),
+                             std::make_move_iterator(listPage.end()));
+    return static_cast<int>(m_listItem.size() - listSpots.size());
+}
+
+const std::vector<size_t>& CContactGeneralModel::MyBlacklistSpots() const {
+    if (!MyBlacklistSpotsHold()) {
+        m_listBlacklistSpots.clear();
+        for (size_t nIndex = 0; nIndex < m_listItem.size(); ++nIndex) {
+            if (m_listItem[nIndex]->m_nGroupId == kBlacklistGroupId) {
+                m_listBlacklistSpots.push_back(nIndex);
+            }
+        }
+    }
+    return m_listBlacklistSpots;
+}
+
+// The spots ascend, so as many of them as there are blacklisted contacts, each on one, are all of them.
+bool CContactGeneralModel::MyBlacklistSpotsHold() const {
+    if (m_listBlacklistSpots.size() != static_cast<size_t>(m_nCurrentBlackCount)) {
+        return false;
+    }
+    return std::all_of(m_listBlacklistSpots.begin(), m_listBlacklistSpots.end(), [this](size_t nSpot) {
+        return nSpot < m_listItem.size() && m_listItem[nSpot]->m_nGroupId == kBlacklistGroupId;
     });
 }
 

@@ -411,6 +411,14 @@ private:
     // Arms the save timer while a file is out of date or the update mark unwritten, else kills it.
     void MyScheduleSaveRetry();
     void MyClearMenuList();
+    // A page of all contacts (the blacklist left out) started from the blacklist's spots in the list
+    // instead of a walk of every contact before the window. Answers the total or -1 for a refused window.
+    int MyCopyAllContactsPage(ContactGeneralItemListData* pList, const std::string& strIcon) const;
+    // The indexes in m_listItem of the blacklisted contacts, ascending. They are checked against the list
+    // before every use (as many spots as blacklisted contacts, each still one) and found again when stale,
+    // so no edit has to keep them.
+    const std::vector<size_t>& MyBlacklistSpots() const;
+    bool MyBlacklistSpotsHold() const;
 
     static CContactGeneralModel* m_pInst;
 
@@ -426,6 +434,7 @@ private:
     int m_nMaxContactCount = -1;
     int m_nMaxBlackCount = -1;
     int m_nCurrentBlackCount = 0;
+    mutable std::vector<size_t> m_listBlacklistSpots;  // see MyBlacklistSpots()
     int m_nCurrentFavorateCount = 0;
     bool m_bGroupDirty = false;
     bool m_bContactDirty = false;
