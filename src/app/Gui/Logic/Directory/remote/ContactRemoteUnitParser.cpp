@@ -57,15 +57,16 @@ bool CContactRemoteUnitParser::MyParseUnitChildren(ContactRemoteUnit* pUnit, pug
         return false;
     }
     // One walk over the children: the first "Name" gives the name, every "Telephone" a number, in order.
+    // child_value() is the element's first text child, as text().get() is for a parsed document, in one call.
     bool bNamed = false;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         const char* pName = child.name();
         if (!bNamed && std::strcmp(pName, "Name") == 0) {
-            const std::string_view name = TrimmedSpaces(child.text().get());
+            const std::string_view name = TrimmedSpaces(child.child_value());
             pUnit->m_strName.assign(name.data(), name.size());
             bNamed = true;
         } else if (std::strcmp(pName, "Telephone") == 0) {
-            const std::string_view number = TrimmedSpaces(child.text().get());
+            const std::string_view number = TrimmedSpaces(child.child_value());
             if (!number.empty()) {
                 pUnit->m_listNumber.emplace_back(number);
             }
