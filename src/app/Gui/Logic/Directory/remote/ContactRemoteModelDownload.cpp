@@ -371,6 +371,8 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
     const std::size_t nKeyPrefix = strKey.size();
     // The batch's numbers are taken at once: workers parsing side by side share the counter.
     unsigned long long nKeyNumber = g_nEntryKeyCounter.fetch_add(nUnits);
+    // Every entry's node data starts the same; each new node takes it over and it is set again for the next.
+    ItemData data;
     for (std::size_t nUnit = 0; nUnit < nUnits; ++nUnit) {
         if (m_nUnitCount >= m_nMaxUnitCount) {
             break;
@@ -383,7 +385,7 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
             }
             continue;
         }
-        ItemData data;
+        data.Reset();
         data.m_eStatus = FILE_DOWNLOADED_OK;
         data.m_nLevel = pParent->GetData().m_nLevel + 1;
         RemoteTree::TinyNode* pNode = pParent->AddUniqueChild(data, strKey, pUnits[nUnit]);
