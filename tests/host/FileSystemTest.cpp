@@ -2,12 +2,16 @@
 // failing, and the host's own writes (downloads, removals; the INI store: RegistryTest) passing through it.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BaseHelper.h"
@@ -36,6 +40,38 @@ protected:
         return names;
     }
 };
+
+// A replaced file is let go after the rename, on another thread: none stays open, and a path that is
+// a FIFO or a link is replaced without waiting on it or touching what the link points to.
+TEST_F(FileSystemTest, FilesReplacedByAtomicWritesAreAllLetGoAndOddTargetsDoNotHoldTheWriteUp) {
+    const auto openFiles = [] {
+        const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
+        return std::distance(std::filesystem::begin(entries), std::filesystem::end(entries));
+    };
+    ETL_FileSystem::CFileSystem* pFiles = ETL_FileSystem::Default();
+    const std::string strPath = m_root.Path(kFile);
+    ASSERT_TRUE(pFiles->WriteFileAtomic(strPath, "first"));
+    const auto nBefore = openFiles();
+    for (int nWrite = 0; nWrite < 200; ++nWrite) {
+        ASSERT_TRUE(pFiles->WriteFileAtomic(strPath, std::string(1000 + nWrite, 'x')));
+    }
+    EXPECT_EQ(m_root.ReadFile(kFile), std::string(1199, 'x'));
+    for (int nWait = 0; nWait < 500 && openFiles() > nBefore; ++nWait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(openFiles(), nBefore);
+
+    const std::string strFifo = m_root.Path("/config/data/pipe");
+    ASSERT_EQ(::mkfifo(strFifo.c_str(), 0600), 0);
+    EXPECT_TRUE(pFiles->WriteFileAtomic(strFifo, "now a file"));
+    EXPECT_EQ(m_root.ReadFile("/config/data/pipe"), "now a file");
+    const std::string strLink = m_root.Path("/config/data/link");
+    ASSERT_EQ(::symlink(strPath.c_str(), strLink.c_str()), 0);
+    EXPECT_TRUE(pFiles->WriteFileAtomic(strLink, "the link's own"));
+    EXPECT_FALSE(std::filesystem::is_symlink(strLink));
+    EXPECT_EQ(m_root.ReadFile("/config/data/link"), "the link's own");
+    EXPECT_EQ(m_root.ReadFile(kFile), std::string(1199, 'x'));
+}
 
 TEST_F(FileSystemTest, EveryFailedStepOfAnAtomicWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     for (const FileFault eFault : testsupport::SaveStepFaults()) {

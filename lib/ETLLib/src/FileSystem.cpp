@@ -9,9 +9,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <exception>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include "HostState.h"
 
@@ -60,6 +64,65 @@ private:
     int m_nFd;
 };
 
+// Closes the files renames replaced on a thread of its own, in the order given. A process forked from the
+// one that started the thread (which does not have it) closes them at once.
+class ReplacedFileCloser {
+public:
+    static void Close(int nFd) {
+        ReplacedFileCloser& closer = Shared();
+        if (closer.m_nOwner.load() != ::getpid() || !closer.Queue(nFd)) {
+            ::close(nFd);
+        }
+    }
+
+private:
+    static ReplacedFileCloser& Shared() {
+        static ReplacedFileCloser* pShared =
+            new ReplacedFileCloser;  // never destroyed: its thread runs to the end
+        return *pShared;
+    }
+
+    ReplacedFileCloser() {
+        try {
+            std::thread(&ReplacedFileCloser::Run, this).detach();
+            m_nOwner.store(::getpid());
+        } catch (const std::exception&) {
+            // No thread: every file is closed at once.
+        }
+    }
+
+    bool Queue(int nFd) {
+        try {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_listFds.push_back(nFd);
+        } catch (const std::exception&) {
+            return false;
+        }
+        m_wake.notify_one();
+        return true;
+    }
+
+    void Run() {
+        std::vector<int> listClosing;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return !m_listFds.empty(); });
+                listClosing.swap(m_listFds);
+            }
+            for (int nFd : listClosing) {
+                ::close(nFd);
+            }
+            listClosing.clear();
+        }
+    }
+
+    std::atomic<pid_t> m_nOwner{-1};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<int> m_listFds;
+};
+
 class PosixFileSystem : public ETL_FileSystem::CFileSystem {
 public:
     std::unique_ptr<ETL_FileSystem::CWritableFile> NewWritableFile(const std::string& strPath,
@@ -81,8 +144,19 @@ public:
         }
     }
 
+    // The file a rename replaces is held open across the rename and let go on the closer thread: the file
+    // system frees a replaced file's blocks at its last close, and for a large file that would otherwise
+    // hold up the rename (a milliseconds-long step of every save of a large phone book).
     bool RenameFile(const std::string& strFrom, const std::string& strTo) override {
-        return ::rename(strFrom.c_str(), strTo.c_str()) == 0;
+        const int nReplaced =
+            ::open(strTo.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const bool bRenamed = ::rename(strFrom.c_str(), strTo.c_str()) == 0;
+        if (nReplaced >= 0) {
+            const int nError = errno;
+            ReplacedFileCloser::Close(nReplaced);
+            errno = nError;
+        }
+        return bRenamed;
     }
 
     bool RemoveFile(const std::string& strPath) override { return ::unlink(strPath.c_str()) == 0; }
