@@ -202,6 +202,15 @@ void TaskAction_DestroyNetworkFileAction(NS_TA::CNetworkFileAction* pAction);
 // False (the action never runs) for null, or while the executor refuses work. Four worker threads run the
 // actions; with 4096 actions waiting, more are refused. An Exec that throws ends with error 1099.
 bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction);
+// Like TaskAction_ExecAction, but when pEarlier is waiting or running and has no follow-up yet, pAction
+// becomes its follow-up: the worker that runs pEarlier runs pAction right after it, so the two never run at
+// once and pAction needs no free worker. Otherwise pAction is queued as by TaskAction_ExecAction.
+bool TaskAction_ExecAfter(NS_TA::CTaskAction* pAction, NS_TA::CTaskAction* pEarlier);
+// Whether the action is waiting, running or a follow-up; it may finish at any moment after the answer.
+bool TaskAction_IsPending(const NS_TA::CTaskAction* pAction);
+// Takes back the follow-up of pEarlier when it has not started: it never runs and the executor's reference
+// on it is dropped. False when there was none.
+bool TaskAction_CancelFollowUp(NS_TA::CTaskAction* pEarlier);
 // Whether the receiver that had this serial (GetCallbackSerial) still exists; for modules that pass a
 // finished action on to a receiver of their own caller.
 bool TaskAction_IsReceiverAlive(const NS_TA::CTaskActionCallbackBase* pReceiver, std::uint64_t nSerial);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -270,6 +271,65 @@ TEST_F(ExecutorTest, RunUntilIdleWaitsForActionsQueuedByWorkers) {
     EXPECT_EQ(m_receiver.m_tags.size(), 51U);
     EXPECT_EQ(HostControl::PendingActionCount(), 0);
     EXPECT_EQ(g_nDestroyed, 51);
+}
+
+TEST_F(ExecutorTest, AFollowUpRunsRightAfterItsEarlierActionOnTheSameWorkerOrIsTakenBackUnrun) {
+    Gate gate;
+    CProbeAction* pEarlier = NewAction(1, &gate);
+    CProbeAction* pFollowUp = NewAction(2);
+    CProbeAction* pSecond = NewAction(3);
+    CProbeAction* pTakenBack = NewAction(4);
+    ASSERT_TRUE(TaskAction_ExecAction(pEarlier));
+    gate.WaitForWaiters(1);
+    ASSERT_TRUE(TaskAction_ExecAfter(pFollowUp, pEarlier));
+    EXPECT_TRUE(TaskAction_IsPending(pFollowUp));
+    EXPECT_EQ(HostControl::PendingActionCount(), 2);
+    ASSERT_TRUE(TaskAction_ExecAfter(pSecond, pEarlier)) << "one follow-up each: the second is queued";
+    gate.Open();
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(pFollowUp->ExecThread(), pEarlier->ExecThread());
+    ASSERT_EQ(m_receiver.m_tags.size(), 3u);
+    EXPECT_LT(std::find(m_receiver.m_tags.begin(), m_receiver.m_tags.end(), 1),
+              std::find(m_receiver.m_tags.begin(), m_receiver.m_tags.end(), 2));
+    EXPECT_FALSE(TaskAction_IsPending(pEarlier));
+
+    // Behind an action that is done, the follow-up just runs.
+    ASSERT_TRUE(TaskAction_ExecAfter(pTakenBack, pEarlier));
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(m_receiver.m_tags.size(), 4u);
+
+    Gate second;
+    CProbeAction* pHeld = NewAction(5, &second);
+    CProbeAction* pCancelled = NewAction(6);
+    ASSERT_TRUE(TaskAction_ExecAction(pHeld));
+    second.WaitForWaiters(1);
+    ASSERT_TRUE(TaskAction_ExecAfter(pCancelled, pHeld));
+    EXPECT_TRUE(TaskAction_CancelFollowUp(pHeld));
+    EXPECT_FALSE(TaskAction_CancelFollowUp(pHeld));
+    EXPECT_EQ(pCancelled->GetRefCount(), 1) << "the executor let go of it";
+    EXPECT_FALSE(TaskAction_IsPending(pCancelled));
+    second.Open();
+    ASSERT_TRUE(HostControl::RunUntilIdle(5000));
+    EXPECT_EQ(pCancelled->ExecThread(), std::thread::id());
+    EXPECT_EQ(m_receiver.m_tags.size(), 5u);
+
+    // A reset drops a follow-up that has not started.
+    Gate third;
+    CProbeAction* pRunning = NewAction(7, &third);
+    CProbeAction* pDropped = NewAction(8);
+    ASSERT_TRUE(TaskAction_ExecAction(pRunning));
+    third.WaitForWaiters(1);
+    ASSERT_TRUE(TaskAction_ExecAfter(pDropped, pRunning));
+    std::thread opener([&third] { third.Open(); });
+    HostControl::Reset();
+    opener.join();
+    EXPECT_EQ(pDropped->ExecThread(), std::thread::id());
+    EXPECT_EQ(pDropped->GetRefCount(), 1);
+    for (CProbeAction* pAction :
+         {pEarlier, pFollowUp, pSecond, pTakenBack, pHeld, pCancelled, pRunning, pDropped}) {
+        pAction->Release();
+    }
+    EXPECT_EQ(g_nDestroyed, 8);
 }
 
 // A test that must act between two callbacks needs them one at a time.

@@ -2,6 +2,7 @@
 // to their receivers on the GUI thread. The executor holds one reference on every action from
 // TaskAction_ExecAction until its callback was delivered or dropped.
 
+#include <algorithm>
 #include <exception>
 
 #include "AppLog.h"
@@ -29,7 +30,8 @@ void RunExec(CTaskAction* pAction) {
     }
 }
 
-// Expects the loop mutex held; on failure the executor's reference is dropped.
+// Expects the loop mutex held; false when there was no room, and the caller drops the executor's reference.
+// The caller wakes the loop once it let go of the mutex, so the loop does not wake only to wait for it.
 bool PushFinishedLocked(hostcore::LoopState& state, CTaskAction* pAction) {
     try {
         state.finished.push_back(pAction);
@@ -37,11 +39,46 @@ bool PushFinishedLocked(hostcore::LoopState& state, CTaskAction* pAction) {
         return false;
     }
     ++state.nEvents;
-    state.loopCv.notify_all();
     return true;
 }
 
-void WorkerMain() {
+// The follow-up waiting for pAction, taken out of the table; null when it has none.
+CTaskAction* TakeFollowUpLocked(hostcore::LoopState& state, CTaskAction* pAction) {
+    const auto found = state.followUps.find(pAction);
+    if (found == state.followUps.end()) {
+        return nullptr;
+    }
+    CTaskAction* pNext = found->second;
+    state.followUps.erase(found);
+    return pNext;
+}
+
+// Runs the action, then its follow-up, if any, and so on, on this worker; the loop mutex is held on entry
+// and on return, and the whole chain counts as one running action.
+void RunChainLocked(hostcore::LoopState& state, std::unique_lock<std::mutex>& lock, std::size_t nSlot,
+                    CTaskAction* pAction) {
+    state.executing[nSlot] = pAction;
+    while (pAction != nullptr) {
+        lock.unlock();
+        RunExec(pAction);
+        lock.lock();
+        CTaskAction* pNext = TakeFollowUpLocked(state, pAction);
+        state.executing[nSlot] = pNext;
+        if (pNext == nullptr) {
+            --state.nRunning;
+        }
+        const bool bPushed = PushFinishedLocked(state, pAction);
+        lock.unlock();
+        state.loopCv.notify_all();
+        if (!bPushed) {
+            pAction->Release();
+        }
+        lock.lock();
+        pAction = pNext;
+    }
+}
+
+void WorkerMain(std::size_t nSlot) {
     hostcore::LoopState& state = hostcore::Loop();
     std::unique_lock<std::mutex> lock(state.mutex);
     for (;;) {
@@ -52,26 +89,23 @@ void WorkerMain() {
         CTaskAction* pAction = state.waiting.front();
         state.waiting.pop_front();
         ++state.nRunning;
-        lock.unlock();
-        RunExec(pAction);
-        lock.lock();
-        --state.nRunning;
-        if (!PushFinishedLocked(state, pAction)) {
-            lock.unlock();
-            pAction->Release();
-            lock.lock();
-        }
+        RunChainLocked(state, lock, nSlot, pAction);
     }
 }
 
-// Starts another worker while every existing one is busy, up to the pool size.
+// Starts another worker while every existing one is busy, up to the pool size. The caller wakes an idle
+// worker for a queued action once it let go of the mutex.
 bool EnsureWorkerLocked(hostcore::LoopState& state) {
     const std::size_t nBusy = static_cast<std::size_t>(state.nRunning) + state.waiting.size();
     if (state.workers.size() >= kMaxWorkers || state.workers.size() > nBusy) {
         return true;
     }
     try {
-        state.workers.emplace_back(WorkerMain);
+        const std::size_t nSlot = state.workers.size();
+        if (state.executing.size() <= nSlot) {
+            state.executing.resize(nSlot + 1, nullptr);
+        }
+        state.workers.emplace_back(WorkerMain, nSlot);
     } catch (const std::exception&) {
         return !state.workers.empty();
     }
@@ -91,8 +125,10 @@ bool RunSyncLocked(hostcore::LoopState& state, std::unique_lock<std::mutex>& loc
         return true;
     }
     --state.nRunning;
-    if (!PushFinishedLocked(state, pAction)) {
-        lock.unlock();
+    const bool bPushed = PushFinishedLocked(state, pAction);
+    lock.unlock();
+    state.loopCv.notify_all();
+    if (!bPushed) {
         pAction->Release();
     }
     return true;
@@ -109,7 +145,31 @@ bool QueueLocked(hostcore::LoopState& state, CTaskAction* pAction) {
         pAction->Release();
         return false;
     }
-    state.workCv.notify_one();
+    return true;
+}
+
+bool IsQueuedOrRunningLocked(const hostcore::LoopState& state, const CTaskAction* pAction) {
+    const auto& running = state.executing;
+    return std::find(running.begin(), running.end(), pAction) != running.end() ||
+           std::find(state.waiting.begin(), state.waiting.end(), pAction) != state.waiting.end();
+}
+
+bool IsFollowUpLocked(const hostcore::LoopState& state, const CTaskAction* pAction) {
+    for (const auto& followUp : state.followUps) {
+        if (followUp.second == pAction) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AttachLocked(hostcore::LoopState& state, CTaskAction* pAction, CTaskAction* pEarlier) {
+    try {
+        state.followUps.emplace(pEarlier, pAction);
+    } catch (const std::exception&) {
+        return false;
+    }
+    pAction->AddRef();
     return true;
 }
 
@@ -198,6 +258,10 @@ std::vector<CTaskAction*> StopExecutor() {
         ++state.nGeneration;
         dropped.assign(state.waiting.begin(), state.waiting.end());
         state.waiting.clear();
+        for (const auto& followUp : state.followUps) {
+            dropped.push_back(followUp.second);
+        }
+        state.followUps.clear();
         workers.swap(state.workers);
         state.workCv.notify_all();
     }
@@ -219,6 +283,10 @@ std::vector<CTaskAction*> StopExecutor() {
 }  // namespace hostcore
 
 bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction) {
+    return TaskAction_ExecAfter(pAction, nullptr);
+}
+
+bool TaskAction_ExecAfter(NS_TA::CTaskAction* pAction, NS_TA::CTaskAction* pEarlier) {
     if (pAction == nullptr) {
         return false;
     }
@@ -230,5 +298,36 @@ bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction) {
     if (pAction->IsSync()) {
         return RunSyncLocked(state, lock, pAction);
     }
-    return QueueLocked(state, pAction);
+    // A follow-up that has not started takes none itself, so taking one back never strands another.
+    if (pEarlier != nullptr && IsQueuedOrRunningLocked(state, pEarlier) &&
+        state.followUps.count(pEarlier) == 0 && AttachLocked(state, pAction, pEarlier)) {
+        return true;
+    }
+    if (!QueueLocked(state, pAction)) {
+        return false;
+    }
+    lock.unlock();
+    state.workCv.notify_one();
+    return true;
+}
+
+bool TaskAction_IsPending(const NS_TA::CTaskAction* pAction) {
+    hostcore::LoopState& state = hostcore::Loop();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return pAction != nullptr &&
+           (IsQueuedOrRunningLocked(state, pAction) || IsFollowUpLocked(state, pAction));
+}
+
+bool TaskAction_CancelFollowUp(NS_TA::CTaskAction* pEarlier) {
+    hostcore::LoopState& state = hostcore::Loop();
+    CTaskAction* pNext = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        pNext = TakeFollowUpLocked(state, pEarlier);
+    }
+    if (pNext == nullptr) {
+        return false;
+    }
+    pNext->Release();
+    return true;
 }

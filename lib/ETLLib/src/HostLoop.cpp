@@ -201,7 +201,7 @@ long long TakeLongestLoopTurnUs() {
 int PendingActionCount() {
     LoopState& state = hostcore::Loop();
     std::lock_guard<std::mutex> lock(state.mutex);
-    return static_cast<int>(state.waiting.size()) + state.nRunning;
+    return static_cast<int>(state.waiting.size() + state.followUps.size()) + state.nRunning;
 }
 
 bool WaitForActions(int nTimeoutMs) {

@@ -53,6 +53,8 @@ struct LoopState {
     std::deque<NS_TA::CTaskAction*> finished;
     int nRunning = 0;
     std::vector<std::thread> workers;
+    std::map<NS_TA::CTaskAction*, NS_TA::CTaskAction*> followUps;  // waiting or running action -> next one
+    std::vector<NS_TA::CTaskAction*> executing;  // the action each worker runs, by worker; null when idle
     bool bStopping = false;
     bool bRefuse = false;
     std::uint64_t nGeneration = 0;  // bumped by Reset; sync actions of an older generation are just released
