@@ -21,6 +21,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
+using ::testing::UnorderedElementsAreArray;
 using testsupport::MockXsiServer;
 using testsupport::XsiDirectory;
 
@@ -79,6 +80,35 @@ TEST_F(BroadSoftDownloadTest, A120EntryDirectoryComesInThreePagesOf50ReadInOrder
                   testsupport::BasicAuthorization(bsfttest::kUser, bsfttest::kPassword));
     }
     ExpectPasswordNeverLogged();
+}
+
+// Three pages download at once; each has the next one waiting behind it, which goes out only when it is in.
+TEST_F(BroadSoftDownloadTest, ALongDirectoryHasThreePagesDownloadingAtOnceAndEveryPageAskedForOnce) {
+    Configure({"BsftGroup"});
+    m_xsi.SetEntries(XsiDirectory::Group, Members("Ana", 575));
+    const std::string strPath = m_xsi.PathOf(XsiDirectory::Group);
+    std::vector<std::string> vecPages = {Path("Group")};
+    for (int nStart = 51; nStart <= 575; nStart += 50) {
+        const std::string strQuery = "?start=" + std::to_string(nStart) + "&results=50";
+        vecPages.push_back(Path("Group" + strQuery));
+        if (nStart <= 151) {
+            m_xsi.Stall(strPath + strQuery);
+        }
+    }
+    Model();
+    while (Targets(XsiDirectory::Group).size() < 4 || HostControl::PendingActionCount() < 6) {
+        HostControl::RunUntilIdle(1);
+    }
+    HostControl::RunUntilIdle(20);
+    EXPECT_THAT(Targets(XsiDirectory::Group),
+                UnorderedElementsAre(vecPages[0], vecPages[1], vecPages[2], vecPages[3]))
+        << "the pages behind the three stalled ones wait for them";
+    EXPECT_EQ(HostControl::PendingActionCount(), 6);
+    m_xsi.ReleaseStalls();
+    WaitIdle();
+    EXPECT_THAT(Targets(XsiDirectory::Group), UnorderedElementsAreArray(vecPages));
+    EXPECT_THAT(Names("Group"), ElementsAreArray(ShownNames(XsiDirectory::Group)));
+    EXPECT_EQ(Status("Group"), CContactBroadSoftModel::LIST_LOADED);
 }
 
 TEST_F(BroadSoftDownloadTest, PagingEndsWhenTheServerRepeatsAPageOrSendsAnEmptyOne) {

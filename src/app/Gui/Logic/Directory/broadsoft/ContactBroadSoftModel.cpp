@@ -21,6 +21,7 @@ void CContactBroadSoftModel::ListItemData::Reset() {
     m_nPageSize = 0;
     m_mapPageDownloads.clear();
     m_mapEarlyAnswers.clear();
+    m_mapBehind.clear();
     m_nNextStart = 0;
     m_nRequestStart = 0;
 }

@@ -8,7 +8,8 @@
 // callers while pages arrive; m_csSearch (always taken before m_csLock) guards the search engine. Personal
 // edits, SearchLocal and the contact operations by shown name belong to the GUI thread. Only the current
 // downloads of a list, and only the latest probe, are listened to: answers of superseded ones are dropped.
-// Up to three pages of a directory are on their way at once. The worker that downloads a page also reads it
+// Up to three pages of a directory download at once, each with at most one more page waiting behind it to
+// run on the same worker right after it. The worker that downloads a page also reads it
 // (CBroadSoftPageAction); the GUI thread adds the ready records to the list in start order.
 
 #include <atomic>
@@ -84,6 +85,9 @@ public:
         // the next page to ask for. Answers of any other download are dropped.
         std::map<int, NS_TA::CNetworkFileAction*> m_mapPageDownloads;
         std::map<int, NS_TA::CNetworkFileAction*> m_mapEarlyAnswers;
+        // Of the page downloads, those waiting behind another: start of the earlier page -> start of the
+        // page behind it, until the earlier page's answer arrives.
+        std::map<int, int> m_mapBehind;
         int m_nNextStart;
         int m_nRequestStart;
     };
@@ -266,9 +270,12 @@ private:
     bool MyLoadPersonalXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadCustomXml(const std::string& strUrl, const pugi::xml_node* pRoot);
     bool MyLoadCustomListFromFile(std::string& strWanted, const std::string& strPath);
-    // Keeps up to three pages of the list on their way, asked for in start order.
+    // Keeps up to three pages of the list downloading and one waiting behind each, asked for in start order.
     void MyRequestPages(const std::string& strUrl);
-    bool MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize);
+    // The start of the downloading page that the next page should wait behind: 0 for none, that is, while
+    // fewer than three download, -1 when the next page must wait for an answer.
+    static int MyPageToWaitBehind(const ListItemData& data);
+    bool MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize, int nEarlierStart);
 
     // Lists (ContactBroadSoftModelList.cpp).
     ListItemData* MyFindItemData(const std::string& strUrl);
@@ -292,7 +299,8 @@ private:
     static void MyDeleteRecords(ListItemData* pData);
     // Deletes a list with its records and the early answers it holds.
     void MyDeleteList(ListItemData* pData);
-    // Ends the paging of a list: pages on their way are no longer listened to, early answers go.
+    // Ends the paging of a list: pages on their way are no longer listened to, those waiting behind another
+    // are taken back before they go out, early answers go.
     void MyEndPaging(ListItemData* pData);
     // A refresh or reload sets every completely loaded directory list aside before the lists go, so caller
     // lookup still finds its callers until that directory's new list is completely in (or a later refresh
@@ -330,12 +338,14 @@ private:
     // Downloads (ContactBroadSoftModelDownload.cpp).
     int MyMakeReadyForDownload(const std::string& strUrl);
     int MyExecDownload(const std::string& strUrl, bool bSendMsg, bool bSync);
+    // The same for a page that waits behind the running download of the page at nEarlierStart (0: none).
+    int MyExecDownloadAfter(const std::string& strUrl, bool bSendMsg, bool bSync, int nEarlierStart);
     // A download action with the account's credentials and the next free temporary file, not yet started.
     // With bReadPage the worker that downloads a directory page also reads it (CBroadSoftPageAction).
     NS_TA::CNetworkFileAction* MyCreateDownload(const std::string& strUrl, bool bReadPage = false);
     // Registers the action and hands it to the executor; a refused action is destroyed. Every network file
     // action of the model goes through here, so the model releases those still running when it goes.
-    bool MyHandOver(NS_TA::CNetworkFileAction* pAction);
+    bool MyHandOver(NS_TA::CNetworkFileAction* pAction, NS_TA::CNetworkFileAction* pEarlier = nullptr);
     std::string MyNextFilePath();
     bool MyIsFilePathInUse(const std::string& strPath) const;
     void MyStartProbe();

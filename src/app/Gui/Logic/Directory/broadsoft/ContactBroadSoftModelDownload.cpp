@@ -30,7 +30,10 @@ constexpr int kRotatingFileCount = 5;
 constexpr int kNoNetwork = -14;
 constexpr int kDownloadStarted = 2;
 constexpr int kDownloadNotStarted = 4;
-constexpr std::size_t kPagesOnTheirWay = 3;
+// Pages of a directory downloading at once (each may have one more waiting behind it), and pages asked for
+// but not read yet: downloading, waiting, or answered before an earlier page.
+constexpr std::size_t kPagesDownloading = 3;
+constexpr std::size_t kPagesUnread = 3 * kPagesDownloading;
 
 std::string TemporaryFilePath(int nIndex) {
     return "/tmp/" + CommonAPI_FormatString("BroadSoftDirectory_%d.xml", nIndex);
@@ -133,6 +136,11 @@ int CContactBroadSoftModel::MyMakeReadyForDownload(const std::string& strUrl) {
 }
 
 int CContactBroadSoftModel::MyExecDownload(const std::string& strUrl, bool bSendMsg, bool bSync) {
+    return MyExecDownloadAfter(strUrl, bSendMsg, bSync, 0);
+}
+
+int CContactBroadSoftModel::MyExecDownloadAfter(const std::string& strUrl, bool bSendMsg, bool bSync,
+                                                int nEarlierStart) {
     std::string strKey = strUrl;
     FilterParameters(strKey);
     {
@@ -148,11 +156,16 @@ int CContactBroadSoftModel::MyExecDownload(const std::string& strUrl, bool bSend
     }
     pAction->SetSendMess2UI(bSendMsg);
     pAction->SetSync(bSync);
+    NS_TA::CNetworkFileAction* pEarlier = nullptr;
     {
         Lock lock(m_csLock);
-        MySetStatus(MyFindItemData(strKey), LIST_DOWNLOADING);
+        ListItemData* pData = MyFindItemData(strKey);
+        MySetStatus(pData, LIST_DOWNLOADING);
+        if (pData != nullptr && nEarlierStart > 0 && pData->m_mapPageDownloads.count(nEarlierStart) > 0) {
+            pEarlier = pData->m_mapPageDownloads[nEarlierStart];
+        }
     }
-    const bool bStarted = MyHandOver(pAction);
+    const bool bStarted = MyHandOver(pAction, pEarlier);
     Lock lock(m_csLock);
     ListItemData* pData = MyFindItemData(strKey);
     if (pData == nullptr) {
@@ -171,13 +184,45 @@ int CContactBroadSoftModel::MyExecDownload(const std::string& strUrl, bool bSend
         pData->m_nRequestStart = 0;
     }
     pData->m_mapPageDownloads[nStart] = pAction;
+    if (pEarlier != nullptr) {
+        pData->m_mapBehind[nEarlierStart] = nStart;
+    }
     return kDownloadStarted;
+}
+
+int CContactBroadSoftModel::MyPageToWaitBehind(const ListItemData& data) {
+    const std::size_t nWaiting = data.m_mapBehind.size();
+    if (data.m_mapPageDownloads.size() < nWaiting + kPagesDownloading) {
+        return 0;
+    }
+    if (data.m_mapPageDownloads.size() + data.m_mapEarlyAnswers.size() >= kPagesUnread) {
+        return -1;
+    }
+    // The earliest download that neither waits itself nor has a page behind it yet, preferably one still
+    // running: behind one that is done the page starts at once on a free worker.
+    int nDone = -1;
+    for (const auto& download : data.m_mapPageDownloads) {
+        const int nStart = download.first;
+        bool bTaken = data.m_mapBehind.count(nStart) > 0;
+        for (const auto& behind : data.m_mapBehind) {
+            bTaken = bTaken || behind.second == nStart;
+        }
+        if (bTaken) {
+            continue;
+        }
+        if (TaskAction_IsPending(download.second)) {
+            return nStart;
+        }
+        nDone = nDone < 0 ? nStart : nDone;
+    }
+    return nDone;
 }
 
 void CContactBroadSoftModel::MyRequestPages(const std::string& strUrl) {
     for (;;) {
         int nStart = 0;
         int nPageSize = 0;
+        int nEarlierStart = 0;
         {
             Lock lock(m_csLock);
             ListItemData* pData = MyFindItemData(strUrl);
@@ -192,22 +237,22 @@ void CContactBroadSoftModel::MyRequestPages(const std::string& strUrl) {
                 pData->m_nNextStart = nNext;
                 pData->m_nRequestStart = nNext;
             }
-            const std::size_t nOnTheirWay =
-                pData->m_mapPageDownloads.size() + pData->m_mapEarlyAnswers.size();
-            if (nOnTheirWay >= kPagesOnTheirWay || pData->m_nRequestStart > pData->m_nTotal) {
+            nEarlierStart = MyPageToWaitBehind(*pData);
+            if (nEarlierStart < 0 || pData->m_nRequestStart > pData->m_nTotal) {
                 return;
             }
             nStart = pData->m_nRequestStart;
             nPageSize = std::max(pData->m_nPageSize, 1);
             pData->m_nRequestStart = nStart > INT_MAX - nPageSize ? INT_MAX : nStart + nPageSize;
         }
-        if (!MyRequestNextPage(strUrl, nStart, nPageSize)) {
+        if (!MyRequestNextPage(strUrl, nStart, nPageSize, nEarlierStart)) {
             return;
         }
     }
 }
 
-bool CContactBroadSoftModel::MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize) {
+bool CContactBroadSoftModel::MyRequestNextPage(const std::string& strUrl, int nStart, int nPageSize,
+                                               int nEarlierStart) {
     std::string strNext = strUrl;
     AddUrlParameter(strNext, "start", std::to_string(nStart), false, true);
     AddUrlParameter(strNext, "results", std::to_string(nPageSize), false, true);
@@ -219,7 +264,7 @@ bool CContactBroadSoftModel::MyRequestNextPage(const std::string& strUrl, int nS
         }
         MySetStatus(pData, LIST_READY);
     }
-    return MyExecDownload(strNext, true, false) == kDownloadStarted;
+    return MyExecDownloadAfter(strNext, true, false, nEarlierStart) == kDownloadStarted;
 }
 
 NS_TA::CNetworkFileAction* CContactBroadSoftModel::MyCreateDownload(const std::string& strUrl,
@@ -238,14 +283,15 @@ NS_TA::CNetworkFileAction* CContactBroadSoftModel::MyCreateDownload(const std::s
     return pAction;
 }
 
-bool CContactBroadSoftModel::MyHandOver(NS_TA::CNetworkFileAction* pAction) {
+bool CContactBroadSoftModel::MyHandOver(NS_TA::CNetworkFileAction* pAction,
+                                        NS_TA::CNetworkFileAction* pEarlier) {
     try {
         m_mapRunning[pAction] = pAction->GetFilePath();
     } catch (const std::bad_alloc&) {
         TaskAction_DestroyNetworkFileAction(pAction);
         return false;
     }
-    if (!TaskAction_ExecAction(pAction)) {
+    if (!TaskAction_ExecAfter(pAction, pEarlier)) {
         app_log(6, APP_LOG_WARNING, "BroadSoft transfer of %s refused by the executor\n",
                 pAction->GetFilePathRemote().c_str());
         m_mapRunning.erase(pAction);
@@ -372,9 +418,12 @@ bool CContactBroadSoftModel::MyOnDownloadAnswered(NS_TA::CNetworkFileAction* pAc
     return true;
 }
 
-// True when the answer is done with; false when it is kept to be read after an earlier page.
+// True when the answer is done with; false when it is kept to be read after an earlier page. An answer kept
+// for later has freed its worker all the same, so the page waiting behind it is running and may get one
+// behind it too.
 bool CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction, const std::string& strUrl) {
     const int nStart = RequestedStart(pAction->GetFilePathRemote());
+    bool bKept = false;
     {
         Lock lock(m_csLock);
         ListItemData* pData = MyFindItemData(strUrl);
@@ -385,13 +434,18 @@ bool CContactBroadSoftModel::MyOnPageAnswered(NS_TA::CNetworkFileAction* pAction
             return true;
         }
         pData->m_mapPageDownloads.erase(nStart);
+        pData->m_mapBehind.erase(nStart);
         if (nStart != pData->m_nNextStart) {
             if (pData->m_nNextStart == 0 || nStart < pData->m_nNextStart) {
                 return true;
             }
             pData->m_mapEarlyAnswers[nStart] = pAction;
-            return false;
+            bKept = true;
         }
+    }
+    if (bKept) {
+        MyRequestPages(strUrl);
+        return false;
     }
     MyReadPageAnswer(pAction, strUrl);
     for (;;) {

@@ -269,6 +269,20 @@ void CContactBroadSoftModel::MyDeleteList(ListItemData* pData) {
 
 void CContactBroadSoftModel::MyEndPaging(ListItemData* pData) {
     pData->m_nNextStart = 0;
+    // A page still waiting behind another never goes out; one already running is dropped when it answers.
+    std::map<int, int> mapBehind;
+    mapBehind.swap(pData->m_mapBehind);
+    const auto downloadAt = [pData](int nStart) -> NS_TA::CNetworkFileAction* {
+        const auto found = pData->m_mapPageDownloads.find(nStart);
+        return found != pData->m_mapPageDownloads.end() ? found->second : nullptr;
+    };
+    for (const auto& behind : mapBehind) {
+        NS_TA::CNetworkFileAction* pEarlier = downloadAt(behind.first);
+        NS_TA::CNetworkFileAction* pWaiting = downloadAt(behind.second);
+        if (pEarlier != nullptr && pWaiting != nullptr && TaskAction_CancelFollowUp(pEarlier)) {
+            MyFinishAction(pWaiting);
+        }
+    }
     pData->m_mapPageDownloads.clear();
     std::map<int, NS_TA::CNetworkFileAction*> mapEarly;
     mapEarly.swap(pData->m_mapEarlyAnswers);
