@@ -1,14 +1,34 @@
 #include "BroadSoftListFreeAction.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
 #include <utility>
 
 namespace NS_DIRECTORY {
 
 void CBroadSoftListFreeAction::FreeInBackground(BroadSoftItemList& listRecords) {
-    if (listRecords.empty()) {
-        return;
+    const std::size_t nSize = listRecords.size();
+    const std::size_t nJobs = std::min(kMaxJobs, (nSize + kRecordsPerJob - 1) / kRecordsPerJob);
+    // The later jobs take their share off the end; one memory runs out for stays with the first job.
+    for (std::size_t nJob = nJobs; nJob-- > 1;) {
+        const auto first = listRecords.begin() + static_cast<std::ptrdiff_t>(nJob * nSize / nJobs);
+        BroadSoftItemList listJob;
+        try {
+            listJob.assign(first, listRecords.end());
+        } catch (const std::bad_alloc&) {
+            continue;
+        }
+        listRecords.erase(first, listRecords.end());
+        MyFreeOnWorker(std::move(listJob));
     }
+    if (!listRecords.empty()) {
+        MyFreeOnWorker(std::move(listRecords));
+    }
+    listRecords.clear();
+}
+
+void CBroadSoftListFreeAction::MyFreeOnWorker(BroadSoftItemList&& listRecords) {
     auto* pAction = new (std::nothrow) CBroadSoftListFreeAction(std::move(listRecords));
     if (pAction == nullptr) {
         MyFree(listRecords);
