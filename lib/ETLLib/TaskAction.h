@@ -205,12 +205,26 @@ bool TaskAction_ExecAction(NS_TA::CTaskAction* pAction);
 // Like TaskAction_ExecAction, but when pEarlier is waiting or running and has no follow-up yet, pAction
 // becomes its follow-up: the worker that runs pEarlier runs pAction right after it, so the two never run at
 // once and pAction needs no free worker. Otherwise pAction is queued as by TaskAction_ExecAction.
-bool TaskAction_ExecAfter(NS_TA::CTaskAction* pAction, NS_TA::CTaskAction* pEarlier);
+// Optional, like the two below: referenced weakly, so a host may leave them out; ask through the
+// NS_TA::Try... forms, which on such a host queue every action and know of no follow-ups.
+__attribute__((weak)) bool TaskAction_ExecAfter(NS_TA::CTaskAction* pAction, NS_TA::CTaskAction* pEarlier);
 // Whether the action is waiting, running or a follow-up; it may finish at any moment after the answer.
-bool TaskAction_IsPending(const NS_TA::CTaskAction* pAction);
+__attribute__((weak)) bool TaskAction_IsPending(const NS_TA::CTaskAction* pAction);
 // Takes back the follow-up of pEarlier when it has not started: it never runs and the executor's reference
 // on it is dropped. False when there was none.
-bool TaskAction_CancelFollowUp(NS_TA::CTaskAction* pEarlier);
+__attribute__((weak)) bool TaskAction_CancelFollowUp(NS_TA::CTaskAction* pEarlier);
+namespace NS_TA {
+inline bool TryExecAfter(CTaskAction* pAction, CTaskAction* pEarlier) {
+    return &TaskAction_ExecAfter != nullptr ? TaskAction_ExecAfter(pAction, pEarlier)
+                                            : TaskAction_ExecAction(pAction);
+}
+inline bool TryIsPending(const CTaskAction* pAction) {
+    return &TaskAction_IsPending != nullptr && TaskAction_IsPending(pAction);
+}
+inline bool TryCancelFollowUp(CTaskAction* pEarlier) {
+    return &TaskAction_CancelFollowUp != nullptr && TaskAction_CancelFollowUp(pEarlier);
+}
+}  // namespace NS_TA
 // Whether the receiver that had this serial (GetCallbackSerial) still exists; for modules that pass a
 // finished action on to a receiver of their own caller.
 bool TaskAction_IsReceiverAlive(const NS_TA::CTaskActionCallbackBase* pReceiver, std::uint64_t nSerial);

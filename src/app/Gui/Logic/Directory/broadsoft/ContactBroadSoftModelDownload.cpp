@@ -210,7 +210,7 @@ int CContactBroadSoftModel::MyPageToWaitBehind(const ListItemData& data) {
         if (bTaken) {
             continue;
         }
-        if (TaskAction_IsPending(download.second)) {
+        if (NS_TA::TryIsPending(download.second)) {
             return nStart;
         }
         nDone = nDone < 0 ? nStart : nDone;
@@ -291,7 +291,7 @@ bool CContactBroadSoftModel::MyHandOver(NS_TA::CNetworkFileAction* pAction,
         TaskAction_DestroyNetworkFileAction(pAction);
         return false;
     }
-    if (!TaskAction_ExecAfter(pAction, pEarlier)) {
+    if (!NS_TA::TryExecAfter(pAction, pEarlier)) {
         app_log(6, APP_LOG_WARNING, "BroadSoft transfer of %s refused by the executor\n",
                 pAction->GetFilePathRemote().c_str());
         m_mapRunning.erase(pAction);

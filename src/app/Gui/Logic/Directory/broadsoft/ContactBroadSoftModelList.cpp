@@ -279,7 +279,7 @@ void CContactBroadSoftModel::MyEndPaging(ListItemData* pData) {
     for (const auto& behind : mapBehind) {
         NS_TA::CNetworkFileAction* pEarlier = downloadAt(behind.first);
         NS_TA::CNetworkFileAction* pWaiting = downloadAt(behind.second);
-        if (pEarlier != nullptr && pWaiting != nullptr && TaskAction_CancelFollowUp(pEarlier)) {
+        if (pEarlier != nullptr && pWaiting != nullptr && NS_TA::TryCancelFollowUp(pEarlier)) {
             MyFinishAction(pWaiting);
         }
     }
