@@ -42,6 +42,18 @@ bool PushFinishedLocked(hostcore::LoopState& state, CTaskAction* pAction) {
     return true;
 }
 
+// Queues a finished action for its callback and wakes the loop after letting go of the mutex (held on
+// entry, not on return); without room for it, the executor's reference is dropped.
+void HandFinishedToLoop(hostcore::LoopState& state, std::unique_lock<std::mutex>& lock,
+                        CTaskAction* pAction) {
+    const bool bPushed = PushFinishedLocked(state, pAction);
+    lock.unlock();
+    state.loopCv.notify_all();
+    if (!bPushed) {
+        pAction->Release();
+    }
+}
+
 // The follow-up waiting for pAction, taken out of the table; null when it has none.
 CTaskAction* TakeFollowUpLocked(hostcore::LoopState& state, CTaskAction* pAction) {
     const auto found = state.followUps.find(pAction);
@@ -67,12 +79,7 @@ void RunChainLocked(hostcore::LoopState& state, std::unique_lock<std::mutex>& lo
         if (pNext == nullptr) {
             --state.nRunning;
         }
-        const bool bPushed = PushFinishedLocked(state, pAction);
-        lock.unlock();
-        state.loopCv.notify_all();
-        if (!bPushed) {
-            pAction->Release();
-        }
+        HandFinishedToLoop(state, lock, pAction);
         lock.lock();
         pAction = pNext;
     }
@@ -125,12 +132,7 @@ bool RunSyncLocked(hostcore::LoopState& state, std::unique_lock<std::mutex>& loc
         return true;
     }
     --state.nRunning;
-    const bool bPushed = PushFinishedLocked(state, pAction);
-    lock.unlock();
-    state.loopCv.notify_all();
-    if (!bPushed) {
-        pAction->Release();
-    }
+    HandFinishedToLoop(state, lock, pAction);
     return true;
 }
 
