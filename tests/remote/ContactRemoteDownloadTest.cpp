@@ -274,6 +274,9 @@ TEST_F(ContactRemoteDownloadTest, ADownloadedDocumentReadsAsTheSameBytesReadFrom
         "<AcmeIPPhoneDirectory>" + kEntry + std::string(1, '\0') + kOther + "</AcmeIPPhoneDirectory>",
         "<AcmeIPPhoneDirectory>" + kEntry + std::string(2, '\0') + "</AcmeIPPhoneDirectory>",
         std::string(1, '\0') + kDirectory,
+        // A NUL where the closing '>' belongs, and the '>' as the very last byte.
+        "<AcmeIPPhoneDirectory>" + kEntry + "</AcmeIPPhoneDirectory" + std::string(1, '\0') + ">",
+        "<AcmeIPPhoneDirectory/" + std::string(1, '\0') + ">",
         strUtf16,
         "<AcmeIPPhoneDirectory>" + kEntry,
     };

@@ -569,7 +569,8 @@ private:
                 curl_off_t nLength = -1;
                 curl_easy_getinfo(m_pCurl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &nLength);
                 if (nLength > 0 && nLength <= m_limits.nMaxDownloadBytes) {
-                    m_pBody->reserve(static_cast<std::size_t>(nLength));
+                    // One byte more, so a reader can end the body with a NUL without a copy.
+                    m_pBody->reserve(static_cast<std::size_t>(nLength) + 1);
                 }
             }
             m_pBody->append(pData, nBytes);

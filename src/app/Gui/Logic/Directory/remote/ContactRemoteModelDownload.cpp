@@ -570,7 +570,11 @@ bool CContactRemoteModel::MyParseDownloadedBody(const std::string& strFile, cons
     }
     try {
         pugi::xml_document doc;
-        // The same options and encoding detection as load_buffer, without its copy of the body.
+        // The same options and encoding detection as load_buffer, without its copy of the body. The parser
+        // takes the last byte it is given for the end of the text: that must be a terminating NUL, as a
+        // copy or a file read gives it, or a body with a NUL inside could end on its real last byte, so
+        // that "<Directory/\0>" would read as a whole element.
+        strBody.push_back('\0');
         return doc.load_buffer_inplace(strBody.data(), strBody.size()) &&
                MyParseDocument(doc, strFile, strUrl);
     } catch (const std::bad_alloc&) {
