@@ -169,6 +169,12 @@ TEST(ContactFileReader, ReadsWhatOneParseOfTheWholeFileReads) {
         {"cut short", File("", "", "").substr(0, 60000)},
         {"cut short in a tag", File("", "", "").substr(0, 60000) + "</root_contact>"},
         {"closing tag only", "</root_contact>"},
+        {"a NUL byte where a contact's '>' belongs", File("", "\t<contact display_name=\"Nul\"/" + std::string(1, '\0') + ">\n", "")},
+        {"a NUL byte where the closing '>' belongs, '>' last",
+         File("", "", "", "Anna", "", "</root_contact" + std::string(1, '\0') + ">")},
+        {"a NUL byte after the root, '>' last",
+         File("", "", "", "Anna", "", "</root_contact>" + std::string(1, '\0') + "<x/>")},
+        {"a NUL byte as the last byte", File("", "", "") + std::string(1, '\0')},
         {"other root", "<root_group>\n" + Line(1, "Anna") + "</root_group>\n"},
         {"empty file", ""},
     };

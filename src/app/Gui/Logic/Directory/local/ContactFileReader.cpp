@@ -178,6 +178,7 @@ bool CContactFileReader::MyReadFile(const std::string& strRealPath, FileText* pT
         }
         nRead += static_cast<std::size_t>(nGot);
     }
+    pText->pChars[pText->nSize] = '\0';
     return true;
 }
 
@@ -189,6 +190,11 @@ bool CContactFileReader::MyReadFile(const std::string& strRealPath, FileText* pT
 // it reads as it does inside the root; any other piece is parsed inside a copy of the root.
 bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& format, ItemList* pRecords) {
     const std::string_view text(fileText.pChars.get(), fileText.nSize);
+    // A parse in place takes a piece's last byte for the end of the text, which could then close a tag cut
+    // off by a NUL inside it: a file holding a NUL is read whole, where the parse ends at the NUL.
+    if (HoldsChar(text, '\0')) {
+        return false;
+    }
     const std::size_t nClosing = ClosingTagAtEnd(text);
     if (nClosing == std::string_view::npos) {
         return false;
@@ -238,7 +244,9 @@ bool CContactFileReader::MyReadInPieces(FileText& fileText, CContactFileFormat& 
 
 bool CContactFileReader::MyReadWhole(FileText& text, CContactFileFormat& format, ItemList* pRecords) {
     pugi::xml_document doc;
-    if (!doc.load_buffer_inplace(text.pChars.get(), text.nSize, pugi::parse_default, pugi::encoding_auto)) {
+    // The terminating NUL is parsed too, so the text ends as it does for a parse of the file.
+    if (!doc.load_buffer_inplace(text.pChars.get(), text.nSize + 1, pugi::parse_default,
+                                 pugi::encoding_auto)) {
         return false;
     }
     pugi::xml_node root = doc.child(kRootName);

@@ -38,7 +38,7 @@ public:
 
 private:
     struct FileText {
-        std::unique_ptr<char[]> pChars;
+        std::unique_ptr<char[]> pChars;  // nSize bytes and a NUL after them
         std::size_t nSize = 0;
     };
     static bool MyReadFile(const std::string& strRealPath, FileText* pText);
