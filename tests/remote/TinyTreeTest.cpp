@@ -1,16 +1,20 @@
-// The keyed tree: index, ownership, child access, ancestry, iteration and the key hash; its flat index
-// against a std::map.
+// The keyed tree: index, ownership, child access, ancestry, iteration, nodes cut from an arena and the key
+// hash; its flat index against a std::map.
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <random>
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "FlatNodeIndex.h"
+#include "TinyNodeArena.h"
 #include "TinyTree.h"
 
 namespace {
@@ -200,6 +204,54 @@ TEST(TinyTreeTest, DetachingFewOrMostNodesLeavesTheRestIndexedAndOlderDuplicates
         pGo->AddChild(9, "g0");
         EXPECT_EQ(tree.Find("g0")->GetData(), 9);
     }
+}
+
+// An arena too small for the batch starts another block; its nodes outlive it, a refused child wastes only
+// room, and the nodes go one by one on two threads (the blocks' counts are shared) or with their tree.
+TEST(TinyTreeTest, ChildrenCutFromAnArenaOutliveItAndMayBeFreedOneByOneOnAnyThread) {
+    Tree tree;
+    Build(tree);
+    Tree::TinyNode* pParent = tree.Find("b");
+    constexpr int kChildren = 40;
+    {
+        NS_DIRECTORY::TinyNodeArena arena(3 * Tree::TinyNode::ChildBytes<long long>(2));
+        for (int nChild = 0; nChild < kChildren; ++nChild) {
+            int nData = nChild;
+            long long nObject = 1000 + nChild;
+            Tree::TinyNode* pAdded =
+                pParent->AddUniqueChild(nData, "e" + std::to_string(nChild), nObject, &arena);
+            ASSERT_NE(pAdded, nullptr);
+            EXPECT_EQ(*static_cast<long long*>(pAdded->GetTail()), 1000 + nChild);
+        }
+        int nData = 5;
+        long long nObject = 5;
+        EXPECT_EQ(pParent->AddUniqueChild(nData, "a21", nObject, &arena), nullptr);
+    }
+    for (int nChild = 0; nChild < kChildren; ++nChild) {
+        Tree::TinyNode* pFound = tree.Find("e" + std::to_string(nChild));
+        ASSERT_NE(pFound, nullptr);
+        EXPECT_EQ(pFound->GetData(), nChild);
+        EXPECT_EQ(pFound->GetKey(), "e" + std::to_string(nChild));
+        EXPECT_EQ(*static_cast<long long*>(pFound->GetTail()), 1000 + nChild);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pFound->GetTail()) % alignof(std::max_align_t), 0u);
+    }
+    std::vector<Tree::TinyNode*> detached = pParent->DetachChildren();
+    ASSERT_EQ(detached.size(), static_cast<std::size_t>(kChildren));
+    std::thread other([&] {
+        for (std::size_t nChild = 0; nChild < detached.size(); nChild += 2) {
+            delete detached[nChild];
+        }
+    });
+    for (std::size_t nChild = 1; nChild < detached.size(); nChild += 2) {
+        delete detached[nChild];
+    }
+    other.join();
+
+    NS_DIRECTORY::TinyNodeArena arena(0);
+    int nData = 9;
+    long long nObject = 9;
+    ASSERT_NE(pParent->AddUniqueChild(nData, "kept", nObject, &arena), nullptr);
+    EXPECT_EQ(tree.Find("kept")->GetParent(), pParent) << "freed with the tree, after the arena";
 }
 
 struct KeyedNode {

@@ -72,6 +72,32 @@ void SetEntryKeyNumber(std::string& strKey, std::size_t nPrefix, unsigned long l
     strKey.append(szNumber, converted.ptr);
 }
 
+std::size_t DecimalDigits(unsigned long long nNumber) {
+    std::size_t nDigits = 1;
+    for (; nNumber >= 10; nNumber /= 10) {
+        ++nDigits;
+    }
+    return nDigits;
+}
+
+// What the nodes of nEntries directory entries take of an arena, their keys numbered from nFirstNumber
+// after nKeyPrefix bytes.
+std::size_t EntryNodeBytes(std::size_t nEntries, std::size_t nKeyPrefix, unsigned long long nFirstNumber) {
+    using Node = CContactRemoteModel::RemoteTree::TinyNode;
+    if (nEntries == 0) {
+        return 0;
+    }
+    const unsigned long long nLastNumber = nFirstNumber + nEntries - 1;
+    if (DecimalDigits(nFirstNumber) == DecimalDigits(nLastNumber)) {
+        return nEntries * Node::ChildBytes<ContactRemoteUnit>(nKeyPrefix + DecimalDigits(nFirstNumber));
+    }
+    std::size_t nBytes = 0;
+    for (unsigned long long nNumber = nFirstNumber; nNumber <= nLastNumber; ++nNumber) {
+        nBytes += Node::ChildBytes<ContactRemoteUnit>(nKeyPrefix + DecimalDigits(nNumber));
+    }
+    return nBytes;
+}
+
 std::string NextNoUrlKey(const std::string& strParentUrl) {
     return strParentUrl + "<NoUrl>" + std::to_string(g_nEntryKeyCounter.fetch_add(1));
 }
@@ -371,6 +397,13 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
     const std::size_t nKeyPrefix = strKey.size();
     // The batch's numbers are taken at once: workers parsing side by side share the counter.
     unsigned long long nKeyNumber = g_nEntryKeyCounter.fetch_add(nUnits);
+    // The batch's nodes are cut from one block sized for the entries there is room for, so adding one
+    // allocates nothing and the block goes with the last of them.
+    const std::size_t nRoom =
+        pParent == nullptr || m_nUnitCount >= m_nMaxUnitCount
+            ? 0
+            : std::min(nUnits, static_cast<std::size_t>(m_nMaxUnitCount - m_nUnitCount));
+    TinyNodeArena arena(EntryNodeBytes(nRoom, nKeyPrefix, nKeyNumber));
     // Every entry's node data starts the same; each new node takes it over and it is set again for the next.
     ItemData data;
     for (std::size_t nUnit = 0; nUnit < nUnits; ++nUnit) {
@@ -388,7 +421,7 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
         data.Reset();
         data.m_eStatus = FILE_DOWNLOADED_OK;
         data.m_nLevel = pParent->GetData().m_nLevel + 1;
-        RemoteTree::TinyNode* pNode = pParent->AddUniqueChild(data, strKey, pUnits[nUnit]);
+        RemoteTree::TinyNode* pNode = pParent->AddUniqueChild(data, strKey, pUnits[nUnit], &arena);
         if (pNode == nullptr) {
             app_log(6, APP_LOG_INFO,
                     "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",

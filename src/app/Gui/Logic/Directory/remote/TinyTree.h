@@ -4,7 +4,7 @@
 // The index hashes keys with the library's string hash, not str_hash: keys of directory entries differ only
 // in a trailing number, and str_hash folds such keys onto a few values each. It is a flat table of the nodes
 // themselves (see FlatNodeIndex), so a node's key is stored once, in the node's own allocation, and indexing
-// a node allocates nothing of its own.
+// a node allocates nothing of its own. Nodes added together may share blocks of memory (see TinyNodeArena).
 
 #include <algorithm>
 #include <cassert>
@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "FlatNodeIndex.h"
+#include "TinyNodeArena.h"
 
 namespace NS_DIRECTORY {
 
@@ -43,13 +44,14 @@ public:
     using NodeMap = FlatNodeIndex<TinyNode>;
 
     // A node owns its children; its key stays in the owner's index until the parent (or SetRoot) drops it.
-    // The node and the bytes of its key are one allocation: made by MyCreate, freed by delete.
+    // The node and the bytes of its key are one piece of memory: made by MyCreate, alone or cut from an
+    // arena, and freed by delete either way.
     class TinyNode {
     public:
         ~TinyNode() { RemoveChildren(); }
         TinyNode(const TinyNode&) = delete;
         TinyNode& operator=(const TinyNode&) = delete;
-        static void operator delete(void* pMemory) { ::operator delete(pMemory); }
+        static void operator delete(void* pMemory) { TinyNodeArena::Free(pMemory); }
 
         void AddChild(const T& data, const K& key) { AddChild(T(data), key); }
 
@@ -68,17 +70,24 @@ public:
         // it was and the result is null.
         TinyNode* AddUniqueChild(T& data, std::string_view key) { return MyAddUnique(data, key, 0, nullptr); }
 
-        // The same, and the new child's allocation also takes over object (see GetTail); when the key is
-        // taken, object is left as it was too.
+        // The same, and the new child's memory also takes over object (see GetTail); when the key is taken,
+        // object is left as it was too. With an arena the child is cut from it (a refused one's room stays
+        // unused until its block goes); see ChildBytes for sizing the arena.
         template <class U>
-        TinyNode* AddUniqueChild(T& data, std::string_view key, U& object) {
+        TinyNode* AddUniqueChild(T& data, std::string_view key, U& object, TinyNodeArena* pArena = nullptr) {
             static_assert(std::is_nothrow_move_constructible<U>::value, "moving the object cannot fail");
             static_assert(alignof(U) <= alignof(std::max_align_t), "the allocation aligns the object");
             TinyNode* pNew = MyAddUnique(
                 data, key, sizeof(U),
                 [](void* pTail, void* pObject) { ::new (pTail) U(std::move(*static_cast<U*>(pObject))); },
-                &object);
+                &object, pArena);
             return pNew;
+        }
+
+        // What a child with a key of nKeyBytes and an object of type U takes of an arena.
+        template <class U>
+        static constexpr std::size_t ChildBytes(std::size_t nKeyBytes) {
+            return TinyNodeArena::PieceBytes(MyTailOffset() + sizeof(U) + nKeyBytes);
         }
 
         // The object the node was made with, in the node's own allocation, or null. The node never destroys
@@ -161,9 +170,11 @@ public:
         // Room for a tail object of nTailBytes (none when 0) goes right behind the node, and the key's bytes
         // behind that, copied before the payload is taken over (the key may be part of it).
         static TinyNode* MyCreate(T&& data, std::string_view key, TinyTree* pOwner, TinyNode* pParent,
-                                  std::size_t nTailBytes = 0) {
+                                  std::size_t nTailBytes = 0, TinyNodeArena* pArena = nullptr) {
             const std::size_t nKeyOffset = nTailBytes == 0 ? sizeof(TinyNode) : MyTailOffset() + nTailBytes;
-            void* pMemory = ::operator new(nKeyOffset + key.size());
+            const std::size_t nBytes = nKeyOffset + key.size();
+            void* pMemory =
+                pArena != nullptr ? pArena->Allocate(nBytes) : TinyNodeArena::AllocateAlone(nBytes);
             char* pKey = static_cast<char*>(pMemory) + nKeyOffset;
             if (!key.empty()) {
                 std::memcpy(pKey, key.data(), key.size());
@@ -172,15 +183,17 @@ public:
                 return ::new (pMemory)
                     TinyNode(std::move(data), std::string_view(pKey, key.size()), pOwner, pParent);
             } catch (...) {
-                ::operator delete(pMemory);
+                TinyNodeArena::Free(pMemory);
                 throw;
             }
         }
 
         // A tail object is moved in only once the child is indexed, so a refused one stays with its caller.
         TinyNode* MyAddUnique(T& data, std::string_view key, std::size_t nTailBytes,
-                              void (*pMoveTail)(void*, void*), void* pObject = nullptr) {
-            std::unique_ptr<TinyNode> pNew(MyCreate(std::move(data), key, m_pOwner, this, nTailBytes));
+                              void (*pMoveTail)(void*, void*), void* pObject = nullptr,
+                              TinyNodeArena* pArena = nullptr) {
+            std::unique_ptr<TinyNode> pNew(
+                MyCreate(std::move(data), key, m_pOwner, this, nTailBytes, pArena));
             bool bIndexed = true;
             try {
                 m_vecChildren.push_back(pNew.get());
