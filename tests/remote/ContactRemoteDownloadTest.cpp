@@ -7,6 +7,7 @@
 #include <list>
 #include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "HostControl.h"
 #include "RemoteDocBuilder.h"
 #include "RemoteTestFixture.h"
+#include "RemoteUnitBatch.h"
 
 namespace {
 
@@ -88,9 +90,10 @@ TEST(ContactRemoteParserTest, PhoneBookNodesKeepTheirTextAsItIs) {
         EXPECT_EQ(menu.m_strUrl, pName);
     }
     pugi::xml_document doc;
-    ContactRemoteUnit unit;
+    CRemoteUnitBatch units(nullptr, "k");
     EXPECT_TRUE(CContactRemoteMixedParser::MyParseUnitNode(
-        &unit, Load(doc, "<Unit Name=\" Bo \" Phone1=\"\" Phone3=\"3\" Phone2=\" 2 \" Phone4=\"4\"/>")));
+        &units, Load(doc, "<Unit Name=\" Bo \" Phone1=\"\" Phone3=\"3\" Phone2=\" 2 \" Phone4=\"4\"/>")));
+    const ContactRemoteUnit unit = units.MakeStarted();
     EXPECT_EQ(unit.m_strName, " Bo ");
     EXPECT_THAT(unit.m_listNumber, ElementsAre(" 2 ", "3"));
 }
@@ -111,6 +114,8 @@ TEST(ContactRemoteParserTest, AnEntrysNumbersKeepTheirOrderInsideAndPastItsOwnRo
                    std::equal(list.begin(), list.end(), vecNumbers.begin(), vecNumbers.end());
         };
         EXPECT_TRUE(holds(numbers));
+        const std::vector<std::string_view> vecViews(vecNumbers.begin(), vecNumbers.end());
+        EXPECT_TRUE(holds(RemoteNumberList(vecViews.data(), vecViews.size())));
         RemoteNumberList copy(numbers);
         EXPECT_TRUE(holds(copy));
         EXPECT_TRUE(holds(numbers));

@@ -2,7 +2,9 @@
 // What a remote phonebook document is turned into: menus (links to further documents), units (directory
 // entries with their numbers), hot keys (soft-key links) and page keys (paging links), with checked casts.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "RemoteNumberList.h"
 
@@ -44,6 +46,8 @@ public:
 class ContactRemoteUnit : public ContactRemoteItemBase {
 public:
     ContactRemoteUnit() : ContactRemoteItemBase(CRIT_UNIT) {}
+    ContactRemoteUnit(std::string_view name, const std::string_view* pNumbers, std::size_t nNumbers)
+        : ContactRemoteItemBase(CRIT_UNIT), m_strName(name), m_listNumber(pNumbers, nNumbers) {}
     void Reset() override;
 
     std::string m_strName;

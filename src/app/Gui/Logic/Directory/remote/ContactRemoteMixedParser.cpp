@@ -29,7 +29,7 @@ bool CContactRemoteMixedParser::Parse(const std::string& strFile, const std::str
         CRemoteUnitBatch units(pModel, menu.m_strUrl);
         for (pugi::xml_node unitNode = menuNode.child("Unit"); unitNode;
              unitNode = unitNode.next_sibling("Unit")) {
-            if (MyParseUnitNode(units.Next(), unitNode)) {
+            if (MyParseUnitNode(&units, unitNode)) {
                 units.Keep();
             }
         }
@@ -52,15 +52,16 @@ bool CContactRemoteMixedParser::MyParseMenuNode(ContactRemoteMenu* pMenu, pugi::
     return true;
 }
 
-bool CContactRemoteMixedParser::MyParseUnitNode(ContactRemoteUnit* pUnit, pugi::xml_node node) {
-    if (pUnit == nullptr) {
+bool CContactRemoteMixedParser::MyParseUnitNode(CRemoteUnitBatch* pUnits, pugi::xml_node node) {
+    if (pUnits == nullptr) {
         return false;
     }
-    pUnit->m_strName = node.attribute("Name").value();
+    pUnits->Start();
+    pUnits->SetName(node.attribute("Name").value());
     for (const char* pPhone : {"Phone1", "Phone2", "Phone3"}) {
         const char* pNumber = node.attribute(pPhone).value();
         if (pNumber[0] != '\0') {
-            pUnit->m_listNumber.emplace_back(pNumber);
+            pUnits->AddNumber(pNumber);
         }
     }
     return true;

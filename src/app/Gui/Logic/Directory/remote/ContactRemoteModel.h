@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BaseHelper.h"
@@ -34,6 +35,7 @@ class CContactRemoteMixedParser;
 class CContactRemoteSearchHelper;
 class CContactRemoteSearchAction;
 class CRemoteNumberIndex;
+struct RemoteUnitText;
 
 // Key of the tree root; the top nodes (one per slot) hang below it.
 extern const char* const REMOTE_ROOT_KEY;  // "<URL>All"
@@ -232,9 +234,10 @@ private:
                             const std::string& strParentUrl);
     int MyAddUnitContact(const ContactRemoteUnit* pUnit, const std::string& strParentUrl);
     // Adds the entries in order under one parent in one lock section, as MyAddUnitContact would one by one,
-    // moving each into its node's own allocation instead of copying it; those beyond the entry limit or
-    // refused are not added. Returns how many were added.
-    int MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_t nUnits, const std::string& strParentUrl);
+    // making each in its node's own memory from the texts (their numbers are runs of pNumbers); those
+    // beyond the entry limit or refused are not added. Returns how many were added.
+    int MyAddUnitContacts(const RemoteUnitText* pUnits, std::size_t nUnits, const std::string_view* pNumbers,
+                          const std::string& strParentUrl);
     // Adds a phone-book group under a name no node has yet ("Name(n)" when the name is taken), choosing
     // the name and adding in one lock section so that parses running at once never pick the same one.
     // pMenu's name and URL become the name chosen.

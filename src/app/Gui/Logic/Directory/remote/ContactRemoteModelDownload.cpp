@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -24,6 +26,7 @@
 #include "DirectoryEntry.h"
 #include "PhoneServices.h"
 #include "RemoteSubtreeFreeAction.h"
+#include "RemoteUnitBatch.h"
 
 namespace NS_DIRECTORY {
 
@@ -376,14 +379,19 @@ int CContactRemoteModel::MyAddUnitContact(const ContactRemoteUnit* pUnit, const 
         return -1;
     }
     try {
-        ContactRemoteUnit copy(*pUnit);
-        return MyAddUnitContacts(&copy, 1, strParentUrl) == 1 ? 0 : -1;
+        const std::vector<std::string_view> vecNumbers(pUnit->m_listNumber.begin(),
+                                                       pUnit->m_listNumber.end());
+        RemoteUnitText text;
+        text.name = pUnit->m_strName;
+        text.nNumbers = vecNumbers.size();
+        return MyAddUnitContacts(&text, 1, vecNumbers.data(), strParentUrl) == 1 ? 0 : -1;
     } catch (const std::bad_alloc&) {
         return -1;
     }
 }
 
-int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_t nUnits,
+int CContactRemoteModel::MyAddUnitContacts(const RemoteUnitText* pUnits, std::size_t nUnits,
+                                           const std::string_view* pNumbers,
                                            const std::string& strParentUrl) {
     int nAdded = 0;
     Lock lock(m_csLock);
@@ -421,7 +429,12 @@ int CContactRemoteModel::MyAddUnitContacts(ContactRemoteUnit* pUnits, std::size_
         data.Reset();
         data.m_eStatus = FILE_DOWNLOADED_OK;
         data.m_nLevel = pParent->GetData().m_nLevel + 1;
-        RemoteTree::TinyNode* pNode = pParent->AddUniqueChild(data, strKey, pUnits[nUnit], &arena);
+        const RemoteUnitText& text = pUnits[nUnit];
+        auto makeUnit = [&text, pNumbers](void* pTail) {
+            ::new (pTail) ContactRemoteUnit(text.name, pNumbers + text.nFirstNumber, text.nNumbers);
+        };
+        RemoteTree::TinyNode* pNode =
+            pParent->EmplaceUniqueChild<ContactRemoteUnit>(data, strKey, makeUnit, &arena);
         if (pNode == nullptr) {
             app_log(6, APP_LOG_INFO,
                     "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",

@@ -21,7 +21,7 @@ bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::stri
     CRemoteUnitBatch units(pModel, strUrl);
     for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
         if (std::strcmp(child.name(), "DirectoryEntry") == 0) {
-            if (MyParseUnitChildren(units.Next(), child)) {
+            if (MyParseUnitChildren(&units, child)) {
                 units.Keep();
             }
         } else if (std::strcmp(child.name(), "SoftKeyItem") == 0) {
@@ -52,30 +52,29 @@ bool CContactRemoteUnitParser::Parse(const std::string& strFile, const std::stri
     return true;
 }
 
-bool CContactRemoteUnitParser::MyParseUnitChildren(ContactRemoteUnit* pUnit, pugi::xml_node node) {
-    if (pUnit == nullptr || node.empty()) {
+bool CContactRemoteUnitParser::MyParseUnitChildren(CRemoteUnitBatch* pUnits, pugi::xml_node node) {
+    if (pUnits == nullptr || node.empty()) {
         return false;
     }
+    pUnits->Start();
     // One walk over the children: the first "Name" gives the name, every "Telephone" a number, in order.
     // child_value() is the element's first text child, as text().get() is for a parsed document, in one call.
     bool bNamed = false;
+    std::string_view name;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         const char* pName = child.name();
         if (!bNamed && std::strcmp(pName, "Name") == 0) {
-            const std::string_view name = TrimmedSpaces(child.child_value());
-            pUnit->m_strName.assign(name.data(), name.size());
+            name = TrimmedSpaces(child.child_value());
+            pUnits->SetName(name);
             bNamed = true;
         } else if (std::strcmp(pName, "Telephone") == 0) {
             const std::string_view number = TrimmedSpaces(child.child_value());
             if (!number.empty()) {
-                pUnit->m_listNumber.emplace_back(number);
+                pUnits->AddNumber(number);
             }
         }
     }
-    if (!bNamed) {
-        pUnit->m_strName.clear();
-    }
-    return !pUnit->m_strName.empty();
+    return !name.empty();
 }
 
 bool CContactRemoteUnitParser::ParsePageKeyNode(ContactRemotePageKey* pPageKey, pugi::xml_node node) {

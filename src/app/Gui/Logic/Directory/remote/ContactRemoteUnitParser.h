@@ -6,13 +6,15 @@
 
 namespace NS_DIRECTORY {
 
+class CRemoteUnitBatch;
+
 class CContactRemoteUnitParser : public CContactRemoteParserBase {
 public:
     bool Parse(const std::string& strFile, const std::string& strUrl, pugi::xml_node root) override;
 
-    // A DirectoryEntry's trimmed Name and its non-empty trimmed Telephone texts; true when the name is
-    // non-empty.
-    static bool MyParseUnitChildren(ContactRemoteUnit* pUnit, pugi::xml_node node);
+    // Starts an entry of the batch with a DirectoryEntry's trimmed Name and its non-empty trimmed Telephone
+    // texts; true when the name is non-empty.
+    static bool MyParseUnitChildren(CRemoteUnitBatch* pUnits, pugi::xml_node node);
     // A paging MenuItem: its trimmed Item text is the key's name; true when the name is non-empty.
     static bool ParsePageKeyNode(ContactRemotePageKey* pPageKey, pugi::xml_node node);
 };

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,15 @@ public:
     using const_iterator = const std::string*;
 
     RemoteNumberList() = default;
+    // The nNumbers numbers at pNumbers, in order, each string made once where it stays.
+    RemoteNumberList(const std::string_view* pNumbers, std::size_t nNumbers)
+        : m_aInline{MyInlineCopy(pNumbers, nNumbers, 0), MyInlineCopy(pNumbers, nNumbers, 1),
+                    MyInlineCopy(pNumbers, nNumbers, 2)},
+          m_nInline(nNumbers <= kInline ? nNumbers : 0) {
+        if (nNumbers > kInline) {
+            m_vecSpilled.assign(pNumbers, pNumbers + nNumbers);
+        }
+    }
     RemoteNumberList(const RemoteNumberList&) = default;
     RemoteNumberList& operator=(const RemoteNumberList&) = default;
     // The source is left empty.
@@ -75,6 +85,11 @@ public:
     const std::string& front() const { return *begin(); }
 
 private:
+    static std::string MyInlineCopy(const std::string_view* pNumbers, std::size_t nNumbers,
+                                    std::size_t nIndex) {
+        return nNumbers <= kInline && nIndex < nNumbers ? std::string(pNumbers[nIndex]) : std::string();
+    }
+
     // Moves the inline numbers to the front of the vector, once.
     void MySpill() {
         if (!m_vecSpilled.empty() || m_nInline == 0) {

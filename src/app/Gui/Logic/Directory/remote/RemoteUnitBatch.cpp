@@ -7,33 +7,73 @@ namespace NS_DIRECTORY {
 CRemoteUnitBatch::CRemoteUnitBatch(CContactRemoteModel* pModel, const std::string& strParentUrl)
     : m_pModel(pModel), m_strParentUrl(strParentUrl) {}
 
-ContactRemoteUnit* CRemoteUnitBatch::Next() {
+void CRemoteUnitBatch::Start() {
+    MyDropStarted();
     if (m_vecUnits.empty()) {
         m_vecUnits.reserve(kBatchSize + 1);
     }
-    if (m_nKept < m_vecUnits.size()) {
-        m_vecUnits[m_nKept].Reset();
-    } else {
-        m_vecUnits.emplace_back();
+    RemoteUnitText unit;
+    unit.nFirstNumber = m_vecNumbers.size();
+    m_vecUnits.push_back(unit);
+    m_bStarted = true;
+}
+
+void CRemoteUnitBatch::SetName(std::string_view name) {
+    if (m_bStarted) {
+        m_vecUnits.back().name = name;
     }
-    return &m_vecUnits[m_nKept];
+}
+
+void CRemoteUnitBatch::AddNumber(std::string_view number) {
+    if (m_bStarted) {
+        m_vecNumbers.push_back(number);
+        ++m_vecUnits.back().nNumbers;
+    }
+}
+
+ContactRemoteUnit CRemoteUnitBatch::MakeStarted() const {
+    if (!m_bStarted) {
+        return ContactRemoteUnit();
+    }
+    const RemoteUnitText& unit = m_vecUnits.back();
+    return ContactRemoteUnit(unit.name, m_vecNumbers.data() + unit.nFirstNumber, unit.nNumbers);
 }
 
 void CRemoteUnitBatch::Keep() {
-    if (m_nKept >= m_vecUnits.size()) {
+    if (!m_bStarted) {
         return;
     }
-    ++m_nKept;
-    if (m_nKept >= kBatchSize) {
+    m_bStarted = false;
+    if (m_vecUnits.size() >= kBatchSize) {
         Flush();
     }
 }
 
 void CRemoteUnitBatch::Flush() {
-    if (m_nKept != 0) {
-        const std::size_t nKept = m_nKept;
-        m_nKept = 0;
-        m_pModel->MyAddUnitContacts(m_vecUnits.data(), nKept, m_strParentUrl);
+    MyDropStarted();
+    if (m_vecUnits.empty()) {
+        return;
+    }
+    try {
+        m_pModel->MyAddUnitContacts(m_vecUnits.data(), m_vecUnits.size(), m_vecNumbers.data(),
+                                    m_strParentUrl);
+    } catch (...) {
+        MyClear();
+        throw;
+    }
+    MyClear();
+}
+
+void CRemoteUnitBatch::MyClear() {
+    m_vecUnits.clear();
+    m_vecNumbers.clear();
+}
+
+void CRemoteUnitBatch::MyDropStarted() {
+    if (m_bStarted) {
+        m_vecNumbers.resize(m_vecUnits.back().nFirstNumber);
+        m_vecUnits.pop_back();
+        m_bStarted = false;
     }
 }
 

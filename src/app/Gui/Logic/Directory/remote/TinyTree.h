@@ -84,6 +84,16 @@ public:
             return pNew;
         }
 
+        // The same, with the new child's object of type U made in its memory by make(void* pTail), which may
+        // throw (and then nothing is added); when the key is taken, nothing is made.
+        template <class U, class Make>
+        TinyNode* EmplaceUniqueChild(T& data, std::string_view key, Make& make, TinyNodeArena* pArena) {
+            static_assert(alignof(U) <= alignof(std::max_align_t), "the allocation aligns the object");
+            return MyAddUnique(
+                data, key, sizeof(U), [](void* pTail, void* pMake) { (*static_cast<Make*>(pMake))(pTail); },
+                &make, pArena);
+        }
+
         // What a child with a key of nKeyBytes and an object of type U takes of an arena.
         template <class U>
         static constexpr std::size_t ChildBytes(std::size_t nKeyBytes) {
@@ -188,7 +198,8 @@ public:
             }
         }
 
-        // A tail object is moved in only once the child is indexed, so a refused one stays with its caller.
+        // A tail object is moved (or made) in only once the child is indexed, so a refused one stays with its
+        // caller; a tail that fails to be made takes the child out again.
         TinyNode* MyAddUnique(T& data, std::string_view key, std::size_t nTailBytes,
                               void (*pMoveTail)(void*, void*), void* pObject = nullptr,
                               TinyNodeArena* pArena = nullptr) {
@@ -213,8 +224,18 @@ public:
                 return nullptr;
             }
             if (pMoveTail != nullptr) {
-                pNew->m_pTail = reinterpret_cast<char*>(pNew.get()) + MyTailOffset();
-                pMoveTail(pNew->m_pTail, pObject);
+                void* pTail = reinterpret_cast<char*>(pNew.get()) + MyTailOffset();
+                try {
+                    pMoveTail(pTail, pObject);
+                } catch (...) {
+                    m_vecChildren.pop_back();
+                    if (m_pOwner != nullptr) {
+                        m_pOwner->MyUnindex(pNew.get());
+                    }
+                    data = std::move(pNew->m_data);
+                    throw;
+                }
+                pNew->m_pTail = pTail;
             }
             return pNew.release();
         }
