@@ -66,13 +66,18 @@ std::string NextTempFileName() {
 }
 
 // Made-up keys of directory entries are their parent's URL, "<Index>" and a number taken from
-// g_nEntryKeyCounter: strKey holds the first two in its first nPrefix bytes, and only the number after them
-// is replaced.
-void SetEntryKeyNumber(std::string& strKey, std::size_t nPrefix, unsigned long long nNumber) {
-    char szNumber[24];
-    const auto converted = std::to_chars(szNumber, szNumber + sizeof(szNumber), nNumber);
-    strKey.resize(nPrefix);
-    strKey.append(szNumber, converted.ptr);
+// g_nEntryKeyCounter: strKey holds the first two in its first nPrefix bytes and room for any number behind
+// them (see WithEntryNumberRoom), the number is written there and the key is the view up to its end.
+constexpr std::size_t kEntryNumberRoom = 20;  // the digits of any unsigned long long
+
+void WithEntryNumberRoom(std::string& strKey) {
+    strKey.resize(strKey.size() + kEntryNumberRoom);
+}
+
+std::string_view EntryKey(std::string& strKey, std::size_t nPrefix, unsigned long long nNumber) {
+    char* pNumber = strKey.data() + nPrefix;
+    const auto converted = std::to_chars(pNumber, pNumber + kEntryNumberRoom, nNumber);
+    return std::string_view(strKey.data(), static_cast<std::size_t>(converted.ptr - strKey.data()));
 }
 
 std::size_t DecimalDigits(unsigned long long nNumber) {
@@ -403,6 +408,7 @@ int CContactRemoteModel::MyAddUnitContacts(const RemoteUnitText* pUnits, std::si
     }
     std::string strKey = strParent + "<Index>";
     const std::size_t nKeyPrefix = strKey.size();
+    WithEntryNumberRoom(strKey);
     // The batch's numbers are taken at once: workers parsing side by side share the counter.
     unsigned long long nKeyNumber = g_nEntryKeyCounter.fetch_add(nUnits);
     // The batch's nodes are cut from one block sized for the entries there is room for, so adding one
@@ -418,11 +424,11 @@ int CContactRemoteModel::MyAddUnitContacts(const RemoteUnitText* pUnits, std::si
         if (m_nUnitCount >= m_nMaxUnitCount) {
             break;
         }
-        SetEntryKeyNumber(strKey, nKeyPrefix, nKeyNumber++);
+        const std::string_view key = EntryKey(strKey, nKeyPrefix, nKeyNumber++);
         if (pParent == nullptr) {
             if (!strParentUrl.empty()) {
                 app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
-                        RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
+                        RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(std::string(key)).c_str());
             }
             continue;
         }
@@ -434,13 +440,13 @@ int CContactRemoteModel::MyAddUnitContacts(const RemoteUnitText* pUnits, std::si
             ::new (pTail) ContactRemoteUnit(text.name, pNumbers + text.nFirstNumber, text.nNumbers);
         };
         RemoteTree::TinyNode* pNode =
-            pParent->EmplaceUniqueChild<ContactRemoteUnit>(data, strKey, makeUnit, &arena);
+            pParent->EmplaceUniqueChild<ContactRemoteUnit>(data, key, makeUnit, &arena);
         if (pNode == nullptr) {
             app_log(6, APP_LOG_INFO,
                     "CContactRemoteModel::MyAddNodeByUrl Node[%s] add duplicate child[%s]!\n",
-                    RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
+                    RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(std::string(key)).c_str());
             app_log(6, APP_LOG_INFO, "CContactRemoteModel::MyAddNodeByUrl Node [%s] Add [%s] failed.\n",
-                    RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(strKey).c_str());
+                    RemoteUrlForLog(strParent).c_str(), RemoteUrlForLog(std::string(key)).c_str());
             continue;
         }
         pNode->GetData().m_pItem = static_cast<ContactRemoteUnit*>(pNode->GetTail());
