@@ -240,10 +240,11 @@ public:
             return pNew.release();
         }
 
+        // Leaves, most of a large tree, are counted without a call of their own.
         std::size_t MyCountSubtree() const {
             std::size_t nCount = 1;
             for (const TinyNode* pChild : m_vecChildren) {
-                nCount += pChild->MyCountSubtree();
+                nCount += pChild->m_vecChildren.empty() ? 1 : pChild->MyCountSubtree();
             }
             return nCount;
         }
@@ -262,7 +263,11 @@ public:
         void MyLeaveOwner() {
             m_pOwner = nullptr;
             for (TinyNode* pChild : m_vecChildren) {
-                pChild->MyLeaveOwner();
+                if (pChild->m_vecChildren.empty()) {
+                    pChild->m_pOwner = nullptr;
+                } else {
+                    pChild->MyLeaveOwner();
+                }
             }
         }
 
