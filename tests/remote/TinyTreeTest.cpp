@@ -254,6 +254,23 @@ TEST(TinyTreeTest, ChildrenCutFromAnArenaOutliveItAndMayBeFreedOneByOneOnAnyThre
     EXPECT_EQ(tree.Find("kept")->GetParent(), pParent) << "freed with the tree, after the arena";
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The bytes between the nodes of one block are poisoned, as those between separate allocations are.
+TEST(TinyTreeDeathTest, RunningOverTheEndOfANodeCutFromAnArenaIsCaught) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Tree tree;
+    Build(tree);
+    NS_DIRECTORY::TinyNodeArena arena(4 * Tree::TinyNode::ChildBytes<long long>(2));
+    int nData = 1;
+    long long nObject = 1;
+    Tree::TinyNode* pFirst = tree.Find("b")->AddUniqueChild(nData, "e0", nObject, &arena);
+    ASSERT_NE(pFirst, nullptr);
+    ASSERT_NE(tree.Find("b")->AddUniqueChild(nData, "e1", nObject, &arena), nullptr);
+    char* pPastKey = const_cast<char*>(pFirst->GetKey().data()) + pFirst->GetKey().size();
+    EXPECT_DEATH(*static_cast<volatile char*>(pPastKey) = 'x', "use-after-poison");
+}
+#endif
+
 struct KeyedNode {
     std::string strKey;
     std::string_view GetKey() const { return strKey; }

@@ -4,11 +4,24 @@
 // thread deletes that node. Every piece starts with the block it came from (null for a piece allocated
 // alone), so Free() needs nothing but the piece. An arena is used by one thread at a time; the blocks it
 // cut outlive it while any of their pieces does.
+// Under AddressSanitizer the bytes of a block that belong to no piece (prefixes, padding, the unused end)
+// are poisoned, so running over the end of a node is caught as it would be between separate allocations.
 
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TINY_NODE_ARENA_POISONS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TINY_NODE_ARENA_POISONS 1
+#endif
+#endif
+#ifdef TINY_NODE_ARENA_POISONS
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace NS_DIRECTORY {
 
@@ -34,7 +47,9 @@ public:
         m_pNext += nPiece;
         m_nFree -= nPiece;
         m_pBlock->nHolds.fetch_add(1, std::memory_order_relaxed);
-        return MyStamp(pPiece, m_pBlock);
+        void* pMemory = MyStamp(pPiece, m_pBlock);
+        MyShow(pMemory, nBytes);
+        return pMemory;
     }
 
     // nBytes aligned for any object, in an allocation of its own; throws std::bad_alloc.
@@ -45,6 +60,7 @@ public:
     // Gives back a piece of Allocate (of any arena, alive or gone) or of AllocateAlone.
     static void Free(void* pMemory) {
         char* pPiece = static_cast<char*>(pMemory) - kPrefix;
+        MyShow(pPiece, kPrefix);
         Block* pBlock = *reinterpret_cast<Block**>(pPiece);
         if (pBlock == nullptr) {
             ::operator delete(pPiece);
@@ -70,10 +86,25 @@ private:
         return (nBytes + kAlign - 1) / kAlign * kAlign;
     }
 
+    // Writes the piece's prefix, which stays poisoned until Free reads it.
     static void* MyStamp(char* pPiece, Block* pBlock) {
+        MyShow(pPiece, kPrefix);
         *reinterpret_cast<Block**>(pPiece) = pBlock;
+        MyHide(pPiece, kPrefix);
         return pPiece + kPrefix;
     }
+
+#ifdef TINY_NODE_ARENA_POISONS
+    static void MyHide(void* pBytes, std::size_t nBytes) {
+        ASAN_POISON_MEMORY_REGION(pBytes, nBytes);
+    }
+    static void MyShow(void* pBytes, std::size_t nBytes) {
+        ASAN_UNPOISON_MEMORY_REGION(pBytes, nBytes);
+    }
+#else
+    static void MyHide(void*, std::size_t) {}
+    static void MyShow(void*, std::size_t) {}
+#endif
 
     static void MyRelease(Block* pBlock) {
         if (pBlock->nHolds.fetch_sub(1, std::memory_order_acq_rel) == 1) {
@@ -90,6 +121,7 @@ private:
         m_pNext = reinterpret_cast<char*>(m_pBlock) + sizeof(Block);
         m_nFree = nBytes;
         m_nNextBlockBytes = kMinBlockBytes;
+        MyHide(m_pNext, nBytes);
     }
 
     void MyDropBlock() {
