@@ -148,68 +148,78 @@ const std::string& SortName(const ContactRemoteItemBase* pItem) {
 // The first eight bytes of a name as one number that orders like the bytes themselves (shorter names padded
 // with zero bytes), so most comparisons of names need not look at the strings.
 std::uint64_t NamePrefix(const std::string& strName) {
-    unsigned char bytes[8] = {};
-    std::memcpy(bytes, strName.data(), std::min<std::size_t>(strName.size(), sizeof(bytes)));
     std::uint64_t nPrefix = 0;
-    for (const unsigned char c : bytes) {
+    if (strName.size() >= sizeof(nPrefix)) {
+        std::memcpy(&nPrefix, strName.data(), sizeof(nPrefix));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        return __builtin_bswap64(nPrefix);
+#else
+        return nPrefix;
+#endif
+    }
+    for (std::size_t nByte = 0; nByte < sizeof(nPrefix); ++nByte) {
+        const unsigned char c = nByte < strName.size() ? static_cast<unsigned char>(strName[nByte]) : 0;
         nPrefix = (nPrefix << 8) | c;
     }
     return nPrefix;
 }
 
-// A child's place in the order, worked out once per sort rather than at every comparison: page keys (whose
-// name counts as empty), menus and entries by name, then hot keys in document order, then nodes without
-// item.
-// Children that compare equal keep their order: the position they had decides between them.
-struct ChildOrder {
-    enum Rank { kByName, kHotKey, kNoItem };
-    Rank eRank;
+using TinyNode = CContactRemoteModel::RemoteTree::TinyNode;
+
+// A child that is ordered by its name, as small as the sort can move it: the first eight bytes of the name
+// and the child's position, which leads back to the node (and its name) when two prefixes are equal.
+struct NamedChild {
     std::uint64_t nPrefix;
-    const std::string* pName;
     std::size_t nPosition;
-    CContactRemoteModel::RemoteTree::TinyNode* pNode;
 };
 
-ChildOrder OrderOf(CContactRemoteModel::RemoteTree::TinyNode* pNode, std::size_t nPosition) {
-    const ContactRemoteItemBase* pItem = pNode->GetData().m_pItem;
-    if (pItem == nullptr) {
-        return {ChildOrder::kNoItem, 0, nullptr, nPosition, pNode};
-    }
-    if (pItem->GetType() == CRIT_HOTKEY) {
-        return {ChildOrder::kHotKey, 0, nullptr, nPosition, pNode};
-    }
-    const std::string& strName = SortName(pItem);
-    return {ChildOrder::kByName, NamePrefix(strName), &strName, nPosition, pNode};
-}
-
 // Names are ordered by their bytes, so equal prefixes leave the order to the bytes after the eighth (a name
-// shorter than eight bytes equals the other only when both are the same).
-bool ComesBefore(const ChildOrder& a, const ChildOrder& b) {
-    if (a.eRank != b.eRank) {
-        return a.eRank < b.eRank;
+// shorter than eight bytes equals the other only when both are the same). Equal names keep the order they
+// came in.
+bool ComesBefore(const NamedChild& a, const NamedChild& b, const std::vector<TinyNode*>& vecChildren) {
+    if (a.nPrefix != b.nPrefix) {
+        return a.nPrefix < b.nPrefix;
     }
-    if (a.eRank == ChildOrder::kByName) {
-        if (a.nPrefix != b.nPrefix) {
-            return a.nPrefix < b.nPrefix;
-        }
-        const int nCompare = a.pName == b.pName ? 0 : a.pName->compare(*b.pName);
-        if (nCompare != 0) {
-            return nCompare < 0;
-        }
+    if (a.nPosition == b.nPosition) {
+        return false;
+    }
+    const int nCompare = SortName(vecChildren[a.nPosition]->GetData().m_pItem)
+                             .compare(SortName(vecChildren[b.nPosition]->GetData().m_pItem));
+    if (nCompare != 0) {
+        return nCompare < 0;
     }
     return a.nPosition < b.nPosition;
 }
 
-void SortChildren(std::vector<CContactRemoteModel::RemoteTree::TinyNode*>& vecChildren) {
-    std::vector<ChildOrder> vecOrder;
-    vecOrder.reserve(vecChildren.size());
+// Orders the children: page keys (whose name counts as empty), menus and entries by name, then hot keys in
+// document order, then nodes without item.
+void SortChildren(std::vector<TinyNode*>& vecChildren) {
+    std::vector<NamedChild> vecNamed;
+    vecNamed.reserve(vecChildren.size());
+    std::vector<TinyNode*> vecHotKeys;
+    std::vector<TinyNode*> vecWithoutItem;
     for (std::size_t nIndex = 0; nIndex < vecChildren.size(); ++nIndex) {
-        vecOrder.push_back(OrderOf(vecChildren[nIndex], nIndex));
+        TinyNode* pNode = vecChildren[nIndex];
+        const ContactRemoteItemBase* pItem = pNode->GetData().m_pItem;
+        if (pItem == nullptr) {
+            vecWithoutItem.push_back(pNode);
+        } else if (pItem->GetType() == CRIT_HOTKEY) {
+            vecHotKeys.push_back(pNode);
+        } else {
+            vecNamed.push_back({NamePrefix(SortName(pItem)), nIndex});
+        }
     }
-    std::sort(vecOrder.begin(), vecOrder.end(), ComesBefore);
-    for (std::size_t nIndex = 0; nIndex < vecOrder.size(); ++nIndex) {
-        vecChildren[nIndex] = vecOrder[nIndex].pNode;
+    std::sort(vecNamed.begin(), vecNamed.end(), [&vecChildren](const NamedChild& a, const NamedChild& b) {
+        return ComesBefore(a, b, vecChildren);
+    });
+    std::vector<TinyNode*> vecSorted;
+    vecSorted.reserve(vecChildren.size());
+    for (const NamedChild& child : vecNamed) {
+        vecSorted.push_back(vecChildren[child.nPosition]);
     }
+    vecSorted.insert(vecSorted.end(), vecHotKeys.begin(), vecHotKeys.end());
+    vecSorted.insert(vecSorted.end(), vecWithoutItem.begin(), vecWithoutItem.end());
+    vecChildren.swap(vecSorted);
 }
 
 void NotifyGui(int nMsg, int nLParam) {
