@@ -11,6 +11,7 @@ void CRemoteUnitBatch::Start() {
     MyDropStarted();
     if (m_vecUnits.empty()) {
         m_vecUnits.reserve(kBatchSize + 1);
+        m_vecNumbers.reserve(kNumbersPerUnit * (kBatchSize + 1));
     }
     RemoteUnitText unit;
     unit.nFirstNumber = m_vecNumbers.size();

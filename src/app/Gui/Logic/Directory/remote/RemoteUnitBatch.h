@@ -42,6 +42,8 @@ public:
 
 private:
     static constexpr std::size_t kBatchSize = 256;
+    // Room for numbers kept from the start: an entry mostly has one to three.
+    static constexpr std::size_t kNumbersPerUnit = 3;
 
     void MyDropStarted();
     void MyClear();
